@@ -1,0 +1,52 @@
+#pragma once
+// The process-wide state: paths, version text, recording and analysis
+// rates, the edit clipboard's channels and the values that only the
+// configuration record carries. Reached through app(); tests start from a
+// fresh one with resetAppState().
+
+#include "model/Channels.h"
+#include "platform/Types.h"
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vx {
+
+constexpr int kNumChannelSlots = 20;
+constexpr int kNumWindowRects = 11;
+constexpr int kNumDSPValues = 17;
+
+struct AppState {
+    std::string gAppPath;
+    std::string gstrVersion = "1712";
+    std::string appPathTemp;
+    std::vector<std::unique_ptr<Channels>> gChannels;
+
+    int g_nRecordSampleRate = 11025;
+    double g_dAnalysisSampleRate = 11000.0;
+    int g_nFileFormat = -1;
+
+    std::string g_strInputSource = "Microphone";
+    std::string g_strPlaySource = "Hardware";
+    // main, FFT, spectrogram, pitch, log, label, status, record, scope,
+    // scope DSP, formant plot
+    std::array<Rect, kNumWindowRects> g_rWindowPositions{};
+    // sample rate, mono/stereo, mic/line, input gain, input gain index,
+    // phantom power, balanced/unbalanced, FFT points, display dynamic range,
+    // display frequency range, absolute/relative, AC coupling, feed-through,
+    // play gain index, play gain, play count, play hardware
+    std::array<int, kNumDSPValues> g_nDSPValues{};
+
+    Rect& g_rMainWindowPosition() { return g_rWindowPositions[0]; }
+};
+
+AppState& app();
+void resetAppState();
+
+// The start-up sequence: paths, version, temporary folder, clipboard
+// channels, then the legacy settings file.
+void applicationWillFinishLaunching();
+
+} // namespace vx

@@ -1,0 +1,118 @@
+#include "document/Document.h"
+
+#include "app/AppState.h"
+#include "app/ConfigFile.h"
+#include "platform/ByteReader.h"
+#include "platform/FileIO.h"
+
+namespace vx {
+
+struct Document::Snapshot {
+    std::vector<Channels> channels;
+    int numofChannels;
+    bool haveData, newFile, foreignFile, haveSelection, haveMarker;
+    Settings settings;
+    double analysisRate;
+};
+
+Document::Document()
+{
+    Initilize();
+}
+
+void Document::Initilize()
+{
+    m_Channel.clear();
+    m_Channel.resize(kNumChannels);
+    m_nNumofChannels = 0;
+    m_bHaveData = false;
+    m_bNewFile = true;
+    m_bForeignFile = false;
+    m_bHaveSelection = false;
+    m_bHaveMarker = false;
+    s = makeDefaultSettings(app().g_nRecordSampleRate);
+    for (int k = 0; k < 16; ++k) {
+        Channels& c = getChannel(k);
+        c.m_dA3Cal = 0;
+        c.m_dB2Cal = 0;
+        c.m_dC1Cal = 1.0;
+        c.m_dD0Cal = 0;
+        c.SetUnit("normalized");
+    }
+    s.m_nFileFormat = -1;
+    s.m_nEGGChannelIndex = -1;
+    s.m_nEGGThresholdPerCent = 25;
+    applyLegacyConfig(*this);
+}
+
+ReadResult Document::readFromData(std::span<const std::uint8_t> data, UserInteraction* ui,
+                                  const std::vector<FileReader>& readers)
+{
+    Snapshot before{m_Channel, m_nNumofChannels, m_bHaveData, m_bNewFile, m_bForeignFile,
+                    m_bHaveSelection, m_bHaveMarker, s, app().g_dAnalysisSampleRate};
+    FixedAnswers defaultAnswers;
+    ReadContext ctx{ui ? ui : &defaultAnswers, {}};
+    ReadResult result;
+    try {
+        for (const FileReader& reader : readers) {
+            if (reader.read(*this, data, ctx) == 0) {
+                result.ok = true;
+                result.reader = reader.name;
+                return result;
+            }
+        }
+        result.reason = ctx.reason.empty()
+                            ? "The file is not in a format that Voxtrace can read (WAVE, AIFF, AIFC, "
+                              "Voxtrace or legacy PC sound file)."
+                            : ctx.reason;
+    } catch (const ReadPastEnd&) {
+        result.reason = ctx.reason.empty() ? "The file is damaged: its data ends before its header says."
+                                           : ctx.reason;
+    } catch (const std::bad_alloc&) {
+        result.reason = "There is not enough memory to load the file.";
+    } catch (const std::exception& e) {
+        result.reason = ctx.reason.empty() ? std::string("The file could not be read: ") + e.what() + "."
+                                           : ctx.reason;
+    }
+    m_Channel = std::move(before.channels);
+    m_nNumofChannels = before.numofChannels;
+    m_bHaveData = before.haveData;
+    m_bNewFile = before.newFile;
+    m_bForeignFile = before.foreignFile;
+    m_bHaveSelection = before.haveSelection;
+    m_bHaveMarker = before.haveMarker;
+    s = before.settings;
+    app().g_dAnalysisSampleRate = before.analysisRate;
+    return result;
+}
+
+ReadResult Document::loadFile(const std::string& path, UserInteraction* ui)
+{
+    std::string error;
+    auto bytes = readWholeFile(path, &error);
+    if (!bytes)
+        return {false, {}, "The file could not be read (" + error + ")."};
+    return readFromData(*bytes, ui);
+}
+
+bool Document::validateMenuItem(DocumentAction action) const
+{
+    switch (action) {
+    case DocumentAction::saveDocument:
+    case DocumentAction::saveDocumentAs:
+    case DocumentAction::fileSaveCopyAs:
+    case DocumentAction::fileExportAs:
+    case DocumentAction::revertDocumentToSaved:
+    case DocumentAction::fileSaveConfiguration:
+        return m_bHaveData;
+    case DocumentAction::fileSaveSelectionAs:
+    case DocumentAction::fileExportSelectionAs:
+        return m_bHaveData && m_bHaveSelection;
+    case DocumentAction::fileLoadConfiguration:
+    case DocumentAction::other:
+        return true;
+    }
+    return true;
+}
+
+} // namespace vx

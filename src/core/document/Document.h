@@ -1,0 +1,98 @@
+#pragma once
+// One open file, new recording or empty window: 20 channel slots, the
+// state flags that the menus consult, and the document's Settings.
+
+#include "app/Settings.h"
+#include "model/Channels.h"
+#include "platform/Interaction.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vx {
+
+class Document;
+
+// What a reader may consult and report while it runs.
+struct ReadContext {
+    UserInteraction* ui = nullptr;
+    // Set by a reader that recognised the data but cannot load it, so that
+    // the caller can tell the user why the file did not open.
+    std::string reason;
+};
+
+// A reader returns 0 when it has recognised and loaded the data, non-zero
+// when the data is not its format, a variant it refuses, or the user
+// cancelled a choice. It may throw (a read past the end of the data).
+struct FileReader {
+    const char* name;
+    std::function<int(Document&, std::span<const std::uint8_t>, ReadContext&)> read;
+};
+
+// The readers in the order they are tried on every opened file.
+const std::vector<FileReader>& standardReaders();
+
+struct ReadResult {
+    bool ok = false;
+    std::string reader; // the one that loaded the data
+    std::string reason; // why nothing loaded it
+};
+
+enum class DocumentAction {
+    saveDocument,
+    saveDocumentAs,
+    revertDocumentToSaved,
+    fileSaveCopyAs,
+    fileExportAs,
+    fileSaveSelectionAs,
+    fileExportSelectionAs,
+    fileSaveConfiguration,
+    fileLoadConfiguration,
+    other,
+};
+
+class Document {
+public:
+    static constexpr int kNumChannels = 20;
+
+    Document();
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
+
+    std::vector<Channels> m_Channel;
+    int m_nNumofChannels = 0;
+    bool m_bHaveData = false;
+    bool m_bNewFile = true;
+    bool m_bForeignFile = false;
+    bool m_bHaveSelection = false;
+    bool m_bHaveMarker = false;
+    Settings s;
+
+    void Initilize();
+    Channels& getChannel(int k) { return m_Channel.at(static_cast<std::size_t>(k)); }
+    const Channels& getChannel(int k) const { return m_Channel.at(static_cast<std::size_t>(k)); }
+
+    // Tries the readers in order; the first that returns 0 ends the search,
+    // an exception ends it at once. When nothing loads the data the
+    // document is put back exactly as it was before the call.
+    ReadResult readFromData(std::span<const std::uint8_t> data, UserInteraction* ui,
+                            const std::vector<FileReader>& readers = standardReaders());
+    ReadResult loadFile(const std::string& path, UserInteraction* ui);
+
+    bool validateMenuItem(DocumentAction action) const;
+
+    // Change counting: setDirty records one change; a save clears them.
+    void setDirty() { ++m_nChangeCount; }
+    void clearChanges() { m_nChangeCount = 0; }
+    bool isDocumentEdited() const { return m_nChangeCount != 0; }
+
+private:
+    struct Snapshot;
+    int m_nChangeCount = 0;
+};
+
+} // namespace vx

@@ -1,0 +1,17 @@
+#pragma once
+// Per-user folders. VOXTRACE_CONFIG_DIR and VOXTRACE_TEMP_DIR redirect them,
+// so that tests never touch a user's real files.
+
+#include <string>
+
+namespace vx {
+
+// $VOXTRACE_CONFIG_DIR, else $XDG_CONFIG_HOME/voxtrace, else ~/.config/voxtrace.
+std::string configFolder();
+// $VOXTRACE_TEMP_DIR, else $TMPDIR (or /tmp) followed by "/temp/"; ends in '/'.
+std::string tempFolder();
+std::string homeFolder();
+// Creates a folder and its missing parents; false when that fails.
+bool makeFolders(const std::string& path);
+
+} // namespace vx

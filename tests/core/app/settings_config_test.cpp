@@ -1,0 +1,241 @@
+#include "app/AppState.h"
+#include "app/ConfigFile.h"
+#include "app/Settings.h"
+#include "document/Document.h"
+#include "platform/ByteReader.h"
+#include "platform/FileIO.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+
+using namespace vx;
+
+namespace {
+
+struct Worked {
+    double R;
+    int applied, range, lpc, specLpc;
+};
+
+class Config : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        resetAppState();
+        std::filesystem::remove_all(std::getenv("VOXTRACE_CONFIG_DIR"));
+    }
+    static ConfigRecord legacyFile()
+    {
+        auto bytes = readWholeFile(legacyConfigPath());
+        ConfigRecord r{};
+        EXPECT_TRUE(bytes && bytes->size() == kConfigRecordSize);
+        if (bytes && bytes->size() == kConfigRecordSize)
+            std::copy(bytes->begin(), bytes->end(), r.begin());
+        return r;
+    }
+    static void writeLegacy(const ConfigRecord& r)
+    {
+        ASSERT_TRUE(writeFileAtomically(legacyConfigPath(), r));
+    }
+    static double f64(const ConfigRecord& r, int at) { return ByteReader(std::span(r).subspan(at)).f64le(); }
+    static int i32(const ConfigRecord& r, int at) { return ByteReader(std::span(r).subspan(at)).i32le(); }
+};
+
+} // namespace
+
+TEST(Settings, RateDependentDefaultsAndRule)
+{
+    const Worked cases[] = {{11025, 23, 5000, 14, 14}, {22050, 11, 11000, 26, 26},
+                            {44100, 5, 22000, 48, 48}, {1000000, 0, 500000, 400, 1004}};
+    for (const Worked& w : cases) {
+        SCOPED_TRACE(w.R);
+        Settings created = makeDefaultSettings(w.R);
+        EXPECT_EQ(created.m_nFFTAppliedWindowLength, w.applied);
+        EXPECT_EQ(created.m_nFFTfrequencyRange, w.range);
+        EXPECT_EQ(created.m_nSpecfrequencyRange, w.range);
+        EXPECT_EQ(created.m_nSpecLPCNumberofCoefficients, w.specLpc);
+
+        Settings loaded = makeDefaultSettings(11025);
+        loaded.m_nFFTWindowLengthSelector = 5;
+        loaded.m_nFFTWindowLength = 1024;
+        applyRateRule(loaded, w.R);
+        EXPECT_EQ(loaded.m_nFFTAppliedWindowLength, w.applied) << "256 samples, whatever the window";
+        EXPECT_EQ(loaded.m_nFFTfrequencyRange, w.range);
+        EXPECT_EQ(loaded.m_nLPCNumberofCoefficients, w.lpc);
+        EXPECT_EQ(loaded.m_nSpecLPCNumberofCoefficients, w.specLpc);
+        EXPECT_EQ(loaded.m_nFFTWindowLength, 1024);
+        EXPECT_EQ(loaded.m_nFFTWindowLengthSelector, 5);
+    }
+}
+
+TEST_F(Config, FirstStartUpWritesLegacyDefaultsThatLaterDocumentsTake)
+{
+    Document before; // created before start-up: no legacy file yet
+    EXPECT_EQ(before.s.m_dWidth, 6.0);
+
+    applicationWillFinishLaunching();
+    ConfigRecord r = legacyFile();
+    EXPECT_STREQ(reinterpret_cast<const char*>(r.data()), "1712");
+    EXPECT_STREQ(reinterpret_cast<const char*>(r.data() + 20), "Microphone");
+    EXPECT_STREQ(reinterpret_cast<const char*>(r.data() + 36), "Hardware");
+    EXPECT_EQ(f64(r, 520), 11000.0);
+    EXPECT_EQ(f64(r, 544), 8.0);
+    EXPECT_EQ(i32(r, 560), 1);
+    EXPECT_EQ(i32(r, 580), 1000);
+    EXPECT_EQ(i32(r, 592), 23);
+    EXPECT_EQ(i32(r, 600), 5000);
+    EXPECT_EQ(i32(r, 652), 14);
+    EXPECT_EQ(i32(r, 664 + 4 * 15), 30);
+    EXPECT_EQ(i32(r, 920), 5);
+    EXPECT_EQ(f64(r, 1480 + 8 * 3), 1.0);
+    EXPECT_STREQ(reinterpret_cast<const char*>(r.data() + 1736 + 32 * 15), "normailzed");
+    EXPECT_EQ(f64(r, 2248), 10.0);
+    EXPECT_EQ(i32(r, 1208), 0);
+
+    Document after;
+    EXPECT_EQ(after.s.m_dWidth, 8.0);
+    EXPECT_TRUE(after.s.m_bColor);
+    EXPECT_EQ(after.s.m_dLogStepSize, 10.0);
+    EXPECT_EQ(after.getChannel(0).m_strUnit, "normailzed");
+    EXPECT_EQ(after.getChannel(16).m_strUnit, "") << "slots 16 to 19 keep the channel's own defaults";
+    EXPECT_EQ(after.s.m_nGenericSampleRate, 10000) << "generic fields are not taken";
+
+    revertToDefaultConfiguration();
+    EXPECT_FALSE(std::filesystem::exists(legacyConfigPath()));
+    Document reverted;
+    EXPECT_EQ(reverted.s.m_dWidth, 6.0);
+}
+
+TEST_F(Config, StartUpReadsAGoodFileAndReplacesAnOldVersion)
+{
+    applicationWillFinishLaunching();
+    ConfigRecord r = legacyFile();
+    putF64le(r.data() + 520, 44100.0);
+    putU32le(r.data() + 344, static_cast<std::uint32_t>(-20)); // main window left
+    putU32le(r.data() + 2256, 48000);
+    writeLegacy(r);
+
+    resetAppState();
+    applicationWillFinishLaunching();
+    EXPECT_EQ(app().g_dAnalysisSampleRate, 44100.0);
+    EXPECT_EQ(app().g_rMainWindowPosition().left, -20);
+    EXPECT_EQ(app().g_nDSPValues[0], 48000);
+    EXPECT_EQ(app().g_strInputSource, "Mic");
+    EXPECT_EQ(app().g_strPlaySource, "Computer");
+    EXPECT_EQ(app().gChannels.size(), 20u);
+
+    std::memcpy(r.data(), "1711", 4);
+    writeLegacy(r);
+    resetAppState();
+    applicationWillFinishLaunching();
+    EXPECT_EQ(f64(legacyFile(), 520), 11000.0) << "another version is recreated with defaults";
+}
+
+TEST_F(Config, DocumentCreationRejectsAFileOutsideItsRangesAsAWhole)
+{
+    applicationWillFinishLaunching();
+    const ConfigRecord good = legacyFile();
+    struct Bad {
+        int offset;
+        double value;
+        bool isDouble;
+    };
+    const Bad bads[] = {{1072, 150.0, true},  {1072, 9.0, true},    {1080, 21.0, true},
+                        {1088, 1001.0, true}, {1096, 49.0, true},   {1136, 0.5, true},
+                        {1104, 1001, false},  {1108, 40, false},    {596, 0, false},
+                        {588, 100, false},    {1064, 0, false},     {2248, 0.0, true},
+                        {664, 0, false},      {1072, std::nan(""), true}};
+    for (const Bad& b : bads) {
+        SCOPED_TRACE(b.offset);
+        ConfigRecord r = good;
+        putF64le(r.data() + 544, 7.5);
+        if (b.isDouble)
+            putF64le(r.data() + b.offset, b.value);
+        else
+            putU32le(r.data() + b.offset, static_cast<std::uint32_t>(static_cast<int>(b.value)));
+        writeLegacy(r);
+        Document d;
+        EXPECT_EQ(d.s.m_dWidth, 6.0);
+        EXPECT_EQ(d.s.m_dPitchWindowLength, 35.0);
+        EXPECT_EQ(d.getChannel(0).m_strUnit, "normalized");
+    }
+}
+
+TEST_F(Config, OptionPanelUpdatesWriteOnlyTheirGroup)
+{
+    applicationWillFinishLaunching();
+    Document d;
+    d.s.m_dPitchWindowLength = 40;
+    d.s.m_nPitchDisplayHigh = 600;
+    d.s.m_nFFTAverageStepSize = 33;
+    d.s.m_bSpecDrawIntensity = true;
+    d.s.m_nSpecDynamicRange = 70;
+    d.s.m_dZoomRange = 2500.7;
+    ASSERT_TRUE(updateLegacyConfig(d, ConfigGroup::Pitch));
+    ConfigRecord r = legacyFile();
+    EXPECT_EQ(f64(r, 1072), 40.0);
+    EXPECT_EQ(i32(r, 1104), 600);
+    EXPECT_EQ(i32(r, 596), 10) << "FFT group untouched";
+
+    ASSERT_TRUE(updateLegacyConfig(d, ConfigGroup::Spectrogram));
+    ASSERT_TRUE(updateLegacyConfig(d, ConfigGroup::Zoom));
+    r = legacyFile();
+    EXPECT_EQ(i32(r, 996), 70);
+    EXPECT_EQ(i32(r, 1044), 0) << "the intensity flag is not part of the spectrogram group";
+    EXPECT_EQ(i32(r, 580), 2500);
+
+    Document next;
+    EXPECT_EQ(next.s.m_dPitchWindowLength, 40.0);
+    EXPECT_EQ(next.s.m_dZoomRange, 2500.0);
+
+    revertToDefaultConfiguration();
+    EXPECT_FALSE(updateLegacyConfig(d, ConfigGroup::FFTLPC)) << "a missing file is not recreated";
+    EXPECT_FALSE(std::filesystem::exists(legacyConfigPath()));
+}
+
+TEST_F(Config, UserConfigurationRoundTripsAndRefusesBadFiles)
+{
+    applicationWillFinishLaunching();
+    Document a;
+    a.s.m_dAnalysisSampleRate = 44100;
+    a.s.m_nFFTFrameInterval = 25;
+    a.s.m_bCepstral = false;
+    a.s.m_dLogStepSize = 3.0;
+    a.getChannel(2).m_dC1Cal = 2.5;
+    a.getChannel(2).SetUnit("Pa");
+    a.getChannel(16).m_dGain = 7.9;
+    ConfigRecord r = buildUserConfiguration(a);
+    EXPECT_EQ(i32(r, 276 + 4 * 16), 7);
+    for (std::size_t k = 2248; k < kConfigRecordSize; ++k)
+        ASSERT_EQ(r[k], 0) << k;
+
+    std::string path = std::string(std::getenv("VOXTRACE_CONFIG_DIR")) + "/User_Configuration.cfg";
+    ASSERT_TRUE(saveUserConfiguration(a, path));
+    auto bytes = readWholeFile(path);
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(bytes->size(), 2400u);
+
+    Document b;
+    std::string why;
+    ASSERT_TRUE(loadUserConfiguration(b, *bytes, &why)) << why;
+    EXPECT_EQ(b.s.m_dAnalysisSampleRate, 44100.0);
+    EXPECT_EQ(b.s.m_nFFTFrameInterval, 25);
+    EXPECT_FALSE(b.s.m_bCepstral);
+    EXPECT_EQ(b.s.m_dLogStepSize, 10.0) << "the log step is not loaded";
+    EXPECT_EQ(b.getChannel(2).m_dC1Cal, 2.5);
+    EXPECT_EQ(b.getChannel(2).m_strUnit, "Pa");
+
+    Document c;
+    std::vector<std::uint8_t> shortFile(bytes->begin(), bytes->begin() + 2000);
+    EXPECT_FALSE(loadUserConfiguration(c, shortFile, &why));
+    EXPECT_NE(why.find("too short"), std::string::npos);
+    std::vector<std::uint8_t> zeroStep = *bytes;
+    putF64le(zeroStep.data() + 1080, 0.0);
+    EXPECT_FALSE(loadUserConfiguration(c, zeroStep, &why));
+    EXPECT_NE(why.find("pitch step size"), std::string::npos);
+    EXPECT_EQ(c.s.m_dAnalysisSampleRate, 11025.0) << "a refused file changes nothing";
+    EXPECT_EQ(c.s.m_nFFTFrameInterval, 10);
+}
