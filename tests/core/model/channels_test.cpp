@@ -1,0 +1,206 @@
+#include "app/AppState.h"
+#include "model/Channels.h"
+#include "platform/ByteReader.h"
+
+#include <gtest/gtest.h>
+
+using namespace vx;
+
+namespace {
+
+// A channel of n samples at rate fs, shown whole in a strip w pixels wide.
+Channels makeChannel(int n, double fs, int w)
+{
+    Channels c;
+    c.m_hData.newClear(static_cast<std::size_t>(n));
+    for (int k = 0; k < n; ++k)
+        c.m_hData[static_cast<std::size_t>(k)] = static_cast<float>(k) / n;
+    c.m_dwFileLength = n;
+    c.m_dSampleRate = fs;
+    c.m_dLengthMS = n * 1000.0 / fs;
+    c.m_rLocation = {0, 50, 100, static_cast<std::int16_t>(50 + w)};
+    c.m_dPageMin = 0;
+    c.m_dPageMax = n;
+    return c;
+}
+
+} // namespace
+
+TEST(Channels, NewChannelDefaults)
+{
+    resetAppState();
+    Channels c;
+    EXPECT_EQ(c.m_dSampleRate, 11025.0);
+    EXPECT_EQ(c.m_strTitle, "channel");
+    EXPECT_TRUE(c.m_hData.isNull());
+    EXPECT_EQ(c.m_Tiers[0].strName, "tones");
+    EXPECT_EQ(c.m_Tiers[3].strName, "misc");
+    EXPECT_EQ(c.m_Tiers[4].strName, "");
+    EXPECT_EQ(c.m_Tiers[9].nHeigth, 20);
+    EXPECT_EQ(c.m_dValleyThreshhold, 66000.0);
+}
+
+TEST(Channels, PixelSampleTimeMappingClampsAtBothEnds)
+{
+    Channels c = makeChannel(22050, 11025, 500);
+    c.SetCursorInFile_Point({250, 0});
+    EXPECT_EQ(c.m_dCursorFileValue, 11025.0);
+    EXPECT_EQ(c.m_dCursorTime, 1000.0);
+    EXPECT_EQ(c.m_ptNewCursorLoc, (PointD{250, 0}));
+
+    c.SetCursorInFile_Point({600, 0});
+    EXPECT_EQ(c.m_dCursorFileValue, 22050.0);
+    EXPECT_EQ(c.m_dCursorTime, 2000.0);
+    c.SetCursorInFile_Point({-10, 0});
+    EXPECT_EQ(c.m_dCursorFileValue, 0.0);
+    EXPECT_EQ(c.m_dCursorTime, 0.0);
+
+    c.SetCursorInFile_Time(5000);
+    EXPECT_EQ(c.m_dCursorFileValue, 22050.0);
+    EXPECT_EQ(c.m_dCursorTime, 2000.0);
+    EXPECT_EQ(c.GetCursorTime({125, 0}), 500.0);
+    EXPECT_DOUBLE_EQ(c.GetCursorPixelforTime(500), 125.0);
+    EXPECT_DOUBLE_EQ(c.GetCursorPixelforTime(-100), -25.0) << "neither rounded nor clamped";
+
+    Channels empty;
+    empty.SetCursorInFile_Point({10, 0});
+    EXPECT_EQ(empty.m_dCursorTime, 0.0) << "no samples, no strip: still finite";
+}
+
+TEST(Channels, MarkerCursorAndDuration)
+{
+    Channels c = makeChannel(22050, 11025, 500);
+    c.SetMarkerValues_Time(1500);
+    EXPECT_EQ(c.m_dMarkerFileValue, 16537.5);
+    EXPECT_FLOAT_EQ(static_cast<float>(c.m_dMarkerDataValue), c.m_hData[16537]);
+    EXPECT_EQ(c.m_dDurationStartTime, 1500.0);
+    EXPECT_EQ(c.m_dDurationTime, 0.0);
+
+    c.SetCursorInFile_Time(500);
+    c.CalculateDuration();
+    EXPECT_EQ(c.m_dDurationStartTime, 500.0);
+    EXPECT_EQ(c.m_dDurationStopTime, 1500.0);
+    EXPECT_EQ(c.GetDurationTime(), 1000.0);
+    EXPECT_EQ(c.m_dDurationFile, 11025.0);
+
+    c.SetCursorInFile_Time(1500);
+    c.m_dCursorFileValue = 16000; // equal times: both ends come from the cursor
+    c.CalculateDuration();
+    EXPECT_EQ(c.m_dDurationStartFile, 16000.0);
+    EXPECT_EQ(c.m_dDurationStopFile, 16000.0);
+    EXPECT_EQ(c.m_dDurationTime, 0.0);
+
+    c.SetMarkerValues_Time(2000);
+    EXPECT_FLOAT_EQ(static_cast<float>(c.m_dMarkerDataValue), c.m_hData[22049]) << "N reads the last sample";
+}
+
+TEST(Channels, SelectionRectangle)
+{
+    Channels c = makeChannel(11025, 11025, 500); // 1000 ms over 500 px
+    c.m_dPageMin = 2756.25;                      // page 250..750 ms
+    c.m_dPageMax = 8268.75;
+    struct Case {
+        double a, b;
+        int left, right;
+    };
+    const Case cases[] = {{0, 100, 50, 50}, {0, 1000, 50, 550}, {500, 600, 300, 400}, {900, 950, 550, 550}};
+    for (const Case& k : cases) {
+        c.m_dDurationStartTime = k.a;
+        c.m_dDurationStopTime = k.b;
+        Rect r = c.GetSelectionRect();
+        EXPECT_EQ(r.left, k.left) << k.a;
+        EXPECT_EQ(r.right, k.right) << k.b;
+        EXPECT_EQ(r.top, 0);
+        EXPECT_EQ(r.bottom, 100);
+    }
+}
+
+TEST(Channels, SixteenTwelveEightAndThirtyTwoBitReads)
+{
+    const std::vector<std::uint8_t> pcm = {0x00, 0x80, 0xFF, 0x7F, 0x80, 0x00};
+    Channels c;
+    ASSERT_TRUE(c.readData(pcm, 3, 0, 16, false));
+    EXPECT_EQ(c.m_hData[0], -1.0f);
+    EXPECT_EQ(c.m_hData[1], 0.999969482421875f);
+    EXPECT_EQ(c.m_hData[2], 0.00390625f);
+    ASSERT_TRUE(c.readData(pcm, 1, 4, 16, true));
+    EXPECT_EQ(c.m_hData.size(), 1u);
+    EXPECT_EQ(c.m_hData[0], -1.0f);
+    ASSERT_TRUE(c.readData(pcm, 1, 2, 12, false));
+    EXPECT_EQ(c.m_hData[0], 32767 / 2048.0f);
+    ASSERT_TRUE(c.readData(pcm, 2, 0, 8, false));
+    EXPECT_EQ(c.m_hData[0], -1.0f);
+    EXPECT_EQ(c.m_hData[1], 0.0f) << "8-bit is unsigned with 128 as zero";
+
+    std::vector<std::uint8_t> f(8);
+    putF32le(f.data(), 0.25f);
+    putF32le(f.data() + 4, -2.0f);
+    ASSERT_TRUE(c.readData(f, 2, 0, 32, true));
+    EXPECT_EQ(c.m_hData[0], 0.25f) << "32-bit reads ignore swap";
+    EXPECT_EQ(c.m_hData[1], -2.0f);
+
+    EXPECT_THROW(c.readData(pcm, 4, 0, 16, false), ReadPastEnd);
+    EXPECT_THROW(c.readData(pcm, 1, 5, 16, false), ReadPastEnd);
+    EXPECT_FALSE(c.readData(pcm, -1, 0, 16, false));
+}
+
+TEST(Channels, InterleavedExtraction)
+{
+    std::vector<std::uint8_t> stereo;
+    for (int k = 0; k < 4; ++k) {
+        std::uint8_t b[2];
+        putU16le(b, static_cast<std::uint16_t>(k * 1000));
+        stereo.insert(stereo.end(), b, b + 2);
+        putU16le(b, static_cast<std::uint16_t>(-k * 1000));
+        stereo.insert(stereo.end(), b, b + 2);
+    }
+    Channels c;
+    ASSERT_TRUE(c.readDataMuliChannel(stereo, 4, 0, 16, false, 2, 1));
+    ASSERT_EQ(c.m_hData.size(), 4u);
+    for (int k = 0; k < 4; ++k)
+        EXPECT_EQ(c.m_hData[static_cast<std::size_t>(k)], static_cast<float>(-k * 1000 / 32768.0));
+
+    std::vector<std::uint8_t> f(24);
+    for (int k = 0; k < 6; ++k)
+        putF32le(f.data() + 4 * k, static_cast<float>(k));
+    ASSERT_TRUE(c.readDataMuliChannel(f, 2, 0, 32, false, 3, 2));
+    EXPECT_EQ(c.m_hData[0], 2.0f);
+    EXPECT_EQ(c.m_hData[1], 5.0f);
+    EXPECT_FALSE(c.readDataMuliChannel(f, 2, 0, 32, false, 3, 3)) << "channel index past the file's count";
+    EXPECT_THROW(c.readDataMuliChannel(f, 3, 0, 32, false, 3, 0), ReadPastEnd);
+}
+
+TEST(Channels, DuplicateCopiesSamplesFieldsAndUntieredLabelsButNotTiers)
+{
+    Channels src = makeChannel(100, 8000, 400);
+    src.m_nChannelType = 1;
+    src.SetTitle("EGG");
+    src.m_dC1Cal = 3.0;
+    src.m_bApplyCalibration = true;
+    src.SetMarkerValues_Time(5);
+    LabelRecord rec;
+    rec.strText = "untiered";
+    src.Add_Label(rec);
+    src.Tier_Add_Label_Cocoa(1, std::make_shared<Labels>());
+    src.m_hfDataPitch.newClear(3);
+    src.m_hfDataPitch[2] = 120.0f;
+    src.m_nPitchFileLength = 3;
+
+    Channels dst;
+    dst.Add_Label(rec);
+    dst.Add_Label(rec);
+    dst.Duplicate(src);
+    EXPECT_EQ(dst.m_nChannelType, 1);
+    EXPECT_EQ(dst.m_hData.size(), 100u);
+    EXPECT_EQ(dst.m_hData[99], src.m_hData[99]);
+    EXPECT_EQ(dst.m_strTitle, "EGG");
+    EXPECT_EQ(dst.m_dC1Cal, 3.0);
+    EXPECT_FALSE(dst.m_bApplyCalibration);
+    EXPECT_EQ(dst.m_dMarkerTime, 5.0);
+    EXPECT_EQ(dst.m_nLabelCount, 1);
+    EXPECT_NE(dst.GetLabel(0), src.GetLabel(0)) << "labels are copied, not shared";
+    EXPECT_EQ(dst.GetLabel(0)->getLabelText(), "untiered");
+    EXPECT_EQ(dst.m_Tiers[1].nLabelCount, 0);
+    EXPECT_EQ(dst.m_nPitchFileLength, 3);
+    EXPECT_EQ(dst.m_hfDataPitch[2], 120.0f);
+}
