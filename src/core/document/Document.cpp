@@ -51,13 +51,15 @@ ReadResult Document::readFromData(std::span<const std::uint8_t> data, UserIntera
     Snapshot before{m_Channel, m_nNumofChannels, m_bHaveData, m_bNewFile, m_bForeignFile,
                     m_bHaveSelection, m_bHaveMarker, s, app().g_dAnalysisSampleRate};
     FixedAnswers defaultAnswers;
-    ReadContext ctx{ui ? ui : &defaultAnswers, {}};
+    ReadContext ctx;
+    ctx.ui = ui ? ui : &defaultAnswers;
     ReadResult result;
     try {
         for (const FileReader& reader : readers) {
             if (reader.read(*this, data, ctx) == 0) {
                 result.ok = true;
-                result.reader = reader.name;
+                result.reader = ctx.format.empty() ? reader.name : ctx.format;
+                result.channel = ctx.channel;
                 return result;
             }
         }

@@ -23,6 +23,10 @@ struct ReadContext {
     // Set by a reader that recognised the data but cannot load it, so that
     // the caller can tell the user why the file did not open.
     std::string reason;
+    // Set by a reader whose format has variants ("aifc"), and to the chosen
+    // channel (0-based) by a reader that asked for one.
+    std::string format;
+    int channel = 0;
 };
 
 // A reader returns 0 when it has recognised and loaded the data, non-zero
@@ -38,8 +42,9 @@ const std::vector<FileReader>& standardReaders();
 
 struct ReadResult {
     bool ok = false;
-    std::string reader; // the one that loaded the data
+    std::string reader; // the format that loaded the data
     std::string reason; // why nothing loaded it
+    int channel = 0;    // the file's channel that was loaded, 0-based
 };
 
 enum class DocumentAction {

@@ -16,6 +16,8 @@ namespace vx {
 struct LabelFont {
     std::string family = "Arial";
     double pointSize = 12.0;
+    int weight = 5; // 0 to 15, 5 normal, above 8 bold
+    bool italic = false;
     bool operator==(const LabelFont&) const = default;
 };
 
