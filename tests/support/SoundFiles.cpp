@@ -1,0 +1,89 @@
+#include "support/SoundFiles.h"
+
+#include "document/LoadCommon.h"
+#include "platform/ByteReader.h"
+#include "platform/FileIO.h"
+#include "support/TestFolders.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <stdexcept>
+
+namespace vxtest {
+
+int run(const std::string& command)
+{
+    int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string tempPath(const std::string& name)
+{
+    static std::atomic<int> counter{0};
+    return testRoot() + "/" + std::to_string(counter++) + "-" + name;
+}
+
+std::vector<std::uint8_t> readBytes(const std::string& path)
+{
+    auto bytes = vx::readWholeFile(path);
+    if (!bytes)
+        throw std::runtime_error("cannot read " + path);
+    return *bytes;
+}
+
+void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream f(path, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<float> readF32(const std::string& path)
+{
+    std::vector<std::uint8_t> b = readBytes(path);
+    std::vector<float> out(b.size() / 4);
+    std::memcpy(out.data(), b.data(), out.size() * 4);
+    return out;
+}
+
+std::vector<std::uint8_t> makeWave(const std::vector<std::int16_t>& samples, int channels, int rate,
+                                   const std::vector<std::uint8_t>& extraChunks)
+{
+    std::vector<std::uint8_t> out(36);
+    std::memcpy(out.data(), "RIFF\0\0\0\0WAVEfmt ", 16);
+    vx::putU32le(&out[16], 16);
+    vx::putU16le(&out[20], 1);
+    vx::putU16le(&out[22], static_cast<std::uint16_t>(channels));
+    vx::putU32le(&out[24], static_cast<std::uint32_t>(rate));
+    vx::putU32le(&out[28], static_cast<std::uint32_t>(rate * 2 * channels));
+    vx::putU16le(&out[32], static_cast<std::uint16_t>(2 * channels));
+    vx::putU16le(&out[34], 16);
+    out.insert(out.end(), extraChunks.begin(), extraChunks.end());
+    std::uint8_t head[8] = {'d', 'a', 't', 'a'};
+    vx::putU32le(head + 4, static_cast<std::uint32_t>(2 * samples.size()));
+    out.insert(out.end(), head, head + 8);
+    for (std::int16_t s : samples) {
+        std::uint8_t b[2];
+        vx::putU16le(b, static_cast<std::uint16_t>(s));
+        out.insert(out.end(), b, b + 2);
+    }
+    vx::putU32le(&out[4], static_cast<std::uint32_t>(out.size() - 8));
+    return out;
+}
+
+void fillChannel(vx::Document& d, const std::vector<float>& samples, double rate)
+{
+    vx::Channels& c = d.getChannel(0);
+    c.m_hData.newClear(samples.size());
+    std::copy(samples.begin(), samples.end(), c.m_hData.data());
+    c.m_dwFileLength = static_cast<double>(samples.size());
+    c.m_dSampleRate = rate;
+    c.m_dLengthMS = samples.size() * 1000.0 / rate;
+    c.m_rLocation = {0, 50, 100, 550};
+    vx::setWholePage(c);
+    d.m_bHaveData = true;
+    d.m_nNumofChannels = 1;
+}
+
+} // namespace vxtest

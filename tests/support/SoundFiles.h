@@ -1,0 +1,32 @@
+#pragma once
+// Helpers for tests that make sound files: by hand, or with sox and ffmpeg.
+
+#include "document/Document.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vxtest {
+
+// Runs a shell command; returns its exit status.
+int run(const std::string& command);
+
+// A fresh path inside this test process's private folder.
+std::string tempPath(const std::string& name);
+
+std::vector<std::uint8_t> readBytes(const std::string& path);
+void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+// Raw 32-bit float samples as a tool decoded them.
+std::vector<float> readF32(const std::string& path);
+
+// A 16-bit PCM WAVE file of the given interleaved samples, with optional
+// extra chunks placed before "data".
+std::vector<std::uint8_t> makeWave(const std::vector<std::int16_t>& samples, int channels, int rate,
+                                   const std::vector<std::uint8_t>& extraChunks = {});
+
+// A document with channel 0 holding `samples` at `rate`.
+void fillChannel(vx::Document& d, const std::vector<float>& samples, double rate);
+
+} // namespace vxtest
