@@ -6,7 +6,8 @@ namespace vx {
 
 int lpcOrderForRate(double R)
 {
-    return (truncInt(R / 1000.0) + 4) & ~1;
+    // Rates past any real converter saturate instead of overflowing.
+    return (std::min(truncInt(R / 1000.0), 1 << 30) + 4) & ~1;
 }
 
 int frequencyRangeForRate(double R)

@@ -41,11 +41,16 @@ std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path, 
         setError(error, "cannot read \"" + path + "\"", err);
         return std::nullopt;
     }
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
-    std::uint8_t buf[1 << 16];
+    // Read straight into the result; a file that grows while it is read
+    // is read to its new end.
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size));
+    std::size_t done = 0;
+    std::uint8_t probe[1 << 12];
     for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
+        // At the expected end, read into a probe buffer so that a file of
+        // the size fstat reported is never copied to a larger buffer.
+        const bool atEnd = done == bytes.size();
+        ssize_t n = atEnd ? ::read(fd, probe, sizeof probe) : ::read(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -56,8 +61,11 @@ std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path, 
         }
         if (n == 0)
             break;
-        bytes.insert(bytes.end(), buf, buf + n);
+        if (atEnd)
+            bytes.insert(bytes.end(), probe, probe + n);
+        done += static_cast<std::size_t>(n);
     }
+    bytes.resize(done);
     ::close(fd);
     return bytes;
 }

@@ -3,19 +3,83 @@
 // disposed) is distinct from an allocated one of size zero.
 
 #include <cstddef>
+#include <cstdlib>
+#include <memory>
+#include <new>
 #include <optional>
 #include <vector>
 
 namespace vx {
 
+// Leaves elements uninitialised when a vector grows without a value, so that
+// a buffer about to be overwritten is not cleared first.
+constexpr std::size_t kLarge = std::size_t(8) << 20;
+void* allocateLarge(std::size_t bytes);
+void freeLarge(void* p, std::size_t bytes);
+
+template <typename T>
+struct DefaultInitAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = DefaultInitAllocator<U>;
+    };
+    using value_type = T;
+    DefaultInitAllocator() = default;
+    template <typename U>
+    DefaultInitAllocator(const DefaultInitAllocator<U>&) noexcept
+    {
+    }
+
+    // Large buffers (long recordings) come straight from the kernel, so that
+    // freeing them returns the memory at once.
+    T* allocate(std::size_t n)
+    {
+        const std::size_t bytes = n * sizeof(T);
+        if (bytes >= kLarge)
+            return static_cast<T*>(allocateLarge(bytes));
+        return std::allocator<T>{}.allocate(n);
+    }
+    void deallocate(T* p, std::size_t n)
+    {
+        if (n * sizeof(T) >= kLarge)
+            freeLarge(p, n * sizeof(T));
+        else
+            std::allocator<T>{}.deallocate(p, n);
+    }
+    template <typename U>
+    bool operator==(const DefaultInitAllocator<U>&) const noexcept
+    {
+        return true;
+    }
+
+    template <typename U>
+    void construct(U* p)
+    {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* p, Args&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
 template <typename T>
 class Handle {
 public:
+    using Storage = std::vector<T, DefaultInitAllocator<T>>;
+
     bool isNull() const { return !m_data.has_value(); }
     explicit operator bool() const { return !isNull(); }
 
     // Allocates n zero-initialised elements, replacing any previous contents.
     void newClear(std::size_t n) { m_data.emplace(n, T{}); }
+    // Allocates n elements that the caller overwrites before reading.
+    void newUninitialized(std::size_t n)
+    {
+        m_data.emplace();
+        m_data->resize(n);
+    }
     void dispose() { m_data.reset(); }
     void resize(std::size_t n)
     {
@@ -30,11 +94,8 @@ public:
     T& operator[](std::size_t i) { return (*m_data)[i]; }
     const T& operator[](std::size_t i) const { return (*m_data)[i]; }
 
-    std::vector<T>& vec() { return *m_data; }
-    const std::vector<T>& vec() const { return *m_data; }
-
 private:
-    std::optional<std::vector<T>> m_data;
+    std::optional<Storage> m_data;
 };
 
 } // namespace vx

@@ -69,6 +69,10 @@ TEST(Settings, RateDependentDefaultsAndRule)
         EXPECT_EQ(loaded.m_nFFTWindowLength, 1024);
         EXPECT_EQ(loaded.m_nFFTWindowLengthSelector, 5);
     }
+    Settings absurd = makeDefaultSettings(11025);
+    applyRateRule(absurd, 1e300); // from a damaged file header: saturates, never overflows
+    EXPECT_EQ(absurd.m_nLPCNumberofCoefficients, 400);
+    EXPECT_GT(absurd.m_nSpecLPCNumberofCoefficients, 0);
 }
 
 TEST_F(Config, FirstStartUpWritesLegacyDefaultsThatLaterDocumentsTake)

@@ -1,0 +1,90 @@
+// Writes a seed corpus for the reader-chain fuzzer: one small file of every
+// format the chain reads, made by the project's own writers and by hand.
+
+#include "app/AppState.h"
+#include "document/NativeFormat.h"
+#include "document/WaveFormat.h"
+#include "platform/ByteReader.h"
+#include "platform/FileIO.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+using namespace vx;
+
+namespace {
+
+void save(const std::string& dir, const char* name, const std::vector<std::uint8_t>& bytes)
+{
+    std::string error;
+    if (!writeFileAtomically(dir + "/" + name, bytes, &error))
+        std::fprintf(stderr, "make_corpus: %s\n", error.c_str());
+}
+
+void fill(Document& d, int n, double rate)
+{
+    Channels& c = d.getChannel(0);
+    c.m_hData.newClear(static_cast<std::size_t>(n));
+    for (int k = 0; k < n; ++k)
+        c.m_hData[static_cast<std::size_t>(k)] = static_cast<float>(0.5 * std::sin(k * 0.3));
+    c.m_dwFileLength = n;
+    c.m_dSampleRate = rate;
+    c.m_dLengthMS = n * 1000.0 / rate;
+}
+
+std::vector<std::uint8_t> legacyHeader(std::int32_t H, std::int32_t version, std::size_t size)
+{
+    std::vector<std::uint8_t> b(size, 0);
+    putU32le(b.data(), static_cast<std::uint32_t>(H));
+    putU32le(b.data() + 4, static_cast<std::uint32_t>(version));
+    putU32le(b.data() + 8, 2);
+    putU32le(b.data() + 16, 10000);
+    putU32le(b.data() + 20, 2000);
+    putU32le(b.data() + 24, 16);
+    putU32le(b.data() + 28, 8);
+    return b;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_corpus DIR\n");
+        return 1;
+    }
+    const std::string dir = argv[1];
+    app().gAppPath = "/nonexistent/voxtrace-fuzz";
+    Document d;
+    fill(d, 64, 8000);
+    Channels& c = d.getChannel(0);
+    c.m_Tiers[1].bSelected = true;
+    auto label = std::make_shared<Labels>();
+    label->setLabelText("word");
+    label->dTime = 2;
+    c.Tier_Add_Label_Cocoa(1, label);
+    save(dir, "native.vxt", Save_VXT_FileType(d, 0));
+    auto pc = Save_VXT_FileType(d, 0);
+    std::memcpy(pc.data(), "VXT_PC\0", 7);
+    save(dir, "native-pc.vxt", pc);
+    save(dir, "mono.wav", Save_WAVE_FileType(d, false, 0));
+
+    std::vector<std::uint8_t> qad(512 + 248 + 4 * 4, 0);
+    std::memcpy(qad.data(), "QAD_PC_FLOAT", 12);
+    putU32le(qad.data() + 32, 1);
+    putF64le(qad.data() + 512 + 8, 8000);
+    putF64le(qad.data() + 512 + 16, 4);
+    save(dir, "qad-float.bin", qad);
+    save(dir, "old-a.bin", legacyHeader(6484, 10, 6484 + 32));
+    save(dir, "old-b.bin", legacyHeader(1608, 100, 1728 + 32));
+    std::vector<std::uint8_t> mac(512 + 248 + 8, 0);
+    std::memcpy(mac.data(), "QAD_Mac", 7);
+    putU32be(mac.data() + 8, 1);
+    putF64be(mac.data() + 512 + 8, 8000);
+    putF64be(mac.data() + 512 + 16, 4);
+    save(dir, "qad-mac.bin", mac);
+    return 0;
+}
