@@ -1,0 +1,382 @@
+// Linear prediction and the factoring of predictor polynomials into
+// formants.
+
+#include "analysis/MathFunc.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace vx {
+
+namespace {
+
+constexpr int kMaxOrder = 400;
+constexpr double kFactorTolerance = 1e-4;
+constexpr int kFactorIterations = 100;
+
+double horner(int n, const double* a, double x)
+{
+    double v = a[0];
+    for (int j = 1; j <= n; ++j)
+        v = v * x + a[j];
+    return v;
+}
+
+// Scans [-1.2, 1.2] in steps of 1/n for a sign change of the degree-n
+// polynomial a and refines it by bisection. Returns whether a root was found.
+bool scanForRoot(int n, const double* a, double tolerance, double* root)
+{
+    const double dx = 1.0 / n;
+    double x0 = -1.2;
+    double f0 = horner(n, a, x0);
+    if (f0 == 0.0) {
+        *root = x0;
+        return true;
+    }
+    for (double x1 = x0 + dx; x0 < 1.2; x0 = x1, x1 += dx) {
+        const double f1 = horner(n, a, x1);
+        if (f1 == 0.0) {
+            *root = x1;
+            return true;
+        }
+        if (f0 * f1 < 0.0) {
+            double lo = x0, hi = x1, flo = f0;
+            double mid = x1;
+            for (;;) {
+                if (std::fabs(hi - lo) / std::max(std::fabs(hi), std::fabs(lo)) < tolerance)
+                    break;
+                mid = 0.5 * (lo + hi);
+                if (mid == lo || mid == hi)
+                    break;
+                const double fm = horner(n, a, mid);
+                if (fm == 0.0)
+                    break;
+                if (flo * fm < 0.0) {
+                    hi = mid;
+                } else {
+                    lo = mid;
+                    flo = fm;
+                }
+            }
+            *root = mid;
+            return true;
+        }
+        f0 = f1;
+    }
+    return false;
+}
+
+// Divides z^2 - u z - v out of a (degree n) into b[0 .. n]; b[n-1] and b[n]
+// are the remainder terms.
+void bairstowDivide(int n, const double* a, double u, double v, double* b)
+{
+    b[0] = a[0];
+    b[1] = a[1] + u * b[0];
+    for (int j = 2; j <= n - 1; ++j)
+        b[j] = a[j] + u * b[j - 1] + v * b[j - 2];
+    b[n] = a[n] + v * b[n - 2];
+}
+
+} // namespace
+
+void CMathFunc::autolpc(const double* x, int n, int p, LpcOut& out)
+{
+    if (p > kMaxOrder) {
+        std::fputs("Requested LPC order too large\n", stderr);
+        p = kMaxOrder;
+    }
+    p = std::max(p, 0);
+    out.order = p;
+    out.k.assign(static_cast<std::size_t>(p) + 1, 0.0);
+    out.a.assign(static_cast<std::size_t>(p) + 1, 0.0);
+    out.a[0] = 1.0;
+    out.error = 0;
+    std::vector<double> r(static_cast<std::size_t>(p) + 1, 0.0);
+    for (int j = 0; j <= p; ++j) {
+        double s = 0;
+        for (int i = 0; i < n - j; ++i)
+            s += x[i] * x[i + j];
+        r[static_cast<std::size_t>(j)] = s;
+    }
+    if (p == 0) {
+        out.error = r[0];
+        return;
+    }
+    std::vector<double> ep(static_cast<std::size_t>(p)), en(static_cast<std::size_t>(p));
+    for (int i = 0; i < p; ++i) {
+        ep[static_cast<std::size_t>(i)] = r[static_cast<std::size_t>(i) + 1];
+        en[static_cast<std::size_t>(i)] = r[static_cast<std::size_t>(i)];
+    }
+    auto& k = out.k;
+    k[1] = -ep[0] / en[0];
+    en[0] += k[1] * ep[0];
+    for (int m = 1; m < p; ++m) {
+        const double km = k[static_cast<std::size_t>(m)];
+        for (int j = m; j < p; ++j) {
+            const std::size_t e = static_cast<std::size_t>(j - m + 1);
+            const double oldEp = ep[static_cast<std::size_t>(j)];
+            ep[static_cast<std::size_t>(j)] = oldEp + km * en[e];
+            en[e] = en[e] + km * oldEp;
+        }
+        k[static_cast<std::size_t>(m) + 1] = -ep[static_cast<std::size_t>(m)] / en[0];
+        en[0] += k[static_cast<std::size_t>(m) + 1] * ep[static_cast<std::size_t>(m)];
+    }
+    out.error = en[0];
+
+    auto& a = out.a;
+    a[1] = k[1];
+    std::vector<double> copy(static_cast<std::size_t>(p) + 1);
+    for (int m = 1; m < p; ++m) {
+        std::copy(a.begin(), a.begin() + m + 1, copy.begin());
+        const double km1 = k[static_cast<std::size_t>(m) + 1];
+        for (int i = 1; i <= m; ++i)
+            a[static_cast<std::size_t>(i)] = copy[static_cast<std::size_t>(i)] + km1 * copy[static_cast<std::size_t>(m + 1 - i)];
+        a[static_cast<std::size_t>(m) + 1] = km1;
+    }
+}
+
+QuadraticRoot cmpfb2(double b, double c, double fs)
+{
+    const double f = fs / dTWOPI;
+    const double h = b / 2;
+    const double d = h * h - c;
+    QuadraticRoot r{};
+    if (d < 0) {
+        r.zreal = -h;
+        r.zimag = std::sqrt(-d);
+        r.tfreq = h == 0 ? fs / 4 : std::atan2(r.zimag, -h) * f;
+        r.tbandw = -f * std::log(c);
+    } else {
+        const double root = std::sqrt(d) + std::fabs(h);
+        if (b >= 0) {
+            r.tfreq = 0;
+            r.zreal = root;
+        } else {
+            r.tfreq = fs / 2;
+            r.zreal = -root;
+        }
+        r.zimag = 0;
+        r.tbandw = -f * std::log(root * root);
+    }
+    return r;
+}
+
+int rfactr(int n, const double* a, double* q, double* root, double tolerance)
+{
+    if (n < 1)
+        return 0;
+    double x;
+    if (scanForRoot(n, a, tolerance, &x)) {
+        q[0] = a[0];
+        for (int j = 1; j <= n; ++j)
+            q[j] = q[j - 1] * x + a[j];
+        *root = x;
+        return 1;
+    }
+    // The reversed polynomial's roots are the reciprocals of a's.
+    std::vector<double> reversed(static_cast<std::size_t>(n) + 1);
+    for (int j = 0; j <= n; ++j)
+        reversed[static_cast<std::size_t>(j)] = a[n - j];
+    double y;
+    if (!scanForRoot(n, reversed.data(), tolerance, &y) || y == 0.0)
+        return 0;
+    q[n - 1] = a[n];
+    for (int j = n - 1; j >= 1; --j)
+        q[j - 1] = y * q[j] + a[j];
+    q[n] = y * q[0] + a[0];
+    const double lead = q[0];
+    if (lead == 0.0)
+        return 0;
+    for (int j = 1; j <= n; ++j)
+        q[j] /= lead;
+    q[0] = 1.0;
+    *root = 1.0 / y;
+    return 1;
+}
+
+int barstw(int n, const double* a, double* quotient, double tolerance, int* iterations, double* u, double* v)
+{
+    // The second division reaches c[n - 4]: below degree 4 there is nothing
+    // to iterate on.
+    if (n < 4)
+        return 0;
+    std::vector<double> b(static_cast<std::size_t>(n) + 1), c(static_cast<std::size_t>(n) + 1);
+    double uu = 2.0, vv = -1.0;
+    double relU = 1.0, relV = 1.0;
+    for (int it = 0; it < *iterations; ++it) {
+        bairstowDivide(n, a, uu, vv, b.data());
+        if (it > 0 && relU < tolerance && relV < tolerance) {
+            std::copy(b.begin(), b.begin() + (n - 1), quotient);
+            *u = uu;
+            *v = vv;
+            return 1;
+        }
+        const double R = b[static_cast<std::size_t>(n) - 1];
+        const double S = b[static_cast<std::size_t>(n)];
+        c[0] = b[0];
+        c[1] = b[1] + uu * c[0];
+        for (int j = 2; j <= n - 3; ++j)
+            c[static_cast<std::size_t>(j)] = b[static_cast<std::size_t>(j)] + uu * c[static_cast<std::size_t>(j) - 1]
+                                           + vv * c[static_cast<std::size_t>(j) - 2];
+        const double c3 = c[static_cast<std::size_t>(n) - 3];
+        const double C = b[static_cast<std::size_t>(n) - 2] + vv * c[static_cast<std::size_t>(n) - 4];
+        const double D = uu * C * c3 + C * C - vv * c3 * c3;
+        if (D == 0.0 || !std::isfinite(D))
+            return 0;
+        const double du = -(R * C - S * c3) / D;
+        const double dv = -(S * (uu * c3 + C) - R * vv * c3) / D;
+        const double uBefore = uu, vBefore = vv;
+        uu += du;
+        vv += dv;
+        relU = std::fabs(du) / std::max(std::fabs(uBefore), 1.0);
+        const double vScale = std::max(std::fabs(vBefore), std::fabs(vv));
+        relV = vScale > 0 ? std::fabs(dv) / vScale : 0.0;
+    }
+    return 0;
+}
+
+int frwbkw(int n, const double* a, double* quotient, double* u, double* v, int iterations, double tolerance)
+{
+    // The iteration reads q[n - 4]: below degree 4 it has nothing to use.
+    if (n < 4)
+        return 0;
+    std::vector<double> Q(static_cast<std::size_t>(n) + 1), q(static_cast<std::size_t>(n) + 1),
+        b(static_cast<std::size_t>(n) + 1);
+    for (double s : {0.0, 0.5, 1.0, 1.5, 2.0}) {
+        std::copy(a, a + n + 1, Q.begin());
+        for (int i = 0; i < n; ++i)
+            for (int j = 1; j <= n - i; ++j)
+                Q[static_cast<std::size_t>(j)] -= s * Q[static_cast<std::size_t>(j) - 1];
+        double uu = 2.0, vv = -1.0;
+        for (int it = 0; it < iterations; ++it) {
+            q[0] = Q[0];
+            q[1] = Q[0] * uu + Q[1];
+            for (int j = 2; j <= n - 2; ++j)
+                q[static_cast<std::size_t>(j)] = q[static_cast<std::size_t>(j) - 2] * vv
+                                               + q[static_cast<std::size_t>(j) - 1] * uu + Q[static_cast<std::size_t>(j)];
+            const double qn2 = q[static_cast<std::size_t>(n) - 2];
+            if (qn2 == 0.0)
+                break;
+            const double t1 = q[static_cast<std::size_t>(n) - 3] / qn2;
+            const double t2 = q[static_cast<std::size_t>(n) - 4] / qn2;
+            const double e1 = Q[static_cast<std::size_t>(n) - 1] - t1 * Q[static_cast<std::size_t>(n)];
+            const double e2 = Q[static_cast<std::size_t>(n) - 2] - t1 * e1 - t2 * Q[static_cast<std::size_t>(n)];
+            if (e2 == 0.0)
+                break;
+            const double vNew = -Q[static_cast<std::size_t>(n)] / e2;
+            const double uNew = -e1 / e2;
+            if (!std::isfinite(uNew) || !std::isfinite(vNew))
+                break;
+            const double su = std::max(std::fabs(uu), std::fabs(uNew));
+            const double sv = std::max(std::fabs(vv), std::fabs(vNew));
+            const bool converged = (su == 0 || std::fabs(uNew - uu) / su < tolerance)
+                                && (sv == 0 || std::fabs(vNew - vv) / sv < tolerance);
+            uu = uNew;
+            vv = vNew;
+            if (converged) {
+                const double uBack = uNew - 2 * s;
+                const double vBack = uNew * s + vNew - s * s;
+                bairstowDivide(n, a, uBack, vBack, b.data());
+                std::copy(b.begin(), b.begin() + (n - 1), quotient);
+                *u = uBack;
+                *v = vBack;
+                return 1;
+            }
+        }
+    }
+    return 0;
+}
+
+int factor(int n, const double* a, double* quotient, double* u, double* v)
+{
+    *v = 0;
+    if (rfactr(n, a, quotient, u, kFactorTolerance))
+        return 1;
+    int iterations = kFactorIterations;
+    if (barstw(n, a, quotient, kFactorTolerance, &iterations, u, v))
+        return 2;
+    if (frwbkw(n, a, quotient, u, v, kFactorIterations, kFactorTolerance))
+        return 2;
+    return 0;
+}
+
+std::optional<RootRecord> rootsub(int n, double maxBandwidth, std::vector<double>& a, double fs)
+{
+    RootRecord ro;
+    if (n < 2)
+        return ro;
+    std::vector<double> quocoe(static_cast<std::size_t>(n) + 1, 0.0);
+    int d = n;
+    while (d > 1) {
+        double b, c;
+        if (d == 2) {
+            b = a[1];
+            c = a[2];
+        } else {
+            double u = 0, v = 0;
+            const int result = factor(d, a.data(), quocoe.data(), &u, &v);
+            if (result == 0)
+                return std::nullopt;
+            if (result == 1) {
+                --d;
+                std::copy(quocoe.begin(), quocoe.begin() + d + 1, a.begin());
+                continue;
+            }
+            if (result != 2) {
+                std::fputs("  factor() is confused,\n", stderr);
+                return std::nullopt;
+            }
+            b = -u;
+            c = -v;
+        }
+        const QuadraticRoot r = cmpfb2(b, c, fs);
+        ro.factors.push_back({b, c, r.zreal, r.zimag});
+        if (r.tbandw <= maxBandwidth) {
+            ro.freq.push_back(r.tfreq);
+            ro.bandwidth.push_back(r.tbandw);
+        }
+        d -= 2;
+        if (d >= 0)
+            std::copy(quocoe.begin(), quocoe.begin() + d + 1, a.begin());
+    }
+    // Insertion sort: equal frequencies keep the order they were found in.
+    for (std::size_t i = 1; i < ro.freq.size(); ++i) {
+        const double f = ro.freq[i], bw = ro.bandwidth[i];
+        std::size_t j = i;
+        for (; j > 0 && ro.freq[j - 1] > f; --j) {
+            ro.freq[j] = ro.freq[j - 1];
+            ro.bandwidth[j] = ro.bandwidth[j - 1];
+        }
+        ro.freq[j] = f;
+        ro.bandwidth[j] = bw;
+    }
+    return ro;
+}
+
+void CMathFunc::DoLPC(double* frame, int p, int n, double preEmphasis, int windowType, bool smooth, int P, int F,
+                      double fs, bool roots, bool rootsOnly)
+{
+    m_work.assign(static_cast<std::size_t>(std::max(n, 0)), 0.0);
+    windowed(frame, n, preEmphasis, windowType, m_work.data());
+    autolpc(m_work.data(), n, p, m_lpc);
+    if (roots) {
+        m_pole.assign(m_lpc.a.begin(), m_lpc.a.end());
+        m_roots = rootsub(m_lpc.order, 600.0, m_pole, fs);
+    }
+    if (rootsOnly)
+        return;
+    m_re.assign(256, 0.0);
+    m_im.assign(256, 0.0);
+    std::copy(m_lpc.a.begin(), m_lpc.a.begin() + std::min<std::size_t>(m_lpc.a.size(), 256), m_re.begin());
+    FFT_CODE_REAL(m_re.data(), m_im.data(), 8);
+    for (int k = 0; k < 128; ++k) {
+        const double power = m_re[static_cast<std::size_t>(k)] * m_re[static_cast<std::size_t>(k)]
+                           + m_im[static_cast<std::size_t>(k)] * m_im[static_cast<std::size_t>(k)];
+        frame[k] = power == 0 ? 0.0 : 10.0 * std::log10(power);
+    }
+    if (smooth)
+        splineResample(frame, 128, P, (F / (fs / 2)) * 128 / P);
+}
+
+} // namespace vx

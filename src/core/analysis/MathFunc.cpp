@@ -1,0 +1,173 @@
+#include "analysis/MathFunc.h"
+
+#include <cmath>
+#include <utility>
+
+namespace vx {
+
+void CMathFunc::FFT_CODE_REAL(double* re, double* im, int m)
+{
+    if (m <= 0)
+        return;
+    const int N = 1 << m;
+    for (int i = 0, j = 0; i < N - 1; ++i) {
+        if (i < j) {
+            std::swap(re[i], re[j]);
+            std::swap(im[i], im[j]);
+        }
+        int k = N / 2;
+        while (j >= k) {
+            j -= k;
+            k /= 2;
+        }
+        j += k;
+    }
+    for (int l = 1; l <= m; ++l) {
+        const int le = 1 << l;
+        const int h = le / 2;
+        const double angle = PI / h;
+        const double wr = std::cos(angle);
+        const double wi = -std::sin(angle);
+        double ur = 1.0;
+        double ui = 0.0;
+        for (int j = 0; j < h; ++j) {
+            for (int i = j; i < N; i += le) {
+                const int p = i + h;
+                const double tr = re[p] * ur - im[p] * ui;
+                const double ti = re[p] * ui + im[p] * ur;
+                re[p] = re[i] - tr;
+                im[p] = im[i] - ti;
+                re[i] += tr;
+                im[i] += ti;
+            }
+            const double next = ur * wr - ui * wi;
+            ui = ur * wi + ui * wr;
+            ur = next;
+        }
+    }
+}
+
+const std::vector<double>& CMathFunc::hamming(int n)
+{
+    if (m_windowLength != n) {
+        // The periodic form: divided by n, not n - 1.
+        m_window.resize(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i)
+            m_window[static_cast<std::size_t>(i)] = 0.54 - 0.46 * std::cos(i * dTWOPI / n);
+        m_windowLength = n;
+    }
+    return m_window;
+}
+
+void CMathFunc::windowed(const double* x, int n, double preEmphasis, int windowType, double* out)
+{
+    const double* w = windowType == 1 ? hamming(n).data() : nullptr;
+    for (int i = 0; i < n; ++i) {
+        const double v = preEmphasis > 0 ? x[i + 1] - preEmphasis * x[i] : x[i];
+        out[i] = w ? v * w[i] : v;
+    }
+}
+
+namespace {
+
+double levelDb(double re, double im)
+{
+    const double power = re * re + im * im;
+    return power == 0 ? 0.0 : 10.0 * std::log10(power);
+}
+
+} // namespace
+
+void CMathFunc::splineResample(double* frame, int points, int P, double step)
+{
+    m_x.assign(static_cast<std::size_t>(points) + 1, 0.0);
+    m_y.assign(static_cast<std::size_t>(points) + 1, 0.0);
+    m_y2.assign(static_cast<std::size_t>(points) + 1, 0.0);
+    for (int k = 0; k < points; ++k) {
+        m_x[static_cast<std::size_t>(k) + 1] = k;
+        m_y[static_cast<std::size_t>(k) + 1] = frame[k];
+    }
+    spline(m_x.data(), m_y.data(), points, 1e30, 1e30, m_y2.data());
+    for (int j = 0; j < P; ++j)
+        splint(m_x.data(), m_y.data(), m_y2.data(), points, j * step, &frame[j]);
+}
+
+int CMathFunc::DoFFT_Real(double* frame, int n, double preEmphasis, int windowType, bool smooth, int P, int F,
+                          double fs)
+{
+    int N = 1;
+    int m = 0;
+    while (N < n) {
+        N *= 2;
+        ++m;
+    }
+    if (N < 2) {
+        N = 2;
+        m = 1;
+    }
+    m_re.assign(static_cast<std::size_t>(N), 0.0);
+    m_im.assign(static_cast<std::size_t>(N), 0.0);
+    windowed(frame, n, preEmphasis, windowType, m_re.data());
+    FFT_CODE_REAL(m_re.data(), m_im.data(), m);
+    const int bins = n / 2;
+    for (int k = 0; k < bins; ++k)
+        frame[k] = levelDb(m_re[static_cast<std::size_t>(k)], m_im[static_cast<std::size_t>(k)]);
+    if (!smooth)
+        return 0;
+    const double step = (F / (fs / 2)) * bins / P;
+    splineResample(frame, bins, P, step);
+    return 0;
+}
+
+void CMathFunc::spline(const double* x, const double* y, int n, double yp1, double ypn, double* y2)
+{
+    if (n < 2)
+        return;
+    m_u.assign(static_cast<std::size_t>(n) + 1, 0.0);
+    double* u = m_u.data();
+    if (yp1 > 0.99e30) {
+        y2[1] = u[1] = 0.0;
+    } else {
+        y2[1] = -0.5;
+        u[1] = (3.0 / (x[2] - x[1])) * ((y[2] - y[1]) / (x[2] - x[1]) - yp1);
+    }
+    for (int i = 2; i <= n - 1; ++i) {
+        const double sig = (x[i] - x[i - 1]) / (x[i + 1] - x[i - 1]);
+        const double p = sig * y2[i - 1] + 2.0;
+        y2[i] = (sig - 1.0) / p;
+        u[i] = (y[i + 1] - y[i]) / (x[i + 1] - x[i]) - (y[i] - y[i - 1]) / (x[i] - x[i - 1]);
+        u[i] = (6.0 * u[i] / (x[i + 1] - x[i - 1]) - sig * u[i - 1]) / p;
+    }
+    double qn, un;
+    if (ypn > 0.99e30) {
+        qn = un = 0.0;
+    } else {
+        qn = 0.5;
+        un = (3.0 / (x[n] - x[n - 1])) * (ypn - (y[n] - y[n - 1]) / (x[n] - x[n - 1]));
+    }
+    y2[n] = (un - qn * u[n - 1]) / (qn * y2[n - 1] + 1.0);
+    for (int k = n - 1; k >= 1; --k)
+        y2[k] = y2[k] * y2[k + 1] + u[k];
+}
+
+int CMathFunc::splint(const double* xa, const double* ya, const double* y2a, int n, double x, double* y)
+{
+    int lo = 1;
+    int hi = n;
+    while (hi - lo > 1) {
+        const int k = (hi + lo) / 2;
+        if (xa[k] > x)
+            hi = k;
+        else
+            lo = k;
+    }
+    const double h = xa[hi] - xa[lo];
+    if (h == 0.0)
+        return 1;
+    const double a = (xa[hi] - x) / h;
+    const double b = (x - xa[lo]) / h;
+    *y = a * ya[lo] + b * ya[hi] + ((a * a * a - a) * y2a[lo] + (b * b * b - b) * y2a[hi]) * (h * h) / 6.0;
+    return 0;
+}
+
+} // namespace vx

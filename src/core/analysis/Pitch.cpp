@@ -1,0 +1,173 @@
+// Cepstral pitch of one frame.
+
+#include "analysis/MathFunc.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vx {
+
+namespace {
+
+bool allowedLength(int N)
+{
+    return N == 128 || N == 256 || N == 512 || N == 1024 || N == 2048 || N == 4096;
+}
+
+int log2Of(int N)
+{
+    int m = 0;
+    while ((1 << m) < N)
+        ++m;
+    return m;
+}
+
+} // namespace
+
+double CMathFunc::DoPitchCepstrumFloat(const float* samples, double start, double dataLength, double fs,
+                                       double low, double high, int N, int W)
+{
+    if (!allowedLength(N))
+        return -1.0;
+    W = std::clamp(W, 0, N);
+    const std::size_t n = static_cast<std::size_t>(N);
+    m_re.assign(n, 0.0);
+    m_im.assign(n, 0.0);
+
+    // Only the first W samples of the frame are used; past the end of the
+    // data the frame counts as zero.
+    const long s0 = static_cast<long>(start);
+    const long available = static_cast<long>(dataLength) - s0;
+    const long take = std::clamp<long>(available, 0, W);
+    const std::vector<double>& w = hamming(std::max(W, 1));
+    for (long i = 0; i < take; ++i)
+        m_re[static_cast<std::size_t>(i)] = samples[s0 + i] * w[static_cast<std::size_t>(i)];
+
+    const int m = log2Of(N);
+    FFT_CODE_REAL(m_re.data(), m_im.data(), m);
+    for (std::size_t k = 0; k < n; ++k) {
+        const double power = m_re[k] * m_re[k] + m_im[k] * m_im[k];
+        m_re[k] = power == 0 ? 0.0 : 10.0 * std::log10(power);
+        m_im[k] = 0.0;
+    }
+    FFT_CODE_REAL(m_re.data(), m_im.data(), m);
+    // The power cepstrum, bins 0 .. N/2 - 1; bins above stay 0.
+    m_cepstrum.assign(n, 0.0);
+    for (std::size_t q = 0; q < n / 2; ++q)
+        m_cepstrum[q] = m_re[q] * m_re[q] + m_im[q] * m_im[q];
+
+    const int qLo = static_cast<int>(fs / high);
+    const int qHi = static_cast<int>(fs / low);
+    const int span = qHi - qLo;
+    if (span < 2 || qLo < 0)
+        return 0.0;
+    int f, M;
+    if (10 * span <= 22000) {
+        f = 10;
+        M = 10 * span;
+    } else {
+        f = 22000 / span;
+        M = f * span;
+    }
+    if (f < 1)
+        return 0.0;
+
+    m_x.assign(static_cast<std::size_t>(span) + 1, 0.0);
+    m_y.assign(static_cast<std::size_t>(span) + 1, 0.0);
+    m_y2.assign(static_cast<std::size_t>(span) + 1, 0.0);
+    for (int j = 0; j < span; ++j) {
+        m_x[static_cast<std::size_t>(j) + 1] = j;
+        const int q = qLo + j;
+        m_y[static_cast<std::size_t>(j) + 1] = q < N ? m_cepstrum[static_cast<std::size_t>(q)] : 0.0;
+    }
+    spline(m_x.data(), m_y.data(), span, 1e30, 1e30, m_y2.data());
+
+    // The knots are the integers 0 .. span - 1, so the interval that the
+    // bisection of splint would find is known directly; abscissae past the
+    // last knot use the last interval, as splint's bisection does.
+    const int i0 = static_cast<int>(f * fs / high);
+    const int i1 = static_cast<int>(f * fs / low);
+    const double* ya = m_y.data();
+    const double* y2 = m_y2.data();
+    double best = 0;
+    int bestAt = -1;
+    for (int t = 0; t < M; ++t) {
+        const int i = i0 + t;
+        if (i >= i1)
+            break;
+        const double x = static_cast<double>(t) * span / M;
+        const int lo = std::min(static_cast<int>(x), span - 2) + 1;
+        const double a = (lo + 1 - 1) - x; // xa[hi] - x with xa[k] = k - 1
+        const double b = x - (lo - 1);
+        const double v = a * ya[lo] + b * ya[lo + 1] + ((a * a * a - a) * y2[lo] + (b * b * b - b) * y2[lo + 1]) / 6.0;
+        if (v > best) {
+            best = v;
+            bestAt = i;
+        }
+    }
+    if (bestAt < 0)
+        return 0.0;
+    const double pitch = fs / (static_cast<double>(bestAt) / f);
+    return pitch >= low && pitch <= high ? pitch : 0.0;
+}
+
+void DoIntensityFloat(const float* x, float* output, double* minimum, double* maximum, double offset, double start,
+                      double window, double step, double dataLength, bool relative, bool linear)
+{
+    const long n = static_cast<long>(dataLength);
+    const long K = step > 0 ? static_cast<long>((dataLength - window) / step) : 0;
+    const long width = static_cast<long>(window);
+    float level = 0;
+    long lastEnd = 0;
+    for (long k = 0; k < K; ++k) {
+        const long s = static_cast<long>(k * step + start);
+        const long e = std::min(s + width, n);
+        double sum = 0;
+        for (long i = std::max(s, 0L); i < e; ++i) {
+            const double v = x[i] - offset;
+            sum += v * v;
+        }
+        const double meanSquare = sum / window;
+        if (linear)
+            level = static_cast<float>(meanSquare);
+        else
+            level = static_cast<float>(meanSquare > 0 ? 10.0 * std::log10(meanSquare) : kSilenceLevelDb);
+        for (long i = std::max(s, 0L); i < e; ++i)
+            output[i] = level;
+        lastEnd = e;
+    }
+    if (K > 0)
+        for (long i = lastEnd; i < n; ++i)
+            output[i] = level;
+
+    double lo = 1e9, hi = -1e9;
+    for (long i = 0; i < n; ++i) {
+        lo = std::min(lo, double(output[i]));
+        hi = std::max(hi, double(output[i]));
+    }
+    if (n <= 0)
+        lo = hi = 0;
+    if (hi < 0 && lo < 0) {
+        const double shift = lo + hi;
+        for (long i = 0; i < n; ++i)
+            output[i] = static_cast<float>(output[i] - shift);
+        const double newLo = std::fabs(hi), newHi = std::fabs(lo);
+        lo = newLo;
+        hi = newHi;
+    } else if (hi >= 0 && lo < 0) {
+        for (long i = 0; i < n; ++i)
+            output[i] = static_cast<float>(output[i] - lo);
+        hi -= lo;
+        lo = 0;
+    }
+    if (relative) {
+        for (long i = 0; i < n; ++i)
+            output[i] = static_cast<float>(output[i] - lo);
+        hi -= lo;
+        lo = 0;
+    }
+    *minimum = lo;
+    *maximum = hi;
+}
+
+} // namespace vx
