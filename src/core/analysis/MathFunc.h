@@ -43,6 +43,14 @@ struct QuadraticRoot {
     double zreal, zimag, tfreq, tbandw;
 };
 
+// The quefrency search of the cepstral pitch estimator for a rate and a
+// pitch range: bins qLo .. qHi, upsampled by f into M points stored from i0,
+// with the peak searched below i1.
+struct CepstralRange {
+    int qLo, qHi, span, f, M, i0, i1;
+};
+CepstralRange cepstralRange(double fs, double low, double high);
+
 class CMathFunc {
 public:
     CMathFunc() = default;

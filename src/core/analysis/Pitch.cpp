@@ -24,6 +24,25 @@ int log2Of(int N)
 
 } // namespace
 
+CepstralRange cepstralRange(double fs, double low, double high)
+{
+    CepstralRange r{};
+    r.qLo = static_cast<int>(fs / high);
+    r.qHi = static_cast<int>(fs / low);
+    r.span = r.qHi - r.qLo;
+    // At most 22000 interpolated points: a wide range lowers the factor.
+    if (10 * r.span <= 22000) {
+        r.f = 10;
+        r.M = 10 * r.span;
+    } else {
+        r.f = 22000 / r.span;
+        r.M = r.f * r.span;
+    }
+    r.i0 = static_cast<int>(r.f * fs / high);
+    r.i1 = static_cast<int>(r.f * fs / low);
+    return r;
+}
+
 double CMathFunc::DoPitchCepstrumFloat(const float* samples, double start, double dataLength, double fs,
                                        double low, double high, int N, int W)
 {
@@ -56,20 +75,9 @@ double CMathFunc::DoPitchCepstrumFloat(const float* samples, double start, doubl
     for (std::size_t q = 0; q < n / 2; ++q)
         m_cepstrum[q] = m_re[q] * m_re[q] + m_im[q] * m_im[q];
 
-    const int qLo = static_cast<int>(fs / high);
-    const int qHi = static_cast<int>(fs / low);
-    const int span = qHi - qLo;
-    if (span < 2 || qLo < 0)
-        return 0.0;
-    int f, M;
-    if (10 * span <= 22000) {
-        f = 10;
-        M = 10 * span;
-    } else {
-        f = 22000 / span;
-        M = f * span;
-    }
-    if (f < 1)
+    const CepstralRange range = cepstralRange(fs, low, high);
+    const int qLo = range.qLo, span = range.span, f = range.f, M = range.M;
+    if (span < 2 || qLo < 0 || f < 1)
         return 0.0;
 
     m_x.assign(static_cast<std::size_t>(span) + 1, 0.0);
@@ -85,14 +93,17 @@ double CMathFunc::DoPitchCepstrumFloat(const float* samples, double start, doubl
     // The knots are the integers 0 .. span - 1, so the interval that the
     // bisection of splint would find is known directly; abscissae past the
     // last knot use the last interval, as splint's bisection does.
-    const int i0 = static_cast<int>(f * fs / high);
-    const int i1 = static_cast<int>(f * fs / low);
+    const int i0 = range.i0, i1 = range.i1;
     const double* ya = m_y.data();
     const double* y2 = m_y2.data();
     double best = 0;
     int bestAt = -1;
+    // Value t stands for the quefrency qLo + t/f, so it is stored at
+    // position f*qLo + t; the search covers positions i0 .. i1 - 1.
     for (int t = 0; t < M; ++t) {
-        const int i = i0 + t;
+        const int i = f * qLo + t;
+        if (i < i0)
+            continue;
         if (i >= i1)
             break;
         const double x = static_cast<double>(t) * span / M;

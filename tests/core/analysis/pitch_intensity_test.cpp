@@ -1,0 +1,180 @@
+#include "analysis/MathFunc.h"
+#include "analysis/PitchIntensity.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace vx;
+
+namespace {
+
+std::vector<float> pulseTrain(int n, double period)
+{
+    std::vector<float> x(static_cast<std::size_t>(n), 0.0f);
+    for (double t = 0; t < n; t += period)
+        x[static_cast<std::size_t>(t)] = 1.0f;
+    return x;
+}
+
+} // namespace
+
+TEST(Pitch, QuefrencyRanges)
+{
+    CepstralRange a = cepstralRange(44100, 75, 500);
+    EXPECT_EQ(a.qLo, 88);
+    EXPECT_EQ(a.qHi, 588);
+    EXPECT_EQ(a.span, 500);
+    EXPECT_EQ(a.f, 10);
+    EXPECT_EQ(a.M, 5000);
+    EXPECT_EQ(a.i0, 882);
+    EXPECT_EQ(a.i1, 5880);
+    CepstralRange b = cepstralRange(96000, 30, 1000);
+    EXPECT_EQ(b.qLo, 96);
+    EXPECT_EQ(b.qHi, 3200);
+    EXPECT_EQ(b.span, 3104);
+    EXPECT_EQ(b.f, 7);
+    EXPECT_EQ(b.M, 21728);
+}
+
+TEST(Pitch, PulseTrainsGiveTheirRate)
+{
+    CMathFunc math;
+    const double fs = 44100;
+    for (int period : {100, 147, 200, 441}) {
+        auto x = pulseTrain(8000, period);
+        const double f0 = math.DoPitchCepstrumFloat(x.data(), 1000, 8000, fs, 75, 500, 2048, 1543);
+        ASSERT_GT(f0, 0) << period;
+        EXPECT_NEAR(fs / f0, period, 0.1) << "within 1/f of a sample";
+    }
+    std::vector<float> silence(4000, 0.0f);
+    EXPECT_EQ(math.DoPitchCepstrumFloat(silence.data(), 0, 4000, fs, 75, 500, 2048, 1543), 0.0);
+    EXPECT_EQ(math.DoPitchCepstrumFloat(silence.data(), 0, 4000, fs, 75, 500, 1000, 900), -1.0);
+    auto x = pulseTrain(3000, 200);
+    EXPECT_GE(math.DoPitchCepstrumFloat(x.data(), 2900, 3000, fs, 75, 500, 2048, 1543), 0.0)
+        << "a frame past the end of the data reads zeros, not beyond the buffer";
+}
+
+TEST(Pitch, WindowLengthRules)
+{
+    PitchFrameSize a = pitchFrameSize(44100, 100);
+    EXPECT_EQ(a.windowMs, 92);
+    EXPECT_EQ(a.W, 4057);
+    EXPECT_EQ(a.N, 4096);
+    PitchFrameSize b = pitchFrameSize(22050, 40);
+    EXPECT_EQ(b.W, 882);
+    EXPECT_EQ(b.N, 1024);
+    EXPECT_EQ(pitchFrameSize(11025, 35).W, 385);
+}
+
+TEST(Pitch, TrackingRules)
+{
+    const std::vector<double> loud(8, 1.0);
+    // Continuity: the ends of a voiced stretch and a jump are removed.
+    std::vector<double> raw = {120, 121, 122, 300, 123, 124, 125, 126};
+    std::vector<double> t = applyTrackingRules(raw, loud, 8, 100, 1);
+    EXPECT_EQ(t[0], 0.0);
+    EXPECT_EQ(t[3], 0.0);
+    EXPECT_EQ(t[2], 0.0) << "next to the jump";
+    EXPECT_EQ(t[7], 0.0);
+    EXPECT_DOUBLE_EQ(t[5], 124.0);
+    EXPECT_DOUBLE_EQ(t[1], 121.0) << "t[2] is 0, so t[1] is not smoothed";
+
+    // Smoothing runs left to right over frames 0 .. frameCount - 4, each
+    // mean taken from unsmoothed values.
+    t = applyTrackingRules({100, 100, 103, 106, 109, 112, 115, 118}, loud, 8, 100, 1);
+    EXPECT_DOUBLE_EQ(t[1], 103.0);
+    EXPECT_DOUBLE_EQ(t[2], 106.0);
+    EXPECT_DOUBLE_EQ(t[4], 112.0);
+    EXPECT_DOUBLE_EQ(t[5], 112.0) << "past the smoothing range";
+
+    EXPECT_EQ(applyTrackingRules({120, 120}, {1, 1}, 2, 100, 1), (std::vector<double>{0, 0}));
+
+    std::vector<double> energy = {1, 1, 0, 1, 1, 1, 1, 1};
+    t = applyTrackingRules({0, 120, 120, 120, 120, 120, 120, 0}, energy, 8, 100, 0);
+    EXPECT_EQ(t[2], 0.0) << "threshold 0 clears only frames of zero energy";
+    EXPECT_EQ(t[3], 120.0);
+}
+
+TEST(Pitch, TrackOfAPulseTrainAndItsAverage)
+{
+    const double fs = 11025;
+    auto x = pulseTrain(11025, 11025 / 150.0);
+    PitchParams p;
+    p.sampleRate = fs;
+    auto track = computePitchTrack(x.data(), 11025, p, 0, 11025, 0, 1000);
+    ASSERT_TRUE(track);
+    EXPECT_DOUBLE_EQ(track->frameCount, 100.0);
+    ASSERT_EQ(track->track.size(), 100u);
+    EXPECT_EQ(track->track.front(), 0.0);
+    int voiced = 0;
+    for (std::size_t k = 1; k + 5 < track->track.size(); ++k) {
+        if (track->track[k] != 0) {
+            ++voiced;
+            EXPECT_NEAR(track->track[k], 150, 3) << k;
+        }
+    }
+    EXPECT_GT(voiced, 80);
+    EXPECT_NEAR(averagePitch(*track, 100, 800), 150, 3);
+    EXPECT_EQ(averagePitch(*track, 2000, 3000), 0.0) << "a selection outside the analysed range";
+    EXPECT_DOUBLE_EQ(pitchFrameTime(*track, 10), 100.0);
+
+    auto single = computePitchTrack(x.data(), 11025, p, 0, 11025, 0, 1000, nullptr, 1);
+    EXPECT_EQ(single->track, track->track) << "threads change nothing";
+    auto empty = computePitchTrack(x.data(), 11025, p, 0, 50, 0, 4);
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->track.empty());
+
+    AnalysisControl control;
+    control.cancel = true;
+    EXPECT_FALSE(computePitchTrack(x.data(), 11025, p, 0, 11025, 0, 1000, &control));
+}
+
+TEST(Intensity, WorkedExampleAndLifting)
+{
+    const int n = 44100;
+    std::vector<float> x(n);
+    for (int i = 0; i < n; ++i)
+        x[i] = static_cast<float>((i < 22050 ? 0.1 : 0.01) * std::sin(i * 0.05));
+    std::vector<float> out(n, 0.0f);
+    double lo, hi;
+    DoIntensityFloat(x.data(), out.data(), &lo, &hi, 0, 0, 441, 220.5, n, false, false);
+    // 198 frames; the last (k = 197) covers 43438 .. 43878 and is repeated to the end.
+    EXPECT_EQ(out[43879], out[43878]);
+    EXPECT_EQ(out[44099], out[43878]);
+    // Levels were all negative (about -23 and -43 dB): lifted to their magnitudes.
+    EXPECT_NEAR(lo, 23, 1);
+    EXPECT_NEAR(hi, 43, 1);
+    EXPECT_NEAR(out[1000], 43, 1) << "order of values unchanged: the louder half is higher";
+
+    DoIntensityFloat(x.data(), out.data(), &lo, &hi, 0, 0, 441, 220.5, n, true, false);
+    EXPECT_EQ(lo, 0.0);
+    EXPECT_NEAR(hi, 20, 1);
+
+    std::vector<float> small(100, 0.0f);
+    DoIntensityFloat(x.data(), small.data(), &lo, &hi, 0, 0, 441, 220.5, 100, false, false);
+    EXPECT_EQ(lo, 0.0);
+    EXPECT_EQ(hi, 0.0);
+
+    std::vector<float> linear(n, 0.0f);
+    DoIntensityFloat(x.data(), linear.data(), &lo, &hi, 0, 0, 441, 220.5, n, false, true);
+    EXPECT_GT(lo, 0.0) << "linear levels are mean squares, never shifted";
+    EXPECT_NEAR(hi, 0.005, 0.001);
+}
+
+TEST(Intensity, DigitalSilenceStaysFinite)
+{
+    std::vector<float> x(8000, 0.0f);
+    for (int i = 4000; i < 8000; ++i)
+        x[i] = 0.5f;
+    IntensityParams p;
+    p.sampleRate = 8000;
+    IntensityContour c = computeIntensity(x.data(), 8000, p);
+    EXPECT_TRUE(std::isfinite(c.minimum));
+    EXPECT_TRUE(std::isfinite(c.maximum));
+    // Silence stands at -100 dB, the tone at about -6 dB; lifted, the range is 6 .. 100.
+    EXPECT_NEAR(c.maximum, -kSilenceLevelDb, 0.01);
+    EXPECT_NEAR(c.minimum, 6.0, 0.1);
+    for (float v : c.level)
+        ASSERT_TRUE(std::isfinite(v));
+}
