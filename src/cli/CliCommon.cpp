@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cctype>
 #include <cstdlib>
 
 namespace vxcli {
@@ -32,7 +33,7 @@ Args::Args(int argc, char** argv, int first, const std::map<std::string, int>& o
 {
     for (int i = first; i < argc; ++i) {
         std::string a = argv[i];
-        if (a.rfind("--", 0) != 0 || a.size() == 2) {
+        if (a.rfind("--", 0) != 0 || a.size() == 2 || std::isdigit(static_cast<unsigned char>(a[2]))) {
             m_positional.push_back(a);
             continue;
         }

@@ -53,5 +53,9 @@ std::string formatNumber(double v);
 
 int runInfo(const Args& args);
 int runConvert(const Args& args);
+int runPitch(const Args& args);
+int runIntensity(const Args& args);
+int runFormants(const Args& args);
+int runSpectrum(const Args& args);
 
 } // namespace vxcli

@@ -15,7 +15,12 @@ namespace {
 const char* kUsage =
     "usage: voxtrace-cli COMMAND [ARGS]\n"
     "  info FILE [--channel K]\n"
-    "  convert IN OUT [--channel K] [--selection-ms A B]   (OUT ends in .wav or .vxt)\n";
+    "  convert IN OUT [--channel K] [--selection-ms A B]   (OUT ends in .wav or .vxt)\n"
+    "  pitch FILE [--from-ms A --to-ms B] [--window-ms W] [--step-ms S] [--low HZ] [--high HZ]\n"
+    "             [--deviation HZ] [--threshold PCT]\n"
+    "  intensity FILE [--window-ms W] [--step-ms S] [--relative]\n"
+    "  formants FILE [--step-ms S] [--order N]\n"
+    "  spectrum FILE --at-ms T | --from-ms A --to-ms B\n";
 
 struct Command {
     std::map<std::string, int> options;
@@ -27,6 +32,13 @@ const std::map<std::string, Command>& commands()
     static const std::map<std::string, Command> table = {
         {"info", {{{"channel", 1}}, vxcli::runInfo}},
         {"convert", {{{"channel", 1}, {"selection-ms", 2}}, vxcli::runConvert}},
+        {"pitch",
+         {{{"from-ms", 1}, {"to-ms", 1}, {"window-ms", 1}, {"step-ms", 1}, {"low", 1}, {"high", 1},
+           {"deviation", 1}, {"threshold", 1}},
+          vxcli::runPitch}},
+        {"intensity", {{{"window-ms", 1}, {"step-ms", 1}, {"relative", 0}}, vxcli::runIntensity}},
+        {"formants", {{{"step-ms", 1}, {"order", 1}}, vxcli::runFormants}},
+        {"spectrum", {{{"at-ms", 1}, {"from-ms", 1}, {"to-ms", 1}}, vxcli::runSpectrum}},
     };
     return table;
 }

@@ -117,3 +117,68 @@ TEST(Cli, ConvertWritesWaveAndNativeAndNeverTheInput)
     EXPECT_EQ(cli("bogus").status, 1);
     EXPECT_EQ(cli("info").status, 1);
 }
+
+namespace {
+
+std::vector<std::vector<std::string>> rows(const std::string& text)
+{
+    std::vector<std::vector<std::string>> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end - start);
+        std::vector<std::string> cells;
+        std::size_t a = 0;
+        for (std::size_t tab; (tab = line.find('\t', a)) != std::string::npos; a = tab + 1)
+            cells.push_back(line.substr(a, tab - a));
+        cells.push_back(line.substr(a));
+        out.push_back(cells);
+        start = end == std::string::npos ? text.size() : end + 1;
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(Cli, AnalysisCommandsPrintTheirTables)
+{
+    std::string wav = tempPath("saw.wav");
+    ASSERT_EQ(run("sox -V1 -n -r 16000 -b 16 " + q(wav) + " synth 1 saw 150 gain -6"), 0);
+
+    Output pitch = cli("pitch " + q(wav));
+    ASSERT_EQ(pitch.status, 0) << pitch.err;
+    auto t = rows(pitch.out);
+    ASSERT_EQ(t[0], (std::vector<std::string>{"time_ms", "f0_hz"}));
+    ASSERT_EQ(t.size(), 1u + 100) << "one row per 10 ms frame";
+    EXPECT_EQ(t[11][0], "100.000");
+    EXPECT_NEAR(std::stod(t[50][1]), 150, 2);
+    EXPECT_EQ(t[1][1], "0.000") << "the first frame is never voiced";
+
+    auto part = rows(cli("pitch " + q(wav) + " --from-ms 200 --to-ms 400 --step-ms 5").out);
+    EXPECT_EQ(part.size(), 1u + 40);
+    EXPECT_EQ(part[1][0], "200.000");
+
+    auto level = rows(cli("intensity " + q(wav) + " --relative").out);
+    ASSERT_EQ(level[0], (std::vector<std::string>{"time_ms", "intensity"}));
+    EXPECT_EQ(level.size(), 1u + 100);
+
+    auto f = rows(cli("formants " + q(wav) + " --step-ms 100 --order 16").out);
+    ASSERT_EQ(f[0].size(), 11u);
+    EXPECT_EQ(f[0][1], "F1");
+    EXPECT_EQ(f[0][10], "B5");
+    EXPECT_EQ(f.size(), 1u + 10);
+
+    Output s = cli("spectrum " + q(wav) + " --at-ms 500");
+    ASSERT_EQ(s.status, 0) << s.err;
+    auto sp = rows(s.out);
+    EXPECT_EQ(sp[0][0], "formants");
+    EXPECT_EQ(sp[0][6], "bandwidths");
+    EXPECT_EQ(sp[1], (std::vector<std::string>{"freq_hz", "level_db", "lpc_db"}));
+    EXPECT_EQ(sp.size(), 2u + 8000) << "one point per Hz up to the frequency range";
+    // The 150 Hz fundamental stands above the trough between it and its octave.
+    EXPECT_GT(std::stod(sp[2 + 150][1]), std::stod(sp[2 + 225][1]));
+
+    EXPECT_EQ(cli("spectrum " + q(wav)).status, 1);
+    EXPECT_EQ(cli("pitch " + q(wav) + " --step-ms 0").status, 1);
+    EXPECT_EQ(cli("pitch " + q(wav) + " --from-ms 500 --to-ms 100").status, 1);
+}

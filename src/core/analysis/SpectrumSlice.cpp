@@ -22,7 +22,7 @@ void performFFT(CMathFunc& math, const std::vector<double>& frame, const SlicePa
     const int W = p.windowLength;
     const int P = p.frequencyRange;
     const int A = std::min(static_cast<int>(p.appliedWindowMs * p.sampleRate / 1000 + 0.5), W);
-    std::vector<double> buf(std::max<std::size_t>(storage, static_cast<std::size_t>(W) + 10), 0.0);
+    std::vector<double> buf(std::max({storage, static_cast<std::size_t>(W) + 10, static_cast<std::size_t>(P)}), 0.0);
     std::copy(frame.begin(), frame.begin() + std::max(A, 0), buf.begin());
     math.DoFFT_Real(buf.data(), W, 0, 1, true, P, p.frequencyRange, p.sampleRate);
     double lo = 1e8, hi = -1e8;
@@ -42,7 +42,9 @@ void performLPC(CMathFunc& math, const std::vector<double>& frame, const SlicePa
 {
     const int P = p.frequencyRange;
     const int points = static_cast<int>(p.lpcOrder * p.sampleRate / 1000);
-    std::vector<double> buf(std::max<std::size_t>(storage, static_cast<std::size_t>(points) + 5), 0.0);
+    // DoLPC writes P resampled points into the buffer.
+    std::vector<double> buf(std::max({storage, static_cast<std::size_t>(points) + 5, static_cast<std::size_t>(P)}),
+                            0.0);
     std::copy(frame.begin(), frame.begin() + std::min<std::size_t>(frame.size(), static_cast<std::size_t>(points) + 5),
               buf.begin());
     math.DoLPC(buf.data(), p.lpcOrder, points, 0, 1, true, P, p.frequencyRange, p.sampleRate, true, false);
@@ -72,6 +74,25 @@ void performLPC(CMathFunc& math, const std::vector<double>& frame, const SlicePa
 }
 
 } // namespace
+
+SliceFormants sliceFormantsAt(const float* samples, double dataLength, double at, const SliceParams& p)
+{
+    SliceFormants out;
+    const int points = static_cast<int>(p.lpcOrder * p.sampleRate / 1000);
+    if (points < 2 || p.frequencyRange <= 0)
+        return out;
+    std::vector<double> frame(static_cast<std::size_t>(points) + 5, 0.0);
+    const long s = static_cast<long>(at);
+    for (long i = 0; i < points + 5 && s + i < static_cast<long>(dataLength); ++i)
+        if (s + i >= 0)
+            frame[static_cast<std::size_t>(i)] = samples[s + i];
+    CMathFunc math;
+    FrameAnalysis a;
+    performLPC(math, frame, p, frame.size(), a);
+    out.formant = a.formant;
+    out.bandwidth = a.bandwidth;
+    return out;
+}
 
 int sliceFrequencyLimit(double sampleRate)
 {

@@ -29,6 +29,14 @@ struct SliceResult {
 // The largest frequency range the display allows at a rate.
 int sliceFrequencyLimit(double sampleRate);
 
+// The formants and bandwidths (-1 where missing) of the LPC analysis of
+// the one frame starting at sample `at`, as the slice computes them.
+struct SliceFormants {
+    std::array<double, 5> formant{-1, -1, -1, -1, -1};
+    std::array<double, 5> bandwidth{-1, -1, -1, -1, -1};
+};
+SliceFormants sliceFormantsAt(const float* samples, double dataLength, double at, const SliceParams& params);
+
 // Start and stop are sample positions (equal for the cursor). Samples past
 // dataLength count as zero.
 SliceResult computeSpectrumSlice(const float* samples, double dataLength, double startPoint, double stopPoint,
