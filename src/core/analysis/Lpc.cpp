@@ -25,44 +25,60 @@ double horner(int n, const double* a, double x)
 
 // Scans [-1.2, 1.2] in steps of 1/n for a sign change of the degree-n
 // polynomial a and refines it by bisection. Returns whether a root was found.
+// The scan points are evaluated eight at a time (independent Horner chains);
+// each value is computed exactly as one evaluation at a time would.
 bool scanForRoot(int n, const double* a, double tolerance, double* root)
 {
     const double dx = 1.0 / n;
-    double x0 = -1.2;
-    double f0 = horner(n, a, x0);
-    if (f0 == 0.0) {
-        *root = x0;
-        return true;
+    double xs[1024];
+    double fs[1024];
+    int count = 0;
+    for (double x = -1.2;; x += dx) {
+        xs[count++] = x;
+        if (!(x < 1.2) || count == 1024)
+            break;
     }
-    for (double x1 = x0 + dx; x0 < 1.2; x0 = x1, x1 += dx) {
-        const double f1 = horner(n, a, x1);
-        if (f1 == 0.0) {
-            *root = x1;
+    int k = 0;
+    for (; k + 8 <= count; k += 8) {
+        double v[8];
+        for (int t = 0; t < 8; ++t)
+            v[t] = a[0];
+        for (int j = 1; j <= n; ++j)
+            for (int t = 0; t < 8; ++t)
+                v[t] = v[t] * xs[k + t] + a[j];
+        for (int t = 0; t < 8; ++t)
+            fs[k + t] = v[t];
+    }
+    for (; k < count; ++k)
+        fs[k] = horner(n, a, xs[k]);
+
+    for (int i = 0; i < count; ++i) {
+        if (fs[i] == 0.0) {
+            *root = xs[i];
             return true;
         }
-        if (f0 * f1 < 0.0) {
-            double lo = x0, hi = x1, flo = f0;
-            double mid = x1;
-            for (;;) {
-                if (std::fabs(hi - lo) / std::max(std::fabs(hi), std::fabs(lo)) < tolerance)
-                    break;
-                mid = 0.5 * (lo + hi);
-                if (mid == lo || mid == hi)
-                    break;
-                const double fm = horner(n, a, mid);
-                if (fm == 0.0)
-                    break;
-                if (flo * fm < 0.0) {
-                    hi = mid;
-                } else {
-                    lo = mid;
-                    flo = fm;
-                }
+        if (i == 0 || !(fs[i - 1] * fs[i] < 0.0))
+            continue;
+        double lo = xs[i - 1], hi = xs[i], flo = fs[i - 1];
+        double mid = hi;
+        for (;;) {
+            if (std::fabs(hi - lo) / std::max(std::fabs(hi), std::fabs(lo)) < tolerance)
+                break;
+            mid = 0.5 * (lo + hi);
+            if (mid == lo || mid == hi)
+                break;
+            const double fm = horner(n, a, mid);
+            if (fm == 0.0)
+                break;
+            if (flo * fm < 0.0) {
+                hi = mid;
+            } else {
+                lo = mid;
+                flo = fm;
             }
-            *root = mid;
-            return true;
         }
-        f0 = f1;
+        *root = mid;
+        return true;
     }
     return false;
 }
@@ -76,6 +92,35 @@ void bairstowDivide(int n, const double* a, double u, double v, double* b)
     for (int j = 2; j <= n - 1; ++j)
         b[j] = a[j] + u * b[j - 1] + v * b[j - 2];
     b[n] = a[n] + v * b[n - 2];
+}
+
+// r[j] = sum of x[i] x[i + j] over i = 0 .. n-1-j, for j = 0 .. p. Eight
+// lags are summed side by side; each lag's sum is taken in ascending i, as
+// a lag-by-lag loop takes it.
+void autocorrelate(const double* x, int n, int p, double* r)
+{
+    constexpr int L = 8;
+    int j = 0;
+    for (; j + L - 1 <= p; j += L) {
+        double s[L] = {};
+        const int common = std::max(n - j - (L - 1), 0);
+        for (int i = 0; i < common; ++i) {
+            const double xi = x[i];
+            for (int t = 0; t < L; ++t)
+                s[t] += xi * x[i + j + t];
+        }
+        for (int t = 0; t < L; ++t) {
+            for (int i = common; i < n - j - t; ++i)
+                s[t] += x[i] * x[i + j + t];
+            r[j + t] = s[t];
+        }
+    }
+    for (; j <= p; ++j) {
+        double sum = 0;
+        for (int i = 0; i < n - j; ++i)
+            sum += x[i] * x[i + j];
+        r[j] = sum;
+    }
 }
 
 } // namespace
@@ -93,12 +138,7 @@ void CMathFunc::autolpc(const double* x, int n, int p, LpcOut& out)
     out.a[0] = 1.0;
     out.error = 0;
     std::vector<double> r(static_cast<std::size_t>(p) + 1, 0.0);
-    for (int j = 0; j <= p; ++j) {
-        double s = 0;
-        for (int i = 0; i < n - j; ++i)
-            s += x[i] * x[i + j];
-        r[static_cast<std::size_t>(j)] = s;
-    }
+    autocorrelate(x, n, p, r.data());
     if (p == 0) {
         out.error = r[0];
         return;
@@ -205,7 +245,20 @@ int barstw(int n, const double* a, double* quotient, double tolerance, int* iter
     double uu = 2.0, vv = -1.0;
     double relU = 1.0, relV = 1.0;
     for (int it = 0; it < *iterations; ++it) {
-        bairstowDivide(n, a, uu, vv, b.data());
+        // Both divisions in one pass: c[j] needs only b[j] and earlier c, so
+        // the two recurrences interleave. The arithmetic is that of two
+        // separate loops.
+        b[0] = a[0];
+        b[1] = a[1] + uu * b[0];
+        c[0] = b[0];
+        c[1] = b[1] + uu * c[0];
+        for (int j = 2; j <= n - 1; ++j) {
+            b[static_cast<std::size_t>(j)] = a[j] + uu * b[static_cast<std::size_t>(j) - 1] + vv * b[static_cast<std::size_t>(j) - 2];
+            if (j <= n - 3)
+                c[static_cast<std::size_t>(j)] = b[static_cast<std::size_t>(j)] + uu * c[static_cast<std::size_t>(j) - 1]
+                                               + vv * c[static_cast<std::size_t>(j) - 2];
+        }
+        b[static_cast<std::size_t>(n)] = a[n] + vv * b[static_cast<std::size_t>(n) - 2];
         if (it > 0 && relU < tolerance && relV < tolerance) {
             std::copy(b.begin(), b.begin() + (n - 1), quotient);
             *u = uu;
@@ -214,11 +267,6 @@ int barstw(int n, const double* a, double* quotient, double tolerance, int* iter
         }
         const double R = b[static_cast<std::size_t>(n) - 1];
         const double S = b[static_cast<std::size_t>(n)];
-        c[0] = b[0];
-        c[1] = b[1] + uu * c[0];
-        for (int j = 2; j <= n - 3; ++j)
-            c[static_cast<std::size_t>(j)] = b[static_cast<std::size_t>(j)] + uu * c[static_cast<std::size_t>(j) - 1]
-                                           + vv * c[static_cast<std::size_t>(j) - 2];
         const double c3 = c[static_cast<std::size_t>(n) - 3];
         const double C = b[static_cast<std::size_t>(n) - 2] + vv * c[static_cast<std::size_t>(n) - 4];
         const double D = uu * C * c3 + C * C - vv * c3 * c3;

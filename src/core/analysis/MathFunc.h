@@ -97,7 +97,17 @@ private:
     const std::vector<double>& hamming(int n);
     void splineResample(double* frame, int points, int P, double step);
 
+    // The spline weights of the cepstral upsampling depend only on the
+    // quefrency span and the point count, so they are kept between frames.
+    struct UpsamplingTable {
+        int span = -1, M = -1;
+        std::vector<int> lo;
+        std::vector<double> a, b, a3, b3;
+    };
+    const UpsamplingTable& upsampling(int span, int M);
+
     std::vector<double> m_re, m_im, m_window, m_work, m_x, m_y, m_y2, m_u, m_cepstrum, m_pole;
+    UpsamplingTable m_upsampling;
     int m_windowLength = -1;
     LpcOut m_lpc;
     std::optional<RootRecord> m_roots;

@@ -43,6 +43,38 @@ CepstralRange cepstralRange(double fs, double low, double high)
     return r;
 }
 
+// The knots are the integers 0 .. span - 1, so the interval that splint's
+// bisection finds for abscissa t*span/M is known directly (abscissae past
+// the last knot use the last interval, as the bisection does), and the
+// weights of splint's formula (with h = 1) can be computed once.
+const CMathFunc::UpsamplingTable& CMathFunc::upsampling(int span, int M)
+{
+    UpsamplingTable& u = m_upsampling;
+    if (u.span == span && u.M == M)
+        return u;
+    u.span = span;
+    u.M = M;
+    const std::size_t n = static_cast<std::size_t>(M);
+    u.lo.resize(n);
+    u.a.resize(n);
+    u.b.resize(n);
+    u.a3.resize(n);
+    u.b3.resize(n);
+    for (int t = 0; t < M; ++t) {
+        const double x = static_cast<double>(t) * span / M;
+        const int lo = std::min(static_cast<int>(x), span - 2) + 1; // 1-based, knot abscissa lo - 1
+        const double a = lo - x;
+        const double b = x - (lo - 1);
+        const std::size_t k = static_cast<std::size_t>(t);
+        u.lo[k] = lo;
+        u.a[k] = a;
+        u.b[k] = b;
+        u.a3[k] = a * a * a - a;
+        u.b3[k] = b * b * b - b;
+    }
+    return u;
+}
+
 double CMathFunc::DoPitchCepstrumFloat(const float* samples, double start, double dataLength, double fs,
                                        double low, double high, int N, int W)
 {
@@ -90,30 +122,24 @@ double CMathFunc::DoPitchCepstrumFloat(const float* samples, double start, doubl
     }
     spline(m_x.data(), m_y.data(), span, 1e30, 1e30, m_y2.data());
 
-    // The knots are the integers 0 .. span - 1, so the interval that the
-    // bisection of splint would find is known directly; abscissae past the
-    // last knot use the last interval, as splint's bisection does.
     const int i0 = range.i0, i1 = range.i1;
+    const UpsamplingTable& table = upsampling(span, M);
     const double* ya = m_y.data();
     const double* y2 = m_y2.data();
+    // Value t stands for the quefrency qLo + t/f, so it belongs at position
+    // f*qLo + t; the search covers positions i0 .. i1 - 1.
+    const int first = std::max(0, i0 - f * qLo);
+    const int last = std::min(M, i1 - f * qLo);
     double best = 0;
     int bestAt = -1;
-    // Value t stands for the quefrency qLo + t/f, so it is stored at
-    // position f*qLo + t; the search covers positions i0 .. i1 - 1.
-    for (int t = 0; t < M; ++t) {
-        const int i = f * qLo + t;
-        if (i < i0)
-            continue;
-        if (i >= i1)
-            break;
-        const double x = static_cast<double>(t) * span / M;
-        const int lo = std::min(static_cast<int>(x), span - 2) + 1;
-        const double a = (lo + 1 - 1) - x; // xa[hi] - x with xa[k] = k - 1
-        const double b = x - (lo - 1);
-        const double v = a * ya[lo] + b * ya[lo + 1] + ((a * a * a - a) * y2[lo] + (b * b * b - b) * y2[lo + 1]) / 6.0;
+    for (int t = first; t < last; ++t) {
+        const int lo = table.lo[static_cast<std::size_t>(t)];
+        const double v = table.a[static_cast<std::size_t>(t)] * ya[lo] + table.b[static_cast<std::size_t>(t)] * ya[lo + 1]
+                       + (table.a3[static_cast<std::size_t>(t)] * y2[lo] + table.b3[static_cast<std::size_t>(t)] * y2[lo + 1])
+                             / 6.0;
         if (v > best) {
             best = v;
-            bestAt = i;
+            bestAt = f * qLo + t;
         }
     }
     if (bestAt < 0)
