@@ -4,6 +4,7 @@
 #include "analysis/MathFunc.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -215,7 +216,9 @@ int rfactr(int n, const double* a, double* q, double* root, double tolerance)
         return 1;
     }
     // The reversed polynomial's roots are the reciprocals of a's.
-    std::vector<double> reversed(static_cast<std::size_t>(n) + 1);
+    if (n > kMaxOrder)
+        return 0;
+    std::array<double, kMaxOrder + 1> reversed;
     for (int j = 0; j <= n; ++j)
         reversed[static_cast<std::size_t>(j)] = a[n - j];
     double y;
@@ -241,7 +244,9 @@ int barstw(int n, const double* a, double* quotient, double tolerance, int* iter
     // to iterate on.
     if (n < 4)
         return 0;
-    std::vector<double> b(static_cast<std::size_t>(n) + 1), c(static_cast<std::size_t>(n) + 1);
+    if (n > kMaxOrder)
+        return 0;
+    std::array<double, kMaxOrder + 1> b, c;
     double uu = 2.0, vv = -1.0;
     double relU = 1.0, relV = 1.0;
     for (int it = 0; it < *iterations; ++it) {
@@ -252,11 +257,16 @@ int barstw(int n, const double* a, double* quotient, double tolerance, int* iter
         b[1] = a[1] + uu * b[0];
         c[0] = b[0];
         c[1] = b[1] + uu * c[0];
-        for (int j = 2; j <= n - 1; ++j) {
-            b[static_cast<std::size_t>(j)] = a[j] + uu * b[static_cast<std::size_t>(j) - 1] + vv * b[static_cast<std::size_t>(j) - 2];
-            if (j <= n - 3)
-                c[static_cast<std::size_t>(j)] = b[static_cast<std::size_t>(j)] + uu * c[static_cast<std::size_t>(j) - 1]
-                                               + vv * c[static_cast<std::size_t>(j) - 2];
+        // The term of the older element is added first, which shortens the
+        // chain through the newest one.
+        for (int j = 2; j <= n - 3; ++j) {
+            const std::size_t k = static_cast<std::size_t>(j);
+            b[k] = (a[j] + vv * b[k - 2]) + uu * b[k - 1];
+            c[k] = (b[k] + vv * c[k - 2]) + uu * c[k - 1];
+        }
+        for (int j = std::max(2, n - 2); j <= n - 1; ++j) {
+            const std::size_t k = static_cast<std::size_t>(j);
+            b[k] = (a[j] + vv * b[k - 2]) + uu * b[k - 1];
         }
         b[static_cast<std::size_t>(n)] = a[n] + vv * b[static_cast<std::size_t>(n) - 2];
         if (it > 0 && relU < tolerance && relV < tolerance) {
