@@ -1,0 +1,147 @@
+#pragma once
+// Everything the main view knows apart from pixels: the layout of channel
+// 0's strips, the page and zoom, the cursor, marker, selection and label
+// hits from mouse input, the pitch track and intensity contour it shows,
+// and the readouts. The widget translates events into these calls and draws
+// what this holds; tests drive it without a window.
+
+#include "analysis/PitchIntensity.h"
+#include "document/Document.h"
+#include "platform/Types.h"
+
+#include <optional>
+#include <string>
+
+namespace vx {
+
+constexpr int g_nLeftWindowOffset = 50;
+constexpr int g_nTopWindowOffset = 5;
+constexpr int g_nRightWindowOffset = 5;
+constexpr int g_nDelta = 5;
+constexpr int kBottomMargin = 20;
+
+struct MainLayout {
+    Rect client, audio, intensity, pitch;
+    int frameHeight = 0;          // m_nFrameHeigth: the data area
+    int displayRange = 0;         // pitch strip width
+    int displayVerticalRange = 0; // pitch strip height
+};
+
+enum class ViewAction {
+    SaveAsPicture,
+    EditUndo,
+    EditCut,
+    EditCopy,
+    EditClear,
+    EditPaste,
+    EditSelectWindow,
+    EditSelectAll,
+    ZoomUndo,
+    ZoomIn,
+    ZoomOut,
+    ZoomHome,
+    ZoomSelection,
+    ZoomCursor,
+    Record,
+    Play,
+    PlayWindow,
+    PlaySelection,
+    AnalysisPitch,
+    AnalysisPitchWindow,
+    AnalysisPitchSelection,
+    Other,
+};
+
+// What a release asks the window to do next.
+enum class ReleaseOutcome { Nothing, LabelMoved, OpenLabelEditorForLabel, OpenLabelEditorAtPoint };
+
+struct Readouts {
+    double cursor = 0, duration = 0, pitch = 0, intensity = 0, averagePitch = 0;
+};
+
+class MainViewModel {
+public:
+    explicit MainViewModel(Document& doc);
+
+    Document& doc() { return m_doc; }
+    const Document& doc() const { return m_doc; }
+    Channels& channel0() { return m_doc.getChannel(0); }
+
+    // Layout for a view of width x height pixels (SetupDisplay).
+    void SetupDisplay(int width, int height);
+    const MainLayout& layout() const { return m_layout; }
+    bool m_bViewIntilized = false;
+    bool m_bRedraw = true;
+
+    // The page from the scroll bar: value v and knob proportion q in 0..1.
+    void AdjustScrollControl(double v, double q);
+    // Zoom codes 0 undo, 1 in, 2 out, 3 selection, 4 marker, 5 home.
+    void CalibrateScroll(int code);
+    void DoZoomJumpLabel(double t);
+    double _dKnobPosition = 0;
+    double _dKnobProportion = 1.0;
+    bool m_bZoomed = false;
+    double m_dTimePageMin = 0, m_dTimePageMax = 0;
+
+    // Mouse input in picture coordinates (y down); x includes the margin.
+    void DoOnLButtonDown(PointD p, double t, bool fromMouse);
+    void TrackMouseDragged(PointD p, double t, bool fromMouse);
+    void TrackMouseMove(PointD p, double t, bool fromMouse);
+    ReleaseOutcome DoOnLButtonUp(PointD p, double t, bool fromMouse);
+    void ClearSelection();
+    void EditSelectWindow();
+    void EditSelectAll();
+    static bool PtInRect(PointD p, const Rect& r);
+
+    bool m_bHaveMarker = false, m_bHaveSelection = false;
+    double m_dCursorTime = 0, m_dMarkerTime = 0;
+    double m_dSelectionTimeStart = 0, m_dSelectionTimeStop = 0;
+    double m_dLogMarkerTime = 0, m_dLogMarkerPitch = 0, m_dLogMarkerIntensity = 0;
+    PointD m_ptTrackStart{};
+    Rect m_rSelection{}, m_rOldSelection{}, m_rMarker{}, m_rNewCursor{};
+    RectD _rectCursor{0, 0, 1, 1};
+    bool m_bLabelMode = false, m_bLabelClicked = false, m_bLabelMoved = false;
+    int m_nTierCliked = -1;
+    Labels* m_ClickedLabel = nullptr;
+    Rect m_rTracking{}, m_rectTracking{};
+
+    // Analysis results, replaced whole on the main thread.
+    void setPitch(std::optional<PitchTrack> track);
+    void setIntensity(std::optional<IntensityContour> contour);
+    const std::optional<PitchTrack>& pitch() const { return m_pitch; }
+    const std::optional<IntensityContour>& intensity() const { return m_intensity; }
+    double m_dIntensitySelectionStartPoint = 0, m_dIntensitySelectionStopPoint = 0;
+    double m_dIntensitySelectionStartTime = 0, m_dIntensitySelectionStopTime = 0;
+    double m_dPitchSelectionStartPoint = 0, m_dPitchSelectionStopPoint = 0;
+    double m_dPitchSelectionStartTime = 0, m_dPitchSelectionStopTime = 0;
+    // Sets the pitch and intensity stretches to the whole channel.
+    void setWholeFileStretches();
+    double DoAveragePitchSelection() const;
+    double pitchAt(double timeMs) const;
+    double intensityAt(double timeMs) const;
+
+    const Readouts& readouts() const { return m_readouts; }
+    static std::string formatReadout(double v);
+
+    bool validateMenuItem(ViewAction action, bool editUndo = false, bool clipboardHasChannels = false) const;
+
+private:
+    bool haveData() const { return m_doc.m_bHaveData && m_doc.getChannel(0).m_hData.size() > 0; }
+    Channels& anchor();
+    void afterZoom();
+    template <typename F>
+    void forEachChannel(F f)
+    {
+        const int n = std::max(1, m_doc.m_nNumofChannels);
+        for (int k = 0; k < n && k < Document::kNumChannels; ++k)
+            f(m_doc.getChannel(k));
+    }
+
+    Document& m_doc;
+    MainLayout m_layout;
+    std::optional<PitchTrack> m_pitch;
+    std::optional<IntensityContour> m_intensity;
+    Readouts m_readouts;
+};
+
+} // namespace vx
