@@ -1,0 +1,43 @@
+#include "model/SampleSummary.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+using vx::SampleSummary;
+
+TEST(SampleSummary, GivesExactlyTheValuesOfAPlainScan)
+{
+    const std::size_t n = 300000;
+    std::vector<float> x(n);
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<float> u(-1, 1);
+    for (float& v : x)
+        v = u(rng);
+    x[70000] = std::nanf("");
+    x[123456] = 1.5f;
+    SampleSummary s(x.data(), n);
+    std::uniform_int_distribution<std::size_t> at(0, n - 1), len(0, 200000);
+    for (int trial = 0; trial < 2000; ++trial) {
+        const std::size_t from = at(rng);
+        const std::size_t count = trial % 3 == 0 ? len(rng) % 300 : len(rng);
+        // The scan a waveform column does: NaN never replaces a value.
+        double mx = -1e45, mn = 1e45;
+        for (std::size_t i = from; i < std::min(n, from + count); ++i) {
+            if (x[i] > mx)
+                mx = x[i];
+            if (x[i] < mn)
+                mn = x[i];
+        }
+        SampleSummary::Range r = s.minMax(from, count);
+        ASSERT_EQ(r.any, mx > -1e45) << from << " " << count;
+        if (r.any) {
+            ASSERT_EQ(double(r.max), mx) << from << " " << count;
+            ASSERT_EQ(double(r.min), mn) << from << " " << count;
+        }
+    }
+    EXPECT_EQ(s.minMax(123000, 1000).max, 1.5f);
+    EXPECT_FALSE(s.minMax(70000, 1).any);
+    EXPECT_FALSE(s.minMax(n, 10).any);
+}
