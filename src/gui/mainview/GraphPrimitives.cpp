@@ -1,0 +1,258 @@
+#include "mainview/GraphPrimitives.h"
+
+#include <QFontMetrics>
+#include <QPainterPath>
+
+#include <cmath>
+
+namespace vx {
+
+namespace {
+
+const QColor kLightGrey(200, 200, 200);
+
+double px(double v)
+{
+    return static_cast<double>(truncInt(v));
+}
+
+} // namespace
+
+QColor deviceColor(const RGBColor& c, double alpha)
+{
+    QColor q(c.red ? 255 : 0, c.green ? 255 : 0, c.blue ? 255 : 0);
+    q.setAlphaF(static_cast<float>(alpha));
+    return q;
+}
+
+void DrawGraphFloat_1(QPainter& p, const SampleSummary* data, double pageMin, double pageMax, double yScale,
+                      double zeroFraction, const Rect& rect, const RGBColor& colour, double referenceValue,
+                      bool drawReference, const RGBColor& referenceColour)
+{
+    const int height = rect.height();
+    const int zeroOffset = truncInt(height * zeroFraction);
+    const double baseline = rect.bottom - zeroOffset;
+    if (drawReference) {
+        p.setPen(deviceColor(referenceColour, 0.6));
+        const double yRef = rect.bottom - px(referenceValue * yScale) - zeroOffset;
+        p.drawLine(QPointF(rect.left, yRef), QPointF(rect.right, yRef));
+    }
+    p.setPen(deviceColor(colour));
+    if (data && data->samples() && data->size() > 0) {
+        const int width = rect.width();
+        const double span = pageMax - pageMin;
+        const double ppc = width > 0 ? span / width : 0;
+        QPointF previous(rect.left, baseline);
+        const float* x = data->samples();
+        const long N = static_cast<long>(data->size());
+        if (ppc >= 4.0) {
+            const long n = truncInt(ppc);
+            std::vector<QLineF> lines;
+            lines.reserve(static_cast<std::size_t>(2 * width));
+            for (int j = 0; j < width; ++j) {
+                const long s = truncInt(ppc * j + truncInt(pageMin));
+                SampleSummary::Range r = data->minMax(static_cast<std::size_t>(std::max(0L, s)), static_cast<std::size_t>(n));
+                // A positive scale keeps the order of the samples, so the
+                // extremes of sample * yScale are those of the samples.
+                double mx = -1e45, mn = 1e45;
+                if (r.any) {
+                    mx = (yScale >= 0 ? r.max : r.min) * yScale;
+                    mn = (yScale >= 0 ? r.min : r.max) * yScale;
+                }
+                const double xj = rect.left + j;
+                const QPointF top(xj, baseline - px(mx)), bottom(xj, baseline - px(mn));
+                lines.emplace_back(top, previous);
+                lines.emplace_back(top, bottom);
+                previous = bottom;
+            }
+            p.drawLines(lines.data(), static_cast<int>(lines.size()));
+        } else if (span > 0) {
+            QPainterPath path(previous);
+            for (long k = truncInt(pageMin); k < pageMin + span && k < N; ++k) {
+                if (k < 0)
+                    continue;
+                const double xk = rect.left + px((k - pageMin) * width / span);
+                const double yk = baseline - px(x[k] * yScale);
+                path.lineTo(xk, yk);
+            }
+            p.drawPath(path);
+        }
+    }
+    p.setPen(Qt::black);
+}
+
+void DrawIntensityFloat(QPainter& p, const std::vector<float>* data, double selectionStart, double selectionStop,
+                        double pageMin, double pageMax, double yScale, const Rect& rect, const RGBColor& colour)
+{
+    p.setPen(deviceColor(colour));
+    const int width = rect.width();
+    const double ppc = width > 0 ? (pageMax - pageMin) / width : 0;
+    const long n = truncInt(ppc);
+    if (!data || width <= 0 || n <= 0) {
+        p.setPen(Qt::black);
+        return;
+    }
+    QPainterPath path;
+    bool first = true;
+    const long size = static_cast<long>(data->size());
+    const long stop = truncInt(selectionStop);
+    for (int j = 0; j < width; ++j) {
+        const double x = rect.left + j;
+        const long s = truncInt(ppc * j) + truncInt(pageMin);
+        double m = -1e45;
+        for (long k = s; k < s + n; ++k) {
+            if (!(selectionStart < k && k < stop) || k < 0 || k >= size)
+                continue;
+            m = std::max(m, (*data)[static_cast<std::size_t>(k)] * yScale);
+            const double y = rect.bottom - px(m);
+            if (first) {
+                path.moveTo(x, y);
+                first = false;
+            }
+            path.lineTo(x, y);
+        }
+    }
+    p.drawPath(path);
+    p.setPen(Qt::black);
+}
+
+void DrawPitchTrackVoxtrace(QPainter& p, const std::vector<double>* data, double frameCount, double firstFrame,
+                            double lastFrame, int left, int bottom, int verticalRange, int horizontalRange, int high,
+                            int low, int dotScale)
+{
+    if (!data || high == low || lastFrame == firstFrame) {
+        p.setPen(Qt::black);
+        return;
+    }
+    const QColor blue(0, 0, 255);
+    p.setPen(blue);
+    p.setBrush(blue);
+    const double yScale = double(verticalRange) / (high - low);
+    const double xScale = horizontalRange / (lastFrame - firstFrame);
+    const double d = 2.0 * dotScale;
+    const long i0 = truncInt(firstFrame), i1 = truncInt(lastFrame), F = truncInt(frameCount);
+    QPainterPath path;
+    for (long j = 0; j < i1 - i0; ++j) {
+        const long idx = i0 + j;
+        const double v = idx >= 0 && idx < F && static_cast<std::size_t>(idx) < data->size()
+                             ? (*data)[static_cast<std::size_t>(idx)]
+                             : 0.0;
+        if (low < v && v < high) {
+            const double x = left + px(j * xScale);
+            const double y = bottom - px((v - low) * yScale);
+            path.addEllipse(QRectF(x, y, d, d));
+        }
+    }
+    p.drawPath(path);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(Qt::black);
+}
+
+void DrawFormantTrack(QPainter& p, const std::vector<std::array<std::uint16_t, 5>>& frames, const Rect& rect,
+                      int maxFrequency, int frameCount, int dotScale)
+{
+    p.setBrush(QColor(0, 0, 255));
+    if (frameCount > 0 && maxFrequency > 0) {
+        const double xScale = double(rect.width()) / frameCount;
+        const double yScale = double(rect.height()) / maxFrequency;
+        const double d = 2.0 * dotScale;
+        QPainterPath path;
+        for (int i = 0; i < frameCount && static_cast<std::size_t>(i) < frames.size(); ++i) {
+            const double x = rect.left + px(i * xScale);
+            for (std::uint16_t raw : frames[static_cast<std::size_t>(i)]) {
+                const int f = static_cast<std::int16_t>(raw);
+                if (f < 51)
+                    continue;
+                const int h = truncInt(f * yScale);
+                if (h > 0 && rect.bottom - h > rect.top)
+                    path.addEllipse(QRectF(x, rect.bottom - h, d, d));
+            }
+        }
+        p.drawPath(path);
+    }
+    p.setBrush(Qt::NoBrush);
+    p.setPen(Qt::black);
+}
+
+double timeGridStep(double range, int spacing, int* count)
+{
+    const int R = truncInt(range);
+    if (spacing != 0) {
+        *count = R / spacing + 1;
+        return spacing;
+    }
+    static const int steps[] = {1, 2, 5, 10, 25, 50, 75, 100, 250, 500, 750, 1000, 2500, 5000, 7500, 10000,
+                                25000, 50000, 75000, 100000};
+    *count = 30;
+    if (R <= 30)
+        return 1;
+    for (std::size_t i = 1; i < std::size(steps); ++i)
+        if (R / steps[i] <= 30 || steps[i] == 100000)
+            return steps[i];
+    return 100000;
+}
+
+void TimeGrids(QPainter& p, const Rect& rect, int bottomInset, bool drawLines, double tmin, double tmax, int spacing,
+               bool relativeLabels)
+{
+    const double range = tmax - tmin;
+    if (!(range > 0) || spacing < 0)
+        return;
+    int count = 0;
+    const double step = timeGridStep(range, spacing, &count);
+    const double first = std::trunc(tmin / step) * step;
+    const double scale = rect.width() / range;
+    const QFontMetrics fm(p.font());
+    for (int k = 1; k <= count; ++k) {
+        const double t = first + k * step;
+        const int x = truncInt((t - tmin) * scale);
+        if (!(x > 0 && rect.left + x < rect.right))
+            continue;
+        if (drawLines) {
+            p.setPen(kLightGrey);
+            p.drawLine(QPointF(rect.left + x, rect.bottom - bottomInset), QPointF(rect.left + x, rect.top));
+        }
+        const QString label = QString::asprintf("%.0f", relativeLabels ? t - first : t);
+        const int w = fm.horizontalAdvance(label);
+        const double y = relativeLabels ? rect.bottom + fm.height() / 2.0 : rect.bottom;
+        p.setPen(Qt::black);
+        p.drawText(QPointF(rect.left + x - w / 2.0, y + fm.ascent()), label);
+    }
+    p.setPen(Qt::black);
+}
+
+void DrawAnyGrid(QPainter& p, const Rect& rect, int low, int high, int grid, int orientation, bool labelsInside)
+{
+    if (grid <= 0 || high == low)
+        return;
+    const int n = (high - low) / grid;
+    const QFontMetrics fm(p.font());
+    if (orientation == 1 && n >= 0) {
+        const double ph = double(grid) * rect.height() / (high - low);
+        p.setPen(kLightGrey);
+        for (int k = 0; k <= n; ++k) {
+            const double y = rect.bottom - px(ph * k);
+            p.drawLine(QPointF(rect.left, y), QPointF(rect.right, y));
+        }
+        p.setPen(Qt::black);
+        for (int k = 0; k <= n; ++k) {
+            const QString label = QString::number(low + k * grid);
+            const double x = labelsInside ? rect.left : rect.left - fm.horizontalAdvance(label) - 5;
+            const double y = (rect.bottom - px(ph * k)) - fm.height() / 2.0;
+            p.drawText(QPointF(x, y + fm.ascent()), label);
+        }
+    } else if (orientation == 2 && n >= 1) {
+        const double pw = double(grid) * rect.width() / (high - low);
+        for (int k = 1; k <= n; ++k) {
+            const double x = rect.left + px(pw * k);
+            p.setPen(kLightGrey);
+            p.drawLine(QPointF(x, rect.bottom), QPointF(x, rect.top));
+            p.setPen(Qt::black);
+            const QString label = QString::number(low + k * grid);
+            p.drawText(QPointF(x - fm.horizontalAdvance(label) / 2.0, rect.bottom + fm.ascent()), label);
+        }
+    }
+    p.setPen(Qt::black);
+}
+
+} // namespace vx

@@ -1,0 +1,43 @@
+#pragma once
+// The graph primitives of the main view and the spectrogram, drawn with a
+// QPainter in picture coordinates (y down). They keep no state.
+
+#include "model/SampleSummary.h"
+#include "platform/Types.h"
+
+#include <QColor>
+#include <QPainter>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace vx {
+
+// A 16-bit colour component is either off (0) or full (any other value).
+QColor deviceColor(const RGBColor& c, double alpha = 1.0);
+
+// Waveform with min/max decimation at four or more samples per column; the
+// summary answers each column's extremes.
+void DrawGraphFloat_1(QPainter& p, const SampleSummary* data, double pageMin, double pageMax, double yScale,
+                      double zeroFraction, const Rect& rect, const RGBColor& colour, double referenceValue,
+                      bool drawReference, const RGBColor& referenceColour);
+
+void DrawIntensityFloat(QPainter& p, const std::vector<float>* data, double selectionStart, double selectionStop,
+                        double pageMin, double pageMax, double yScale, const Rect& rect, const RGBColor& colour);
+
+void DrawPitchTrackVoxtrace(QPainter& p, const std::vector<double>* data, double frameCount, double firstFrame,
+                            double lastFrame, int left, int bottom, int verticalRange, int horizontalRange, int high,
+                            int low, int dotScale);
+
+void DrawFormantTrack(QPainter& p, const std::vector<std::array<std::uint16_t, 5>>& frames, const Rect& rect,
+                      int maxFrequency, int frameCount, int dotScale);
+
+// The step the time grid uses for a range (spacing 0 picks one).
+double timeGridStep(double range, int spacing, int* count);
+void TimeGrids(QPainter& p, const Rect& rect, int bottomInset, bool drawLines, double tmin, double tmax, int spacing,
+               bool relativeLabels);
+
+void DrawAnyGrid(QPainter& p, const Rect& rect, int low, int high, int grid, int orientation, bool labelsInside);
+
+} // namespace vx

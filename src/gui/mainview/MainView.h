@@ -1,0 +1,74 @@
+#pragma once
+// The document window's central view: draws channel 0 from the main view
+// model into a cached picture (rendered at the screen's pixel ratio) and
+// composites the cursor, marker and selection over it on every paint.
+// Mouse input goes to the model; a picture is rendered again only when the
+// model's redraw flag is set.
+
+#include "mainview/AnalysisRunner.h"
+#include "mainview/MainViewModel.h"
+#include "model/SampleSummary.h"
+
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+namespace vx {
+
+class MainView : public QWidget {
+    Q_OBJECT
+
+public:
+    MainView(MainViewModel& model, QWidget* parent = nullptr);
+    ~MainView() override;
+
+    MainViewModel& model() { return m_model; }
+
+    // The pitch and intensity of the model's stretches, on the worker.
+    void doAnalysisFunctions();
+    void analysisPitchWhole();
+    void analysisPitchSelection();
+    void analysisPitchWindow();
+    bool busy() const { return m_runner.busy() || m_waiting; }
+
+    // Renders the picture now if it is stale; counts renders (for tests).
+    void renderIfNeeded();
+    int renderCount() const { return m_renders; }
+    const QImage& picture() const { return m_image; }
+    // Called when the data changed (load, edit).
+    void dataChanged();
+
+    // Renders the picture for a view of the given size into an image.
+    static void renderPicture(QPainter& p, MainViewModel& model, const SampleSummary* summary);
+
+signals:
+    void readoutsChanged();
+    void pageChanged();
+    void analysisFinished();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void startAnalysis();
+    void paintOverlays(QPainter& p);
+
+    MainViewModel& m_model;
+    std::unique_ptr<SampleSummary> m_summary;
+    QImage m_image;
+    int m_renders = 0;
+    AnalysisRunner m_runner;
+    QTimer m_progressTimer;
+    bool m_waiting = false;
+    int m_generation = 0;
+    bool m_buttonDown = false;
+};
+
+} // namespace vx

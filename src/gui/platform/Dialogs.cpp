@@ -1,0 +1,91 @@
+#include "platform/Dialogs.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vx {
+
+QStringList QtDialogs::openFiles(QWidget* parent)
+{
+    return QFileDialog::getOpenFileNames(parent, QObject::tr("Open"), QDir::homePath(),
+                                         QObject::tr("Sound files (*.wav *.wave *.aif *.aiff *.aifc *.vxt);;All files (*)"));
+}
+
+QString QtDialogs::saveFile(QWidget* parent, const QString& proposedName, const QString& extension)
+{
+    QFileDialog dialog(parent, QObject::tr("Save"), QDir::homePath() + "/" + proposedName);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(extension);
+    dialog.setNameFilter(QString("*.%1").arg(extension));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    QString name = dialog.selectedFiles().first();
+    if (!name.endsWith("." + extension, Qt::CaseInsensitive))
+        name += "." + extension;
+    return name;
+}
+
+SaveChoice QtDialogs::askSaveChanges(QWidget* parent, const QString& documentName)
+{
+    QMessageBox box(QMessageBox::Warning, QObject::tr("Voxtrace"),
+                    QObject::tr("Do you want to save the changes to \"%1\"?").arg(documentName),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setInformativeText(QObject::tr("Your changes will be lost if you don't save them."));
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+    case QMessageBox::Save: return SaveChoice::Save;
+    case QMessageBox::Discard: return SaveChoice::Discard;
+    default: return SaveChoice::Cancel;
+    }
+}
+
+void QtDialogs::showError(QWidget* parent, const QString& title, const QString& message, const QString& informative)
+{
+    QMessageBox box(QMessageBox::Critical, title, message, QMessageBox::Ok, parent);
+    box.setInformativeText(informative);
+    box.exec();
+}
+
+int QtDialogs::chooseChannel(const std::vector<std::string>& items)
+{
+    QDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(QObject::tr("Channel"));
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(QObject::tr("Select a channel"), &dialog));
+    auto* popup = new QComboBox(&dialog);
+    for (const std::string& item : items)
+        popup->addItem(QString::fromStdString(item));
+    layout->addWidget(popup);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    return dialog.exec() == QDialog::Accepted ? popup->currentIndex() : -1;
+}
+
+int QtDialogs::alert(const AlertSpec& spec)
+{
+    QMessageBox box(QMessageBox::Warning, QString::fromStdString(spec.title), QString::fromStdString(spec.message),
+                    QMessageBox::NoButton, QApplication::activeWindow());
+    box.setInformativeText(QString::fromStdString(spec.informative));
+    std::vector<QPushButton*> buttons;
+    for (const std::string& b : spec.buttons)
+        buttons.push_back(box.addButton(QString::fromStdString(b), QMessageBox::AcceptRole));
+    if (!buttons.empty())
+        box.setDefaultButton(buttons.front());
+    box.exec();
+    for (std::size_t k = 0; k < buttons.size(); ++k)
+        if (box.clickedButton() == buttons[k])
+            return k == 0 ? 1 : k == 1 ? 0 : -1;
+    return -1;
+}
+
+} // namespace vx

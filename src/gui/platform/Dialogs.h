@@ -1,0 +1,39 @@
+#pragma once
+// The questions the windows put to the user, behind one interface: the Qt
+// implementation shows dialogs; tests script the answers.
+
+#include "platform/Interaction.h"
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace vx {
+
+enum class SaveChoice { Save, Discard, Cancel };
+
+class Dialogs : public UserInteraction {
+public:
+    // Files to open; empty when the user cancels.
+    virtual QStringList openFiles(QWidget* parent) = 0;
+    // A file name to save to, with the required extension (without dot);
+    // empty when the user cancels.
+    virtual QString saveFile(QWidget* parent, const QString& proposedName, const QString& extension) = 0;
+    virtual SaveChoice askSaveChanges(QWidget* parent, const QString& documentName) = 0;
+    virtual void showError(QWidget* parent, const QString& title, const QString& message,
+                           const QString& informative = {}) = 0;
+};
+
+class QtDialogs : public Dialogs {
+public:
+    QStringList openFiles(QWidget* parent) override;
+    QString saveFile(QWidget* parent, const QString& proposedName, const QString& extension) override;
+    SaveChoice askSaveChanges(QWidget* parent, const QString& documentName) override;
+    void showError(QWidget* parent, const QString& title, const QString& message,
+                   const QString& informative = {}) override;
+    int chooseChannel(const std::vector<std::string>& items) override;
+    int alert(const AlertSpec& spec) override;
+};
+
+} // namespace vx
