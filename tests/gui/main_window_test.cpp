@@ -1,0 +1,275 @@
+// The desktop windows driven as a user would: files opened through the
+// document controller, real widgets, synthesized mouse events.
+
+#include "app/AppState.h"
+#include "app/DocumentController.h"
+#include "mainview/MainWindow.h"
+#include "support/SoundFiles.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+using namespace vx;
+
+namespace {
+
+class ScriptedDialogs : public Dialogs {
+public:
+    QStringList openFiles(QWidget*) override { return toOpen; }
+    QString saveFile(QWidget*, const QString& proposed, const QString& extension) override
+    {
+        proposals << proposed;
+        extensions << extension;
+        return saveAnswer;
+    }
+    SaveChoice askSaveChanges(QWidget*, const QString& name) override
+    {
+        asked << name;
+        return saveChoice;
+    }
+    void showError(QWidget*, const QString& title, const QString& message, const QString& informative) override
+    {
+        errors << title + ": " + message + " " + informative;
+    }
+    int chooseChannel(const std::vector<std::string>&) override { return 0; }
+    int alert(const AlertSpec&) override { return 1; }
+
+    QStringList toOpen, proposals, extensions, asked, errors;
+    QString saveAnswer;
+    SaveChoice saveChoice = SaveChoice::Cancel;
+};
+
+// A 2-second 10 kHz recording: a 150 Hz pulse-like tone, loud then quiet.
+std::string makeRecording()
+{
+    std::vector<std::int16_t> s(20000);
+    for (int i = 0; i < 20000; ++i) {
+        const double phase = std::fmod(i * 150.0 / 10000, 1.0);
+        s[static_cast<std::size_t>(i)] = static_cast<std::int16_t>((i < 12000 ? 12000 : 3000) * (phase < 0.1 ? 1 : -0.1));
+    }
+    const std::string path = vxtest::tempPath("speech.wav");
+    vxtest::writeBytes(path, vxtest::makeWave(s, 1, 10000));
+    return path;
+}
+
+void waitForAnalysis(MainWindow& w)
+{
+    for (int i = 0; i < 500 && w.view().busy(); ++i)
+        QTest::qWait(10);
+    QApplication::processEvents();
+}
+
+class Gui : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        resetAppState();
+        applicationWillFinishLaunching();
+        path = makeRecording();
+        window = controller.openFile(QString::fromStdString(path));
+        ASSERT_NE(window, nullptr) << dialogs.errors.join("\n").toStdString();
+        window->resize(845, 400);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        waitForAnalysis(*window);
+    }
+    void TearDown() override
+    {
+        dialogs.saveChoice = SaveChoice::Discard;
+        controller.closeAll();
+        QApplication::processEvents();
+    }
+    MainView& view() { return window->view(); }
+    Channels& channel() { return window->model().doc().getChannel(0); }
+    // The view x of a time on the whole-file page.
+    int xOf(double ms)
+    {
+        const double width = channel().m_rLocation.width();
+        return static_cast<int>(50 + (ms - window->model().m_dTimePageMin) * width
+                                         / (window->model().m_dTimePageMax - window->model().m_dTimePageMin));
+    }
+    void trigger(const char* name)
+    {
+        QAction* a = window->action(name);
+        ASSERT_NE(a, nullptr) << name;
+        ASSERT_TRUE(a->isEnabled()) << name;
+        a->trigger();
+        QApplication::processEvents();
+    }
+
+    ScriptedDialogs dialogs;
+    DocumentController controller{dialogs};
+    std::string path;
+    MainWindow* window = nullptr;
+};
+
+} // namespace
+
+TEST_F(Gui, OpensWithTitleAnalysesAndRefusesAFileItCannotRead)
+{
+    EXPECT_TRUE(window->windowTitle().contains("speech.wav"));
+    EXPECT_EQ(window->readout("Sample rate"), "10000");
+    EXPECT_TRUE(window->model().pitch().has_value()) << "analysis starts on open";
+    EXPECT_TRUE(window->model().intensity().has_value());
+
+    const std::string bad = vxtest::tempPath("notes.wav");
+    vxtest::writeBytes(bad, {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
+                             6, 0, 1, 0, 0x40, 0x1F, 0, 0, 0, 0, 0, 0, 1, 0, 8, 0});
+    EXPECT_EQ(controller.openFile(QString::fromStdString(bad)), nullptr);
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].contains("notes.wav"));
+    EXPECT_TRUE(dialogs.errors[0].contains("A-law")) << dialogs.errors[0].toStdString();
+    EXPECT_EQ(controller.documents().size(), 1u);
+    EXPECT_EQ(controller.recentFiles().value(0), QFileInfo(QString::fromStdString(path)).absoluteFilePath());
+}
+
+TEST_F(Gui, ClickDragAndSecondClickWithTheMouse)
+{
+    QTest::mouseClick(&view(), Qt::LeftButton, {}, QPoint(xOf(500), 100));
+    EXPECT_TRUE(window->model().m_bHaveMarker);
+    EXPECT_TRUE(window->model().doc().m_bHaveMarker);
+    EXPECT_NEAR(channel().m_dMarkerTime, 500, 2 * 2000.0 / 790);
+
+    QTest::mousePress(&view(), Qt::LeftButton, {}, QPoint(xOf(500), 100));
+    QTest::mouseMove(&view(), QPoint(xOf(500) + 50, 100));
+    QTest::mouseMove(&view(), QPoint(xOf(500) + 100, 100));
+    QTest::mouseRelease(&view(), Qt::LeftButton, {}, QPoint(xOf(500) + 100, 100));
+    EXPECT_TRUE(window->model().m_bHaveSelection);
+    const double expected = 100 * 2000.0 / channel().m_rLocation.width();
+    EXPECT_EQ(window->readout("Duration"), QString::asprintf("%.1f", expected));
+    EXPECT_TRUE(window->action("zoomSelection")->isEnabled());
+    EXPECT_TRUE(window->action("saveSelectionAs")->isEnabled());
+
+    QTest::mouseClick(&view(), Qt::LeftButton, {}, QPoint(xOf(1500), 100));
+    EXPECT_FALSE(window->model().m_bHaveSelection);
+    EXPECT_FALSE(window->model().m_bHaveMarker) << "the second click only removes the selection";
+    EXPECT_FALSE(window->action("saveSelectionAs")->isEnabled());
+}
+
+TEST_F(Gui, ZoomCommandsAndShortcutsGiveTheirPages)
+{
+    trigger("zoomIn");
+    EXPECT_EQ(channel().m_dPageMin, 5000.0);
+    EXPECT_EQ(channel().m_dPageMax, 15000.0);
+    EXPECT_GT(window->scrollBar().maximum(), 0) << "the scroll bar pages through the zoomed file";
+    window->scrollBar().setValue(window->scrollBar().maximum());
+    view().renderIfNeeded();
+    EXPECT_EQ(channel().m_dPageMax, 20000.0) << "scrolled to the end";
+    EXPECT_EQ(channel().m_dPageMin, 10000.0);
+
+    QTest::keyClick(window, Qt::Key_0, Qt::ControlModifier); // zoom home
+    EXPECT_EQ(channel().m_dPageMin, 0.0);
+    EXPECT_EQ(channel().m_dPageMax, 20000.0);
+    trigger("zoomUndo");
+    EXPECT_EQ(channel().m_dPageMin, 10000.0);
+    trigger("zoomOut");
+    EXPECT_EQ(channel().m_dPageMin, 5000.0);
+    EXPECT_EQ(channel().m_dPageMax, 20000.0);
+
+    trigger("selectAll");
+    channel().m_dDurationStartFile = 2000;
+    channel().m_dDurationStopFile = 3000;
+    trigger("zoomSelection");
+    EXPECT_EQ(channel().m_dPageMin, 2000.0);
+    EXPECT_EQ(channel().m_dPageMax, 3000.0);
+}
+
+TEST_F(Gui, ThePictureHasTheStripsAtTheirRowsAndAMouseMoveDoesNotRenderIt)
+{
+    Channels& c = channel();
+    c.m_Tiers[0].bSelected = true;
+    c.m_Tiers[1].bSelected = true;
+    window->model().doc().s.m_nAudioHeight = 200;
+    window->resize(845, 760);
+    QApplication::processEvents();
+    window->model().m_bViewIntilized = false; // settings changed: lay out again
+    view().repaint();
+    const int w = view().width(), h = view().height();
+    ASSERT_GT(h, 300);
+    const QImage& img = view().picture();
+    ASSERT_EQ(img.size(), QSize(w, h) * view().devicePixelRatioF()) << "rendered at the screen's pixel ratio";
+    EXPECT_EQ(img.devicePixelRatio(), view().devicePixelRatioF());
+    const std::int16_t right = static_cast<std::int16_t>(w - 5);
+    EXPECT_EQ(c.m_Tiers[0].rLocation, (Rect{0, 50, 20, right}));
+    EXPECT_EQ(c.m_Tiers[1].rLocation, (Rect{20, 50, 40, right}));
+    EXPECT_EQ(window->model().layout().audio, (Rect{40, 50, 240, right}));
+    EXPECT_EQ(window->model().layout().pitch, (Rect{240, 50, static_cast<std::int16_t>(h - 20), right}));
+    auto black = [&](int x, int y) { return img.pixelColor(x, y) == QColor(Qt::black); };
+    EXPECT_TRUE(black(400, 0)) << "tier frame";
+    EXPECT_TRUE(black(400, 20)) << "second tier frame";
+    EXPECT_TRUE(black(50, 100)) << "waveform strip frame, left edge";
+    EXPECT_TRUE(black(760, 40)) << "its top, where the quiet part leaves it uncovered";
+    EXPECT_TRUE(black(760, 239)) << "its bottom";
+    EXPECT_EQ(img.pixelColor(400, h - 20), QColor(200, 200, 200)) << "the 50 Hz grid line at the strip's bottom";
+    EXPECT_EQ(img.pixelColor(400, h - 10), QColor(Qt::white)) << "the time-label margin has no grid line";
+
+    view().repaint();
+    QApplication::processEvents();
+    const int renders = view().renderCount();
+    for (int x = 100; x < 700; x += 50)
+        QTest::mouseMove(&view(), QPoint(x, h / 2));
+    QApplication::processEvents();
+    EXPECT_EQ(view().renderCount(), renders) << "moving the mouse only composites";
+    EXPECT_NE(window->readout("Cursor"), "0.0");
+    trigger("zoomIn");
+    view().repaint();
+    EXPECT_EQ(view().renderCount(), renders + 1) << "a new page renders once";
+}
+
+TEST_F(Gui, SavesNeverReplaceAGoodFileWithABadOne)
+{
+    // Save on a WAVE document asks for a native file name; the WAVE stays.
+    const auto wavBefore = vxtest::readBytes(path);
+    const QString vxt = QString::fromStdString(vxtest::tempPath("saved.vxt"));
+    dialogs.saveAnswer = vxt;
+    window->model().doc().setDirty();
+    trigger("save");
+    EXPECT_EQ(dialogs.proposals.value(0).toStdString(), QFileInfo(QString::fromStdString(path)).completeBaseName().toStdString() + ".vxt");
+    EXPECT_EQ(dialogs.extensions.value(0).toStdString(), "vxt");
+    EXPECT_EQ(vxtest::readBytes(path), wavBefore);
+    EXPECT_EQ(std::filesystem::file_size(vxt.toStdString()), 512u + 248 + 2 * 20000);
+    EXPECT_FALSE(window->isWindowModified());
+
+    // An empty selection exports nothing and says why.
+    window->model().EditSelectAll();
+    channel().m_dDurationStopFile = channel().m_dDurationStartFile = 100;
+    window->updateActions();
+    const QString empty = QString::fromStdString(vxtest::tempPath("empty.wav"));
+    dialogs.saveAnswer = empty;
+    trigger("exportSelectionAs");
+    EXPECT_FALSE(QFileInfo::exists(empty));
+    EXPECT_TRUE(dialogs.errors.last().contains("no samples"));
+
+    // A folder that cannot be written reports the failure.
+    dialogs.saveAnswer = "/nonexistent-folder/out.wav";
+    trigger("exportAs");
+    EXPECT_TRUE(dialogs.errors.last().contains("File did not save."));
+}
+
+TEST_F(Gui, ClosingAChangedDocumentAsksAndAnalysesAreCancelledSafely)
+{
+    window->model().doc().setDirty();
+    dialogs.saveChoice = SaveChoice::Cancel;
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(dialogs.asked.value(0).endsWith("speech")) << dialogs.asked.value(0).toStdString();
+    EXPECT_EQ(controller.documents().size(), 1u);
+
+    // A second request while one runs replaces it; closing joins the worker.
+    view().doAnalysisFunctions();
+    view().doAnalysisFunctions();
+    waitForAnalysis(*window);
+    EXPECT_TRUE(window->model().pitch().has_value());
+    view().doAnalysisFunctions();
+    dialogs.saveChoice = SaveChoice::Discard;
+    EXPECT_TRUE(window->close());
+    QApplication::processEvents();
+    EXPECT_TRUE(controller.documents().empty());
+    window = nullptr;
+}
