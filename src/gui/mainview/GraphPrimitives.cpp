@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
 
 namespace vx {
@@ -14,6 +15,28 @@ const QColor kLightGrey(200, 200, 200);
 double px(double v)
 {
     return static_cast<double>(truncInt(v));
+}
+
+// A filled circle in the square (0, 0, d, d), stroked with a 1-pixel pen,
+// as drawing it in place would paint it; dotOrigin() is where the square's
+// corner lies in the sprite.
+constexpr int kSpriteMargin = 2;
+
+QPointF dotOrigin(double)
+{
+    return {-double(kSpriteMargin), -double(kSpriteMargin)};
+}
+
+QImage dotSprite(double d, const QColor& colour)
+{
+    const int size = static_cast<int>(std::ceil(d)) + 2 * kSpriteMargin + 1;
+    QImage sprite(size, size, QImage::Format_ARGB32_Premultiplied);
+    sprite.fill(Qt::transparent);
+    QPainter p(&sprite);
+    p.setPen(colour);
+    p.setBrush(colour);
+    p.drawEllipse(QRectF(kSpriteMargin, kSpriteMargin, d, d));
+    return sprite;
 }
 
 } // namespace
@@ -81,8 +104,9 @@ void DrawGraphFloat_1(QPainter& p, const SampleSummary* data, double pageMin, do
     p.setPen(Qt::black);
 }
 
-void DrawIntensityFloat(QPainter& p, const std::vector<float>* data, double selectionStart, double selectionStop,
-                        double pageMin, double pageMax, double yScale, const Rect& rect, const RGBColor& colour)
+void DrawIntensityFloat(QPainter& p, const std::vector<float>* data, const SampleSummary* summary,
+                        double selectionStart, double selectionStop, double pageMin, double pageMax, double yScale,
+                        const Rect& rect, const RGBColor& colour)
 {
     p.setPen(deviceColor(colour));
     const int width = rect.width();
@@ -92,25 +116,39 @@ void DrawIntensityFloat(QPainter& p, const std::vector<float>* data, double sele
         p.setPen(Qt::black);
         return;
     }
+    // Within a column the contour climbs from the first sample's level to
+    // the column's running maximum along one vertical line, so the line from
+    // the first level to the column maximum draws the same pixels as a
+    // point per sample.
     QPainterPath path;
     bool first = true;
     const long size = static_cast<long>(data->size());
-    const long stop = truncInt(selectionStop);
+    const long lowest = static_cast<long>(std::floor(selectionStart)) + 1; // k > selectionStart
+    const long stop = std::min<long>(truncInt(selectionStop), size);      // k < trunc(stop)
     for (int j = 0; j < width; ++j) {
         const double x = rect.left + j;
         const long s = truncInt(ppc * j) + truncInt(pageMin);
-        double m = -1e45;
-        for (long k = s; k < s + n; ++k) {
-            if (!(selectionStart < k && k < stop) || k < 0 || k >= size)
-                continue;
-            m = std::max(m, (*data)[static_cast<std::size_t>(k)] * yScale);
-            const double y = rect.bottom - px(m);
-            if (first) {
-                path.moveTo(x, y);
-                first = false;
-            }
-            path.lineTo(x, y);
+        const long from = std::max({s, lowest, 0L});
+        const long to = std::min(s + n, stop);
+        if (from >= to)
+            continue;
+        const double firstLevel = (*data)[static_cast<std::size_t>(from)] * yScale;
+        double top = firstLevel;
+        if (summary && to - from > 64) {
+            SampleSummary::Range r = summary->minMax(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
+            if (r.any)
+                top = std::max(firstLevel, (yScale >= 0 ? r.max : r.min) * yScale);
+        } else {
+            for (long k = from; k < to; ++k)
+                top = std::max(top, (*data)[static_cast<std::size_t>(k)] * yScale);
         }
+        const double y0 = rect.bottom - px(firstLevel);
+        if (first) {
+            path.moveTo(x, y0);
+            first = false;
+        }
+        path.lineTo(x, y0);
+        path.lineTo(x, rect.bottom - px(top));
     }
     p.drawPath(path);
     p.setPen(Qt::black);
@@ -131,19 +169,31 @@ void DrawPitchTrackVoxtrace(QPainter& p, const std::vector<double>* data, double
     const double xScale = horizontalRange / (lastFrame - firstFrame);
     const double d = 2.0 * dotScale;
     const long i0 = truncInt(firstFrame), i1 = truncInt(lastFrame), F = truncInt(frameCount);
-    QPainterPath path;
+    // Every dot is the same filled and stroked circle at whole-pixel
+    // positions, so it is drawn once into a sprite and copied; frames that
+    // fall on a dot already drawn in their column are skipped.
+    const QImage dot = dotSprite(d, blue);
+    const QPointF offset = dotOrigin(d);
+    double lastX = -1e9;
+    std::vector<double> columnYs;
     for (long j = 0; j < i1 - i0; ++j) {
         const long idx = i0 + j;
         const double v = idx >= 0 && idx < F && static_cast<std::size_t>(idx) < data->size()
                              ? (*data)[static_cast<std::size_t>(idx)]
                              : 0.0;
-        if (low < v && v < high) {
-            const double x = left + px(j * xScale);
-            const double y = bottom - px((v - low) * yScale);
-            path.addEllipse(QRectF(x, y, d, d));
+        if (!(low < v && v < high))
+            continue;
+        const double x = left + px(j * xScale);
+        const double y = bottom - px((v - low) * yScale);
+        if (x != lastX) {
+            lastX = x;
+            columnYs.clear();
         }
+        if (std::find(columnYs.begin(), columnYs.end(), y) != columnYs.end())
+            continue;
+        columnYs.push_back(y);
+        p.drawImage(QPointF(x, y) + offset, dot);
     }
-    p.drawPath(path);
     p.setBrush(Qt::NoBrush);
     p.setPen(Qt::black);
 }
@@ -151,12 +201,20 @@ void DrawPitchTrackVoxtrace(QPainter& p, const std::vector<double>* data, double
 void DrawFormantTrack(QPainter& p, const std::vector<std::array<std::uint16_t, 5>>& frames, const Rect& rect,
                       int maxFrequency, int frameCount, int dotScale)
 {
-    p.setBrush(QColor(0, 0, 255));
     if (frameCount > 0 && maxFrequency > 0) {
         const double xScale = double(rect.width()) / frameCount;
         const double yScale = double(rect.height()) / maxFrequency;
         const double d = 2.0 * dotScale;
-        QPainterPath path;
+        // Fill blue, outline in the caller's pen colour.
+        QImage dot(static_cast<int>(std::ceil(d)) + 2 * kSpriteMargin + 1,
+                   static_cast<int>(std::ceil(d)) + 2 * kSpriteMargin + 1, QImage::Format_ARGB32_Premultiplied);
+        dot.fill(Qt::transparent);
+        {
+            QPainter sp(&dot);
+            sp.setPen(p.pen());
+            sp.setBrush(QColor(0, 0, 255));
+            sp.drawEllipse(QRectF(kSpriteMargin, kSpriteMargin, d, d));
+        }
         for (int i = 0; i < frameCount && static_cast<std::size_t>(i) < frames.size(); ++i) {
             const double x = rect.left + px(i * xScale);
             for (std::uint16_t raw : frames[static_cast<std::size_t>(i)]) {
@@ -165,10 +223,9 @@ void DrawFormantTrack(QPainter& p, const std::vector<std::array<std::uint16_t, 5
                     continue;
                 const int h = truncInt(f * yScale);
                 if (h > 0 && rect.bottom - h > rect.top)
-                    path.addEllipse(QRectF(x, rect.bottom - h, d, d));
+                    p.drawImage(QPointF(x, rect.bottom - h) + dotOrigin(d), dot);
             }
         }
-        p.drawPath(path);
     }
     p.setBrush(Qt::NoBrush);
     p.setPen(Qt::black);

@@ -23,8 +23,10 @@ void DrawGraphFloat_1(QPainter& p, const SampleSummary* data, double pageMin, do
                       double zeroFraction, const Rect& rect, const RGBColor& colour, double referenceValue,
                       bool drawReference, const RGBColor& referenceColour);
 
-void DrawIntensityFloat(QPainter& p, const std::vector<float>* data, double selectionStart, double selectionStop,
-                        double pageMin, double pageMax, double yScale, const Rect& rect, const RGBColor& colour);
+// The summary (of `data`) answers long columns' maxima; it may be null.
+void DrawIntensityFloat(QPainter& p, const std::vector<float>* data, const SampleSummary* summary,
+                        double selectionStart, double selectionStop, double pageMin, double pageMax, double yScale,
+                        const Rect& rect, const RGBColor& colour);
 
 void DrawPitchTrackVoxtrace(QPainter& p, const std::vector<double>* data, double frameCount, double firstFrame,
                             double lastFrame, int left, int bottom, int verticalRange, int horizontalRange, int high,

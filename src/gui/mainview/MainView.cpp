@@ -46,7 +46,8 @@ void MainView::resizeEvent(QResizeEvent* event)
     m_model.m_bRedraw = true;
 }
 
-void MainView::renderPicture(QPainter& p, MainViewModel& m, const SampleSummary* summary)
+void MainView::renderPicture(QPainter& p, MainViewModel& m, const SampleSummary* summary,
+                             const SampleSummary* intensitySummary)
 {
     const Document& d = m.doc();
     const MainLayout& l = m.layout();
@@ -97,7 +98,7 @@ void MainView::renderPicture(QPainter& p, MainViewModel& m, const SampleSummary*
     DrawGraphFloat_1(p, summary, c.m_dPageMin, c.m_dPageMax, l.audio.height() * 0.5, 0.5, l.audio, RGBColor{},
                      c.m_dReference, c.m_bDrawReference, RGBColor{65535, 65535, 65535});
     if (m.intensity() && c.m_bDrawIntensity && m.intensity()->maximum != 0)
-        DrawIntensityFloat(p, &m.intensity()->level, m.m_dIntensitySelectionStartPoint,
+        DrawIntensityFloat(p, &m.intensity()->level, intensitySummary, m.m_dIntensitySelectionStartPoint,
                            m.m_dIntensitySelectionStopPoint, c.m_dPageMin, c.m_dPageMax,
                            l.intensity.height() / m.intensity()->maximum, l.intensity, RGBColor{0, 0, 255});
     if (m.pitch()) {
@@ -123,7 +124,13 @@ void MainView::renderIfNeeded()
     QImage image(QSize(std::max(1, width()), std::max(1, height())) * dpr, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(dpr);
     QPainter p(&image);
-    renderPicture(p, m_model, m_summary.get());
+    const IntensityContour* contour = m_model.intensity() ? &*m_model.intensity() : nullptr;
+    if (contour != m_summarisedContour) {
+        m_intensitySummary = contour ? std::make_unique<SampleSummary>(contour->level.data(), contour->level.size())
+                                     : nullptr;
+        m_summarisedContour = contour;
+    }
+    renderPicture(p, m_model, m_summary.get(), m_intensitySummary.get());
     p.end();
     m_image = std::move(image);
     m_model.m_bRedraw = false;
@@ -158,11 +165,9 @@ void MainView::paintEvent(QPaintEvent*)
     // While a worker fills the analysis, the picture is not rendered again.
     if (!busy())
         renderIfNeeded();
-    if (!m_image.isNull())
-        p.drawImage(QPointF(0, 0), m_image);
-    else
-        p.fillRect(rect(), Qt::white);
     if (busy()) {
+        if (!m_image.isNull())
+            p.drawImage(QPointF(0, 0), m_image);
         QFont font("Arial");
         font.setPixelSize(24);
         p.setFont(font);
@@ -171,6 +176,15 @@ void MainView::paintEvent(QPaintEvent*)
         p.drawText(QPointF(width() / 3.0, 150), " Press mouse to cancel...");
         return;
     }
+    compose(p);
+}
+
+void MainView::compose(QPainter& p)
+{
+    if (!m_image.isNull())
+        p.drawImage(QPointF(0, 0), m_image);
+    else
+        p.fillRect(rect(), Qt::white);
     paintOverlays(p);
 }
 

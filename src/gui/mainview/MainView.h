@@ -41,7 +41,10 @@ public:
     void dataChanged();
 
     // Renders the picture for a view of the given size into an image.
-    static void renderPicture(QPainter& p, MainViewModel& model, const SampleSummary* summary);
+    static void renderPicture(QPainter& p, MainViewModel& model, const SampleSummary* summary,
+                              const SampleSummary* intensitySummary);
+    // The cached picture with the cursor, marker and selection over it.
+    void compose(QPainter& p);
 
 signals:
     void readoutsChanged();
@@ -62,6 +65,8 @@ private:
 
     MainViewModel& m_model;
     std::unique_ptr<SampleSummary> m_summary;
+    std::unique_ptr<SampleSummary> m_intensitySummary;
+    const IntensityContour* m_summarisedContour = nullptr;
     QImage m_image;
     int m_renders = 0;
     AnalysisRunner m_runner;
