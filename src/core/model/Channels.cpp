@@ -343,9 +343,8 @@ void Channels::SetCursorInFile_Time(double t)
     m_dCursorTime = m.time;
 }
 
-void Channels::SetMarkerValues_Point(PointD p)
+void Channels::setMarker(const Mapped& m)
 {
-    Mapped m = mapPixel(p.x);
     m_dMarkerFileValue = m.file;
     m_dMarkerTime = m.time;
     if (m_hData.size() > 0)
@@ -355,16 +354,14 @@ void Channels::SetMarkerValues_Point(PointD p)
     m_dDurationTime = m_dDurationFile = 0;
 }
 
+void Channels::SetMarkerValues_Point(PointD p)
+{
+    setMarker(mapPixel(p.x));
+}
+
 void Channels::SetMarkerValues_Time(double t)
 {
-    Mapped m = mapTime(t);
-    m_dMarkerFileValue = m.file;
-    m_dMarkerTime = m.time;
-    if (m_hData.size() > 0)
-        m_dMarkerDataValue = sampleAt(m_dMarkerFileValue);
-    m_dDurationStartTime = m_dDurationStopTime = m_dMarkerTime;
-    m_dDurationStartFile = m_dDurationStopFile = m_dMarkerFileValue;
-    m_dDurationTime = m_dDurationFile = 0;
+    setMarker(mapTime(t));
 }
 
 void Channels::CalculateDuration()

@@ -210,6 +210,8 @@ private:
     };
     Mapped mapPixel(double x) const;
     Mapped mapTime(double t) const;
+    // Sets the marker and collapses the duration onto it.
+    void setMarker(const Mapped& m);
     void placeHorizontally(int justification, int w, double t, double tmin, double tmax, int& left,
                            int& right) const;
 };

@@ -287,24 +287,25 @@ void MainView::analysisPitchWhole()
     doAnalysisFunctions();
 }
 
+void MainView::analyseStretch(double startPoint, double stopPoint, double startTime, double stopTime)
+{
+    m_model.m_dPitchSelectionStartPoint = m_model.m_dIntensitySelectionStartPoint = startPoint;
+    m_model.m_dPitchSelectionStopPoint = m_model.m_dIntensitySelectionStopPoint = stopPoint;
+    m_model.m_dPitchSelectionStartTime = m_model.m_dIntensitySelectionStartTime = startTime;
+    m_model.m_dPitchSelectionStopTime = m_model.m_dIntensitySelectionStopTime = stopTime;
+    doAnalysisFunctions();
+}
+
 void MainView::analysisPitchSelection()
 {
     const Channels& c = m_model.doc().getChannel(0);
-    m_model.m_dPitchSelectionStartPoint = m_model.m_dIntensitySelectionStartPoint = c.m_dDurationStartFile;
-    m_model.m_dPitchSelectionStopPoint = m_model.m_dIntensitySelectionStopPoint = c.m_dDurationStopFile;
-    m_model.m_dPitchSelectionStartTime = m_model.m_dIntensitySelectionStartTime = c.m_dDurationStartTime;
-    m_model.m_dPitchSelectionStopTime = m_model.m_dIntensitySelectionStopTime = c.m_dDurationStopTime;
-    doAnalysisFunctions();
+    analyseStretch(c.m_dDurationStartFile, c.m_dDurationStopFile, c.m_dDurationStartTime, c.m_dDurationStopTime);
 }
 
 void MainView::analysisPitchWindow()
 {
     const Channels& c = m_model.doc().getChannel(0);
-    m_model.m_dPitchSelectionStartPoint = m_model.m_dIntensitySelectionStartPoint = c.m_dPageMin;
-    m_model.m_dPitchSelectionStopPoint = m_model.m_dIntensitySelectionStopPoint = c.m_dPageMax;
-    m_model.m_dPitchSelectionStartTime = m_model.m_dIntensitySelectionStartTime = c.m_dPageTimeMin;
-    m_model.m_dPitchSelectionStopTime = m_model.m_dIntensitySelectionStopTime = c.m_dPageTimeMax;
-    doAnalysisFunctions();
+    analyseStretch(c.m_dPageMin, c.m_dPageMax, c.m_dPageTimeMin, c.m_dPageTimeMax);
 }
 
 } // namespace vx

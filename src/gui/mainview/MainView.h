@@ -61,6 +61,7 @@ protected:
 
 private:
     void startAnalysis();
+    void analyseStretch(double startPoint, double stopPoint, double startTime, double stopTime);
     void paintOverlays(QPainter& p);
 
     MainViewModel& m_model;
