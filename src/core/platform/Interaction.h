@@ -26,7 +26,7 @@ public:
 
     // Shows an alert; returns 1 for the first button, 0 for the second and
     // -1 for the third.
-    virtual int alert(const AlertSpec& spec) = 0;
+    virtual int alert(const AlertSpec& request) = 0;
 };
 
 // Answers every question the same way: a fixed channel, the default button.

@@ -71,13 +71,13 @@ int QtDialogs::chooseChannel(const std::vector<std::string>& items)
     return dialog.exec() == QDialog::Accepted ? popup->currentIndex() : -1;
 }
 
-int QtDialogs::alert(const AlertSpec& spec)
+int QtDialogs::alert(const AlertSpec& request)
 {
-    QMessageBox box(QMessageBox::Warning, QString::fromStdString(spec.title), QString::fromStdString(spec.message),
+    QMessageBox box(QMessageBox::Warning, QString::fromStdString(request.title), QString::fromStdString(request.message),
                     QMessageBox::NoButton, QApplication::activeWindow());
-    box.setInformativeText(QString::fromStdString(spec.informative));
+    box.setInformativeText(QString::fromStdString(request.informative));
     std::vector<QPushButton*> buttons;
-    for (const std::string& b : spec.buttons)
+    for (const std::string& b : request.buttons)
         buttons.push_back(box.addButton(QString::fromStdString(b), QMessageBox::AcceptRole));
     if (!buttons.empty())
         box.setDefaultButton(buttons.front());

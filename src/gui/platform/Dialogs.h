@@ -33,7 +33,7 @@ public:
     void showError(QWidget* parent, const QString& title, const QString& message,
                    const QString& informative = {}) override;
     int chooseChannel(const std::vector<std::string>& items) override;
-    int alert(const AlertSpec& spec) override;
+    int alert(const AlertSpec& request) override;
 };
 
 } // namespace vx

@@ -133,18 +133,18 @@ TEST(Analyses, RunConcurrentlyWithTheSameResultsAsAlone)
     auto sliceAlone = computeSpectrumSlice(x.data(), 20000, 3000, 6000, slp);
 
     std::optional<PitchTrack> pitch;
-    SpectrogramData spec;
+    SpectrogramData spectrogram;
     SliceResult slice;
     std::thread a([&] { pitch = computePitchTrack(x.data(), 20000, pp, 0, 20000, 0, 2000); });
-    std::thread b([&] { spec = computeSpectrogram(x.data(), 20000, 0, 20000, 200, 100, sp); });
+    std::thread b([&] { spectrogram = computeSpectrogram(x.data(), 20000, 0, 20000, 200, 100, sp); });
     std::thread c([&] { slice = computeSpectrumSlice(x.data(), 20000, 3000, 6000, slp); });
     a.join();
     b.join();
     c.join();
     ASSERT_TRUE(pitch && pitchAlone);
     EXPECT_EQ(pitch->track, pitchAlone->track);
-    EXPECT_EQ(spec.levels, specAlone.levels);
-    EXPECT_EQ(spec.formants, specAlone.formants);
+    EXPECT_EQ(spectrogram.levels, specAlone.levels);
+    EXPECT_EQ(spectrogram.formants, specAlone.formants);
     EXPECT_EQ(slice.fft, sliceAlone.fft);
     EXPECT_EQ(slice.lpc, sliceAlone.lpc);
     EXPECT_EQ(slice.formant, sliceAlone.formant);
