@@ -5,6 +5,7 @@
 #include "audio/AudioPlayer.h"
 #include "audio/AudioRecorder.h"
 #include "audio/SpscRing.h"
+#include "document/Document.h"
 #include "support/SoundFiles.h"
 
 #include <gtest/gtest.h>
@@ -85,6 +86,75 @@ TEST(AudioPlayer, PlaysTheStretchSampleForSampleThenSilence)
         ASSERT_EQ(out[lead + i], x[1000 + i]) << i;
     for (std::size_t i = lead + 12345; i < out.size(); ++i)
         ASSERT_EQ(out[i], 0.0f) << i;
+}
+
+// Records a 440 Hz tone from the file device, with the device at `deviceRate`
+// (0: the record rate itself), and loads the file as a document. The file
+// device is not paced, so it delivers far faster than real time and the
+// ring overflows; what reached the file must be the tone's start.
+void recordTone(double deviceRate, double recordRate, bool exact)
+{
+    const double inRate = deviceRate > 0 ? deviceRate : recordRate;
+    std::vector<float> tone(static_cast<std::size_t>(inRate * 40));
+    for (std::size_t i = 0; i < tone.size(); ++i)
+        tone[i] = 0.8f * std::sin(float(2 * M_PI * 440 * double(i) / inRate));
+    const std::string input = vxtest::tempPath("input.f32");
+    std::ofstream(input, std::ios::binary)
+        .write(reinterpret_cast<const char*>(tone.data()), std::streamsize(tone.size() * sizeof(float)));
+    useFileDevice(vxtest::tempPath("unused.raw"), input);
+    auto backend = vx::makePortAudioBackend(deviceRate);
+    const std::string path = vxtest::tempPath("rec.wav");
+    vx::AudioRecorder rec(*backend);
+    rec.setOutputFilePath(path);
+    rec.setSampleRate(recordRate);
+    try {
+        rec.start();
+    } catch (const vx::RecorderError& e) {
+        GTEST_SKIP() << "no sound device here: " << e.what();
+    }
+    ASSERT_TRUE(waitFor([&] { return rec.seconds() >= 1.0; }));
+    rec.stop();
+    EXPECT_DOUBLE_EQ(rec.deviceRate(), inRate);
+    const vx::BlockLevels lv = rec.latestLevels();
+    ASSERT_TRUE(lv.valid);
+    EXPECT_LE(lv.max - lv.min, 1.6f + 1e-5f);
+
+    vx::Document d;
+    ASSERT_TRUE(d.loadFile(path, nullptr).ok);
+    const vx::Channels& c = d.getChannel(0);
+    EXPECT_EQ(c.m_dSampleRate, recordRate);
+    EXPECT_EQ(double(c.m_dwFileLength), double(rec.framesWritten()));
+    const double kept = std::min(rec.seconds() * inRate - double(rec.framesLost()), 10.0 * inRate);
+    ASSERT_GT(kept, 0.5 * inRate);
+    const float* y = c.m_hData.data();
+    if (exact) {
+        EXPECT_EQ(double(rec.framesWritten()), std::round(rec.seconds() * inRate) - double(rec.framesLost()));
+        for (std::size_t i = 0; i < std::size_t(kept); ++i)
+            ASSERT_EQ(y[i], tone[i]) << i;
+        return;
+    }
+    EXPECT_NEAR(double(rec.framesWritten()), (rec.seconds() * inRate - double(rec.framesLost())) * recordRate / inRate,
+                2.0);
+    // Through the converter: the tone's frequency from its upward zero
+    // crossings over the part that is surely the tone's start.
+    const std::size_t n = std::size_t(kept * recordRate / inRate);
+    std::vector<double> ups;
+    for (std::size_t i = 200; i + 1 < n; ++i)
+        if (y[i] < 0 && y[i + 1] >= 0)
+            ups.push_back(double(i) + y[i] / (y[i] - y[i + 1]));
+    ASSERT_GT(ups.size(), 100u);
+    const double f = double(ups.size() - 1) * recordRate / (ups.back() - ups.front());
+    EXPECT_NEAR(f, 440.0, 0.05);
+}
+
+TEST(AudioRecorder, WritesWhatTheDeviceDeliversAtTheRecordRate)
+{
+    recordTone(0, 22050, true);
+}
+
+TEST(AudioRecorder, ConvertsFromTheDeviceRateToTheRecordRate)
+{
+    recordTone(48000, 11025, false);
 }
 
 TEST(AudioDevices, ARefusedDeviceGivesAReasonNotACrash)
