@@ -1,0 +1,174 @@
+// Playback and recording as the main view shows them, and loading a
+// finished recording into a document.
+
+#include "document/RecordedFile.h"
+#include "document/WaveFormat.h"
+#include "mainview/SoundDisplay.h"
+#include "support/SoundFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace vx;
+
+namespace {
+
+// A mono WAVE file with a "fmt " body of the given tag, bits and rate.
+std::vector<std::uint8_t> waveWithTag(int tag, int bits, int rate, const std::vector<std::uint8_t>& body)
+{
+    std::vector<std::uint8_t> w;
+    auto put = [&](std::uint32_t v, int n) {
+        for (int i = 0; i < n; ++i)
+            w.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    };
+    auto id = [&](const char* s) {
+        for (int i = 0; i < 4; ++i)
+            w.push_back(static_cast<std::uint8_t>(s[i]));
+    };
+    const int align = bits / 8;
+    id("RIFF");
+    put(static_cast<std::uint32_t>(36 + body.size()), 4);
+    id("WAVE");
+    id("fmt ");
+    put(16, 4);
+    put(static_cast<std::uint32_t>(tag), 2);
+    put(1, 2);
+    put(static_cast<std::uint32_t>(rate), 4);
+    put(static_cast<std::uint32_t>(rate * align), 4);
+    put(static_cast<std::uint32_t>(align), 2);
+    put(static_cast<std::uint32_t>(bits), 2);
+    id("data");
+    put(static_cast<std::uint32_t>(body.size()), 4);
+    w.insert(w.end(), body.begin(), body.end());
+    return w;
+}
+
+} // namespace
+
+TEST(RecordedFile, DecodesEveryWaveLayoutAndKeepsTheDocumentsOrigin)
+{
+    Document d;
+    vxtest::fillChannel(d, std::vector<float>(500, 0.25f), 8000);
+    d.getChannel(1).m_hData.newClear(10);
+    d.m_bForeignFile = false;
+    d.s.m_nFileFormat = 13;
+
+    // 16-bit PCM is decoded, not copied byte for byte.
+    const std::string pcm = vxtest::tempPath("rec16.wav");
+    vxtest::writeBytes(pcm, vxtest::makeWave({16384, -32768, 0, 8192}, 1, 11025));
+    ASSERT_EQ(Read_RecordedFile(d, pcm), 0);
+    const Channels& c = d.getChannel(0);
+    EXPECT_EQ(c.m_dSampleRate, 11025);
+    EXPECT_EQ(c.m_dwFileLength, 4);
+    EXPECT_NEAR(c.m_dLengthMS, 4000.0 / 11025, 1e-12);
+    ASSERT_EQ(c.m_hData.size(), 4u);
+    EXPECT_FLOAT_EQ(c.m_hData[0], 0.5f);
+    EXPECT_FLOAT_EQ(c.m_hData[1], -1.0f);
+    EXPECT_FLOAT_EQ(c.m_hData[3], 0.25f);
+    EXPECT_EQ(c.m_dPageMax, 4);
+    EXPECT_EQ(d.m_nNumofChannels, 1);
+    EXPECT_EQ(d.getChannel(1).m_hData.size(), 0u);
+    EXPECT_TRUE(d.isDocumentEdited());
+    EXPECT_TRUE(d.m_bNewFile);
+    EXPECT_FALSE(d.m_bForeignFile);
+    EXPECT_EQ(d.s.m_nFileFormat, 13);
+
+    // The recorder's own float output, and mu-law.
+    std::vector<std::uint8_t> body(8);
+    const float f[2] = {0.75f, -0.125f};
+    std::memcpy(body.data(), f, 8);
+    const std::string flt = vxtest::tempPath("recf.wav");
+    vxtest::writeBytes(flt, waveWithTag(3, 32, 22050, body));
+    ASSERT_EQ(Read_RecordedFile(d, flt), 0);
+    EXPECT_EQ(d.getChannel(0).m_hData[0], 0.75f);
+    EXPECT_EQ(d.getChannel(0).m_hData[1], -0.125f);
+    const std::string mu = vxtest::tempPath("recmu.wav");
+    vxtest::writeBytes(mu, waveWithTag(7, 8, 8000, {0x00, 0xFF, 0x80}));
+    ASSERT_EQ(Read_RecordedFile(d, mu), 0);
+    EXPECT_NEAR(d.getChannel(0).m_hData[0], muLawToLinear(0x00) / 32768.0, 1e-6);
+    EXPECT_EQ(d.getChannel(0).m_hData[1], 0.0f);
+}
+
+TEST(RecordedFile, AFileThatIsNoUsableWaveLeavesTheDocumentAlone)
+{
+    Document d;
+    vxtest::fillChannel(d, std::vector<float>(500, 0.25f), 8000);
+    std::string reason;
+    const std::string adpcm = vxtest::tempPath("adpcm.wav");
+    vxtest::writeBytes(adpcm, waveWithTag(2, 8, 8000, {1, 2, 3}));
+    EXPECT_EQ(Read_RecordedFile(d, adpcm, &reason), -1);
+    EXPECT_NE(reason.find("not supported"), std::string::npos) << reason;
+    EXPECT_EQ(Read_RecordedFile(d, vxtest::tempPath("missing.wav"), &reason), -1);
+    EXPECT_FALSE(reason.empty());
+    const std::string junk = vxtest::tempPath("junk.wav");
+    vxtest::writeBytes(junk, {'R', 'I', 'F', 'F', 0, 0});
+    EXPECT_EQ(Read_RecordedFile(d, junk), -1);
+    EXPECT_EQ(d.getChannel(0).m_dwFileLength, 500);
+    EXPECT_EQ(d.getChannel(0).m_hData[499], 0.25f);
+    EXPECT_FALSE(d.isDocumentEdited());
+}
+
+TEST(SoundDisplay, TheLevelBarIsRedExactlyAboveAPeakToPeakOf0_9)
+{
+    // -0.25 and 0.65f are 0.9 apart to within float rounding (0.65f lies
+    // just below 0.65).
+    EXPECT_FALSE(nextLevelBar(0, true, -0.25f, 0.65f, 400, 300).red);
+    EXPECT_TRUE(nextLevelBar(0, true, -0.25f, 0.6501f, 400, 300).red);
+    EXPECT_FALSE(nextLevelBar(0, true, -0.5f, 0.25f, 400, 300).red);
+    EXPECT_TRUE(nextLevelBar(0, true, -1.0f, 1.0f, 400, 300).red);
+
+    // Height range*H/2, at least 10 for a near-silent block, at most H/2;
+    // centred on the middle row.
+    LevelBar b = nextLevelBar(0, true, -0.1f, 0.3f, 400, 300);
+    EXPECT_NEAR(b.height, 0.4 * 150, 1e-4);
+    EXPECT_NEAR(b.y, 150 - b.height / 2, 1e-9);
+    EXPECT_EQ(nextLevelBar(0, true, 0.0f, 0.001f, 400, 300).height, 10);
+    EXPECT_EQ(nextLevelBar(0, true, -1.0f, 1.0f, 400, 300).height, 150);
+    // No block yet: a blue stub.
+    b = nextLevelBar(0, false, 0, 0, 400, 300);
+    EXPECT_FALSE(b.red);
+    EXPECT_EQ(b.height, 10);
+
+    // Two pixels on per display, back to 1 once past the frame's width.
+    EXPECT_EQ(nextLevelBar(0, true, 0, 0, 400, 300).x, 2);
+    EXPECT_EQ(nextLevelBar(398, true, 0, 0, 400, 300).x, 400);
+    EXPECT_EQ(nextLevelBar(399, true, 0, 0, 400, 300).x, 1);
+}
+
+TEST(SoundDisplay, PlayStretchesAndThePlayCursorFollowThePlayedTime)
+{
+    Document d;
+    vxtest::fillChannel(d, std::vector<float>(20000), 10000); // 2 s, strip 500 px from x=50
+    Channels& c = d.getChannel(0);
+    c.m_dPageMin = 5000;
+    c.m_dPageMax = 10000; // 0.5 s page: 1 px per ms
+    c.m_dPageSize = 5000;
+    c.GetPageMinMaxTimes(nullptr, nullptr);
+    c.m_dDurationStartFile = 6000;
+    c.m_dDurationFile = 1000;
+
+    PlayStretch s = playStretch(c, PlayCode::WholeFile);
+    EXPECT_EQ(s.first, 0);
+    EXPECT_EQ(s.count, 20000);
+    s = playStretch(c, PlayCode::Selection);
+    EXPECT_EQ(s.first, 6000);
+    EXPECT_EQ(s.count, 1000);
+    s = playStretch(c, PlayCode::Window);
+    EXPECT_EQ(s.first, 5000);
+    EXPECT_EQ(s.count, 5000);
+
+    // The whole file played 600 ms in is at 600 ms, 100 px into this page,
+    // not 600 px past its start.
+    EXPECT_NEAR(playCursorX(c, 0, 600e6), 50 + 100, 1e-9);
+    EXPECT_NEAR(playCursorX(c, 5000, 100e6), 50 + 100, 1e-9);
+    EXPECT_NEAR(playCursorX(c, 6000, 50e6), 50 + 150, 1e-9);
+
+    // A stretch never reaches past the samples.
+    c.m_dDurationStartFile = 19990;
+    c.m_dDurationFile = 100;
+    s = playStretch(c, PlayCode::Selection);
+    EXPECT_EQ(s.first + s.count, 20000);
+    c.m_hData.dispose();
+    EXPECT_EQ(playStretch(c, PlayCode::WholeFile).count, 0);
+}
