@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -46,6 +47,36 @@ std::string tempFolder()
     if (dir.back() != '/')
         dir += '/';
     return dir;
+}
+
+namespace {
+
+std::string g_processTemp;
+
+void removeProcessTemp()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(g_processTemp, ec);
+}
+
+} // namespace
+
+std::string processTempFolder()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        std::string tmp = env("TMPDIR");
+        for (std::string parent : {tempFolder(), tmp.empty() ? std::string("/tmp/") : tmp + "/"}) {
+            makeFolders(parent);
+            std::string pattern = parent + "voxtrace-" + std::to_string(getpid()) + "-XXXXXX";
+            if (mkdtemp(pattern.data())) {
+                g_processTemp = pattern + "/";
+                std::atexit(removeProcessTemp);
+                return;
+            }
+        }
+    });
+    return g_processTemp;
 }
 
 bool makeFolders(const std::string& path)

@@ -4,6 +4,7 @@
 // atomically and keeps the list of recently opened files.
 
 #include "document/Document.h"
+#include "app/SoundController.h"
 #include "platform/Dialogs.h"
 
 #include <QObject>
@@ -32,6 +33,8 @@ public:
     ~DocumentController() override;
 
     Dialogs& dialogs() { return m_dialogs; }
+    // The one player and recorder that all windows share.
+    SoundController& sound() { return m_sound; }
 
     // Opens a file in a new window; on failure shows a message naming the
     // file and the reason and returns nullptr.
@@ -65,6 +68,7 @@ private:
     MainWindow* makeWindow(OpenDocument& d);
 
     Dialogs& m_dialogs;
+    SoundController m_sound;
     std::list<OpenDocument> m_documents;
 };
 

@@ -1,6 +1,10 @@
 #include "mainview/MainView.h"
 
+#include "app/AppState.h"
+#include "app/SoundController.h"
+#include "document/RecordedFile.h"
 #include "mainview/GraphPrimitives.h"
+#include "platform/Paths.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -28,6 +32,8 @@ MainView::MainView(MainViewModel& model, QWidget* parent) : QWidget(parent), m_m
 
 MainView::~MainView()
 {
+    if (m_sound)
+        m_sound->release(this);
     m_runner.cancelAndJoin();
 }
 
@@ -152,12 +158,22 @@ void MainView::paintOverlays(QPainter& p)
         tint.setRgbF(0, 0, 0.3f, 0.1f);
         p.fillRect(QRectF(sel.left, 0, sel.right - sel.left, height()), tint);
     }
-    p.fillRect(QRectF(m_model._rectCursor.x, 0, m_model._rectCursor.width, l.frameHeight), Qt::red);
+    if (!m_bPlaying) {
+        p.fillRect(QRectF(m_model._rectCursor.x, 0, m_model._rectCursor.width, l.frameHeight), Qt::red);
+        return;
+    }
+    m_animateX = playCursorX(m_model.channel0(), m_playFirst, m_dAnimatenanoSeconds);
+    if (m_animateX < width())
+        p.fillRect(QRectF(m_animateX, 0, 1, l.frameHeight), Qt::red);
 }
 
 void MainView::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
+    if (m_bRecording) {
+        paintRecording(p);
+        return;
+    }
     if (!m_model.doc().m_bHaveData) {
         p.fillRect(rect(), Qt::white);
         return;
@@ -194,6 +210,12 @@ void MainView::mousePressEvent(QMouseEvent* event)
         m_runner.cancel();
         return;
     }
+    if (m_bRecording) {
+        stopRecordingByClick();
+        return;
+    }
+    if (m_sound && m_sound->isPlaying())
+        m_sound->stopPlay();
     m_buttonDown = event->button() == Qt::LeftButton;
     if (!m_buttonDown)
         return;
@@ -204,6 +226,8 @@ void MainView::mousePressEvent(QMouseEvent* event)
 
 void MainView::mouseMoveEvent(QMouseEvent* event)
 {
+    if (m_bRecording || m_bPlaying)
+        return;
     const PointD pt{event->position().x(), event->position().y()};
     if (m_buttonDown && (event->buttons() & Qt::LeftButton))
         m_model.TrackMouseDragged(pt, 0, true);
@@ -306,6 +330,148 @@ void MainView::analysisPitchWindow()
 {
     const Channels& c = m_model.doc().getChannel(0);
     analyseStretch(c.m_dPageMin, c.m_dPageMax, c.m_dPageTimeMin, c.m_dPageTimeMax);
+}
+
+void MainView::setSound(SoundController* sound)
+{
+    m_sound = sound;
+    connect(sound, &SoundController::playbackTick, this, [this](QObject* owner) {
+        if (owner != this)
+            return;
+        m_dAnimatenanoSeconds = m_sound->playedNanoseconds();
+        update();
+    });
+    connect(sound, &SoundController::playbackStopped, this, [this](QObject* owner) {
+        if (owner != this)
+            return;
+        m_bPlaying = false;
+        update();
+        emit soundStateChanged();
+    });
+    connect(sound, &SoundController::recordingTick, this, [this](QObject* owner) {
+        if (owner != this)
+            return;
+        m_dSeconds = m_sound->recordedSeconds();
+        update();
+    });
+}
+
+QString MainView::play(PlayCode code)
+{
+    m_dAnimatenanoSeconds = 0;
+    m_animateX = 0;
+    m_nPlayCode = code;
+    if (!m_sound || m_bRecording)
+        return {};
+    if (m_sound->isPlaying()) {
+        m_sound->stopPlay();
+        return {};
+    }
+    const Channels& c = m_model.doc().getChannel(0);
+    if (!m_model.doc().m_bHaveData || c.m_hData.size() == 0)
+        return {};
+    const PlayStretch stretch = playStretch(c, code);
+    // An empty stretch is over before it starts.
+    if (stretch.count < 1)
+        return {};
+    const QString error = m_sound->startPlay(this, c.m_hData.data(), stretch.count, stretch.first, c.m_dSampleRate);
+    if (!error.isEmpty())
+        return error;
+    m_playFirst = stretch.first;
+    m_bPlaying = true;
+    update();
+    emit soundStateChanged();
+    return {};
+}
+
+std::string MainView::recordingPath()
+{
+    const std::string folder = processTempFolder();
+    return folder.empty() ? std::string() : folder + "$$$recTemp001.wav";
+}
+
+QString MainView::startRecording()
+{
+    if (!m_sound || m_bRecording)
+        return {};
+    if (m_sound->isPlaying())
+        m_sound->stopPlay();
+    m_levelX = 0;
+    m_levelBar = {};
+    try {
+        m_sound->startRecording(this, recordingPath(), app().g_nRecordSampleRate);
+    } catch (const RecorderError& e) {
+        return QString::fromUtf8(e.what());
+    }
+    // The document's labels and selection go only now that a recording is
+    // really under way.
+    Document& d = m_model.doc();
+    for (int k = 0; k < Document::kNumChannels; ++k)
+        d.getChannel(k).RemoveAllLabels();
+    m_model.m_bLabelMode = false;
+    m_model.m_bHaveSelection = m_model.m_bHaveMarker = false;
+    d.m_bHaveSelection = d.m_bHaveMarker = false;
+    m_model.CalibrateScroll(5);
+    m_model.m_bRedraw = true;
+    m_dSeconds = 0;
+    m_bRecording = true;
+    update();
+    emit soundStateChanged();
+    return {};
+}
+
+void MainView::paintRecording(QPainter& p)
+{
+    p.fillRect(rect(), Qt::white);
+    QFont font("Arial");
+    font.setPixelSize(18);
+    p.setFont(font);
+    p.setPen(Qt::blue);
+    p.drawText(QPointF(10, 30), QString::asprintf("(press mouse here to stop) recorded time = %.1f", m_dSeconds));
+    const BlockLevels levels = m_sound ? m_sound->latestLevels() : BlockLevels{};
+    m_levelBar = nextLevelBar(m_levelX, levels.valid, levels.min, levels.max, width(), height());
+    m_levelX = m_levelBar.x;
+    p.fillRect(QRectF(m_levelBar.x, m_levelBar.y, m_levelBar.width, m_levelBar.height),
+               m_levelBar.red ? QColor(255, 0, 0) : QColor(0, 0, 255));
+}
+
+void MainView::stopRecordingByClick()
+{
+    m_bRecording = false;
+    QString writeError;
+    try {
+        m_sound->stopRecording();
+    } catch (const RecorderError& e) {
+        writeError = QString::fromUtf8(e.what());
+    }
+    emit soundStateChanged();
+    // The recording is loaded once the click has been handled.
+    QTimer::singleShot(100, this, [this, writeError] { loadRecording(writeError); });
+}
+
+void MainView::loadRecording(const QString& writeError)
+{
+    Document& d = m_model.doc();
+    std::string reason;
+    if (Read_RecordedFile(d, recordingPath(), &reason) != 0 || !d.m_bHaveData) {
+        m_model.m_bRedraw = true;
+        update();
+        emit soundError(tr("Error in recording"), tr("Temp file could not be read."),
+                        writeError.isEmpty() ? QString::fromStdString(reason) : writeError);
+        return;
+    }
+    m_model.setPitch(std::nullopt);
+    m_model.setIntensity(std::nullopt);
+    m_model.m_bViewIntilized = false;
+    m_model.SetupDisplay(width(), height());
+    m_model.AdjustScrollControl(0, 1.0);
+    m_model.setWholeFileStretches();
+    dataChanged();
+    emit recordingLoaded();
+    if (!writeError.isEmpty())
+        emit soundError(tr("Error in recording"), tr("The recording is incomplete."), writeError);
+    if (d.s.m_bAutoPitchIntensity)
+        doAnalysisFunctions();
 }
 
 } // namespace vx

@@ -7,6 +7,7 @@
 
 #include "mainview/AnalysisRunner.h"
 #include "mainview/MainViewModel.h"
+#include "mainview/SoundDisplay.h"
 #include "model/SampleSummary.h"
 
 #include <QImage>
@@ -16,6 +17,8 @@
 #include <memory>
 
 namespace vx {
+
+class SoundController;
 
 class MainView : public QWidget {
     Q_OBJECT
@@ -46,7 +49,23 @@ public:
     // The cached picture with the cursor, marker and selection over it.
     void compose(QPainter& p);
 
+    // Playback and recording through the application's one player and
+    // recorder. play toggles: while anything plays it only stops it.
+    // Each returns why it could not start, or an empty string.
+    void setSound(SoundController* sound);
+    QString play(PlayCode code);
+    bool playing() const { return m_bPlaying; }
+    double playCursorColumn() const { return m_animateX; }
+    QString startRecording();
+    bool recording() const { return m_bRecording; }
+    const LevelBar& levelBar() const { return m_levelBar; }
+    // Where recordings are written.
+    static std::string recordingPath();
+
 signals:
+    void soundError(const QString& title, const QString& message, const QString& informative);
+    void soundStateChanged();
+    void recordingLoaded();
     void readoutsChanged();
     void pageChanged();
     void analysisFinished();
@@ -63,6 +82,9 @@ private:
     void startAnalysis();
     void analyseStretch(double startPoint, double stopPoint, double startTime, double stopTime);
     void paintOverlays(QPainter& p);
+    void paintRecording(QPainter& p);
+    void stopRecordingByClick();
+    void loadRecording(const QString& writeError);
 
     MainViewModel& m_model;
     std::unique_ptr<SampleSummary> m_summary;
@@ -75,6 +97,17 @@ private:
     bool m_waiting = false;
     int m_generation = 0;
     bool m_buttonDown = false;
+
+    SoundController* m_sound = nullptr;
+    bool m_bPlaying = false;
+    PlayCode m_nPlayCode = PlayCode::WholeFile;
+    double m_playFirst = 0;
+    double m_dAnimatenanoSeconds = 0;
+    double m_animateX = 0;
+    bool m_bRecording = false;
+    double m_dSeconds = 0;
+    LevelBar m_levelBar;
+    double m_levelX = 0;
 };
 
 } // namespace vx

@@ -54,7 +54,20 @@ MainWindow::MainWindow(DocumentController& controller, OpenDocument& doc)
     setCentralWidget(central);
     resize(1200, 400);
 
+    m_view->setSound(&controller.sound());
     buildMenus();
+    connect(m_view, &MainView::soundStateChanged, this, &MainWindow::updateActions);
+    connect(m_view, &MainView::soundError, this,
+            [this](const QString& title, const QString& message, const QString& informative) {
+                m_controller.dialogs().showError(this, title, message, informative);
+            });
+    connect(m_view, &MainView::recordingLoaded, this, [this] {
+        const Channels& c = m_doc.doc->getChannel(0);
+        m_readouts["Sample rate"]->setText(QString::number(truncInt(c.m_dSampleRate)));
+        syncScrollBar();
+        showReadouts();
+        updateActions();
+    });
     connect(m_view, &MainView::readoutsChanged, this, [this] {
         showReadouts();
         updateActions();
@@ -164,6 +177,16 @@ void MainWindow::buildMenus()
     for (const char* later : {"Spectrogram", "Spectrogram of Selection", "FFT/LPC Spectrum", "FFT/LPC of Selection"})
         analysis->addAction(tr(later))->setEnabled(false);
 
+    QMenu* sound = menuBar()->addMenu(tr("&Sound"));
+    addAction(sound, "play", tr("&Play"), QKeySequence(), [this] { play(PlayCode::WholeFile); });
+    addAction(sound, "playSelection", tr("Play &Selection"), QKeySequence(),
+              [this] { play(PlayCode::Selection); });
+    addAction(sound, "playWindow", tr("Play &Window"), QKeySequence(), [this] { play(PlayCode::Window); });
+    addAction(sound, "playToggle", tr("Play or S&top"), QKeySequence(Qt::Key_Space),
+              [this] { playSelectionOrWindow(); });
+    sound->addSeparator();
+    addAction(sound, "record", tr("&Record"), QKeySequence(tr("Ctrl+R")), [this] { record(); });
+
     QMenu* log = menuBar()->addMenu(tr("&Log"));
     for (const char* later : {"New Log", "Open Log..."})
         log->addAction(tr(later))->setEnabled(false);
@@ -198,6 +221,54 @@ void MainWindow::zoom(int code)
     m_model->CalibrateScroll(code);
     syncScrollBar();
     m_view->update();
+    updateActions();
+}
+
+void MainWindow::play(PlayCode code)
+{
+    const QString error = m_view->play(code);
+    if (!error.isEmpty())
+        m_controller.dialogs().showError(this, tr("Playback"), tr("The sound could not be played."), error);
+    updateActions();
+}
+
+void MainWindow::playSelectionOrWindow()
+{
+    const Channels& c = m_doc.doc->getChannel(0);
+    const bool selection = m_model->m_bHaveSelection && c.m_dDurationFile >= 1;
+    play(selection ? PlayCode::Selection : PlayCode::Window);
+}
+
+void MainWindow::record()
+{
+    SoundController& sound = m_controller.sound();
+    if (m_view->recording() || m_view->busy())
+        return;
+    if (sound.isRecording()) {
+        m_controller.dialogs().showError(this, tr("Error in Record"),
+                                         tr("Another window is recording. Stop that recording first."));
+        return;
+    }
+    // Recording replaces the samples and labels, so unsaved work is offered
+    // a save first, whichever file the document came from.
+    if (m_doc.doc->isDocumentEdited()) {
+        AlertSpec ask;
+        ask.title = "Save before recording?";
+        ask.message = "Save before recording?";
+        ask.informative = "The recording replaces the sound and the labels of this document.";
+        ask.buttons = {"Save", "Override", "Cancel"};
+        const int answer = m_controller.dialogs().alert(ask);
+        if (answer == -1)
+            return;
+        if (answer == 1) {
+            const QString name = m_controller.dialogs().saveFile(this, "copyof.vxt", "vxt");
+            if (name.isEmpty() || !m_controller.writeTo(m_doc, name, "copyof", this))
+                return;
+        }
+    }
+    const QString error = m_view->startRecording();
+    if (!error.isEmpty())
+        m_controller.dialogs().showError(this, tr("Error in Record"), error);
     updateActions();
 }
 
@@ -259,6 +330,12 @@ void MainWindow::updateActions()
     enable("pitch", m_model->validateMenuItem(ViewAction::AnalysisPitch));
     enable("pitchWindow", m_model->validateMenuItem(ViewAction::AnalysisPitchWindow));
     enable("pitchSelection", m_model->validateMenuItem(ViewAction::AnalysisPitchSelection));
+    const bool recording = m_view->recording();
+    enable("play", !recording && m_model->validateMenuItem(ViewAction::Play));
+    enable("playWindow", !recording && m_model->validateMenuItem(ViewAction::PlayWindow));
+    enable("playSelection", !recording && m_model->validateMenuItem(ViewAction::PlaySelection));
+    enable("playToggle", !recording && m_model->validateMenuItem(ViewAction::PlayWindow));
+    enable("record", !recording && m_model->validateMenuItem(ViewAction::Record));
     setWindowModified(d.isDocumentEdited());
 }
 

@@ -38,6 +38,10 @@ public:
     void updateActions();
     void rebuildRecentMenu();
     void zoom(int code);
+    // The sound commands.
+    void play(PlayCode code);
+    void playSelectionOrWindow();
+    void record();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
