@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -157,14 +159,17 @@ TEST_F(Gui, ThePictureHasTheStripsAtTheirRowsAndAMouseMoveDoesNotRenderIt)
     EXPECT_EQ(c.m_Tiers[1].rLocation, (Rect{20, 50, 40, right}));
     EXPECT_EQ(window->model().layout().audio, (Rect{40, 50, 240, right}));
     EXPECT_EQ(window->model().layout().pitch, (Rect{240, 50, static_cast<std::int16_t>(h - 20), right}));
-    auto black = [&](int x, int y) { return img.pixelColor(x, y) == QColor(Qt::black); };
+    // Pixels at view coordinates, whatever the pixel ratio.
+    const qreal dpr = img.devicePixelRatio();
+    auto at = [&](int x, int y) { return img.pixelColor(int(x * dpr), int(y * dpr)); };
+    auto black = [&](int x, int y) { return at(x, y) == QColor(Qt::black); };
     EXPECT_TRUE(black(400, 0)) << "tier frame";
     EXPECT_TRUE(black(400, 20)) << "second tier frame";
     EXPECT_TRUE(black(50, 100)) << "waveform strip frame, left edge";
     EXPECT_TRUE(black(760, 40)) << "its top, where the quiet part leaves it uncovered";
     EXPECT_TRUE(black(760, 239)) << "its bottom";
-    EXPECT_EQ(img.pixelColor(400, h - 20), QColor(200, 200, 200)) << "the 50 Hz grid line at the strip's bottom";
-    EXPECT_EQ(img.pixelColor(400, h - 10), QColor(Qt::white)) << "the time-label margin has no grid line";
+    EXPECT_EQ(at(400, h - 20), QColor(200, 200, 200)) << "the 50 Hz grid line at the strip's bottom";
+    EXPECT_EQ(at(400, h - 10), QColor(Qt::white)) << "the time-label margin has no grid line";
 
     view().repaint();
     QApplication::processEvents();
@@ -228,4 +233,49 @@ TEST_F(Gui, ClosingAChangedDocumentAsksAndAnalysesAreCancelledSafely)
     QApplication::processEvents();
     EXPECT_TRUE(controller.documents().empty());
     window = nullptr;
+}
+
+TEST_F(Gui, DroppingFilesOnAWindowOpensThem)
+{
+    const std::string second = vxtest::tempPath("second.wav");
+    vxtest::writeBytes(second, vxtest::makeWave(std::vector<std::int16_t>(4000, 1000), 1, 8000));
+    const std::string text = vxtest::tempPath("notes.txt");
+    vxtest::writeBytes(text, {'h', 'i', '\n'});
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(second)), QUrl::fromLocalFile(QString::fromStdString(text))});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &drop);
+    ASSERT_EQ(controller.documents().size(), 2u);
+    EXPECT_TRUE(controller.documents().back().window->windowTitle().contains("second.wav"));
+    EXPECT_EQ(controller.documents().back().doc->getChannel(0).m_dwFileLength, 4000);
+    ASSERT_EQ(dialogs.errors.size(), 1) << "the text file is refused with a message";
+    EXPECT_TRUE(dialogs.errors[0].contains("notes.txt"));
+}
+
+// Run with QT_SCALE_FACTOR=2 as its own test; skipped at a pixel ratio of 1.
+TEST_F(Gui, AtPixelRatioTwoThePictureHasTwiceThePixelsAndSharpText)
+{
+    const qreal dpr = view().devicePixelRatioF();
+    if (dpr < 2)
+        GTEST_SKIP() << "the screen's pixel ratio is " << dpr << "; the test runs again at 2";
+    view().repaint();
+    const QImage& img = view().picture();
+    ASSERT_EQ(img.size(), view().size() * dpr);
+    EXPECT_EQ(img.devicePixelRatio(), dpr);
+    // The waveform strip's left frame line at x = 50 lands on device column 100.
+    const int top = window->model().layout().audio.top;
+    EXPECT_EQ(img.pixelColor(100, int((top + 10) * dpr)), QColor(Qt::black));
+    // The time labels are drawn at the device resolution: an enlarged 1x
+    // picture would consist of uniform 2x2 blocks only.
+    int mixed = 0;
+    const int h = view().height();
+    for (int y = int((h - 18) * dpr); y + 1 < int(h * dpr); y += 2)
+        for (int x = 100; x + 1 < img.width(); x += 2) {
+            const QRgb p = img.pixel(x, y);
+            mixed += p != img.pixel(x + 1, y) || p != img.pixel(x, y + 1) || p != img.pixel(x + 1, y + 1);
+        }
+    EXPECT_GT(mixed, 20);
 }

@@ -97,6 +97,10 @@ MainWindow::MainWindow(DocumentController& controller, OpenDocument& doc)
 
 MainWindow::~MainWindow()
 {
+    // The view's analysis worker and playback read the document's samples:
+    // they end, and the view goes, before the document does.
+    delete m_view;
+    m_view = nullptr;
     m_controller.closed(m_doc);
 }
 
@@ -345,7 +349,6 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    m_view->model(); // the view's destructor cancels and joins a running analysis
     event->accept();
 }
 
