@@ -276,3 +276,30 @@ TEST_F(Sound, RecordingAsksForUnsavedWorkShowsItsLevelAndLoadsOnAClick)
     EXPECT_TRUE(window->model().pitch().has_value()) << "the new recording is analysed";
     EXPECT_EQ(dialogs.errors.size(), 1);
 }
+
+TEST_F(Sound, ANewWindowRecordsWithoutAskingAndAnotherWindowMustWait)
+{
+    MainWindow* fresh = controller.newDocument();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(fresh));
+    ASSERT_TRUE(fresh->action("record")->isEnabled());
+    EXPECT_FALSE(fresh->action("play")->isEnabled());
+    fresh->action("record")->trigger();
+    ASSERT_TRUE(fresh->view().recording()) << dialogs.errors.join("\n").toStdString();
+    EXPECT_TRUE(dialogs.alerts.isEmpty());
+
+    // One input: the other window is told to wait.
+    window->action("record")->trigger();
+    EXPECT_FALSE(view().recording());
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].contains("Another window is recording"));
+
+    QTest::qWait(300);
+    QTest::mouseClick(&fresh->view(), Qt::LeftButton, {}, QPoint(300, 100));
+    Document& d = fresh->model().doc();
+    waitUntil([&] { return d.m_bHaveData; }, 2000);
+    ASSERT_TRUE(d.m_bHaveData);
+    EXPECT_EQ(d.getChannel(0).m_dSampleRate, 11025);
+    EXPECT_TRUE(fresh->action("play")->isEnabled());
+    EXPECT_TRUE(fresh->windowTitle().contains("Untitled"));
+    EXPECT_TRUE(fresh->isWindowModified());
+}
