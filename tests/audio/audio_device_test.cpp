@@ -6,6 +6,7 @@
 #include "audio/AudioRecorder.h"
 #include "audio/SpscRing.h"
 #include "document/Document.h"
+#include "document/RecordedFile.h"
 #include "support/SoundFiles.h"
 
 #include <gtest/gtest.h>
@@ -120,7 +121,8 @@ void recordTone(double deviceRate, double recordRate, bool exact)
     EXPECT_LE(lv.max - lv.min, 1.6f + 1e-5f);
 
     vx::Document d;
-    ASSERT_TRUE(d.loadFile(path, nullptr).ok);
+    std::string why;
+    ASSERT_EQ(vx::Read_RecordedFile(d, path, &why), 0) << why;
     const vx::Channels& c = d.getChannel(0);
     EXPECT_EQ(c.m_dSampleRate, recordRate);
     EXPECT_EQ(double(c.m_dwFileLength), double(rec.framesWritten()));
