@@ -7,6 +7,17 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <vector>
+
+// The root search and the autocorrelation are most of an LPC frame's time;
+// where the processor has wider vectors and fused multiply-add they run in
+// versions built for them (the results then differ only by rounding).
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && defined(__linux__)
+#define VX_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
+#else
+#define VX_VECTOR_CLONES
+#endif
 
 namespace vx {
 
@@ -24,34 +35,61 @@ double horner(int n, const double* a, double x)
     return v;
 }
 
+// Four doubles, in whatever registers the target has.
+typedef double Lanes4 __attribute__((vector_size(32)));
+
+constexpr int kMaxScanPoints = 1024;
+
+// The points of the root scan for degree n: from -1.2 in steps of 1/n (as
+// repeated additions) up to the first at or past 1.2, padded with the last
+// point to a multiple of 32. They depend only on n and are kept per thread.
+struct ScanPoints {
+    std::vector<double> x;
+    int count = 0;
+};
+
+const ScanPoints& scanPoints(int n)
+{
+    thread_local std::vector<ScanPoints> cache;
+    if (static_cast<std::size_t>(n) >= cache.size())
+        cache.resize(static_cast<std::size_t>(n) + 1);
+    ScanPoints& p = cache[static_cast<std::size_t>(n)];
+    if (p.count == 0) {
+        const double dx = 1.0 / n;
+        for (double x = -1.2;; x += dx) {
+            p.x.push_back(x);
+            if (!(x < 1.2) || p.x.size() == kMaxScanPoints)
+                break;
+        }
+        p.count = static_cast<int>(p.x.size());
+        p.x.resize((p.x.size() + 31) / 32 * 32, p.x.back());
+    }
+    return p;
+}
+
 // Scans [-1.2, 1.2] in steps of 1/n for a sign change of the degree-n
 // polynomial a and refines it by bisection. Returns whether a root was found.
-// The scan points are evaluated eight at a time (independent Horner chains);
-// each value is computed exactly as one evaluation at a time would.
-bool scanForRoot(int n, const double* a, double tolerance, double* root)
+// The scan points are evaluated 32 at a time, in independent Horner chains.
+VX_VECTOR_CLONES bool scanForRoot(int n, const double* a, double tolerance, double* root)
 {
-    const double dx = 1.0 / n;
-    double xs[1024];
-    double fs[1024];
-    int count = 0;
-    for (double x = -1.2;; x += dx) {
-        xs[count++] = x;
-        if (!(x < 1.2) || count == 1024)
-            break;
-    }
-    int k = 0;
-    for (; k + 8 <= count; k += 8) {
-        double v[8];
-        for (int t = 0; t < 8; ++t)
-            v[t] = a[0];
+    constexpr int kGroup = 32;
+    const ScanPoints& points = scanPoints(n);
+    const double* xs = points.x.data();
+    const int count = points.count;
+    const int padded = static_cast<int>(points.x.size());
+    alignas(32) double fs[kMaxScanPoints + kGroup];
+    for (int k = 0; k < padded; k += kGroup) {
+        Lanes4 x[kGroup / 4], v[kGroup / 4];
+        for (int t = 0; t < kGroup / 4; ++t) {
+            std::memcpy(&x[t], xs + k + 4 * t, sizeof x[t]);
+            v[t] = Lanes4{} + a[0];
+        }
         for (int j = 1; j <= n; ++j)
-            for (int t = 0; t < 8; ++t)
-                v[t] = v[t] * xs[k + t] + a[j];
-        for (int t = 0; t < 8; ++t)
-            fs[k + t] = v[t];
+            for (int t = 0; t < kGroup / 4; ++t)
+                v[t] = v[t] * x[t] + a[j];
+        for (int t = 0; t < kGroup / 4; ++t)
+            std::memcpy(fs + k + 4 * t, &v[t], sizeof v[t]);
     }
-    for (; k < count; ++k)
-        fs[k] = horner(n, a, xs[k]);
 
     for (int i = 0; i < count; ++i) {
         if (fs[i] == 0.0) {
@@ -95,32 +133,48 @@ void bairstowDivide(int n, const double* a, double u, double v, double* b)
     b[n] = a[n] + v * b[n - 2];
 }
 
-// r[j] = sum of x[i] x[i + j] over i = 0 .. n-1-j, for j = 0 .. p. Eight
-// lags are summed side by side; each lag's sum is taken in ascending i, as
-// a lag-by-lag loop takes it.
-void autocorrelate(const double* x, int n, int p, double* r)
+// Sums lags j .. j+4V-1 side by side in V independent accumulators, so that
+// the additions do not wait on one another. Each lag's sum is taken in
+// ascending i, as a lag-by-lag loop takes it.
+template <int V>
+inline void autocorrelateBlock(const double* x, int n, int j, double* out)
 {
-    constexpr int L = 8;
-    int j = 0;
-    for (; j + L - 1 <= p; j += L) {
-        double s[L] = {};
-        const int common = std::max(n - j - (L - 1), 0);
-        for (int i = 0; i < common; ++i) {
-            const double xi = x[i];
-            for (int t = 0; t < L; ++t)
-                s[t] += xi * x[i + j + t];
-        }
-        for (int t = 0; t < L; ++t) {
-            for (int i = common; i < n - j - t; ++i)
-                s[t] += x[i] * x[i + j + t];
-            r[j + t] = s[t];
+    constexpr int L = 4 * V;
+    Lanes4 s[V] = {};
+    const int common = std::max(n - j - (L - 1), 0);
+    for (int i = 0; i < common; ++i) {
+        const double xi = x[i];
+        for (int v = 0; v < V; ++v) {
+            Lanes4 y;
+            std::memcpy(&y, x + i + j + 4 * v, sizeof y);
+            s[v] += xi * y;
         }
     }
-    for (; j <= p; ++j) {
-        double sum = 0;
-        for (int i = 0; i < n - j; ++i)
-            sum += x[i] * x[i + j];
-        r[j] = sum;
+    double sums[L];
+    std::memcpy(sums, s, sizeof sums);
+    for (int t = 0; t < L; ++t) {
+        for (int i = common; i < n - j - t; ++i)
+            sums[t] += x[i] * x[i + j + t];
+        out[t] = sums[t];
+    }
+}
+
+// r[j] = sum of x[i] x[i + j] over i = 0 .. n-1-j, for j = 0 .. p. The
+// last few lags are summed in a block of 8 too, of which only those up to
+// p are kept: one lag alone would be a single chain of additions.
+VX_VECTOR_CLONES void autocorrelate(const double* x, int n, int p, double* r)
+{
+    int j = 0;
+    for (; j + 31 <= p; j += 32)
+        autocorrelateBlock<8>(x, n, j, r + j);
+    for (; j + 15 <= p; j += 16)
+        autocorrelateBlock<4>(x, n, j, r + j);
+    for (; j + 7 <= p; j += 8)
+        autocorrelateBlock<2>(x, n, j, r + j);
+    if (j <= p) {
+        double rest[8];
+        autocorrelateBlock<2>(x, n, j, rest);
+        std::copy(rest, rest + (p - j + 1), r + j);
     }
 }
 
@@ -238,7 +292,7 @@ int rfactr(int n, const double* a, double* q, double* root, double tolerance)
     return 1;
 }
 
-int barstw(int n, const double* a, double* quotient, double tolerance, int* iterations, double* u, double* v)
+VX_VECTOR_CLONES int barstw(int n, const double* a, double* quotient, double tolerance, int* iterations, double* u, double* v)
 {
     // The second division reaches c[n - 4]: below degree 4 there is nothing
     // to iterate on.
