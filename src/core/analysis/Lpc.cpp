@@ -133,20 +133,25 @@ void bairstowDivide(int n, const double* a, double u, double v, double* b)
     b[n] = a[n] + v * b[n - 2];
 }
 
-// Sums lags j .. j+4V-1 side by side in V independent accumulators, so that
-// the additions do not wait on one another. Each lag's sum is taken in
-// ascending i, as a lag-by-lag loop takes it.
+// Eight doubles: one register where the processor has 512-bit vectors,
+// two or four elsewhere.
+typedef double Lanes8 __attribute__((vector_size(64)));
+
+// Sums lags j .. j+8V-1 side by side in V independent accumulators, so that
+// the additions do not wait on one another, and writes them to out[0 ..
+// 8V-1]. Each lag's sum is taken in ascending i, as a lag-by-lag loop takes
+// it.
 template <int V>
-inline void autocorrelateBlock(const double* x, int n, int j, double* out)
+__attribute__((always_inline)) inline void autocorrelateBlock(const double* x, int n, int j, double* out)
 {
-    constexpr int L = 4 * V;
-    Lanes4 s[V] = {};
+    constexpr int L = 8 * V;
+    Lanes8 s[V] = {};
     const int common = std::max(n - j - (L - 1), 0);
     for (int i = 0; i < common; ++i) {
         const double xi = x[i];
         for (int v = 0; v < V; ++v) {
-            Lanes4 y;
-            std::memcpy(&y, x + i + j + 4 * v, sizeof y);
+            Lanes8 y;
+            std::memcpy(&y, x + i + j + 8 * v, sizeof y);
             s[v] += xi * y;
         }
     }
@@ -159,22 +164,31 @@ inline void autocorrelateBlock(const double* x, int n, int j, double* out)
     }
 }
 
-// r[j] = sum of x[i] x[i + j] over i = 0 .. n-1-j, for j = 0 .. p. The
-// last few lags are summed in a block of 8 too, of which only those up to
-// p are kept: one lag alone would be a single chain of additions.
+// The last lags j .. p in one block just wide enough for them.
+template <int V>
+__attribute__((always_inline)) inline void autocorrelateRest(const double* x, int n, int j, int p, double* r)
+{
+    double rest[8 * V];
+    autocorrelateBlock<V>(x, n, j, rest);
+    std::copy(rest, rest + (p - j + 1), r + j);
+}
+
+// r[j] = sum of x[i] x[i + j] over i = 0 .. n-1-j, for j = 0 .. p.
 VX_VECTOR_CLONES void autocorrelate(const double* x, int n, int p, double* r)
 {
     int j = 0;
-    for (; j + 31 <= p; j += 32)
+    for (; j + 63 <= p; j += 64)
         autocorrelateBlock<8>(x, n, j, r + j);
-    for (; j + 15 <= p; j += 16)
-        autocorrelateBlock<4>(x, n, j, r + j);
-    for (; j + 7 <= p; j += 8)
-        autocorrelateBlock<2>(x, n, j, r + j);
-    if (j <= p) {
-        double rest[8];
-        autocorrelateBlock<2>(x, n, j, rest);
-        std::copy(rest, rest + (p - j + 1), r + j);
+    switch ((p - j + 8) / 8) {
+    case 0: break;
+    case 1: autocorrelateRest<1>(x, n, j, p, r); break;
+    case 2: autocorrelateRest<2>(x, n, j, p, r); break;
+    case 3: autocorrelateRest<3>(x, n, j, p, r); break;
+    case 4: autocorrelateRest<4>(x, n, j, p, r); break;
+    case 5: autocorrelateRest<5>(x, n, j, p, r); break;
+    case 6: autocorrelateRest<6>(x, n, j, p, r); break;
+    case 7: autocorrelateRest<7>(x, n, j, p, r); break;
+    default: autocorrelateRest<8>(x, n, j, p, r); break;
     }
 }
 
