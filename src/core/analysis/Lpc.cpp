@@ -37,6 +37,7 @@ double horner(int n, const double* a, double x)
 
 // Four doubles, in whatever registers the target has.
 typedef double Lanes4 __attribute__((vector_size(32)));
+typedef long long Lane4Index __attribute__((vector_size(32)));
 
 constexpr int kMaxScanPoints = 1024;
 
@@ -319,20 +320,55 @@ VX_VECTOR_CLONES int barstw(int n, const double* a, double* quotient, double tol
     double relU = 1.0, relV = 1.0;
     for (int it = 0; it < *iterations; ++it) {
         // Both divisions in one pass: c[j] needs only b[j] and earlier c, so
-        // the two recurrences interleave. The arithmetic is that of two
-        // separate loops.
+        // the two recurrences interleave.
         b[0] = a[0];
         b[1] = a[1] + uu * b[0];
         c[0] = b[0];
         c[1] = b[1] + uu * c[0];
-        // The term of the older element is added first, which shortens the
-        // chain through the newest one.
-        for (int j = 2; j <= n - 3; ++j) {
+        int j = 2;
+        if (n - 3 >= 6) {
+            // Four terms at a time, each four from the two before them only:
+            // with h the impulse response of y[k] = x[k] + u y[k-1] + v y[k-2]
+            // (h0 = 1, h1 = u, hk = u h(k-1) + v h(k-2)),
+            // y[j+i] = sum over m <= i of h(i-m) x[j+m] + h(i+1) y[j-1] + v h(i) y[j-2],
+            // so that a step waits on the previous one once instead of four
+            // times. The terms differ from the one-by-one recurrence only by
+            // rounding.
+            const double h1 = uu, h2 = uu * h1 + vv, h3 = uu * h2 + vv * h1, h4 = uu * h3 + vv * h2;
+            const Lanes4 H1{0, h1, h1, h1}, H2{0, 0, h2, h2}, H3{0, 0, 0, h3};
+            const Lanes4 P{h1, h2, h3, h4}, Q{vv, vv * h1, vv * h2, vv * h3};
+            b[2] = (a[2] + vv * b[0]) + uu * b[1];
+            c[2] = (b[2] + vv * c[0]) + uu * c[1];
+            Lanes4 lastB{0, b[0], b[1], b[2]}, lastC{0, c[0], c[1], c[2]};
+            for (j = 3; j + 3 <= n - 3; j += 4) {
+                Lanes4 a0, a1, a2, a3;
+                std::memcpy(&a0, a + j, sizeof a0);
+                std::memcpy(&a1, a + j - 1, sizeof a1);
+                std::memcpy(&a2, a + j - 2, sizeof a2);
+                std::memcpy(&a3, a + j - 3, sizeof a3);
+                const Lanes4 sB = ((a0 + H3 * a3) + H2 * a2) + H1 * a1;
+                const Lanes4 nextB = (sB + Q * __builtin_shuffle(lastB, Lane4Index{2, 2, 2, 2}))
+                                   + P * __builtin_shuffle(lastB, Lane4Index{3, 3, 3, 3});
+                // b is handed on in registers: reading it back just after
+                // storing it would stall.
+                const Lanes4 b1 = __builtin_shuffle(lastB, nextB, Lane4Index{3, 4, 5, 6});
+                const Lanes4 b2 = __builtin_shuffle(lastB, nextB, Lane4Index{2, 3, 4, 5});
+                const Lanes4 b3 = __builtin_shuffle(lastB, nextB, Lane4Index{1, 2, 3, 4});
+                const Lanes4 sC = ((nextB + H3 * b3) + H2 * b2) + H1 * b1;
+                const Lanes4 nextC = (sC + Q * __builtin_shuffle(lastC, Lane4Index{2, 2, 2, 2}))
+                                   + P * __builtin_shuffle(lastC, Lane4Index{3, 3, 3, 3});
+                std::memcpy(b.data() + j, &nextB, sizeof nextB);
+                std::memcpy(c.data() + j, &nextC, sizeof nextC);
+                lastB = nextB;
+                lastC = nextC;
+            }
+        }
+        for (; j <= n - 3; ++j) {
             const std::size_t k = static_cast<std::size_t>(j);
             b[k] = (a[j] + vv * b[k - 2]) + uu * b[k - 1];
             c[k] = (b[k] + vv * c[k - 2]) + uu * c[k - 1];
         }
-        for (int j = std::max(2, n - 2); j <= n - 1; ++j) {
+        for (j = std::max(j, 2); j <= n - 1; ++j) {
             const std::size_t k = static_cast<std::size_t>(j);
             b[k] = (a[j] + vv * b[k - 2]) + uu * b[k - 1];
         }
