@@ -38,12 +38,15 @@ double horner(int n, const double* a, double x)
 // Four doubles, in whatever registers the target has.
 typedef double Lanes4 __attribute__((vector_size(32)));
 typedef long long Lane4Index __attribute__((vector_size(32)));
+// Eight doubles: one register where the processor has 512-bit vectors,
+// two or four elsewhere.
+typedef double Lanes8 __attribute__((vector_size(64)));
 
 constexpr int kMaxScanPoints = 1024;
 
 // The points of the root scan for degree n: from -1.2 in steps of 1/n (as
 // repeated additions) up to the first at or past 1.2, padded with the last
-// point to a multiple of 32. They depend only on n and are kept per thread.
+// point to a multiple of 64. They depend only on n and are kept per thread.
 struct ScanPoints {
     std::vector<double> x;
     int count = 0;
@@ -63,33 +66,33 @@ const ScanPoints& scanPoints(int n)
                 break;
         }
         p.count = static_cast<int>(p.x.size());
-        p.x.resize((p.x.size() + 31) / 32 * 32, p.x.back());
+        p.x.resize((p.x.size() + 63) / 64 * 64, p.x.back());
     }
     return p;
 }
 
 // Scans [-1.2, 1.2] in steps of 1/n for a sign change of the degree-n
 // polynomial a and refines it by bisection. Returns whether a root was found.
-// The scan points are evaluated 32 at a time, in independent Horner chains.
+// The scan points are evaluated 64 at a time, in independent Horner chains.
 VX_VECTOR_CLONES bool scanForRoot(int n, const double* a, double tolerance, double* root)
 {
-    constexpr int kGroup = 32;
+    constexpr int kGroup = 64;
     const ScanPoints& points = scanPoints(n);
     const double* xs = points.x.data();
     const int count = points.count;
     const int padded = static_cast<int>(points.x.size());
-    alignas(32) double fs[kMaxScanPoints + kGroup];
+    alignas(64) double fs[kMaxScanPoints + kGroup];
     for (int k = 0; k < padded; k += kGroup) {
-        Lanes4 x[kGroup / 4], v[kGroup / 4];
-        for (int t = 0; t < kGroup / 4; ++t) {
-            std::memcpy(&x[t], xs + k + 4 * t, sizeof x[t]);
-            v[t] = Lanes4{} + a[0];
+        Lanes8 x[kGroup / 8], v[kGroup / 8];
+        for (int t = 0; t < kGroup / 8; ++t) {
+            std::memcpy(&x[t], xs + k + 8 * t, sizeof x[t]);
+            v[t] = Lanes8{} + a[0];
         }
         for (int j = 1; j <= n; ++j)
-            for (int t = 0; t < kGroup / 4; ++t)
+            for (int t = 0; t < kGroup / 8; ++t)
                 v[t] = v[t] * x[t] + a[j];
-        for (int t = 0; t < kGroup / 4; ++t)
-            std::memcpy(fs + k + 4 * t, &v[t], sizeof v[t]);
+        for (int t = 0; t < kGroup / 8; ++t)
+            std::memcpy(fs + k + 8 * t, &v[t], sizeof v[t]);
     }
 
     for (int i = 0; i < count; ++i) {
@@ -133,10 +136,6 @@ void bairstowDivide(int n, const double* a, double u, double v, double* b)
         b[j] = a[j] + u * b[j - 1] + v * b[j - 2];
     b[n] = a[n] + v * b[n - 2];
 }
-
-// Eight doubles: one register where the processor has 512-bit vectors,
-// two or four elsewhere.
-typedef double Lanes8 __attribute__((vector_size(64)));
 
 // Sums lags j .. j+8V-1 side by side in V independent accumulators, so that
 // the additions do not wait on one another, and writes them to out[0 ..
