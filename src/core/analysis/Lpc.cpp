@@ -13,7 +13,8 @@
 // The root search and the autocorrelation are most of an LPC frame's time;
 // where the processor has wider vectors and fused multiply-add they run in
 // versions built for them (the results then differ only by rounding).
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && defined(__linux__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && defined(__linux__) \
+    && !defined(VOXTRACE_NO_CPU_CLONES)
 #define VX_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
 #else
 #define VX_VECTOR_CLONES
@@ -325,21 +326,22 @@ VX_VECTOR_CLONES int barstw(int n, const double* a, double* quotient, double tol
         c[0] = b[0];
         c[1] = b[1] + uu * c[0];
         int j = 2;
-        if (n - 3 >= 6) {
+        if (n - 1 >= 6) {
             // Four terms at a time, each four from the two before them only:
             // with h the impulse response of y[k] = x[k] + u y[k-1] + v y[k-2]
             // (h0 = 1, h1 = u, hk = u h(k-1) + v h(k-2)),
             // y[j+i] = sum over m <= i of h(i-m) x[j+m] + h(i+1) y[j-1] + v h(i) y[j-2],
             // so that a step waits on the previous one once instead of four
             // times. The terms differ from the one-by-one recurrence only by
-            // rounding.
+            // rounding. The blocks run as far as b goes (n - 1); the c terms
+            // past n - 3 that come with them are not used.
             const double h1 = uu, h2 = uu * h1 + vv, h3 = uu * h2 + vv * h1, h4 = uu * h3 + vv * h2;
             const Lanes4 H1{0, h1, h1, h1}, H2{0, 0, h2, h2}, H3{0, 0, 0, h3};
             const Lanes4 P{h1, h2, h3, h4}, Q{vv, vv * h1, vv * h2, vv * h3};
             b[2] = (a[2] + vv * b[0]) + uu * b[1];
             c[2] = (b[2] + vv * c[0]) + uu * c[1];
             Lanes4 lastB{0, b[0], b[1], b[2]}, lastC{0, c[0], c[1], c[2]};
-            for (j = 3; j + 3 <= n - 3; j += 4) {
+            for (j = 3; j + 3 <= n - 1; j += 4) {
                 Lanes4 a0, a1, a2, a3;
                 std::memcpy(&a0, a + j, sizeof a0);
                 std::memcpy(&a1, a + j - 1, sizeof a1);
@@ -518,7 +520,7 @@ std::optional<RootRecord> rootsub(int n, double maxBandwidth, std::vector<double
 void CMathFunc::DoLPC(double* frame, int p, int n, double preEmphasis, int windowType, bool smooth, int P, int F,
                       double fs, bool roots, bool rootsOnly)
 {
-    m_work.assign(static_cast<std::size_t>(std::max(n, 0)), 0.0);
+    m_work.resize(static_cast<std::size_t>(std::max(n, 0))); // windowed writes every sample
     windowed(frame, n, preEmphasis, windowType, m_work.data());
     autolpc(m_work.data(), n, p, m_lpc);
     if (roots) {
