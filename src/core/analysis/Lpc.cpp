@@ -7,18 +7,24 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
-// The root search and the autocorrelation are most of an LPC frame's time;
-// where the processor has wider vectors and fused multiply-add they run in
-// versions built for them (the results then differ only by rounding).
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && defined(__linux__) \
-    && !defined(VOXTRACE_NO_CPU_CLONES)
-#define VX_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
+// The root search and the autocorrelation are most of an LPC frame's time.
+// Their loops are built three times, for plain x86-64 and for processors
+// with 256-bit and 512-bit vectors and fused multiply-add; the build for
+// the processor at hand is chosen once. The results of the builds differ
+// only by rounding.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(VOXTRACE_NO_CPU_DISPATCH)
+#define VX_WIDE_BUILDS 1
+#define VX_TARGET_V3 __attribute__((target("arch=x86-64-v3")))
+#define VX_TARGET_V4 __attribute__((target("arch=x86-64-v4")))
 #else
-#define VX_VECTOR_CLONES
+#define VX_WIDE_BUILDS 0
 #endif
+#define VX_INLINE __attribute__((always_inline)) inline
 
 namespace vx {
 
@@ -36,12 +42,11 @@ double horner(int n, const double* a, double x)
     return v;
 }
 
-// Four doubles, in whatever registers the target has.
+// Two, four and eight doubles, each one register of the build that uses it.
+typedef double Lanes2 __attribute__((vector_size(16)));
 typedef double Lanes4 __attribute__((vector_size(32)));
-typedef long long Lane4Index __attribute__((vector_size(32)));
-// Eight doubles: one register where the processor has 512-bit vectors,
-// two or four elsewhere.
 typedef double Lanes8 __attribute__((vector_size(64)));
+typedef long long Lane4Index __attribute__((vector_size(32)));
 
 constexpr int kMaxScanPoints = 1024;
 
@@ -72,29 +77,86 @@ const ScanPoints& scanPoints(int n)
     return p;
 }
 
+// fs[k] = a(xs[k]) for k = 0 .. padded-1 (a multiple of kGroup), kGroup
+// points at a time in independent Horner chains of Vec.
+template <typename Vec, int kGroup>
+VX_INLINE void scanValues(int n, const double* a, const double* xs, int padded, double* fs)
+{
+    constexpr int W = sizeof(Vec) / sizeof(double);
+    for (int k = 0; k < padded; k += kGroup) {
+        Vec x[kGroup / W], v[kGroup / W];
+        for (int t = 0; t < kGroup / W; ++t) {
+            std::memcpy(&x[t], xs + k + W * t, sizeof x[t]);
+            v[t] = Vec{} + a[0];
+        }
+        for (int j = 1; j <= n; ++j)
+            for (int t = 0; t < kGroup / W; ++t)
+                v[t] = v[t] * x[t] + a[j];
+        for (int t = 0; t < kGroup / W; ++t)
+            std::memcpy(fs + k + W * t, &v[t], sizeof v[t]);
+    }
+}
+
+void scanValuesPlain(int n, const double* a, const double* xs, int padded, double* fs)
+{
+    scanValues<Lanes2, 16>(n, a, xs, padded, fs);
+}
+
+// r[j] = sum of x[i] x[i + j] over i = 0 .. n-1-j, for j = 0 .. p.
+void autocorrelatePlain(const double* x, int n, int p, double* r);
+int barstwPlain(int n, const double* a, double* quotient, double tolerance, int iterations, double* u, double* v);
+#if VX_WIDE_BUILDS
+VX_TARGET_V3 void scanValuesV3(int n, const double* a, const double* xs, int padded, double* fs)
+{
+    scanValues<Lanes4, 32>(n, a, xs, padded, fs);
+}
+VX_TARGET_V4 void scanValuesV4(int n, const double* a, const double* xs, int padded, double* fs)
+{
+    scanValues<Lanes8, 64>(n, a, xs, padded, fs);
+}
+VX_TARGET_V3 void autocorrelateV3(const double* x, int n, int p, double* r);
+VX_TARGET_V4 void autocorrelateV4(const double* x, int n, int p, double* r);
+VX_TARGET_V3 int barstwV3(int n, const double* a, double* quotient, double tolerance, int iterations, double* u,
+                          double* v);
+VX_TARGET_V4 int barstwV4(int n, const double* a, double* quotient, double tolerance, int iterations, double* u,
+                          double* v);
+#endif
+
+struct Kernels {
+    void (*scanValues)(int, const double*, const double*, int, double*);
+    void (*autocorrelate)(const double*, int, int, double*);
+    int (*barstw)(int, const double*, double*, double, int, double*, double*);
+};
+
+const Kernels& kernels()
+{
+    // VOXTRACE_CPU=x86-64 or x86-64-v3 holds the choice below that level
+    // (so that every build can be tested on one machine).
+    static const Kernels chosen = [] {
+#if VX_WIDE_BUILDS
+        const char* cap = std::getenv("VOXTRACE_CPU");
+        const std::string level = cap ? cap : "";
+        __builtin_cpu_init();
+        if (level.empty() && __builtin_cpu_supports("x86-64-v4"))
+            return Kernels{scanValuesV4, autocorrelateV4, barstwV4};
+        if ((level.empty() || level == "x86-64-v3") && __builtin_cpu_supports("x86-64-v3"))
+            return Kernels{scanValuesV3, autocorrelateV3, barstwV3};
+#endif
+        return Kernels{scanValuesPlain, autocorrelatePlain, barstwPlain};
+    }();
+    return chosen;
+}
+
 // Scans [-1.2, 1.2] in steps of 1/n for a sign change of the degree-n
 // polynomial a and refines it by bisection. Returns whether a root was found.
-// The scan points are evaluated 64 at a time, in independent Horner chains.
-VX_VECTOR_CLONES bool scanForRoot(int n, const double* a, double tolerance, double* root)
+bool scanForRoot(int n, const double* a, double tolerance, double* root)
 {
-    constexpr int kGroup = 64;
     const ScanPoints& points = scanPoints(n);
     const double* xs = points.x.data();
     const int count = points.count;
     const int padded = static_cast<int>(points.x.size());
-    alignas(64) double fs[kMaxScanPoints + kGroup];
-    for (int k = 0; k < padded; k += kGroup) {
-        Lanes8 x[kGroup / 8], v[kGroup / 8];
-        for (int t = 0; t < kGroup / 8; ++t) {
-            std::memcpy(&x[t], xs + k + 8 * t, sizeof x[t]);
-            v[t] = Lanes8{} + a[0];
-        }
-        for (int j = 1; j <= n; ++j)
-            for (int t = 0; t < kGroup / 8; ++t)
-                v[t] = v[t] * x[t] + a[j];
-        for (int t = 0; t < kGroup / 8; ++t)
-            std::memcpy(fs + k + 8 * t, &v[t], sizeof v[t]);
-    }
+    alignas(64) double fs[kMaxScanPoints + 64];
+    kernels().scanValues(n, a, xs, padded, fs);
 
     for (int i = 0; i < count; ++i) {
         if (fs[i] == 0.0) {
@@ -138,21 +200,22 @@ void bairstowDivide(int n, const double* a, double u, double v, double* b)
     b[n] = a[n] + v * b[n - 2];
 }
 
-// Sums lags j .. j+8V-1 side by side in V independent accumulators, so that
-// the additions do not wait on one another, and writes them to out[0 ..
-// 8V-1]. Each lag's sum is taken in ascending i, as a lag-by-lag loop takes
-// it.
-template <int V>
-__attribute__((always_inline)) inline void autocorrelateBlock(const double* x, int n, int j, double* out)
+// Sums lags j .. j+WV-1 side by side in V independent accumulators of W
+// lanes, so that the additions do not wait on one another, and writes them
+// to out[0 .. WV-1]. Each lag's sum is taken in ascending i, as a
+// lag-by-lag loop takes it.
+template <typename Vec, int V>
+VX_INLINE void autocorrelateBlock(const double* x, int n, int j, double* out)
 {
-    constexpr int L = 8 * V;
-    Lanes8 s[V] = {};
+    constexpr int W = sizeof(Vec) / sizeof(double);
+    constexpr int L = W * V;
+    Vec s[V] = {};
     const int common = std::max(n - j - (L - 1), 0);
     for (int i = 0; i < common; ++i) {
         const double xi = x[i];
         for (int v = 0; v < V; ++v) {
-            Lanes8 y;
-            std::memcpy(&y, x + i + j + 8 * v, sizeof y);
+            Vec y;
+            std::memcpy(&y, x + i + j + W * v, sizeof y);
             s[v] += xi * y;
         }
     }
@@ -166,32 +229,49 @@ __attribute__((always_inline)) inline void autocorrelateBlock(const double* x, i
 }
 
 // The last lags j .. p in one block just wide enough for them.
-template <int V>
-__attribute__((always_inline)) inline void autocorrelateRest(const double* x, int n, int j, int p, double* r)
+template <typename Vec, int V>
+VX_INLINE void autocorrelateRest(const double* x, int n, int j, int p, double* r)
 {
-    double rest[8 * V];
-    autocorrelateBlock<V>(x, n, j, rest);
+    double rest[sizeof(Vec) / sizeof(double) * V];
+    autocorrelateBlock<Vec, V>(x, n, j, rest);
     std::copy(rest, rest + (p - j + 1), r + j);
 }
 
-// r[j] = sum of x[i] x[i + j] over i = 0 .. n-1-j, for j = 0 .. p.
-VX_VECTOR_CLONES void autocorrelate(const double* x, int n, int p, double* r)
+template <typename Vec>
+VX_INLINE void autocorrelateWith(const double* x, int n, int p, double* r)
 {
+    constexpr int W = sizeof(Vec) / sizeof(double);
     int j = 0;
-    for (; j + 63 <= p; j += 64)
-        autocorrelateBlock<8>(x, n, j, r + j);
-    switch ((p - j + 8) / 8) {
+    for (; j + 8 * W - 1 <= p; j += 8 * W)
+        autocorrelateBlock<Vec, 8>(x, n, j, r + j);
+    switch ((p - j + W) / W) {
     case 0: break;
-    case 1: autocorrelateRest<1>(x, n, j, p, r); break;
-    case 2: autocorrelateRest<2>(x, n, j, p, r); break;
-    case 3: autocorrelateRest<3>(x, n, j, p, r); break;
-    case 4: autocorrelateRest<4>(x, n, j, p, r); break;
-    case 5: autocorrelateRest<5>(x, n, j, p, r); break;
-    case 6: autocorrelateRest<6>(x, n, j, p, r); break;
-    case 7: autocorrelateRest<7>(x, n, j, p, r); break;
-    default: autocorrelateRest<8>(x, n, j, p, r); break;
+    case 1: autocorrelateRest<Vec, 1>(x, n, j, p, r); break;
+    case 2: autocorrelateRest<Vec, 2>(x, n, j, p, r); break;
+    case 3: autocorrelateRest<Vec, 3>(x, n, j, p, r); break;
+    case 4: autocorrelateRest<Vec, 4>(x, n, j, p, r); break;
+    case 5: autocorrelateRest<Vec, 5>(x, n, j, p, r); break;
+    case 6: autocorrelateRest<Vec, 6>(x, n, j, p, r); break;
+    case 7: autocorrelateRest<Vec, 7>(x, n, j, p, r); break;
+    default: autocorrelateRest<Vec, 8>(x, n, j, p, r); break;
     }
 }
+
+void autocorrelatePlain(const double* x, int n, int p, double* r)
+{
+    autocorrelateWith<Lanes2>(x, n, p, r);
+}
+
+#if VX_WIDE_BUILDS
+VX_TARGET_V3 void autocorrelateV3(const double* x, int n, int p, double* r)
+{
+    autocorrelateWith<Lanes4>(x, n, p, r);
+}
+VX_TARGET_V4 void autocorrelateV4(const double* x, int n, int p, double* r)
+{
+    autocorrelateWith<Lanes8>(x, n, p, r);
+}
+#endif
 
 } // namespace
 
@@ -208,7 +288,7 @@ void CMathFunc::autolpc(const double* x, int n, int p, LpcOut& out)
     out.a[0] = 1.0;
     out.error = 0;
     std::vector<double> r(static_cast<std::size_t>(p) + 1, 0.0);
-    autocorrelate(x, n, p, r.data());
+    kernels().autocorrelate(x, n, p, r.data());
     if (p == 0) {
         out.error = r[0];
         return;
@@ -307,7 +387,13 @@ int rfactr(int n, const double* a, double* q, double* root, double tolerance)
     return 1;
 }
 
-VX_VECTOR_CLONES int barstw(int n, const double* a, double* quotient, double tolerance, int* iterations, double* u, double* v)
+namespace {
+
+// Bairstow's iteration from u = 2, v = -1. With kBlocked the two divisions
+// go four terms at a time (in vectors of four).
+template <bool kBlocked>
+VX_INLINE int barstwWith(int n, const double* a, double* quotient, double tolerance, int iterations, double* u,
+                         double* v)
 {
     // The second division reaches c[n - 4]: below degree 4 there is nothing
     // to iterate on.
@@ -318,15 +404,16 @@ VX_VECTOR_CLONES int barstw(int n, const double* a, double* quotient, double tol
     std::array<double, kMaxOrder + 1> b, c;
     double uu = 2.0, vv = -1.0;
     double relU = 1.0, relV = 1.0;
-    for (int it = 0; it < *iterations; ++it) {
+    for (int it = 0; it < iterations; ++it) {
         // Both divisions in one pass: c[j] needs only b[j] and earlier c, so
-        // the two recurrences interleave.
+        // the two recurrences interleave. The term of the older element is
+        // added first, which shortens the chain through the newest one.
         b[0] = a[0];
         b[1] = a[1] + uu * b[0];
         c[0] = b[0];
         c[1] = b[1] + uu * c[0];
         int j = 2;
-        if (n - 1 >= 6) {
+        if (kBlocked && n - 1 >= 6) {
             // Four terms at a time, each four from the two before them only:
             // with h the impulse response of y[k] = x[k] + u y[k-1] + v y[k-2]
             // (h0 = 1, h1 = u, hk = u h(k-1) + v h(k-2)),
@@ -397,6 +484,31 @@ VX_VECTOR_CLONES int barstw(int n, const double* a, double* quotient, double tol
         relV = vScale > 0 ? std::fabs(dv) / vScale : 0.0;
     }
     return 0;
+}
+
+int barstwPlain(int n, const double* a, double* quotient, double tolerance, int iterations, double* u, double* v)
+{
+    return barstwWith<false>(n, a, quotient, tolerance, iterations, u, v);
+}
+
+#if VX_WIDE_BUILDS
+VX_TARGET_V3 int barstwV3(int n, const double* a, double* quotient, double tolerance, int iterations, double* u,
+                          double* v)
+{
+    return barstwWith<true>(n, a, quotient, tolerance, iterations, u, v);
+}
+VX_TARGET_V4 int barstwV4(int n, const double* a, double* quotient, double tolerance, int iterations, double* u,
+                          double* v)
+{
+    return barstwWith<true>(n, a, quotient, tolerance, iterations, u, v);
+}
+#endif
+
+} // namespace
+
+int barstw(int n, const double* a, double* quotient, double tolerance, int* iterations, double* u, double* v)
+{
+    return kernels().barstw(n, a, quotient, tolerance, *iterations, u, v);
 }
 
 int frwbkw(int n, const double* a, double* quotient, double* u, double* v, int iterations, double tolerance)
