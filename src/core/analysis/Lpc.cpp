@@ -237,39 +237,44 @@ VX_INLINE void autocorrelateRest(const double* x, int n, int j, int p, double* r
     std::copy(rest, rest + (p - j + 1), r + j);
 }
 
-template <typename Vec>
+// The remainder block with V accumulators, for V = needed <= kMaxV.
+template <typename Vec, int kMaxV>
+VX_INLINE void autocorrelateRestUpTo(int needed, const double* x, int n, int j, int p, double* r)
+{
+    if (needed == kMaxV)
+        autocorrelateRest<Vec, kMaxV>(x, n, j, p, r);
+    else if constexpr (kMaxV > 1)
+        autocorrelateRestUpTo<Vec, kMaxV - 1>(needed, x, n, j, p, r);
+}
+
+// Blocks of kMaxV accumulators, then one as wide as the lags left need.
+template <typename Vec, int kMaxV>
 VX_INLINE void autocorrelateWith(const double* x, int n, int p, double* r)
 {
     constexpr int W = sizeof(Vec) / sizeof(double);
     int j = 0;
-    for (; j + 8 * W - 1 <= p; j += 8 * W)
-        autocorrelateBlock<Vec, 8>(x, n, j, r + j);
-    switch ((p - j + W) / W) {
-    case 0: break;
-    case 1: autocorrelateRest<Vec, 1>(x, n, j, p, r); break;
-    case 2: autocorrelateRest<Vec, 2>(x, n, j, p, r); break;
-    case 3: autocorrelateRest<Vec, 3>(x, n, j, p, r); break;
-    case 4: autocorrelateRest<Vec, 4>(x, n, j, p, r); break;
-    case 5: autocorrelateRest<Vec, 5>(x, n, j, p, r); break;
-    case 6: autocorrelateRest<Vec, 6>(x, n, j, p, r); break;
-    case 7: autocorrelateRest<Vec, 7>(x, n, j, p, r); break;
-    default: autocorrelateRest<Vec, 8>(x, n, j, p, r); break;
-    }
+    for (; j + kMaxV * W - 1 <= p; j += kMaxV * W)
+        autocorrelateBlock<Vec, kMaxV>(x, n, j, r + j);
+    if (j <= p)
+        autocorrelateRestUpTo<Vec, kMaxV>((p - j + W) / W, x, n, j, p, r);
 }
 
 void autocorrelatePlain(const double* x, int n, int p, double* r)
 {
-    autocorrelateWith<Lanes2>(x, n, p, r);
+    autocorrelateWith<Lanes2, 8>(x, n, p, r);
 }
 
 #if VX_WIDE_BUILDS
 VX_TARGET_V3 void autocorrelateV3(const double* x, int n, int p, double* r)
 {
-    autocorrelateWith<Lanes4>(x, n, p, r);
+    autocorrelateWith<Lanes4, 8>(x, n, p, r);
 }
+// Unaligned 512-bit loads nearly always straddle two cache lines, which
+// makes 256-bit vectors the faster choice here too; the 32 registers take
+// up to 16 accumulators.
 VX_TARGET_V4 void autocorrelateV4(const double* x, int n, int p, double* r)
 {
-    autocorrelateWith<Lanes8>(x, n, p, r);
+    autocorrelateWith<Lanes4, 16>(x, n, p, r);
 }
 #endif
 
