@@ -262,9 +262,13 @@ TEST_F(Sound, RecordingAsksForUnsavedWorkShowsItsLevelAndLoadsOnAClick)
     QTest::mouseClick(&view(), Qt::LeftButton, {}, QPoint(400, 100));
     EXPECT_FALSE(view().recording());
     EXPECT_FALSE(window->model().m_bHaveMarker) << "the stopping click sets no marker";
+    // Playing the old samples until the recording replaces them.
+    window->action("playWindow")->trigger();
+    EXPECT_TRUE(view().playing());
     waitUntil([&] { return channel().m_dSampleRate == app().g_nRecordSampleRate; }, 2000);
     waitForAnalysis(*window);
     EXPECT_EQ(channel().m_dSampleRate, 11025);
+    EXPECT_FALSE(view().playing()) << "loading the recording stopped the playback of the old samples";
     EXPECT_EQ(window->readout("Sample rate"), "11025");
     EXPECT_GT(channel().m_dwFileLength, 0.5 * 11025);
     EXPECT_LT(channel().m_dwFileLength, 5 * 11025);

@@ -46,7 +46,6 @@ double horner(int n, const double* a, double x)
 typedef double Lanes2 __attribute__((vector_size(16)));
 typedef double Lanes4 __attribute__((vector_size(32)));
 typedef double Lanes8 __attribute__((vector_size(64)));
-typedef long long Lane4Index __attribute__((vector_size(32)));
 
 constexpr int kMaxScanPoints = 1024;
 
@@ -440,16 +439,16 @@ VX_INLINE int barstwWith(int n, const double* a, double* quotient, double tolera
                 std::memcpy(&a2, a + j - 2, sizeof a2);
                 std::memcpy(&a3, a + j - 3, sizeof a3);
                 const Lanes4 sB = ((a0 + H3 * a3) + H2 * a2) + H1 * a1;
-                const Lanes4 nextB = (sB + Q * __builtin_shuffle(lastB, Lane4Index{2, 2, 2, 2}))
-                                   + P * __builtin_shuffle(lastB, Lane4Index{3, 3, 3, 3});
+                const Lanes4 nextB = (sB + Q * __builtin_shufflevector(lastB, lastB, 2, 2, 2, 2))
+                                   + P * __builtin_shufflevector(lastB, lastB, 3, 3, 3, 3);
                 // b is handed on in registers: reading it back just after
                 // storing it would stall.
-                const Lanes4 b1 = __builtin_shuffle(lastB, nextB, Lane4Index{3, 4, 5, 6});
-                const Lanes4 b2 = __builtin_shuffle(lastB, nextB, Lane4Index{2, 3, 4, 5});
-                const Lanes4 b3 = __builtin_shuffle(lastB, nextB, Lane4Index{1, 2, 3, 4});
+                const Lanes4 b1 = __builtin_shufflevector(lastB, nextB, 3, 4, 5, 6);
+                const Lanes4 b2 = __builtin_shufflevector(lastB, nextB, 2, 3, 4, 5);
+                const Lanes4 b3 = __builtin_shufflevector(lastB, nextB, 1, 2, 3, 4);
                 const Lanes4 sC = ((nextB + H3 * b3) + H2 * b2) + H1 * b1;
-                const Lanes4 nextC = (sC + Q * __builtin_shuffle(lastC, Lane4Index{2, 2, 2, 2}))
-                                   + P * __builtin_shuffle(lastC, Lane4Index{3, 3, 3, 3});
+                const Lanes4 nextC = (sC + Q * __builtin_shufflevector(lastC, lastC, 2, 2, 2, 2))
+                                   + P * __builtin_shufflevector(lastC, lastC, 3, 3, 3, 3);
                 std::memcpy(b.data() + j, &nextB, sizeof nextB);
                 std::memcpy(c.data() + j, &nextC, sizeof nextC);
                 lastB = nextB;

@@ -300,7 +300,7 @@ void MainView::startAnalysis()
 
 void MainView::doAnalysisFunctions()
 {
-    if (!m_model.doc().m_bHaveData || m_model.doc().getChannel(0).m_hData.size() == 0)
+    if (m_bRecording || !m_model.doc().m_bHaveData || m_model.doc().getChannel(0).m_hData.size() == 0)
         return;
     startAnalysis();
 }
@@ -451,6 +451,14 @@ void MainView::stopRecordingByClick()
 
 void MainView::loadRecording(const QString& writeError)
 {
+    // Nothing may still be reading the samples that the recording replaces.
+    if (m_sound && m_sound->playOwner() == this)
+        m_sound->stopPlay();
+    if (busy()) {
+        m_runner.cancelAndJoin();
+        ++m_generation;
+        m_waiting = false;
+    }
     Document& d = m_model.doc();
     std::string reason;
     if (Read_RecordedFile(d, recordingPath(), &reason) != 0 || !d.m_bHaveData) {

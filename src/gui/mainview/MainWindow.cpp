@@ -331,10 +331,10 @@ void MainWindow::updateActions()
     enable("zoomUndo", m_model->validateMenuItem(ViewAction::ZoomUndo));
     enable("zoomSelection", m_model->validateMenuItem(ViewAction::ZoomSelection));
     enable("zoomCursor", m_model->validateMenuItem(ViewAction::ZoomCursor));
-    enable("pitch", m_model->validateMenuItem(ViewAction::AnalysisPitch));
-    enable("pitchWindow", m_model->validateMenuItem(ViewAction::AnalysisPitchWindow));
-    enable("pitchSelection", m_model->validateMenuItem(ViewAction::AnalysisPitchSelection));
     const bool recording = m_view->recording();
+    enable("pitch", !recording && m_model->validateMenuItem(ViewAction::AnalysisPitch));
+    enable("pitchWindow", !recording && m_model->validateMenuItem(ViewAction::AnalysisPitchWindow));
+    enable("pitchSelection", !recording && m_model->validateMenuItem(ViewAction::AnalysisPitchSelection));
     enable("play", !recording && m_model->validateMenuItem(ViewAction::Play));
     enable("playWindow", !recording && m_model->validateMenuItem(ViewAction::PlayWindow));
     enable("playSelection", !recording && m_model->validateMenuItem(ViewAction::PlaySelection));
