@@ -2,8 +2,27 @@
 
 #include <cmath>
 #include <utility>
+#include <vector>
 
 namespace vx {
+
+namespace {
+
+// The h butterflies of one block of a stage, with twiddles (cr, ci).
+void butterflies(double* __restrict r0, double* __restrict i0, double* __restrict r1, double* __restrict i1,
+                 const double* __restrict cr, const double* __restrict ci, int h)
+{
+    for (int j = 0; j < h; ++j) {
+        const double tr = r1[j] * cr[j] - i1[j] * ci[j];
+        const double ti = r1[j] * ci[j] + i1[j] * cr[j];
+        r1[j] = r0[j] - tr;
+        i1[j] = i0[j] - ti;
+        r0[j] += tr;
+        i0[j] += ti;
+    }
+}
+
+} // namespace
 
 void CMathFunc::FFT_CODE_REAL(double* re, double* im, int m)
 {
@@ -22,6 +41,15 @@ void CMathFunc::FFT_CODE_REAL(double* re, double* im, int m)
         }
         j += k;
     }
+    // The twiddles of a stage come from the same rotation recurrence in
+    // either loop order; from the third stage on, the butterflies of a
+    // block run over consecutive j, which vectorises. Butterflies within a
+    // stage are independent, so the order changes no result.
+    thread_local std::vector<double> twiddleRe, twiddleIm;
+    if (twiddleRe.size() < static_cast<std::size_t>(N / 2)) {
+        twiddleRe.resize(static_cast<std::size_t>(N / 2));
+        twiddleIm.resize(static_cast<std::size_t>(N / 2));
+    }
     for (int l = 1; l <= m; ++l) {
         const int le = 1 << l;
         const int h = le / 2;
@@ -30,20 +58,34 @@ void CMathFunc::FFT_CODE_REAL(double* re, double* im, int m)
         const double wi = -std::sin(angle);
         double ur = 1.0;
         double ui = 0.0;
-        for (int j = 0; j < h; ++j) {
-            for (int i = j; i < N; i += le) {
-                const int p = i + h;
-                const double tr = re[p] * ur - im[p] * ui;
-                const double ti = re[p] * ui + im[p] * ur;
-                re[p] = re[i] - tr;
-                im[p] = im[i] - ti;
-                re[i] += tr;
-                im[i] += ti;
+        if (h < 4) {
+            for (int j = 0; j < h; ++j) {
+                for (int i = j; i < N; i += le) {
+                    const int p = i + h;
+                    const double tr = re[p] * ur - im[p] * ui;
+                    const double ti = re[p] * ui + im[p] * ur;
+                    re[p] = re[i] - tr;
+                    im[p] = im[i] - ti;
+                    re[i] += tr;
+                    im[i] += ti;
+                }
+                const double next = ur * wr - ui * wi;
+                ui = ur * wi + ui * wr;
+                ur = next;
             }
+            continue;
+        }
+        double* cr = twiddleRe.data();
+        double* ci = twiddleIm.data();
+        for (int j = 0; j < h; ++j) {
+            cr[j] = ur;
+            ci[j] = ui;
             const double next = ur * wr - ui * wi;
             ui = ur * wi + ui * wr;
             ur = next;
         }
+        for (int block = 0; block < N; block += le)
+            butterflies(re + block, im + block, re + block + h, im + block + h, cr, ci, h);
     }
 }
 
