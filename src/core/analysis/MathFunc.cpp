@@ -8,7 +8,12 @@ namespace vx {
 
 namespace {
 
-// The h butterflies of one block of a stage, with twiddles (cr, ci).
+// The h butterflies of one block of a stage, with twiddles (cr, ci). Also
+// built for 256-bit vectors, without fused multiply-add, which keeps every
+// rounding as it is.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(VOXTRACE_NO_CPU_DISPATCH)
+__attribute__((target_clones("avx2", "default")))
+#endif
 void butterflies(double* __restrict r0, double* __restrict i0, double* __restrict r1, double* __restrict i1,
                  const double* __restrict cr, const double* __restrict ci, int h)
 {
