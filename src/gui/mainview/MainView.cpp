@@ -390,12 +390,23 @@ std::string MainView::recordingPath()
     return folder.empty() ? std::string() : folder + "$$$recTemp001.wav";
 }
 
+void MainView::stopAnalysis()
+{
+    if (!busy())
+        return;
+    m_runner.cancelAndJoin();
+    ++m_generation;
+    m_waiting = false;
+    update();
+}
+
 QString MainView::startRecording()
 {
     if (!m_sound || m_bRecording)
         return {};
     if (m_sound->isPlaying())
         m_sound->stopPlay();
+    stopAnalysis();
     m_levelX = 0;
     m_levelBar = {};
     try {
@@ -454,11 +465,7 @@ void MainView::loadRecording(const QString& writeError)
     // Nothing may still be reading the samples that the recording replaces.
     if (m_sound && m_sound->playOwner() == this)
         m_sound->stopPlay();
-    if (busy()) {
-        m_runner.cancelAndJoin();
-        ++m_generation;
-        m_waiting = false;
-    }
+    stopAnalysis();
     Document& d = m_model.doc();
     std::string reason;
     if (Read_RecordedFile(d, recordingPath(), &reason) != 0 || !d.m_bHaveData) {

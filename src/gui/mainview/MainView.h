@@ -85,6 +85,8 @@ private:
     void paintRecording(QPainter& p);
     void stopRecordingByClick();
     void loadRecording(const QString& writeError);
+    // Cancels a running analysis and waits for its worker.
+    void stopAnalysis();
 
     MainViewModel& m_model;
     std::unique_ptr<SampleSummary> m_summary;

@@ -246,7 +246,7 @@ void MainWindow::playSelectionOrWindow()
 void MainWindow::record()
 {
     SoundController& sound = m_controller.sound();
-    if (m_view->recording() || m_view->busy())
+    if (m_view->recording())
         return;
     if (sound.isRecording()) {
         m_controller.dialogs().showError(this, tr("Error in Record"),
