@@ -165,6 +165,9 @@ int Read_WAVE_FileType(Document& d, std::span<const std::uint8_t> data, ReadCont
             }
             haveFmt = true;
             p = nextChunk(data, p, S);
+            // A later "fmt " chunk replaces an earlier one, channel choice
+            // included.
+            j = 0;
             if (f.K >= 2 && (j = askChannel(ctx, f.K)) < 0)
                 return -1;
         } else if (id == "data") {

@@ -283,3 +283,31 @@ TEST_F(Wave, AiffAndAifcVariants)
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.reason.find("shorter than its header"), std::string::npos);
 }
+
+TEST_F(Wave, ALaterFmtChunkReplacesTheChannelChosenForAnEarlierOne)
+{
+    // A stereo "fmt " (the second channel chosen), then a mono 8-bit one:
+    // the mono layout is read from its first byte, not one byte on.
+    auto fmt = [](int K, int bits) {
+        std::vector<std::uint8_t> b(16);
+        const int align = K * bits / 8;
+        putU16le(&b[0], 1);
+        putU16le(&b[2], static_cast<std::uint16_t>(K));
+        putU32le(&b[4], 8000);
+        putU32le(&b[8], static_cast<std::uint32_t>(8000 * align));
+        putU16le(&b[12], static_cast<std::uint16_t>(align));
+        putU16le(&b[14], static_cast<std::uint16_t>(bits));
+        return chunk("fmt ", b, true);
+    };
+    std::vector<std::uint8_t> file{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    for (const auto& part : {fmt(2, 16), fmt(1, 8), chunk("data", {192, 128, 0, 255}, true)})
+        file.insert(file.end(), part.begin(), part.end());
+    putU32le(&file[4], static_cast<std::uint32_t>(file.size() - 8));
+    Document d;
+    ScriptedAnswers ui(1);
+    ReadResult r = d.readFromData(file, &ui);
+    ASSERT_TRUE(r.ok) << r.reason;
+    ASSERT_EQ(d.getChannel(0).m_dwFileLength, 4);
+    EXPECT_EQ(d.getChannel(0).m_hData[0], 0.5f);
+    EXPECT_EQ(d.getChannel(0).m_hData[3], 127 / 128.0f);
+}
