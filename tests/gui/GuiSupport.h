@@ -2,6 +2,8 @@
 // What the window tests share: scripted answers to the windows' questions
 // and a generated recording.
 
+#include "app/AppState.h"
+#include "app/DocumentController.h"
 #include "mainview/MainWindow.h"
 #include "platform/Dialogs.h"
 #include "support/SoundFiles.h"
@@ -9,6 +11,8 @@
 #include <QApplication>
 #include <QList>
 #include <QTest>
+
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
@@ -66,5 +70,39 @@ inline void waitForAnalysis(vx::MainWindow& w)
         QTest::qWait(10);
     QApplication::processEvents();
 }
+
+// A window on a generated recording, opened through the document
+// controller, shown and analysed; closed without saving afterwards.
+class WindowTest : public ::testing::Test {
+protected:
+    // Runs before the file opens (for example to choose the sound system).
+    virtual void beforeOpen() {}
+    void SetUp() override
+    {
+        vx::resetAppState();
+        vx::applicationWillFinishLaunching();
+        beforeOpen();
+        path = makeRecording();
+        window = controller.openFile(QString::fromStdString(path));
+        ASSERT_NE(window, nullptr) << dialogs.errors.join("\n").toStdString();
+        window->resize(845, 400);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        waitForAnalysis(*window);
+    }
+    void TearDown() override
+    {
+        dialogs.saveChoice = vx::SaveChoice::Discard;
+        controller.closeAll();
+        QApplication::processEvents();
+    }
+    vx::MainView& view() { return window->view(); }
+    vx::Channels& channel() { return window->model().doc().getChannel(0); }
+
+    ScriptedDialogs dialogs;
+    vx::DocumentController controller{dialogs};
+    std::string path;
+    vx::MainWindow* window = nullptr;
+};
 
 } // namespace vxtest

@@ -24,28 +24,8 @@ using namespace vxtest;
 
 namespace {
 
-class Gui : public ::testing::Test {
+class Gui : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        resetAppState();
-        applicationWillFinishLaunching();
-        path = makeRecording();
-        window = controller.openFile(QString::fromStdString(path));
-        ASSERT_NE(window, nullptr) << dialogs.errors.join("\n").toStdString();
-        window->resize(845, 400);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-        waitForAnalysis(*window);
-    }
-    void TearDown() override
-    {
-        dialogs.saveChoice = SaveChoice::Discard;
-        controller.closeAll();
-        QApplication::processEvents();
-    }
-    MainView& view() { return window->view(); }
-    Channels& channel() { return window->model().doc().getChannel(0); }
     // The view x of a time on the whole-file page.
     int xOf(double ms)
     {
@@ -61,11 +41,6 @@ protected:
         a->trigger();
         QApplication::processEvents();
     }
-
-    ScriptedDialogs dialogs;
-    DocumentController controller{dialogs};
-    std::string path;
-    MainWindow* window = nullptr;
 };
 
 } // namespace

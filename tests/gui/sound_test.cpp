@@ -111,28 +111,12 @@ private:
     FakeSound& m_s;
 };
 
-class Sound : public ::testing::Test {
+class Sound : public WindowTest {
 protected:
-    void SetUp() override
+    void beforeOpen() override
     {
-        resetAppState();
-        applicationWillFinishLaunching();
         controller.sound().setBackendFactory([this] { return std::make_unique<FakeBackend>(fake); });
-        window = controller.openFile(QString::fromStdString(makeRecording()));
-        ASSERT_NE(window, nullptr);
-        window->resize(845, 400);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-        waitForAnalysis(*window);
     }
-    void TearDown() override
-    {
-        dialogs.saveChoice = SaveChoice::Discard;
-        controller.closeAll();
-        QApplication::processEvents();
-    }
-    MainView& view() { return window->view(); }
-    Channels& channel() { return window->model().doc().getChannel(0); }
     void waitUntil(const std::function<bool()>& done, int ms = 5000)
     {
         for (int waited = 0; waited < ms && !done(); waited += 10)
@@ -145,9 +129,6 @@ protected:
     }
 
     FakeSound fake;
-    ScriptedDialogs dialogs;
-    DocumentController controller{dialogs};
-    MainWindow* window = nullptr;
 };
 
 } // namespace
