@@ -2,6 +2,7 @@
 // formants.
 
 #include "analysis/MathFunc.h"
+#include "analysis/VectorBuilds.h"
 
 #include <algorithm>
 #include <array>
@@ -12,19 +13,11 @@
 #include <string>
 #include <vector>
 
-// The root search and the autocorrelation are most of an LPC frame's time.
-// Their loops are built three times, for plain x86-64 and for processors
-// with 256-bit and 512-bit vectors and fused multiply-add; the build for
-// the processor at hand is chosen once. The results of the builds differ
-// only by rounding.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(VOXTRACE_NO_CPU_DISPATCH)
-#define VX_WIDE_BUILDS 1
-#define VX_TARGET_V3 __attribute__((target("arch=x86-64-v3")))
-#define VX_TARGET_V4 __attribute__((target("arch=x86-64-v4")))
-#else
-#define VX_WIDE_BUILDS 0
-#endif
-#define VX_INLINE __attribute__((always_inline)) inline
+// The root search (scan and Bairstow) and the autocorrelation are most of
+// an LPC frame's time. Their loops are built three times, for plain x86-64
+// and for processors with 256-bit and 512-bit vectors and fused
+// multiply-add; the build for the processor at hand is chosen once. The
+// results of the builds differ only by rounding.
 
 namespace vx {
 

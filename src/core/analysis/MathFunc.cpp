@@ -1,4 +1,5 @@
 #include "analysis/MathFunc.h"
+#include "analysis/VectorBuilds.h"
 
 #include <cmath>
 #include <utility>
@@ -11,7 +12,7 @@ namespace {
 // The h butterflies of one block of a stage, with twiddles (cr, ci). Also
 // built for 256-bit vectors, without fused multiply-add, which keeps every
 // rounding as it is.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(VOXTRACE_NO_CPU_DISPATCH)
+#if VX_WIDE_BUILDS
 __attribute__((target_clones("avx2", "default")))
 #endif
 void butterflies(double* __restrict r0, double* __restrict i0, double* __restrict r1, double* __restrict i1,

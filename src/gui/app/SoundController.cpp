@@ -108,19 +108,15 @@ void SoundController::stopRecording()
 void SoundController::release(QObject* owner)
 {
     if (m_player && m_playOwner == owner) {
-        m_playTimer.stop();
-        m_player.reset();
-        m_playOwner = nullptr;
+        m_playOwner = nullptr; // told to no one
+        stopPlay();
     }
     if (m_recorder && m_recordOwner == owner) {
-        m_recordTimer.stop();
-        m_recordOwner = nullptr;
         try {
-            m_recorder->stop();
+            stopRecording();
         } catch (const RecorderError&) {
             // The window that would have loaded the recording is gone.
         }
-        m_recorder.reset();
     }
 }
 

@@ -360,7 +360,6 @@ QString MainView::play(PlayCode code)
 {
     m_dAnimatenanoSeconds = 0;
     m_animateX = 0;
-    m_nPlayCode = code;
     if (!m_sound || m_bRecording)
         return {};
     if (m_sound->isPlaying()) {

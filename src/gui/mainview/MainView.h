@@ -102,7 +102,6 @@ private:
 
     SoundController* m_sound = nullptr;
     bool m_bPlaying = false;
-    PlayCode m_nPlayCode = PlayCode::WholeFile;
     double m_playFirst = 0;
     double m_dAnimatenanoSeconds = 0;
     double m_animateX = 0;

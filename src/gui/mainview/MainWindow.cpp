@@ -62,8 +62,7 @@ MainWindow::MainWindow(DocumentController& controller, OpenDocument& doc)
                 m_controller.dialogs().showError(this, title, message, informative);
             });
     connect(m_view, &MainView::recordingLoaded, this, [this] {
-        const Channels& c = m_doc.doc->getChannel(0);
-        m_readouts["Sample rate"]->setText(QString::number(truncInt(c.m_dSampleRate)));
+        showSampleRate();
         syncScrollBar();
         showReadouts();
         updateActions();
@@ -85,9 +84,8 @@ MainWindow::MainWindow(DocumentController& controller, OpenDocument& doc)
 
     const Document& d = *doc.doc;
     if (d.m_bHaveData) {
-        Channels& c = doc.doc->getChannel(0);
         m_model->AdjustScrollControl(0, 1.0);
-        m_readouts["Sample rate"]->setText(QString::number(truncInt(c.m_dSampleRate)));
+        showSampleRate();
         if (d.s.m_bAutoPitchIntensity)
             m_view->doAnalysisFunctions();
     }
@@ -290,6 +288,11 @@ void MainWindow::syncScrollBar()
         m_scroll->setValue(static_cast<int>(std::lround(m_model->_dKnobPosition * kScrollResolution)));
     }
     m_syncing = false;
+}
+
+void MainWindow::showSampleRate()
+{
+    m_readouts["Sample rate"]->setText(QString::number(truncInt(m_doc.doc->getChannel(0).m_dSampleRate)));
 }
 
 void MainWindow::showReadouts()

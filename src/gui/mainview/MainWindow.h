@@ -54,6 +54,7 @@ private:
                        std::function<void()> run);
     void syncScrollBar();
     void showReadouts();
+    void showSampleRate();
 
     DocumentController& m_controller;
     OpenDocument& m_doc;
