@@ -69,12 +69,21 @@ const ScanPoints& scanPoints(int n)
     return p;
 }
 
+typedef long Index2 __attribute__((vector_size(16)));
+typedef long Index4 __attribute__((vector_size(32)));
+typedef long Index8 __attribute__((vector_size(64)));
+
 // fs[k] = a(xs[k]) for k = 0 .. padded-1 (a multiple of kGroup), kGroup
-// points at a time in independent Horner chains of Vec.
+// points at a time in independent Horner chains of Vec; returns the first k
+// with fs[k] == 0 or a sign change from fs[k - 1] (-1 if there is none),
+// looking no further than the group of points that has it.
 template <typename Vec, int kGroup>
-VX_INLINE void scanValues(int n, const double* a, const double* xs, int padded, double* fs)
+VX_INLINE int scanValues(int n, const double* a, const double* xs, int padded, double* fs)
 {
     constexpr int W = sizeof(Vec) / sizeof(double);
+    // The first point has no predecessor: pairing it with itself never
+    // shows a sign change.
+    Vec last{};
     for (int k = 0; k < padded; k += kGroup) {
         Vec x[kGroup / W], v[kGroup / W];
         for (int t = 0; t < kGroup / W; ++t) {
@@ -84,27 +93,57 @@ VX_INLINE void scanValues(int n, const double* a, const double* xs, int padded, 
         for (int j = 1; j <= n; ++j)
             for (int t = 0; t < kGroup / W; ++t)
                 v[t] = v[t] * x[t] + a[j];
-        for (int t = 0; t < kGroup / W; ++t)
+        if (k == 0)
+            last = Vec{} + v[0][0];
+        // A lane at or below zero (or NaN) marks the group, which is then
+        // searched point by point: products that underflow only cost that
+        // search.
+        Vec lowest = Vec{} + 1.0;
+        for (int t = 0; t < kGroup / W; ++t) {
             std::memcpy(fs + k + W * t, &v[t], sizeof v[t]);
+            // The values one point back: last's last lane, then v[t]'s.
+            Vec back;
+            if constexpr (W == 2)
+                back = __builtin_shuffle(last, v[t], Index2{1, 2});
+            else if constexpr (W == 4)
+                back = __builtin_shuffle(last, v[t], Index4{3, 4, 5, 6});
+            else
+                back = __builtin_shuffle(last, v[t], Index8{7, 8, 9, 10, 11, 12, 13, 14});
+            const Vec change = back * v[t], zero = v[t] * v[t];
+            lowest = lowest < change ? lowest : change;
+            lowest = lowest < zero ? lowest : zero;
+            last = v[t];
+        }
+        double lanes[W];
+        std::memcpy(lanes, &lowest, sizeof lanes);
+        bool marked = false;
+        for (int t = 0; t < W; ++t)
+            marked |= !(lanes[t] > 0.0);
+        if (!marked)
+            continue;
+        for (int i = k;; ++i)
+            if (fs[i] == 0.0 || (i > 0 && fs[i - 1] * fs[i] < 0.0))
+                return i;
     }
+    return -1;
 }
 
-void scanValuesPlain(int n, const double* a, const double* xs, int padded, double* fs)
+int scanValuesPlain(int n, const double* a, const double* xs, int padded, double* fs)
 {
-    scanValues<Lanes2, 16>(n, a, xs, padded, fs);
+    return scanValues<Lanes2, 16>(n, a, xs, padded, fs);
 }
 
 // r[j] = sum of x[i] x[i + j] over i = 0 .. n-1-j, for j = 0 .. p.
 void autocorrelatePlain(const double* x, int n, int p, double* r);
 int barstwPlain(int n, const double* a, double* quotient, double tolerance, int iterations, double* u, double* v);
 #if VX_WIDE_BUILDS
-VX_TARGET_V3 void scanValuesV3(int n, const double* a, const double* xs, int padded, double* fs)
+VX_TARGET_V3 int scanValuesV3(int n, const double* a, const double* xs, int padded, double* fs)
 {
-    scanValues<Lanes4, 32>(n, a, xs, padded, fs);
+    return scanValues<Lanes4, 32>(n, a, xs, padded, fs);
 }
-VX_TARGET_V4 void scanValuesV4(int n, const double* a, const double* xs, int padded, double* fs)
+VX_TARGET_V4 int scanValuesV4(int n, const double* a, const double* xs, int padded, double* fs)
 {
-    scanValues<Lanes8, 64>(n, a, xs, padded, fs);
+    return scanValues<Lanes8, 64>(n, a, xs, padded, fs);
 }
 VX_TARGET_V3 void autocorrelateV3(const double* x, int n, int p, double* r);
 VX_TARGET_V4 void autocorrelateV4(const double* x, int n, int p, double* r);
@@ -115,7 +154,7 @@ VX_TARGET_V4 int barstwV4(int n, const double* a, double* quotient, double toler
 #endif
 
 struct Kernels {
-    void (*scanValues)(int, const double*, const double*, int, double*);
+    int (*scanValues)(int, const double*, const double*, int, double*);
     void (*autocorrelate)(const double*, int, int, double*);
     int (*barstw)(int, const double*, double*, double, int, double*, double*);
 };
@@ -148,37 +187,35 @@ bool scanForRoot(int n, const double* a, double tolerance, double* root)
     const int count = points.count;
     const int padded = static_cast<int>(points.x.size());
     alignas(64) double fs[kMaxScanPoints + 64];
-    kernels().scanValues(n, a, xs, padded, fs);
-
-    for (int i = 0; i < count; ++i) {
-        if (fs[i] == 0.0) {
-            *root = xs[i];
-            return true;
-        }
-        if (i == 0 || !(fs[i - 1] * fs[i] < 0.0))
-            continue;
-        double lo = xs[i - 1], hi = xs[i], flo = fs[i - 1];
-        double mid = hi;
-        for (;;) {
-            if (std::fabs(hi - lo) / std::max(std::fabs(hi), std::fabs(lo)) < tolerance)
-                break;
-            mid = 0.5 * (lo + hi);
-            if (mid == lo || mid == hi)
-                break;
-            const double fm = horner(n, a, mid);
-            if (fm == 0.0)
-                break;
-            if (flo * fm < 0.0) {
-                hi = mid;
-            } else {
-                lo = mid;
-                flo = fm;
-            }
-        }
-        *root = mid;
+    const int i = kernels().scanValues(n, a, xs, padded, fs);
+    // Past count the points repeat the last one, so they show no sign
+    // change of their own.
+    if (i < 0 || i >= count)
+        return false;
+    if (fs[i] == 0.0) {
+        *root = xs[i];
         return true;
     }
-    return false;
+    double lo = xs[i - 1], hi = xs[i], flo = fs[i - 1];
+    double mid = hi;
+    for (;;) {
+        if (std::fabs(hi - lo) / std::max(std::fabs(hi), std::fabs(lo)) < tolerance)
+            break;
+        mid = 0.5 * (lo + hi);
+        if (mid == lo || mid == hi)
+            break;
+        const double fm = horner(n, a, mid);
+        if (fm == 0.0)
+            break;
+        if (flo * fm < 0.0) {
+            hi = mid;
+        } else {
+            lo = mid;
+            flo = fm;
+        }
+    }
+    *root = mid;
+    return true;
 }
 
 // Divides z^2 - u z - v out of a (degree n) into b[0 .. n]; b[n-1] and b[n]
