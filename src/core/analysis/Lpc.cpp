@@ -69,10 +69,6 @@ const ScanPoints& scanPoints(int n)
     return p;
 }
 
-typedef long Index2 __attribute__((vector_size(16)));
-typedef long Index4 __attribute__((vector_size(32)));
-typedef long Index8 __attribute__((vector_size(64)));
-
 // fs[k] = a(xs[k]) for k = 0 .. padded-1 (a multiple of kGroup), kGroup
 // points at a time in independent Horner chains of Vec; returns the first k
 // with fs[k] == 0 or a sign change from fs[k - 1] (-1 if there is none),
@@ -104,11 +100,11 @@ VX_INLINE int scanValues(int n, const double* a, const double* xs, int padded, d
             // The values one point back: last's last lane, then v[t]'s.
             Vec back;
             if constexpr (W == 2)
-                back = __builtin_shuffle(last, v[t], Index2{1, 2});
+                back = __builtin_shufflevector(last, v[t], 1, 2);
             else if constexpr (W == 4)
-                back = __builtin_shuffle(last, v[t], Index4{3, 4, 5, 6});
+                back = __builtin_shufflevector(last, v[t], 3, 4, 5, 6);
             else
-                back = __builtin_shuffle(last, v[t], Index8{7, 8, 9, 10, 11, 12, 13, 14});
+                back = __builtin_shufflevector(last, v[t], 7, 8, 9, 10, 11, 12, 13, 14);
             const Vec change = back * v[t], zero = v[t] * v[t];
             lowest = lowest < change ? lowest : change;
             lowest = lowest < zero ? lowest : zero;
@@ -121,7 +117,7 @@ VX_INLINE int scanValues(int n, const double* a, const double* xs, int padded, d
             marked |= !(lanes[t] > 0.0);
         if (!marked)
             continue;
-        for (int i = k;; ++i)
+        for (int i = k; i < k + kGroup; ++i)
             if (fs[i] == 0.0 || (i > 0 && fs[i - 1] * fs[i] < 0.0))
                 return i;
     }

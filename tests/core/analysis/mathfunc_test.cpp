@@ -186,4 +186,11 @@ TEST(Lpc, DegeneratePolynomialsFailCleanly)
     EXPECT_EQ(frwbkw(3, cubic, q, &u, &v, 100, 1e-4), 0);
     std::vector<double> poly(cubic, cubic + 4);
     EXPECT_FALSE(rootsub(3, 600, poly, 8000));
+
+    // Values so small that the scan's products underflow: no real root is
+    // made up.
+    const double tiny = 1e-170;
+    const double noRealRoot[] = {tiny, 0, 0, 0, tiny};
+    double root = 7;
+    EXPECT_EQ(rfactr(4, noRealRoot, q, &root, 1e-4), 0);
 }
