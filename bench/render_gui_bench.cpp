@@ -3,7 +3,7 @@
 // fully zoomed out and zoomed to one second, each at most 30 ms; compositing
 // the overlays for a mouse move at most 2 ms.
 
-#include "mainview/MainView.h"
+#include "gui/mainview/MainView.h"
 #include "mainview/MainViewModel.h"
 
 #include <QApplication>

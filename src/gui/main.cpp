@@ -2,9 +2,9 @@
 // in windows of their own; with none, an empty document window opens.
 
 #include "app/AppState.h"
-#include "app/DocumentController.h"
-#include "mainview/MainWindow.h"
-#include "platform/Dialogs.h"
+#include "gui/app/DocumentController.h"
+#include "gui/mainview/MainWindow.h"
+#include "gui/platform/Dialogs.h"
 
 #include <QApplication>
 #include <QFontMetricsF>

@@ -3,9 +3,9 @@
 // and a generated recording.
 
 #include "app/AppState.h"
-#include "app/DocumentController.h"
-#include "mainview/MainWindow.h"
-#include "platform/Dialogs.h"
+#include "gui/app/DocumentController.h"
+#include "gui/mainview/MainWindow.h"
+#include "gui/platform/Dialogs.h"
 #include "support/SoundFiles.h"
 
 #include <QApplication>

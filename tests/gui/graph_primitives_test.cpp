@@ -1,7 +1,7 @@
 // The fast drawing of long recordings against the plain per-sample and
 // per-frame drawing: the pictures must be identical pixel for pixel.
 
-#include "mainview/GraphPrimitives.h"
+#include "gui/graph/GraphPrimitives.h"
 
 #include <QImage>
 #include <QPainterPath>

@@ -2,8 +2,8 @@
 // document controller, real widgets, synthesized mouse events.
 
 #include "app/AppState.h"
-#include "app/DocumentController.h"
-#include "mainview/MainWindow.h"
+#include "gui/app/DocumentController.h"
+#include "gui/mainview/MainWindow.h"
 #include "gui/GuiSupport.h"
 #include "support/SoundFiles.h"
 

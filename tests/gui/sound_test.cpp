@@ -4,7 +4,7 @@
 // a generated tone.
 
 #include "app/AppState.h"
-#include "app/DocumentController.h"
+#include "gui/app/DocumentController.h"
 #include "gui/GuiSupport.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
-#include "app/DocumentController.h"
+#include "gui/app/DocumentController.h"
 
 #include "document/SaveCommands.h"
-#include "mainview/MainWindow.h"
+#include "gui/mainview/MainWindow.h"
 #include "platform/FileIO.h"
 #include "platform/Paths.h"
 

@@ -4,8 +4,8 @@
 // atomically and keeps the list of recently opened files.
 
 #include "document/Document.h"
-#include "app/SoundController.h"
-#include "platform/Dialogs.h"
+#include "gui/app/SoundController.h"
+#include "gui/platform/Dialogs.h"
 
 #include <QObject>
 #include <QString>

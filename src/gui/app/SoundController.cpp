@@ -1,4 +1,4 @@
-#include "app/SoundController.h"
+#include "gui/app/SoundController.h"
 
 namespace vx {
 

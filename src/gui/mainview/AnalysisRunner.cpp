@@ -1,4 +1,4 @@
-#include "mainview/AnalysisRunner.h"
+#include "gui/mainview/AnalysisRunner.h"
 
 #include <QMetaObject>
 

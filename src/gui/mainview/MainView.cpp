@@ -1,9 +1,9 @@
-#include "mainview/MainView.h"
+#include "gui/mainview/MainView.h"
 
 #include "app/AppState.h"
-#include "app/SoundController.h"
+#include "gui/app/SoundController.h"
 #include "document/RecordedFile.h"
-#include "mainview/GraphPrimitives.h"
+#include "gui/graph/GraphPrimitives.h"
 #include "platform/Paths.h"
 
 #include <QMouseEvent>

@@ -5,7 +5,7 @@
 // Mouse input goes to the model; a picture is rendered again only when the
 // model's redraw flag is set.
 
-#include "mainview/AnalysisRunner.h"
+#include "gui/mainview/AnalysisRunner.h"
 #include "mainview/MainViewModel.h"
 #include "mainview/SoundDisplay.h"
 #include "model/SampleSummary.h"

@@ -1,6 +1,6 @@
-#include "mainview/MainWindow.h"
+#include "gui/mainview/MainWindow.h"
 
-#include "app/DocumentController.h"
+#include "gui/app/DocumentController.h"
 
 #include <QAction>
 #include <QApplication>

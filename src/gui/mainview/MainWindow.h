@@ -3,7 +3,7 @@
 // readouts under it, and the menus. File commands go to the document
 // controller; view commands to the main view.
 
-#include "mainview/MainView.h"
+#include "gui/mainview/MainView.h"
 #include "mainview/MainViewModel.h"
 
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "mainview/GraphPrimitives.h"
+#include "gui/graph/GraphPrimitives.h"
 
 #include <QFontMetrics>
 #include <QPainterPath>
