@@ -95,7 +95,7 @@ void BM_ComposeMouseMove(benchmark::State& state)
     HourLong& h = hour();
     h.model->AdjustScrollControl(0, 1.0);
     h.model->m_bRedraw = true;
-    vx::MainView view(*h.model);
+    vx::MainView view(*h.model, {});
     view.resize(1200, 400);
     view.renderIfNeeded();
     QImage target(1200, 400, QImage::Format_ARGB32_Premultiplied);

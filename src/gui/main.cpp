@@ -13,7 +13,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Voxtrace");
-    QApplication::setApplicationVersion("1712");
+    QApplication::setApplicationVersion(QString::fromStdString(vx::app().gstrVersion));
     vx::setTextMeasurer([](const std::string& text, const vx::LabelFont& font) {
         QFont f(QString::fromStdString(font.family), std::max(1, static_cast<int>(font.pointSize)));
         QFontMetricsF fm(f);

@@ -33,11 +33,11 @@ protected:
         return static_cast<int>(50 + (ms - window->model().m_dTimePageMin) * width
                                          / (window->model().m_dTimePageMax - window->model().m_dTimePageMin));
     }
-    void trigger(const char* name)
+    void trigger(Command name)
     {
         QAction* a = window->action(name);
-        ASSERT_NE(a, nullptr) << name;
-        ASSERT_TRUE(a->isEnabled()) << name;
+        ASSERT_NE(a, nullptr) << commandInfo(name).text;
+        ASSERT_TRUE(a->isEnabled()) << commandInfo(name).text;
         a->trigger();
         QApplication::processEvents();
     }
@@ -59,7 +59,7 @@ TEST_F(Gui, OpensWithTitleAnalysesAndRefusesAFileItCannotRead)
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_TRUE(dialogs.errors[0].contains("notes.wav"));
     EXPECT_TRUE(dialogs.errors[0].contains("A-law")) << dialogs.errors[0].toStdString();
-    EXPECT_EQ(controller.documents().size(), 1u);
+    EXPECT_EQ(controller.sessions().size(), 1u);
     EXPECT_EQ(controller.recentFiles().value(0), QFileInfo(QString::fromStdString(path)).absoluteFilePath());
 }
 
@@ -77,18 +77,18 @@ TEST_F(Gui, ClickDragAndSecondClickWithTheMouse)
     EXPECT_TRUE(window->model().m_bHaveSelection);
     const double expected = 100 * 2000.0 / channel().m_rLocation.width();
     EXPECT_EQ(window->readout("Duration"), QString::asprintf("%.1f", expected));
-    EXPECT_TRUE(window->action("zoomSelection")->isEnabled());
-    EXPECT_TRUE(window->action("saveSelectionAs")->isEnabled());
+    EXPECT_TRUE(window->action(Command::ZoomSelection)->isEnabled());
+    EXPECT_TRUE(window->action(Command::SaveSelectionAs)->isEnabled());
 
     QTest::mouseClick(&view(), Qt::LeftButton, {}, QPoint(xOf(1500), 100));
     EXPECT_FALSE(window->model().m_bHaveSelection);
     EXPECT_FALSE(window->model().m_bHaveMarker) << "the second click only removes the selection";
-    EXPECT_FALSE(window->action("saveSelectionAs")->isEnabled());
+    EXPECT_FALSE(window->action(Command::SaveSelectionAs)->isEnabled());
 }
 
 TEST_F(Gui, ZoomCommandsAndShortcutsGiveTheirPages)
 {
-    trigger("zoomIn");
+    trigger(Command::ZoomIn);
     EXPECT_EQ(channel().m_dPageMin, 5000.0);
     EXPECT_EQ(channel().m_dPageMax, 15000.0);
     EXPECT_GT(window->scrollBar().maximum(), 0) << "the scroll bar pages through the zoomed file";
@@ -100,16 +100,16 @@ TEST_F(Gui, ZoomCommandsAndShortcutsGiveTheirPages)
     QTest::keyClick(window, Qt::Key_0, Qt::ControlModifier); // zoom home
     EXPECT_EQ(channel().m_dPageMin, 0.0);
     EXPECT_EQ(channel().m_dPageMax, 20000.0);
-    trigger("zoomUndo");
+    trigger(Command::ZoomUndo);
     EXPECT_EQ(channel().m_dPageMin, 10000.0);
-    trigger("zoomOut");
+    trigger(Command::ZoomOut);
     EXPECT_EQ(channel().m_dPageMin, 5000.0);
     EXPECT_EQ(channel().m_dPageMax, 20000.0);
 
-    trigger("selectAll");
+    trigger(Command::SelectAll);
     channel().m_dDurationStartFile = 2000;
     channel().m_dDurationStopFile = 3000;
-    trigger("zoomSelection");
+    trigger(Command::ZoomSelection);
     EXPECT_EQ(channel().m_dPageMin, 2000.0);
     EXPECT_EQ(channel().m_dPageMax, 3000.0);
 }
@@ -154,7 +154,7 @@ TEST_F(Gui, ThePictureHasTheStripsAtTheirRowsAndAMouseMoveDoesNotRenderIt)
     QApplication::processEvents();
     EXPECT_EQ(view().renderCount(), renders) << "moving the mouse only composites";
     EXPECT_NE(window->readout("Cursor"), "0.0");
-    trigger("zoomIn");
+    trigger(Command::ZoomIn);
     view().repaint();
     EXPECT_EQ(view().renderCount(), renders + 1) << "a new page renders once";
 }
@@ -166,7 +166,7 @@ TEST_F(Gui, SavesNeverReplaceAGoodFileWithABadOne)
     const QString vxt = QString::fromStdString(vxtest::tempPath("saved.vxt"));
     dialogs.saveAnswer = vxt;
     window->model().doc().setDirty();
-    trigger("save");
+    trigger(Command::Save);
     EXPECT_EQ(dialogs.proposals.value(0).toStdString(), QFileInfo(QString::fromStdString(path)).completeBaseName().toStdString() + ".vxt");
     EXPECT_EQ(dialogs.extensions.value(0).toStdString(), "vxt");
     EXPECT_EQ(vxtest::readBytes(path), wavBefore);
@@ -179,13 +179,13 @@ TEST_F(Gui, SavesNeverReplaceAGoodFileWithABadOne)
     window->updateActions();
     const QString empty = QString::fromStdString(vxtest::tempPath("empty.wav"));
     dialogs.saveAnswer = empty;
-    trigger("exportSelectionAs");
+    trigger(Command::ExportSelectionAs);
     EXPECT_FALSE(QFileInfo::exists(empty));
     EXPECT_TRUE(dialogs.errors.last().contains("no samples"));
 
     // A folder that cannot be written reports the failure.
     dialogs.saveAnswer = "/nonexistent-folder/out.wav";
-    trigger("exportAs");
+    trigger(Command::ExportAs);
     EXPECT_TRUE(dialogs.errors.last().contains("File did not save."));
 }
 
@@ -195,18 +195,18 @@ TEST_F(Gui, ClosingAChangedDocumentAsksAndAnalysesAreCancelledSafely)
     dialogs.saveChoice = SaveChoice::Cancel;
     EXPECT_FALSE(window->close());
     EXPECT_TRUE(dialogs.asked.value(0).endsWith("speech")) << dialogs.asked.value(0).toStdString();
-    EXPECT_EQ(controller.documents().size(), 1u);
+    EXPECT_EQ(controller.sessions().size(), 1u);
 
     // A second request while one runs replaces it; closing joins the worker.
-    view().doAnalysisFunctions();
-    view().doAnalysisFunctions();
+    window->analysis().start();
+    window->analysis().start();
     waitForAnalysis(*window);
     EXPECT_TRUE(window->model().pitch().has_value());
-    view().doAnalysisFunctions();
+    window->analysis().start();
     dialogs.saveChoice = SaveChoice::Discard;
     EXPECT_TRUE(window->close());
     QApplication::processEvents();
-    EXPECT_TRUE(controller.documents().empty());
+    EXPECT_TRUE(controller.sessions().empty());
     window = nullptr;
 }
 
@@ -223,9 +223,9 @@ TEST_F(Gui, DroppingFilesOnAWindowOpensThem)
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window, &drop);
-    ASSERT_EQ(controller.documents().size(), 2u);
-    EXPECT_TRUE(controller.documents().back().window->windowTitle().contains("second.wav"));
-    EXPECT_EQ(controller.documents().back().doc->getChannel(0).m_dwFileLength, 4000);
+    ASSERT_EQ(controller.sessions().size(), 2u);
+    EXPECT_TRUE(controller.sessions().back()->mainWindow()->windowTitle().contains("second.wav"));
+    EXPECT_EQ(controller.sessions().back()->doc().getChannel(0).m_dwFileLength, 4000);
     ASSERT_EQ(dialogs.errors.size(), 1) << "the text file is refused with a message";
     EXPECT_TRUE(dialogs.errors[0].contains("notes.txt"));
 }

@@ -178,12 +178,12 @@ TEST_F(Sound, APlayCommandOrAClickWhilePlayingOnlyStops)
     QTest::keyClick(window, Qt::Key_Space);
     ASSERT_TRUE(view().playing());
     QTest::qWait(60);
-    window->action("play")->trigger();
+    window->action(Command::Play)->trigger();
     EXPECT_FALSE(view().playing());
     EXPECT_FALSE(controller.sound().isPlaying());
     EXPECT_EQ(fake.outputsOpened, 1) << "the second command started nothing";
 
-    window->action("playWindow")->trigger();
+    window->action(Command::PlayWindow)->trigger();
     ASSERT_TRUE(view().playing());
     const double marker = window->model().m_bHaveMarker;
     QTest::mouseClick(&view(), Qt::LeftButton, {}, QPoint(400, 100));
@@ -192,7 +192,7 @@ TEST_F(Sound, APlayCommandOrAClickWhilePlayingOnlyStops)
 
     // No device: a message, nothing plays.
     fake.refuse = true;
-    window->action("play")->trigger();
+    window->action(Command::Play)->trigger();
     EXPECT_FALSE(view().playing());
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_TRUE(dialogs.errors[0].contains("No sound output device")) << dialogs.errors[0].toStdString();
@@ -208,14 +208,14 @@ TEST_F(Sound, RecordingAsksForUnsavedWorkShowsItsLevelAndLoadsOnAClick)
 
     // Unsaved work is offered a save first; Cancel changes nothing.
     dialogs.alertAnswers = {-1};
-    window->action("record")->trigger();
+    window->action(Command::Record)->trigger();
     EXPECT_EQ(dialogs.alerts, QStringList{"Save before recording?"});
     EXPECT_FALSE(view().recording());
 
     // Override, but no input device: a message, the labels are still there.
     fake.refuse = true;
     dialogs.alertAnswers = {0};
-    window->action("record")->trigger();
+    window->action(Command::Record)->trigger();
     EXPECT_FALSE(view().recording());
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_TRUE(dialogs.errors[0].startsWith("Error in Record")) << dialogs.errors[0].toStdString();
@@ -225,11 +225,11 @@ TEST_F(Sound, RecordingAsksForUnsavedWorkShowsItsLevelAndLoadsOnAClick)
     fake.refuse = false;
     dialogs.alertAnswers = {1};
     dialogs.saveAnswer = QString::fromStdString(tempPath("before.vxt"));
-    window->action("record")->trigger();
+    window->action(Command::Record)->trigger();
     ASSERT_TRUE(view().recording()) << dialogs.errors.join("\n").toStdString();
     EXPECT_FALSE(readBytes(dialogs.saveAnswer.toStdString()).empty());
     EXPECT_EQ(channel().m_nLabelCount, 0);
-    EXPECT_FALSE(window->action("play")->isEnabled());
+    EXPECT_FALSE(window->action(Command::Play)->isEnabled());
 
     // A loud tone turns the level bar red; the bar moves on every display.
     waitUntil([&] { return view().levelBar().red; }, 3000);
@@ -244,7 +244,7 @@ TEST_F(Sound, RecordingAsksForUnsavedWorkShowsItsLevelAndLoadsOnAClick)
     EXPECT_FALSE(view().recording());
     EXPECT_FALSE(window->model().m_bHaveMarker) << "the stopping click sets no marker";
     // Playing the old samples until the recording replaces them.
-    window->action("playWindow")->trigger();
+    window->action(Command::PlayWindow)->trigger();
     EXPECT_TRUE(view().playing());
     waitUntil([&] { return channel().m_dSampleRate == app().g_nRecordSampleRate; }, 2000);
     waitForAnalysis(*window);
@@ -266,14 +266,14 @@ TEST_F(Sound, ANewWindowRecordsWithoutAskingAndAnotherWindowMustWait)
 {
     MainWindow* fresh = controller.newDocument();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(fresh));
-    ASSERT_TRUE(fresh->action("record")->isEnabled());
-    EXPECT_FALSE(fresh->action("play")->isEnabled());
-    fresh->action("record")->trigger();
+    ASSERT_TRUE(fresh->action(Command::Record)->isEnabled());
+    EXPECT_FALSE(fresh->action(Command::Play)->isEnabled());
+    fresh->action(Command::Record)->trigger();
     ASSERT_TRUE(fresh->view().recording()) << dialogs.errors.join("\n").toStdString();
     EXPECT_TRUE(dialogs.alerts.isEmpty());
 
     // One input: the other window is told to wait.
-    window->action("record")->trigger();
+    window->action(Command::Record)->trigger();
     EXPECT_FALSE(view().recording());
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_TRUE(dialogs.errors[0].contains("Another window is recording"));
@@ -284,7 +284,7 @@ TEST_F(Sound, ANewWindowRecordsWithoutAskingAndAnotherWindowMustWait)
     waitUntil([&] { return d.m_bHaveData; }, 2000);
     ASSERT_TRUE(d.m_bHaveData);
     EXPECT_EQ(d.getChannel(0).m_dSampleRate, 11025);
-    EXPECT_TRUE(fresh->action("play")->isEnabled());
+    EXPECT_TRUE(fresh->action(Command::Play)->isEnabled());
     EXPECT_TRUE(fresh->windowTitle().contains("Untitled"));
     EXPECT_TRUE(fresh->isWindowModified());
 }

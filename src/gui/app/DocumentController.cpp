@@ -1,12 +1,14 @@
 #include "gui/app/DocumentController.h"
 
-#include "document/SaveCommands.h"
+#include "app/AppState.h"
 #include "gui/mainview/MainWindow.h"
 #include "platform/FileIO.h"
 #include "platform/Paths.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QPointer>
 
 #include <fstream>
 
@@ -21,44 +23,41 @@ std::string recentListPath()
     return configFolder() + "/recent-files";
 }
 
-QString baseName(const OpenDocument& d)
-{
-    return d.path.isEmpty() ? QObject::tr("Untitled") : QFileInfo(d.path).completeBaseName();
-}
-
 } // namespace
 
 DocumentController::DocumentController(Dialogs& dialogs) : m_dialogs(dialogs) {}
 
 DocumentController::~DocumentController()
 {
-    for (OpenDocument& d : m_documents) {
-        delete d.window;
-        d.window = nullptr;
+    // Each document's windows stop their work and go before the document.
+    while (!m_sessions.empty()) {
+        std::unique_ptr<DocumentSession> s = std::move(m_sessions.front());
+        m_sessions.pop_front();
+        s.reset();
     }
 }
 
-MainWindow* DocumentController::makeWindow(OpenDocument& d)
+MainWindow* DocumentController::makeWindow(std::unique_ptr<Document> doc, const QString& path, bool foreign)
 {
-    d.window = new MainWindow(*this, d);
-    d.window->show();
-    return d.window;
+    m_sessions.push_back(std::make_unique<DocumentSession>(*this, std::move(doc), path, foreign));
+    auto* w = new MainWindow(*m_sessions.back());
+    w->show();
+    return w;
 }
 
 MainWindow* DocumentController::newDocument()
 {
-    m_documents.push_back({std::make_unique<Document>(), {}, false, nullptr});
-    return makeWindow(m_documents.back());
+    return makeWindow(std::make_unique<Document>(), {}, false);
 }
 
 MainWindow* DocumentController::openFile(const QString& path)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    for (OpenDocument& d : m_documents) {
-        if (d.path == absolute && d.window) {
-            d.window->raise();
-            d.window->activateWindow();
-            return d.window;
+    for (const auto& s : m_sessions) {
+        if (s->path() == absolute && s->mainWindow()) {
+            s->mainWindow()->raise();
+            s->mainWindow()->activateWindow();
+            return s->mainWindow();
         }
     }
     auto doc = std::make_unique<Document>();
@@ -70,9 +69,8 @@ MainWindow* DocumentController::openFile(const QString& path)
         return nullptr;
     }
     const bool foreign = r.reader != "native" && r.reader != "native-pc";
-    m_documents.push_back({std::move(doc), absolute, foreign, nullptr});
     addRecent(absolute);
-    return makeWindow(m_documents.back());
+    return makeWindow(std::move(doc), absolute, foreign);
 }
 
 void DocumentController::openWithDialog(QWidget* parent)
@@ -81,85 +79,12 @@ void DocumentController::openWithDialog(QWidget* parent)
         openFile(path);
 }
 
-bool DocumentController::writeTo(OpenDocument& d, const QString& path, const std::string& context, QWidget* parent)
+void DocumentController::sessionEnded(DocumentSession* s)
 {
-    SaveBytes bytes = bytesForSave(*d.doc, context);
-    if (!bytes.error.empty()) {
-        m_dialogs.showError(parent, tr("Error in save"), QString::fromStdString(bytes.error));
-        return false;
-    }
-    std::string error;
-    if (!writeFileAtomically(path.toStdString(), bytes.bytes, &error)) {
-        m_dialogs.showError(parent, tr("Error in save"), tr("File did not save."), QString::fromStdString(error));
-        return false;
-    }
-    return true;
-}
-
-bool DocumentController::save(OpenDocument& d)
-{
-    // Save writes the native format; a file opened from another format is
-    // never overwritten with it, so that asks for a new name.
-    if (d.path.isEmpty() || d.foreign)
-        return saveAs(d);
-    if (!writeTo(d, d.path, "copyof", d.window))
-        return false;
-    d.doc->clearChanges();
-    if (d.window)
-        d.window->updateTitle();
-    return true;
-}
-
-bool DocumentController::saveAs(OpenDocument& d)
-{
-    const QString name = m_dialogs.saveFile(d.window, baseName(d) + ".vxt", "vxt");
-    if (name.isEmpty() || !writeTo(d, name, "copyof", d.window))
-        return false;
-    d.path = QFileInfo(name).absoluteFilePath();
-    d.foreign = false;
-    d.doc->clearChanges();
-    addRecent(d.path);
-    if (d.window)
-        d.window->updateTitle();
-    return true;
-}
-
-bool DocumentController::saveCopyAs(OpenDocument& d)
-{
-    const QString name = m_dialogs.saveFile(d.window, "copyof", "vxt");
-    return !name.isEmpty() && writeTo(d, name, "copyof", d.window);
-}
-
-bool DocumentController::saveSelectionAs(OpenDocument& d)
-{
-    const QString name = m_dialogs.saveFile(d.window, "selection", "vxt");
-    return !name.isEmpty() && writeTo(d, name, "selection", d.window);
-}
-
-bool DocumentController::exportAs(OpenDocument& d, bool selection)
-{
-    const QString name = m_dialogs.saveFile(d.window, selection ? "channelselection" : "channelof", "wav");
-    return !name.isEmpty() && writeTo(d, name, selection ? "channelselection" : "channel", d.window);
-}
-
-bool DocumentController::confirmClose(OpenDocument& d)
-{
-    if (!d.doc->isDocumentEdited())
-        return true;
-    switch (m_dialogs.askSaveChanges(d.window, baseName(d))) {
-    case SaveChoice::Save: return save(d);
-    case SaveChoice::Discard: return true;
-    case SaveChoice::Cancel: return false;
-    }
-    return false;
-}
-
-void DocumentController::closed(OpenDocument& d)
-{
-    for (auto it = m_documents.begin(); it != m_documents.end(); ++it) {
-        if (&*it == &d) {
-            it->window = nullptr;
-            m_documents.erase(it);
+    for (auto it = m_sessions.begin(); it != m_sessions.end(); ++it) {
+        if (it->get() == s) {
+            it->release()->deleteLater();
+            m_sessions.erase(it);
             return;
         }
     }
@@ -167,14 +92,45 @@ void DocumentController::closed(OpenDocument& d)
 
 bool DocumentController::closeAll()
 {
-    std::vector<MainWindow*> windows;
-    for (OpenDocument& d : m_documents)
-        if (d.window)
-            windows.push_back(d.window);
-    for (MainWindow* w : windows)
-        if (!w->close())
+    std::vector<QPointer<MainWindow>> windows;
+    for (const auto& s : m_sessions)
+        if (s->mainWindow())
+            windows.emplace_back(s->mainWindow());
+    for (const QPointer<MainWindow>& w : windows)
+        if (w && !w->close())
             return false;
     return true;
+}
+
+std::optional<bool> DocumentController::commandEnabled(Command id) const
+{
+    switch (id) {
+    case Command::New:
+    case Command::Open:
+    case Command::Quit:
+    case Command::About:
+        return true;
+    default:
+        return std::nullopt;
+    }
+}
+
+void DocumentController::runCommand(Command id)
+{
+    switch (id) {
+    case Command::New: newDocument(); break;
+    case Command::Open: openWithDialog(QApplication::activeWindow()); break;
+    case Command::Quit:
+        if (closeAll())
+            QApplication::quit();
+        break;
+    case Command::About:
+        QMessageBox::about(QApplication::activeWindow(), tr("About Voxtrace"),
+                           tr("Voxtrace\nAcoustic analysis of speech and voice\nVersion %1")
+                               .arg(QString::fromStdString(app().gstrVersion)));
+        break;
+    default: break;
+    }
 }
 
 QStringList DocumentController::recentFiles() const

@@ -1,9 +1,12 @@
 #pragma once
-// The open documents and their windows: opens files through the reader
-// chain, tracks unsaved changes, asks to save before closing, writes saves
-// atomically and keeps the list of recently opened files.
+// The application: the open documents (one session each), opening files
+// through the reader chain, the recent-files list, the one player and
+// recorder, and the commands that need no document (New, Open, Quit,
+// About).
 
 #include "document/Document.h"
+#include "gui/app/Commands.h"
+#include "gui/app/DocumentSession.h"
 #include "gui/app/SoundController.h"
 #include "gui/platform/Dialogs.h"
 
@@ -18,14 +21,7 @@ namespace vx {
 
 class MainWindow;
 
-struct OpenDocument {
-    std::unique_ptr<Document> doc;
-    QString path;       // the file it was opened from or saved to; empty for a new one
-    bool foreign = false; // opened from a format that Save does not write
-    MainWindow* window = nullptr;
-};
-
-class DocumentController : public QObject {
+class DocumentController : public QObject, public CommandResponder {
     Q_OBJECT
 
 public:
@@ -41,35 +37,29 @@ public:
     MainWindow* openFile(const QString& path);
     MainWindow* newDocument();
     void openWithDialog(QWidget* parent);
-
-    // The file commands of a window. Each returns whether it wrote a file.
-    bool save(OpenDocument& d);
-    bool saveAs(OpenDocument& d);
-    bool saveCopyAs(OpenDocument& d);
-    bool saveSelectionAs(OpenDocument& d);
-    bool exportAs(OpenDocument& d, bool selection);
-    // Writes the document's bytes for a context to a path, atomically.
-    bool writeTo(OpenDocument& d, const QString& path, const std::string& context, QWidget* parent);
-
-    // Asks to save a changed document; false when the user cancels.
-    bool confirmClose(OpenDocument& d);
-    void closed(OpenDocument& d);
+    // Closes every document, asking to save each; false when one was kept.
     bool closeAll();
 
-    const std::list<OpenDocument>& documents() const { return m_documents; }
+    const std::list<std::unique_ptr<DocumentSession>>& sessions() const { return m_sessions; }
     QStringList recentFiles() const;
+    void addRecent(const QString& path);
     void clearRecentFiles();
+
+    // A session whose main window has gone; it is deleted soon after.
+    void sessionEnded(DocumentSession* s);
+
+    std::optional<bool> commandEnabled(Command id) const override;
+    void runCommand(Command id) override;
 
 signals:
     void recentFilesChanged();
 
 private:
-    void addRecent(const QString& path);
-    MainWindow* makeWindow(OpenDocument& d);
+    MainWindow* makeWindow(std::unique_ptr<Document> doc, const QString& path, bool foreign);
 
     Dialogs& m_dialogs;
     SoundController m_sound;
-    std::list<OpenDocument> m_documents;
+    std::list<std::unique_ptr<DocumentSession>> m_sessions;
 };
 
 } // namespace vx

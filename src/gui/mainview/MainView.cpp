@@ -1,10 +1,7 @@
 #include "gui/mainview/MainView.h"
 
 #include "app/AppState.h"
-#include "gui/app/SoundController.h"
-#include "document/RecordedFile.h"
 #include "gui/graph/GraphPrimitives.h"
-#include "platform/Paths.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -15,26 +12,35 @@
 
 namespace vx {
 
-MainView::MainView(MainViewModel& model, QWidget* parent) : QWidget(parent), m_model(model)
+MainView::MainView(MainViewModel& model, ViewControllers controllers, QWidget* parent)
+    : QWidget(parent), m_model(model), m_c(controllers)
 {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(200, 150);
-    m_progressTimer.setInterval(500);
-    connect(&m_progressTimer, &QTimer::timeout, this, [this] {
-        if (!busy())
-            m_progressTimer.stop();
-        update();
-    });
+    if (m_c.analysis) {
+        connect(m_c.analysis, &AnalysisScheduler::progressTick, this, qOverload<>(&QWidget::update));
+        connect(m_c.analysis, &AnalysisScheduler::finished, this, qOverload<>(&QWidget::update));
+    }
+    if (m_c.playback) {
+        connect(m_c.playback, &PlaybackController::tick, this, qOverload<>(&QWidget::update));
+        connect(m_c.playback, &PlaybackController::stateChanged, this, [this] {
+            m_animateX = 0;
+            update();
+        });
+    }
+    if (m_c.recording) {
+        connect(m_c.recording, &RecordingController::tick, this, qOverload<>(&QWidget::update));
+        connect(m_c.recording, &RecordingController::stateChanged, this, [this] {
+            if (recording()) {
+                m_levelX = 0;
+                m_levelBar = {};
+            }
+            update();
+        });
+    }
     dataChanged();
-}
-
-MainView::~MainView()
-{
-    if (m_sound)
-        m_sound->release(this);
-    m_runner.cancelAndJoin();
 }
 
 void MainView::dataChanged()
@@ -158,11 +164,12 @@ void MainView::paintOverlays(QPainter& p)
         tint.setRgbF(0, 0, 0.3f, 0.1f);
         p.fillRect(QRectF(sel.left, 0, sel.right - sel.left, height()), tint);
     }
-    if (!m_bPlaying) {
-        p.fillRect(QRectF(m_model._rectCursor.x, 0, m_model._rectCursor.width, l.frameHeight), Qt::red);
+    if (!playing()) {
+        if (m_cursorSeen)
+            p.fillRect(QRectF(m_model._rectCursor.x, 0, m_model._rectCursor.width, l.frameHeight), Qt::red);
         return;
     }
-    m_animateX = playCursorX(m_model.channel0(), m_playFirst, m_dAnimatenanoSeconds);
+    m_animateX = playCursorX(m_model.channel0(), m_c.playback->playFirst(), m_c.playback->playedNanoseconds());
     if (m_animateX < width())
         p.fillRect(QRectF(m_animateX, 0, 1, l.frameHeight), Qt::red);
 }
@@ -170,7 +177,7 @@ void MainView::paintOverlays(QPainter& p)
 void MainView::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    if (m_bRecording) {
+    if (recording()) {
         paintRecording(p);
         return;
     }
@@ -182,17 +189,22 @@ void MainView::paintEvent(QPaintEvent*)
     if (!busy())
         renderIfNeeded();
     if (busy()) {
-        if (!m_image.isNull())
-            p.drawImage(QPointF(0, 0), m_image);
-        QFont font("Arial");
-        font.setPixelSize(24);
-        p.setFont(font);
-        p.setPen(Qt::blue);
-        p.drawText(QPointF(width() / 3.0, 100), QString::asprintf(" Progress = %d %%", m_runner.progress()));
-        p.drawText(QPointF(width() / 3.0, 150), " Press mouse to cancel...");
+        paintProgress(p);
         return;
     }
     compose(p);
+}
+
+void MainView::paintProgress(QPainter& p)
+{
+    if (!m_image.isNull())
+        p.drawImage(QPointF(0, 0), m_image);
+    QFont font("Arial");
+    font.setPixelSize(24);
+    p.setFont(font);
+    p.setPen(Qt::blue);
+    p.drawText(QPointF(width() / 3.0, 100), QString::asprintf(" Progress = %d %%", m_c.analysis->progress()));
+    p.drawText(QPointF(width() / 3.0, 150), " Press mouse to cancel...");
 }
 
 void MainView::compose(QPainter& p)
@@ -207,15 +219,15 @@ void MainView::compose(QPainter& p)
 void MainView::mousePressEvent(QMouseEvent* event)
 {
     if (busy()) {
-        m_runner.cancel();
+        m_c.analysis->cancel();
         return;
     }
-    if (m_bRecording) {
-        stopRecordingByClick();
+    if (recording()) {
+        m_c.recording->stopByClick();
         return;
     }
-    if (m_sound && m_sound->isPlaying())
-        m_sound->stopPlay();
+    if (playing())
+        m_c.playback->stop();
     m_buttonDown = event->button() == Qt::LeftButton;
     if (!m_buttonDown)
         return;
@@ -226,8 +238,9 @@ void MainView::mousePressEvent(QMouseEvent* event)
 
 void MainView::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_bRecording || m_bPlaying)
+    if (recording() || playing())
         return;
+    m_cursorSeen = true;
     const PointD pt{event->position().x(), event->position().y()};
     if (m_buttonDown && (event->buttons() & Qt::LeftButton))
         m_model.TrackMouseDragged(pt, 0, true);
@@ -242,8 +255,10 @@ void MainView::mouseReleaseEvent(QMouseEvent* event)
     if (!m_buttonDown || event->button() != Qt::LeftButton)
         return;
     m_buttonDown = false;
-    m_model.DoOnLButtonUp({event->position().x(), event->position().y()}, 0, true);
+    const ReleaseOutcome outcome = m_model.DoOnLButtonUp({event->position().x(), event->position().y()}, 0, true);
     emit readoutsChanged();
+    if (outcome == ReleaseOutcome::LabelMoved)
+        emit labelsEdited();
     update();
 }
 
@@ -264,172 +279,6 @@ void MainView::wheelEvent(QWheelEvent* event)
     update();
 }
 
-void MainView::startAnalysis()
-{
-    const Document& d = m_model.doc();
-    const Channels& c = d.getChannel(0);
-    AnalysisRequest r;
-    r.samples = c.m_hData.data();
-    r.dataLength = std::min<double>(c.m_dwFileLength, static_cast<double>(c.m_hData.size()));
-    r.pitch = d.s.m_bCepstral;
-    r.pitchParams = {c.m_dSampleRate, d.s.m_dPitchWindowLength, d.s.m_dPitchStepSize, d.s.m_dPitchCalculationLow,
-                     d.s.m_dPitchCalculationHigh, d.s.m_dFreqDeviation, d.s.m_dTrackingThreshHold};
-    r.startPoint = m_model.m_dPitchSelectionStartPoint;
-    r.stopPoint = m_model.m_dPitchSelectionStopPoint;
-    r.startTime = m_model.m_dPitchSelectionStartTime;
-    r.stopTime = m_model.m_dPitchSelectionStopTime;
-    r.intensity = c.m_bDrawIntensity;
-    r.intensityParams = {c.m_dSampleRate, c.m_dIntensityWindowLengthMS, c.m_dIntensityStepSizeMS, c.m_dReference,
-                         c.m_bIntensityRelative};
-    const int generation = ++m_generation;
-    m_waiting = true;
-    m_runner.start(r, this, [this, generation](AnalysisResult result) {
-        if (generation != m_generation)
-            return;
-        m_waiting = false;
-        m_model.setPitch(result.cancelled ? std::nullopt : std::move(result.pitch));
-        if (result.intensity)
-            m_model.setIntensity(std::move(result.intensity));
-        m_model.m_bRedraw = true;
-        update();
-        emit analysisFinished();
-    });
-    m_progressTimer.start();
-    update();
-}
-
-void MainView::doAnalysisFunctions()
-{
-    if (m_bRecording || !m_model.doc().m_bHaveData || m_model.doc().getChannel(0).m_hData.size() == 0)
-        return;
-    startAnalysis();
-}
-
-void MainView::analysisPitchWhole()
-{
-    m_model.setWholeFileStretches();
-    doAnalysisFunctions();
-}
-
-void MainView::analyseStretch(double startPoint, double stopPoint, double startTime, double stopTime)
-{
-    m_model.m_dPitchSelectionStartPoint = m_model.m_dIntensitySelectionStartPoint = startPoint;
-    m_model.m_dPitchSelectionStopPoint = m_model.m_dIntensitySelectionStopPoint = stopPoint;
-    m_model.m_dPitchSelectionStartTime = m_model.m_dIntensitySelectionStartTime = startTime;
-    m_model.m_dPitchSelectionStopTime = m_model.m_dIntensitySelectionStopTime = stopTime;
-    doAnalysisFunctions();
-}
-
-void MainView::analysisPitchSelection()
-{
-    const Channels& c = m_model.doc().getChannel(0);
-    analyseStretch(c.m_dDurationStartFile, c.m_dDurationStopFile, c.m_dDurationStartTime, c.m_dDurationStopTime);
-}
-
-void MainView::analysisPitchWindow()
-{
-    const Channels& c = m_model.doc().getChannel(0);
-    analyseStretch(c.m_dPageMin, c.m_dPageMax, c.m_dPageTimeMin, c.m_dPageTimeMax);
-}
-
-void MainView::setSound(SoundController* sound)
-{
-    m_sound = sound;
-    connect(sound, &SoundController::playbackTick, this, [this](QObject* owner) {
-        if (owner != this)
-            return;
-        m_dAnimatenanoSeconds = m_sound->playedNanoseconds();
-        update();
-    });
-    connect(sound, &SoundController::playbackStopped, this, [this](QObject* owner) {
-        if (owner != this)
-            return;
-        m_bPlaying = false;
-        update();
-        emit soundStateChanged();
-    });
-    connect(sound, &SoundController::recordingTick, this, [this](QObject* owner) {
-        if (owner != this)
-            return;
-        m_dSeconds = m_sound->recordedSeconds();
-        update();
-    });
-}
-
-QString MainView::play(PlayCode code)
-{
-    m_dAnimatenanoSeconds = 0;
-    m_animateX = 0;
-    if (!m_sound || m_bRecording)
-        return {};
-    if (m_sound->isPlaying()) {
-        m_sound->stopPlay();
-        return {};
-    }
-    const Channels& c = m_model.doc().getChannel(0);
-    if (!m_model.doc().m_bHaveData || c.m_hData.size() == 0)
-        return {};
-    const PlayStretch stretch = playStretch(c, code);
-    // An empty stretch is over before it starts.
-    if (stretch.count < 1)
-        return {};
-    const QString error = m_sound->startPlay(this, c.m_hData.data(), stretch.count, stretch.first, c.m_dSampleRate);
-    if (!error.isEmpty())
-        return error;
-    m_playFirst = stretch.first;
-    m_bPlaying = true;
-    update();
-    emit soundStateChanged();
-    return {};
-}
-
-std::string MainView::recordingPath()
-{
-    const std::string folder = processTempFolder();
-    return folder.empty() ? std::string() : folder + "$$$recTemp001.wav";
-}
-
-void MainView::stopAnalysis()
-{
-    if (!busy())
-        return;
-    m_runner.cancelAndJoin();
-    ++m_generation;
-    m_waiting = false;
-    update();
-}
-
-QString MainView::startRecording()
-{
-    if (!m_sound || m_bRecording)
-        return {};
-    if (m_sound->isPlaying())
-        m_sound->stopPlay();
-    stopAnalysis();
-    m_levelX = 0;
-    m_levelBar = {};
-    try {
-        m_sound->startRecording(this, recordingPath(), app().g_nRecordSampleRate);
-    } catch (const RecorderError& e) {
-        return QString::fromUtf8(e.what());
-    }
-    // The document's labels and selection go only now that a recording is
-    // really under way.
-    Document& d = m_model.doc();
-    for (int k = 0; k < Document::kNumChannels; ++k)
-        d.getChannel(k).RemoveAllLabels();
-    m_model.m_bLabelMode = false;
-    m_model.m_bHaveSelection = m_model.m_bHaveMarker = false;
-    d.m_bHaveSelection = d.m_bHaveMarker = false;
-    m_model.CalibrateScroll(5);
-    m_model.m_bRedraw = true;
-    m_dSeconds = 0;
-    m_bRecording = true;
-    update();
-    emit soundStateChanged();
-    return {};
-}
-
 void MainView::paintRecording(QPainter& p)
 {
     p.fillRect(rect(), Qt::white);
@@ -437,55 +286,13 @@ void MainView::paintRecording(QPainter& p)
     font.setPixelSize(18);
     p.setFont(font);
     p.setPen(Qt::blue);
-    p.drawText(QPointF(10, 30), QString::asprintf("(press mouse here to stop) recorded time = %.1f", m_dSeconds));
-    const BlockLevels levels = m_sound ? m_sound->latestLevels() : BlockLevels{};
+    p.drawText(QPointF(10, 30),
+               QString::asprintf("(press mouse here to stop) recorded time = %.1f", m_c.recording->seconds()));
+    const BlockLevels levels = m_c.recording->latestLevels();
     m_levelBar = nextLevelBar(m_levelX, levels.valid, levels.min, levels.max, width(), height());
     m_levelX = m_levelBar.x;
     p.fillRect(QRectF(m_levelBar.x, m_levelBar.y, m_levelBar.width, m_levelBar.height),
                m_levelBar.red ? QColor(255, 0, 0) : QColor(0, 0, 255));
-}
-
-void MainView::stopRecordingByClick()
-{
-    m_bRecording = false;
-    QString writeError;
-    try {
-        m_sound->stopRecording();
-    } catch (const RecorderError& e) {
-        writeError = QString::fromUtf8(e.what());
-    }
-    emit soundStateChanged();
-    // The recording is loaded once the click has been handled.
-    QTimer::singleShot(100, this, [this, writeError] { loadRecording(writeError); });
-}
-
-void MainView::loadRecording(const QString& writeError)
-{
-    // Nothing may still be reading the samples that the recording replaces.
-    if (m_sound && m_sound->playOwner() == this)
-        m_sound->stopPlay();
-    stopAnalysis();
-    Document& d = m_model.doc();
-    std::string reason;
-    if (Read_RecordedFile(d, recordingPath(), &reason) != 0 || !d.m_bHaveData) {
-        m_model.m_bRedraw = true;
-        update();
-        emit soundError(tr("Error in recording"), tr("Temp file could not be read."),
-                        writeError.isEmpty() ? QString::fromStdString(reason) : writeError);
-        return;
-    }
-    m_model.setPitch(std::nullopt);
-    m_model.setIntensity(std::nullopt);
-    m_model.m_bViewIntilized = false;
-    m_model.SetupDisplay(width(), height());
-    m_model.AdjustScrollControl(0, 1.0);
-    m_model.setWholeFileStretches();
-    dataChanged();
-    emit recordingLoaded();
-    if (!writeError.isEmpty())
-        emit soundError(tr("Error in recording"), tr("The recording is incomplete."), writeError);
-    if (d.s.m_bAutoPitchIntensity)
-        doAnalysisFunctions();
 }
 
 } // namespace vx

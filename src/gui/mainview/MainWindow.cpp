@@ -1,6 +1,7 @@
 #include "gui/mainview/MainWindow.h"
 
 #include "gui/app/DocumentController.h"
+#include "gui/app/DocumentSession.h"
 
 #include <QAction>
 #include <QApplication>
@@ -8,10 +9,9 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QHBoxLayout>
+#include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QVBoxLayout>
 
@@ -23,16 +23,25 @@ constexpr int kScrollResolution = 1 << 20;
 
 } // namespace
 
-MainWindow::MainWindow(DocumentController& controller, OpenDocument& doc)
-    : m_controller(controller), m_doc(doc), m_model(std::make_unique<MainViewModel>(*doc.doc))
+MainWindow::MainWindow(DocumentSession& session)
+    : m_session(session), m_model(std::make_unique<MainViewModel>(session.doc()))
 {
+    if (!m_session.mainWindow())
+        m_session.attachMainWindow(this);
+    else
+        m_session.addWindow(this);
+    SoundController& sound = m_session.app().sound();
+    m_analysis = std::make_unique<AnalysisScheduler>(m_session, *m_model);
+    m_playback = std::make_unique<PlaybackController>(m_session, sound, *m_model);
+    m_recording = std::make_unique<RecordingController>(m_session, sound, *m_model);
+
     setAttribute(Qt::WA_DeleteOnClose);
     setAcceptDrops(true);
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    m_view = new MainView(*m_model, central);
+    m_view = new MainView(*m_model, {m_analysis.get(), m_playback.get(), m_recording.get()}, central);
     layout->addWidget(m_view, 1);
     m_scroll = new QScrollBar(Qt::Horizontal, central);
     m_scroll->setRange(0, 0);
@@ -54,23 +63,25 @@ MainWindow::MainWindow(DocumentController& controller, OpenDocument& doc)
     setCentralWidget(central);
     resize(1200, 400);
 
-    m_view->setSound(&controller.sound());
-    buildMenus();
-    connect(m_view, &MainView::soundStateChanged, this, &MainWindow::updateActions);
-    connect(m_view, &MainView::soundError, this,
+    m_menus = std::make_unique<CommandMenus>(this, menuBar(), [this] { return route(); });
+    buildRecentMenu();
+
+    connect(m_playback.get(), &PlaybackController::stateChanged, this, &MainWindow::updateActions);
+    connect(m_recording.get(), &RecordingController::stateChanged, this, &MainWindow::updateActions);
+    connect(m_recording.get(), &RecordingController::failed, this,
             [this](const QString& title, const QString& message, const QString& informative) {
-                m_controller.dialogs().showError(this, title, message, informative);
+                m_session.app().dialogs().showError(this, title, message, informative);
             });
-    connect(m_view, &MainView::recordingLoaded, this, [this] {
-        showSampleRate();
-        syncScrollBar();
+    connect(m_analysis.get(), &AnalysisScheduler::finished, this, [this] {
         showReadouts();
         updateActions();
     });
     connect(m_view, &MainView::readoutsChanged, this, [this] {
         showReadouts();
         updateActions();
+        m_session.selectionEdited(this);
     });
+    connect(m_view, &MainView::labelsEdited, this, [this] { m_session.labelsEdited(this); });
     connect(m_view, &MainView::pageChanged, this, &MainWindow::syncScrollBar);
     connect(m_scroll, &QScrollBar::valueChanged, this, [this](int value) {
         if (m_syncing)
@@ -80,14 +91,37 @@ MainWindow::MainWindow(DocumentController& controller, OpenDocument& doc)
         m_model->m_bRedraw = true;
         m_view->update();
     });
-    connect(&controller, &DocumentController::recentFilesChanged, this, &MainWindow::rebuildRecentMenu);
 
-    const Document& d = *doc.doc;
+    connect(&m_session, &DocumentSession::samplesChanged, this, &MainWindow::followSamples);
+    connect(&m_session, &DocumentSession::labelsChanged, this, [this](QObject* origin) {
+        if (origin == this)
+            return;
+        m_model->m_bViewIntilized = false;
+        m_model->m_bRedraw = true;
+        m_view->update();
+    });
+    connect(&m_session, &DocumentSession::selectionChanged, this, [this](QObject* origin) {
+        if (origin == this)
+            return;
+        m_view->update();
+        updateActions();
+    });
+    connect(&m_session, &DocumentSession::settingsChanged, this, [this] {
+        m_model->m_bViewIntilized = false;
+        m_model->m_bRedraw = true;
+        m_view->update();
+        updateActions();
+    });
+    connect(&m_session, &DocumentSession::fileNameChanged, this, &MainWindow::updateTitle);
+    connect(&m_session, &DocumentSession::modifiedChanged, this, &MainWindow::updateTitle);
+    connect(&m_session.app(), &DocumentController::recentFilesChanged, this, &MainWindow::rebuildRecentMenu);
+
+    const Document& d = m_session.doc();
     if (d.m_bHaveData) {
         m_model->AdjustScrollControl(0, 1.0);
         showSampleRate();
         if (d.s.m_bAutoPitchIntensity)
-            m_view->doAnalysisFunctions();
+            m_analysis->start();
     }
     updateTitle();
     updateActions();
@@ -95,17 +129,19 @@ MainWindow::MainWindow(DocumentController& controller, OpenDocument& doc)
 
 MainWindow::~MainWindow()
 {
-    // The view's analysis worker and playback read the document's samples:
-    // they end, and the view goes, before the document does.
+    // Everything that reads the document's samples ends, and the view goes,
+    // before the document can.
     delete m_view;
     m_view = nullptr;
-    m_controller.closed(m_doc);
+    m_recording.reset();
+    m_playback.reset();
+    m_analysis.reset();
+    m_session.mainWindowDestroyed(this);
 }
 
-QAction* MainWindow::action(const QString& name) const
+bool MainWindow::isMain() const
 {
-    auto it = m_actions.find(name);
-    return it == m_actions.end() ? nullptr : it->second;
+    return m_session.mainWindow() == this;
 }
 
 QString MainWindow::readout(const QString& name) const
@@ -114,108 +150,109 @@ QString MainWindow::readout(const QString& name) const
     return it == m_readouts.end() ? QString() : it->second->text();
 }
 
-QAction* MainWindow::addAction(QMenu* menu, const QString& name, const QString& text, const QKeySequence& key,
-                               std::function<void()> run)
+std::vector<CommandResponder*> MainWindow::route()
 {
-    QAction* a = menu->addAction(text);
-    a->setShortcut(key);
-    connect(a, &QAction::triggered, this, [run = std::move(run)] { run(); });
-    m_actions[name] = a;
-    return a;
+    std::vector<CommandResponder*> out;
+    for (QWidget* w = QApplication::focusWidget(); w && w != this && isAncestorOf(w); w = w->parentWidget())
+        if (auto* r = dynamic_cast<CommandResponder*>(w))
+            out.push_back(r);
+    out.push_back(this);
+    out.push_back(&m_session);
+    out.push_back(&m_session.app());
+    return out;
 }
 
-void MainWindow::buildMenus()
+void MainWindow::buildRecentMenu()
 {
-    QMenu* file = menuBar()->addMenu(tr("&File"));
-    addAction(file, "new", tr("&New"), QKeySequence::New, [this] { m_controller.newDocument(); });
-    addAction(file, "open", tr("&Open..."), QKeySequence::Open, [this] { m_controller.openWithDialog(this); });
-    m_recent = file->addMenu(tr("Open &Recent"));
-    file->addSeparator();
-    addAction(file, "save", tr("&Save"), QKeySequence::Save, [this] { m_controller.save(m_doc); });
-    addAction(file, "saveAs", tr("Save &As..."), QKeySequence::SaveAs, [this] { m_controller.saveAs(m_doc); });
-    addAction(file, "saveCopyAs", tr("Save &Copy As..."), QKeySequence(), [this] { m_controller.saveCopyAs(m_doc); });
-    addAction(file, "saveSelectionAs", tr("Save Se&lection As..."), QKeySequence(),
-              [this] { m_controller.saveSelectionAs(m_doc); });
-    file->addSeparator();
-    addAction(file, "exportAs", tr("&Export as WAVE..."), QKeySequence(tr("Ctrl+Shift+E")),
-              [this] { m_controller.exportAs(m_doc, false); });
-    addAction(file, "exportSelectionAs", tr("Export Selection as &WAVE..."), QKeySequence(),
-              [this] { m_controller.exportAs(m_doc, true); });
-    file->addSeparator();
-    addAction(file, "close", tr("&Close"), QKeySequence::Close, [this] { close(); });
-    addAction(file, "quit", tr("&Quit"), QKeySequence::Quit, [this] {
-        if (m_controller.closeAll())
-            QApplication::quit();
-    });
-
-    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
-    addAction(edit, "selectWindow", tr("Select &Window"), QKeySequence(), [this] {
-        m_model->EditSelectWindow();
-        m_view->update();
-        updateActions();
-    });
-    addAction(edit, "selectAll", tr("Select &All"), QKeySequence::SelectAll, [this] {
-        m_model->EditSelectAll();
-        m_view->update();
-        updateActions();
-    });
-
-    QMenu* view = menuBar()->addMenu(tr("&View"));
-    addAction(view, "zoomIn", tr("Zoom &In"), QKeySequence::ZoomIn, [this] { zoom(1); });
-    addAction(view, "zoomOut", tr("Zoom &Out"), QKeySequence::ZoomOut, [this] { zoom(2); });
-    addAction(view, "zoomSelection", tr("Zoom to &Selection"), QKeySequence(tr("Ctrl+E")), [this] { zoom(3); });
-    addAction(view, "zoomCursor", tr("Zoom at &Marker"), QKeySequence(tr("Ctrl+M")), [this] { zoom(4); });
-    addAction(view, "zoomHome", tr("Zoom &Home"), QKeySequence(tr("Ctrl+0")), [this] { zoom(5); });
-    addAction(view, "zoomUndo", tr("&Undo Zoom"), QKeySequence(tr("Ctrl+Backspace")), [this] { zoom(0); });
-
-    QMenu* analysis = menuBar()->addMenu(tr("&Analysis"));
-    addAction(analysis, "pitch", tr("&Pitch and Intensity"), QKeySequence(tr("Ctrl+P")),
-              [this] { m_view->analysisPitchWhole(); });
-    addAction(analysis, "pitchSelection", tr("Pitch and Intensity of &Selection"), QKeySequence(),
-              [this] { m_view->analysisPitchSelection(); });
-    addAction(analysis, "pitchWindow", tr("Pitch and Intensity of &Window"), QKeySequence(),
-              [this] { m_view->analysisPitchWindow(); });
-    // The windows these open are not built yet.
-    for (const char* later : {"Spectrogram", "Spectrogram of Selection", "FFT/LPC Spectrum", "FFT/LPC of Selection"})
-        analysis->addAction(tr(later))->setEnabled(false);
-
-    QMenu* sound = menuBar()->addMenu(tr("&Sound"));
-    addAction(sound, "play", tr("&Play"), QKeySequence(), [this] { play(PlayCode::WholeFile); });
-    addAction(sound, "playSelection", tr("Play &Selection"), QKeySequence(),
-              [this] { play(PlayCode::Selection); });
-    addAction(sound, "playWindow", tr("Play &Window"), QKeySequence(), [this] { play(PlayCode::Window); });
-    addAction(sound, "playToggle", tr("Play or S&top"), QKeySequence(Qt::Key_Space),
-              [this] { playSelectionOrWindow(); });
-    sound->addSeparator();
-    addAction(sound, "record", tr("&Record"), QKeySequence(tr("Ctrl+R")), [this] { record(); });
-
-    QMenu* log = menuBar()->addMenu(tr("&Log"));
-    for (const char* later : {"New Log", "Open Log..."})
-        log->addAction(tr(later))->setEnabled(false);
-
-    QMenu* help = menuBar()->addMenu(tr("&Help"));
-    addAction(help, "about", tr("&About Voxtrace"), QKeySequence(), [this] {
-        QMessageBox::about(this, tr("About Voxtrace"),
-                           tr("Voxtrace\nAcoustic analysis of speech and voice\nVersion 1712"));
-    });
-    connect(m_view, &MainView::analysisFinished, this, [this] {
-        showReadouts();
-        updateActions();
-    });
+    QMenu* file = m_menus->menu(Menu::File);
+    m_recent = new QMenu(tr("Open &Recent"), this);
+    const QList<QAction*> actions = file->actions();
+    const qsizetype open = actions.indexOf(action(Command::Open));
+    file->insertMenu(open + 1 < actions.size() ? actions[open + 1] : nullptr, m_recent);
     rebuildRecentMenu();
 }
 
 void MainWindow::rebuildRecentMenu()
 {
+    DocumentController& app = m_session.app();
     m_recent->clear();
-    const QStringList files = m_controller.recentFiles();
+    const QStringList files = app.recentFiles();
     for (const QString& path : files)
-        m_recent->addAction(QFileInfo(path).fileName(), this, [this, path] { m_controller.openFile(path); });
+        m_recent->addAction(QFileInfo(path).fileName(), this, [&app, path] { app.openFile(path); });
     if (!files.isEmpty()) {
         m_recent->addSeparator();
-        m_recent->addAction(tr("Clear Menu"), this, [this] { m_controller.clearRecentFiles(); });
+        m_recent->addAction(tr("Clear Menu"), this, [&app] { app.clearRecentFiles(); });
     }
     m_recent->setEnabled(!files.isEmpty());
+}
+
+std::optional<bool> MainWindow::commandEnabled(Command id) const
+{
+    const MainViewModel& m = *m_model;
+    const bool recording = m_recording->recording();
+    switch (id) {
+    case Command::Close: return true;
+    case Command::SelectWindow: return m.validateMenuItem(ViewAction::EditSelectWindow);
+    case Command::SelectAll: return m.validateMenuItem(ViewAction::EditSelectAll);
+    case Command::ZoomIn: return m.validateMenuItem(ViewAction::ZoomIn);
+    case Command::ZoomOut: return m.validateMenuItem(ViewAction::ZoomOut);
+    case Command::ZoomHome: return m.validateMenuItem(ViewAction::ZoomHome);
+    case Command::ZoomUndo: return m.validateMenuItem(ViewAction::ZoomUndo);
+    case Command::ZoomSelection: return m.validateMenuItem(ViewAction::ZoomSelection);
+    case Command::ZoomCursor: return m.validateMenuItem(ViewAction::ZoomCursor);
+    case Command::AnalysisPitch: return !recording && m.validateMenuItem(ViewAction::AnalysisPitch);
+    case Command::AnalysisPitchWindow: return !recording && m.validateMenuItem(ViewAction::AnalysisPitchWindow);
+    case Command::AnalysisPitchSelection:
+        return !recording && m.validateMenuItem(ViewAction::AnalysisPitchSelection);
+    case Command::Play: return !recording && m.validateMenuItem(ViewAction::Play);
+    case Command::PlayWindow: return !recording && m.validateMenuItem(ViewAction::PlayWindow);
+    case Command::PlaySelection: return !recording && m.validateMenuItem(ViewAction::PlaySelection);
+    case Command::PlayToggle: return !recording && m.validateMenuItem(ViewAction::PlayWindow);
+    case Command::Record: return !recording && m.validateMenuItem(ViewAction::Record);
+    default: return std::nullopt;
+    }
+}
+
+void MainWindow::runCommand(Command id)
+{
+    switch (id) {
+    case Command::Close: close(); return;
+    case Command::SelectWindow:
+    case Command::SelectAll:
+        if (id == Command::SelectWindow)
+            m_model->EditSelectWindow();
+        else
+            m_model->EditSelectAll();
+        m_view->update();
+        m_session.selectionEdited(this);
+        break;
+    case Command::ZoomUndo: zoom(0); break;
+    case Command::ZoomIn: zoom(1); break;
+    case Command::ZoomOut: zoom(2); break;
+    case Command::ZoomSelection: zoom(3); break;
+    case Command::ZoomCursor: zoom(4); break;
+    case Command::ZoomHome: zoom(5); break;
+    case Command::AnalysisPitch:
+    case Command::AnalysisPitchSelection:
+    case Command::AnalysisPitchWindow: analyse(id); break;
+    case Command::Play: play(PlayCode::WholeFile); break;
+    case Command::PlaySelection: play(PlayCode::Selection); break;
+    case Command::PlayWindow: play(PlayCode::Window); break;
+    case Command::PlayToggle: playSelectionOrWindow(); break;
+    case Command::Record: record(); break;
+    default: return;
+    }
+    updateActions();
+}
+
+void MainWindow::analyse(Command id)
+{
+    if (id == Command::AnalysisPitch)
+        m_analysis->analyseWholeFile();
+    else if (id == Command::AnalysisPitchSelection)
+        m_analysis->analyseSelection();
+    else
+        m_analysis->analyseWindow();
 }
 
 void MainWindow::zoom(int code)
@@ -223,55 +260,93 @@ void MainWindow::zoom(int code)
     m_model->CalibrateScroll(code);
     syncScrollBar();
     m_view->update();
-    updateActions();
 }
 
 void MainWindow::play(PlayCode code)
 {
-    const QString error = m_view->play(code);
+    const QString error = m_playback->play(code);
     if (!error.isEmpty())
-        m_controller.dialogs().showError(this, tr("Playback"), tr("The sound could not be played."), error);
-    updateActions();
+        m_session.app().dialogs().showError(this, tr("Playback"), tr("The sound could not be played."), error);
 }
 
 void MainWindow::playSelectionOrWindow()
 {
-    const Channels& c = m_doc.doc->getChannel(0);
-    const bool selection = m_model->m_bHaveSelection && c.m_dDurationFile >= 1;
-    play(selection ? PlayCode::Selection : PlayCode::Window);
+    const QString error = m_playback->playSelectionOrWindow();
+    if (!error.isEmpty())
+        m_session.app().dialogs().showError(this, tr("Playback"), tr("The sound could not be played."), error);
 }
 
 void MainWindow::record()
 {
-    SoundController& sound = m_controller.sound();
-    if (m_view->recording())
-        return;
-    if (sound.isRecording()) {
-        m_controller.dialogs().showError(this, tr("Error in Record"),
-                                         tr("Another window is recording. Stop that recording first."));
+    Dialogs& dialogs = m_session.app().dialogs();
+    if (m_session.app().sound().isRecording()) {
+        dialogs.showError(this, tr("Error in Record"), tr("Another window is recording. Stop that recording first."));
         return;
     }
     // Recording replaces the samples and labels, so unsaved work is offered
     // a save first, whichever file the document came from.
-    if (m_doc.doc->isDocumentEdited()) {
+    if (m_session.doc().isDocumentEdited()) {
         AlertSpec ask;
         ask.title = "Save before recording?";
         ask.message = "Save before recording?";
         ask.informative = "The recording replaces the sound and the labels of this document.";
         ask.buttons = {"Save", "Override", "Cancel"};
-        const int answer = m_controller.dialogs().alert(ask);
+        const int answer = dialogs.alert(ask);
         if (answer == -1)
             return;
         if (answer == 1) {
-            const QString name = m_controller.dialogs().saveFile(this, "copyof.vxt", "vxt");
-            if (name.isEmpty() || !m_controller.writeTo(m_doc, name, "copyof", this))
+            const QString name = dialogs.saveFile(this, "copyof.vxt", "vxt");
+            if (name.isEmpty() || !m_session.writeTo(name, "copyof"))
                 return;
         }
     }
-    const QString error = m_view->startRecording();
+    const QString error = m_recording->start();
     if (!error.isEmpty())
-        m_controller.dialogs().showError(this, tr("Error in Record"), error);
+        dialogs.showError(this, tr("Error in Record"), error);
+}
+
+// The samples were replaced: the page, the analysed stretches and the
+// display start again from the whole new recording.
+void MainWindow::followSamples()
+{
+    m_model->setPitch(std::nullopt);
+    m_model->setIntensity(std::nullopt);
+    m_model->m_bViewIntilized = false;
+    m_model->SetupDisplay(m_view->width(), m_view->height());
+    m_model->AdjustScrollControl(0, 1.0);
+    m_model->setWholeFileStretches();
+    m_view->dataChanged();
+    showSampleRate();
+    syncScrollBar();
+    showReadouts();
     updateActions();
+    if (m_session.doc().s.m_bAutoPitchIntensity)
+        m_analysis->start();
+}
+
+void MainWindow::updateTitle()
+{
+    setWindowTitle(m_session.displayName() + "[*] - Voxtrace");
+    setWindowModified(m_session.doc().isDocumentEdited());
+    setWindowFilePath(m_session.path());
+}
+
+void MainWindow::updateActions()
+{
+    m_menus->update();
+    setWindowModified(m_session.doc().isDocumentEdited());
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (isMain()) {
+        if (!m_session.confirmClose()) {
+            event->ignore();
+            return;
+        }
+        m_session.closeOtherWindows();
+    }
+    event->accept();
 }
 
 void MainWindow::syncScrollBar()
@@ -292,7 +367,7 @@ void MainWindow::syncScrollBar()
 
 void MainWindow::showSampleRate()
 {
-    m_readouts["Sample rate"]->setText(QString::number(truncInt(m_doc.doc->getChannel(0).m_dSampleRate)));
+    m_readouts["Sample rate"]->setText(QString::number(truncInt(m_session.doc().getChannel(0).m_dSampleRate)));
 }
 
 void MainWindow::showReadouts()
@@ -305,56 +380,6 @@ void MainWindow::showReadouts()
     m_readouts["Average pitch"]->setText(MainViewModel::formatReadout(r.averagePitch).c_str());
 }
 
-void MainWindow::updateTitle()
-{
-    const QString name = m_doc.path.isEmpty() ? tr("Untitled") : QFileInfo(m_doc.path).fileName();
-    setWindowTitle(name + "[*] - Voxtrace");
-    setWindowModified(m_doc.doc->isDocumentEdited());
-    setWindowFilePath(m_doc.path);
-}
-
-void MainWindow::updateActions()
-{
-    const Document& d = *m_doc.doc;
-    auto enable = [this](const char* name, bool on) {
-        if (QAction* a = action(name))
-            a->setEnabled(on);
-    };
-    enable("save", d.validateMenuItem(DocumentAction::saveDocument));
-    enable("saveAs", d.validateMenuItem(DocumentAction::saveDocumentAs));
-    enable("saveCopyAs", d.validateMenuItem(DocumentAction::fileSaveCopyAs));
-    enable("saveSelectionAs", d.validateMenuItem(DocumentAction::fileSaveSelectionAs));
-    enable("exportAs", d.validateMenuItem(DocumentAction::fileExportAs));
-    enable("exportSelectionAs", d.validateMenuItem(DocumentAction::fileExportSelectionAs));
-    enable("selectWindow", m_model->validateMenuItem(ViewAction::EditSelectWindow));
-    enable("selectAll", m_model->validateMenuItem(ViewAction::EditSelectAll));
-    enable("zoomIn", m_model->validateMenuItem(ViewAction::ZoomIn));
-    enable("zoomOut", m_model->validateMenuItem(ViewAction::ZoomOut));
-    enable("zoomHome", m_model->validateMenuItem(ViewAction::ZoomHome));
-    enable("zoomUndo", m_model->validateMenuItem(ViewAction::ZoomUndo));
-    enable("zoomSelection", m_model->validateMenuItem(ViewAction::ZoomSelection));
-    enable("zoomCursor", m_model->validateMenuItem(ViewAction::ZoomCursor));
-    const bool recording = m_view->recording();
-    enable("pitch", !recording && m_model->validateMenuItem(ViewAction::AnalysisPitch));
-    enable("pitchWindow", !recording && m_model->validateMenuItem(ViewAction::AnalysisPitchWindow));
-    enable("pitchSelection", !recording && m_model->validateMenuItem(ViewAction::AnalysisPitchSelection));
-    enable("play", !recording && m_model->validateMenuItem(ViewAction::Play));
-    enable("playWindow", !recording && m_model->validateMenuItem(ViewAction::PlayWindow));
-    enable("playSelection", !recording && m_model->validateMenuItem(ViewAction::PlaySelection));
-    enable("playToggle", !recording && m_model->validateMenuItem(ViewAction::PlayWindow));
-    enable("record", !recording && m_model->validateMenuItem(ViewAction::Record));
-    setWindowModified(d.isDocumentEdited());
-}
-
-void MainWindow::closeEvent(QCloseEvent* event)
-{
-    if (!m_controller.confirmClose(m_doc)) {
-        event->ignore();
-        return;
-    }
-    event->accept();
-}
-
 void MainWindow::dragEnterEvent(QDragEnterEvent* event)
 {
     if (event->mimeData()->hasUrls())
@@ -365,7 +390,7 @@ void MainWindow::dropEvent(QDropEvent* event)
 {
     for (const QUrl& url : event->mimeData()->urls())
         if (url.isLocalFile())
-            m_controller.openFile(url.toLocalFile());
+            m_session.app().openFile(url.toLocalFile());
     event->acceptProposedAction();
 }
 

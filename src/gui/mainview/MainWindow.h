@@ -1,9 +1,18 @@
 #pragma once
 // A document's main window: the main view with its scroll bar, the
-// readouts under it, and the menus. File commands go to the document
-// controller; view commands to the main view.
+// readouts under it, and the application's menus. It answers the view
+// commands (zoom, selection, analysis, sound) itself; file commands go to
+// its document session and the rest to the application.
+//
+// A second main window on the same session (a second view of the
+// document) is one of the session's other windows: closing it closes only
+// it.
 
+#include "gui/app/Commands.h"
+#include "gui/mainview/AnalysisScheduler.h"
 #include "gui/mainview/MainView.h"
+#include "gui/mainview/PlaybackController.h"
+#include "gui/mainview/RecordingController.h"
 #include "mainview/MainViewModel.h"
 
 #include <QLabel>
@@ -13,35 +22,35 @@
 #include <map>
 #include <memory>
 
-class QAction;
 class QMenu;
 
 namespace vx {
 
-class DocumentController;
-struct OpenDocument;
+class DocumentSession;
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, public CommandResponder {
     Q_OBJECT
 
 public:
-    MainWindow(DocumentController& controller, OpenDocument& doc);
+    explicit MainWindow(DocumentSession& session);
     ~MainWindow() override;
 
+    DocumentSession& session() { return m_session; }
     MainView& view() { return *m_view; }
     MainViewModel& model() { return *m_model; }
+    AnalysisScheduler& analysis() { return *m_analysis; }
+    PlaybackController& playback() { return *m_playback; }
+    RecordingController& recording() { return *m_recording; }
     QScrollBar& scrollBar() { return *m_scroll; }
-    QAction* action(const QString& name) const;
+    CommandMenus& menus() { return *m_menus; }
+    QAction* action(Command id) const { return m_menus->action(id); }
     QString readout(const QString& name) const;
 
     void updateTitle();
     void updateActions();
-    void rebuildRecentMenu();
-    void zoom(int code);
-    // The sound commands.
-    void play(PlayCode code);
-    void playSelectionOrWindow();
-    void record();
+
+    std::optional<bool> commandEnabled(Command id) const override;
+    void runCommand(Command id) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -49,20 +58,29 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void buildMenus();
-    QAction* addAction(QMenu* menu, const QString& name, const QString& text, const QKeySequence& key,
-                       std::function<void()> run);
+    bool isMain() const;
+    std::vector<CommandResponder*> route();
+    void buildRecentMenu();
+    void rebuildRecentMenu();
+    void zoom(int code);
+    void play(PlayCode code);
+    void playSelectionOrWindow();
+    void record();
+    void analyse(Command id);
+    void followSamples();
     void syncScrollBar();
     void showReadouts();
     void showSampleRate();
 
-    DocumentController& m_controller;
-    OpenDocument& m_doc;
+    DocumentSession& m_session;
     std::unique_ptr<MainViewModel> m_model;
+    std::unique_ptr<AnalysisScheduler> m_analysis;
+    std::unique_ptr<PlaybackController> m_playback;
+    std::unique_ptr<RecordingController> m_recording;
     MainView* m_view = nullptr;
     QScrollBar* m_scroll = nullptr;
     std::map<QString, QLabel*> m_readouts;
-    std::map<QString, QAction*> m_actions;
+    std::unique_ptr<CommandMenus> m_menus;
     QMenu* m_recent = nullptr;
     bool m_syncing = false;
 };

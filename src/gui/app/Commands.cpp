@@ -1,0 +1,154 @@
+#include "gui/app/Commands.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QWidget>
+
+#include <stdexcept>
+
+namespace vx {
+
+namespace {
+
+using K = QKeySequence;
+
+constexpr Shortcut none{};
+constexpr Shortcut standard(K::StandardKey k)
+{
+    return {k, nullptr};
+}
+constexpr Shortcut keys(const char* text)
+{
+    return {K::UnknownKey, text};
+}
+
+const std::array<CommandInfo, kCommandCount> kTable{{
+    {Command::New, Menu::File, "&New", standard(K::New)},
+    {Command::Open, Menu::File, "&Open...", standard(K::Open)},
+    {Command::Save, Menu::File, "&Save", standard(K::Save), true},
+    {Command::SaveAs, Menu::File, "Save &As...", standard(K::SaveAs)},
+    {Command::SaveCopyAs, Menu::File, "Save &Copy As...", none},
+    {Command::SaveSelectionAs, Menu::File, "Save Se&lection As...", none},
+    {Command::ExportAs, Menu::File, "&Export as WAVE...", keys("Ctrl+Shift+E"), true},
+    {Command::ExportSelectionAs, Menu::File, "Export Selection as &WAVE...", none},
+    {Command::Close, Menu::File, "&Close", standard(K::Close), true},
+    {Command::Quit, Menu::File, "&Quit", standard(K::Quit)},
+    {Command::SelectWindow, Menu::Edit, "Select &Window", none},
+    {Command::SelectAll, Menu::Edit, "Select &All", standard(K::SelectAll)},
+    {Command::ZoomIn, Menu::View, "Zoom &In", standard(K::ZoomIn)},
+    {Command::ZoomOut, Menu::View, "Zoom &Out", standard(K::ZoomOut)},
+    {Command::ZoomSelection, Menu::View, "Zoom to &Selection", keys("Ctrl+E")},
+    {Command::ZoomCursor, Menu::View, "Zoom at &Marker", keys("Ctrl+M")},
+    {Command::ZoomHome, Menu::View, "Zoom &Home", keys("Ctrl+0")},
+    {Command::ZoomUndo, Menu::View, "&Undo Zoom", keys("Ctrl+Backspace")},
+    {Command::AnalysisPitch, Menu::Analysis, "&Pitch and Intensity", keys("Ctrl+P")},
+    {Command::AnalysisPitchSelection, Menu::Analysis, "Pitch and Intensity of &Selection", none},
+    {Command::AnalysisPitchWindow, Menu::Analysis, "Pitch and Intensity of &Window", none},
+    {Command::Spectrogram, Menu::Analysis, "Spectrogram", none, true},
+    {Command::SpectrogramSelection, Menu::Analysis, "Spectrogram of Selection", none},
+    {Command::SpectrumAtMarker, Menu::Analysis, "FFT/LPC Spectrum", none, true},
+    {Command::SpectrumSelection, Menu::Analysis, "FFT/LPC of Selection", none},
+    {Command::Play, Menu::Sound, "&Play", none},
+    {Command::PlaySelection, Menu::Sound, "Play &Selection", none},
+    {Command::PlayWindow, Menu::Sound, "Play &Window", none},
+    {Command::PlayToggle, Menu::Sound, "Play or S&top", keys("Space")},
+    {Command::Record, Menu::Sound, "&Record", keys("Ctrl+R"), true},
+    {Command::NewLog, Menu::Log, "New Log", none},
+    {Command::OpenLog, Menu::Log, "Open Log...", none},
+    {Command::About, Menu::Help, "&About Voxtrace", none},
+}};
+
+bool tableInOrder()
+{
+    for (int i = 0; i < kCommandCount; ++i)
+        if (static_cast<int>(kTable[static_cast<std::size_t>(i)].id) != i)
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::span<const CommandInfo> commandTable()
+{
+    return kTable;
+}
+
+const CommandInfo& commandInfo(Command id)
+{
+    static const bool ordered = tableInOrder();
+    if (!ordered)
+        throw std::logic_error("the command table is not in the order of its identifiers");
+    return kTable.at(static_cast<std::size_t>(id));
+}
+
+QKeySequence keySequence(const Shortcut& s)
+{
+    if (s.portable)
+        return QKeySequence(QString::fromLatin1(s.portable), QKeySequence::PortableText);
+    return s.standard == QKeySequence::UnknownKey ? QKeySequence() : QKeySequence(s.standard);
+}
+
+QString menuTitle(Menu menu)
+{
+    switch (menu) {
+    case Menu::File: return QObject::tr("&File");
+    case Menu::Edit: return QObject::tr("&Edit");
+    case Menu::View: return QObject::tr("&View");
+    case Menu::Analysis: return QObject::tr("&Analysis");
+    case Menu::Sound: return QObject::tr("&Sound");
+    case Menu::Log: return QObject::tr("&Log");
+    case Menu::Help: return QObject::tr("&Help");
+    }
+    return {};
+}
+
+CommandMenus::CommandMenus(QWidget* window, QMenuBar* bar, Route route) : m_route(std::move(route))
+{
+    for (std::size_t m = 0; m < m_menus.size(); ++m) {
+        m_menus[m] = bar->addMenu(menuTitle(static_cast<Menu>(m)));
+        QObject::connect(m_menus[m], &QMenu::aboutToShow, window, [this] { update(); });
+    }
+    for (const CommandInfo& c : kTable) {
+        QMenu* into = menu(c.menu);
+        if (c.separatorBefore)
+            into->addSeparator();
+        QAction* a = into->addAction(QObject::tr(c.text));
+        a->setShortcut(keySequence(c.shortcut));
+        a->setParent(window);
+        const Command id = c.id;
+        QObject::connect(a, &QAction::triggered, window, [this, id] { trigger(id); });
+        m_actions[static_cast<std::size_t>(id)] = a;
+    }
+}
+
+CommandResponder* CommandMenus::responderFor(Command id) const
+{
+    for (CommandResponder* r : m_route())
+        if (r && r->commandEnabled(id).has_value())
+            return r;
+    return nullptr;
+}
+
+bool CommandMenus::isEnabled(Command id) const
+{
+    CommandResponder* r = responderFor(id);
+    return r && r->commandEnabled(id).value_or(false);
+}
+
+bool CommandMenus::trigger(Command id)
+{
+    CommandResponder* r = responderFor(id);
+    if (!r || !r->commandEnabled(id).value_or(false))
+        return false;
+    r->runCommand(id);
+    return true;
+}
+
+void CommandMenus::update()
+{
+    for (const CommandInfo& c : kTable)
+        action(c.id)->setEnabled(isEnabled(c.id));
+}
+
+} // namespace vx

@@ -1,0 +1,243 @@
+#include "gui/app/DocumentSession.h"
+
+#include "document/SaveCommands.h"
+#include "gui/app/DocumentController.h"
+#include "gui/mainview/MainWindow.h"
+#include "platform/FileIO.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <utility>
+
+namespace vx {
+
+DocumentSession::DocumentSession(DocumentController& app, std::unique_ptr<Document> doc, QString path, bool foreign)
+    : m_app(app), m_doc(std::move(doc)), m_path(std::move(path)), m_foreign(foreign)
+{
+}
+
+DocumentSession::~DocumentSession()
+{
+    // Windows normally go before the session; any left must not outlive the
+    // document they show.
+    closeOtherWindows();
+    MainWindow* main = std::exchange(m_main, nullptr);
+    delete main;
+}
+
+QString DocumentSession::displayName() const
+{
+    return m_path.isEmpty() ? tr("Untitled") : QFileInfo(m_path).fileName();
+}
+
+void DocumentSession::attachMainWindow(MainWindow* w)
+{
+    m_main = w;
+}
+
+void DocumentSession::mainWindowDestroyed(MainWindow* w)
+{
+    if (w != m_main)
+        return;
+    m_main = nullptr;
+    closeOtherWindows();
+    m_app.sessionEnded(this);
+}
+
+void DocumentSession::addWindow(QWidget* w)
+{
+    std::erase_if(m_windows, [](const QPointer<QWidget>& p) { return p.isNull(); });
+    m_windows.emplace_back(w);
+}
+
+std::vector<QWidget*> DocumentSession::windows() const
+{
+    std::vector<QWidget*> out;
+    if (m_main)
+        out.push_back(m_main);
+    for (const QPointer<QWidget>& w : m_windows)
+        if (w)
+            out.push_back(w.data());
+    return out;
+}
+
+void DocumentSession::closeOtherWindows()
+{
+    // Newest first: a window opened from another goes before it.
+    while (!m_windows.empty()) {
+        QPointer<QWidget> w = m_windows.back();
+        m_windows.pop_back();
+        delete w.data();
+    }
+}
+
+void DocumentSession::addReader(SampleReader* r)
+{
+    if (std::find(m_readers.begin(), m_readers.end(), r) == m_readers.end())
+        m_readers.push_back(r);
+}
+
+void DocumentSession::removeReader(SampleReader* r)
+{
+    std::erase(m_readers, r);
+}
+
+void DocumentSession::stopReaders()
+{
+    // A reader may remove itself (or another) while it stops.
+    const std::vector<SampleReader*> readers = m_readers;
+    for (SampleReader* r : readers)
+        if (std::find(m_readers.begin(), m_readers.end(), r) != m_readers.end())
+            r->stopReading();
+}
+
+bool DocumentSession::changeSamples(const std::function<bool(Document&)>& change)
+{
+    stopReaders();
+    if (!change(*m_doc))
+        return false;
+    emit samplesChanged();
+    emit labelsChanged(nullptr);
+    emit selectionChanged(nullptr);
+    emit modifiedChanged(m_doc->isDocumentEdited());
+    return true;
+}
+
+void DocumentSession::labelsEdited(QObject* origin)
+{
+    emit labelsChanged(origin);
+    emit modifiedChanged(m_doc->isDocumentEdited());
+}
+
+void DocumentSession::selectionEdited(QObject* origin)
+{
+    emit selectionChanged(origin);
+}
+
+void DocumentSession::changeSettings(const std::function<void(Settings&)>& change)
+{
+    change(m_doc->s);
+    emit settingsChanged();
+}
+
+void DocumentSession::markChanged()
+{
+    m_doc->setDirty();
+    emit modifiedChanged(true);
+}
+
+QWidget* DocumentSession::dialogParent() const
+{
+    return m_main;
+}
+
+void DocumentSession::setPath(const QString& path, bool foreign)
+{
+    m_path = path;
+    m_foreign = foreign;
+    emit fileNameChanged();
+}
+
+bool DocumentSession::writeTo(const QString& path, const std::string& context)
+{
+    Dialogs& dialogs = m_app.dialogs();
+    SaveBytes bytes = bytesForSave(*m_doc, context);
+    if (!bytes.error.empty()) {
+        dialogs.showError(dialogParent(), tr("Error in save"), QString::fromStdString(bytes.error));
+        return false;
+    }
+    std::string error;
+    if (!writeFileAtomically(path.toStdString(), bytes.bytes, &error)) {
+        dialogs.showError(dialogParent(), tr("Error in save"), tr("File did not save."),
+                          QString::fromStdString(error));
+        return false;
+    }
+    return true;
+}
+
+bool DocumentSession::save()
+{
+    // Save writes the native format; a file opened from another format is
+    // never overwritten with it, so that asks for a new name.
+    if (m_path.isEmpty() || m_foreign)
+        return saveAs();
+    if (!writeTo(m_path, "copyof"))
+        return false;
+    m_doc->clearChanges();
+    emit modifiedChanged(false);
+    return true;
+}
+
+bool DocumentSession::saveAs()
+{
+    const QString base = m_path.isEmpty() ? tr("Untitled") : QFileInfo(m_path).completeBaseName();
+    const QString name = m_app.dialogs().saveFile(dialogParent(), base + ".vxt", "vxt");
+    if (name.isEmpty() || !writeTo(name, "copyof"))
+        return false;
+    m_doc->clearChanges();
+    setPath(QFileInfo(name).absoluteFilePath(), false);
+    m_app.addRecent(m_path);
+    emit modifiedChanged(false);
+    return true;
+}
+
+bool DocumentSession::saveCopyAs()
+{
+    const QString name = m_app.dialogs().saveFile(dialogParent(), "copyof", "vxt");
+    return !name.isEmpty() && writeTo(name, "copyof");
+}
+
+bool DocumentSession::saveSelectionAs()
+{
+    const QString name = m_app.dialogs().saveFile(dialogParent(), "selection", "vxt");
+    return !name.isEmpty() && writeTo(name, "selection");
+}
+
+bool DocumentSession::exportAs(bool selection)
+{
+    const QString name = m_app.dialogs().saveFile(dialogParent(), selection ? "channelselection" : "channelof", "wav");
+    return !name.isEmpty() && writeTo(name, selection ? "channelselection" : "channel");
+}
+
+bool DocumentSession::confirmClose()
+{
+    if (!m_doc->isDocumentEdited())
+        return true;
+    const QString base = m_path.isEmpty() ? tr("Untitled") : QFileInfo(m_path).completeBaseName();
+    switch (m_app.dialogs().askSaveChanges(dialogParent(), base)) {
+    case SaveChoice::Save: return save();
+    case SaveChoice::Discard: return true;
+    case SaveChoice::Cancel: return false;
+    }
+    return false;
+}
+
+std::optional<bool> DocumentSession::commandEnabled(Command id) const
+{
+    const Document& d = *m_doc;
+    switch (id) {
+    case Command::Save: return d.validateMenuItem(DocumentAction::saveDocument);
+    case Command::SaveAs: return d.validateMenuItem(DocumentAction::saveDocumentAs);
+    case Command::SaveCopyAs: return d.validateMenuItem(DocumentAction::fileSaveCopyAs);
+    case Command::SaveSelectionAs: return d.validateMenuItem(DocumentAction::fileSaveSelectionAs);
+    case Command::ExportAs: return d.validateMenuItem(DocumentAction::fileExportAs);
+    case Command::ExportSelectionAs: return d.validateMenuItem(DocumentAction::fileExportSelectionAs);
+    default: return std::nullopt;
+    }
+}
+
+void DocumentSession::runCommand(Command id)
+{
+    switch (id) {
+    case Command::Save: save(); break;
+    case Command::SaveAs: saveAs(); break;
+    case Command::SaveCopyAs: saveCopyAs(); break;
+    case Command::SaveSelectionAs: saveSelectionAs(); break;
+    case Command::ExportAs: exportAs(false); break;
+    case Command::ExportSelectionAs: exportAs(true); break;
+    default: break;
+    }
+}
+
+} // namespace vx

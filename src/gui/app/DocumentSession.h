@@ -1,0 +1,120 @@
+#pragma once
+// One open document and every window opened for it. The session owns the
+// Document; its windows (the main window, and the spectrogram, spectrum and
+// label-list windows) belong to it and close with it. Every change to the
+// document that other windows must see is announced here, and every change
+// of a channel's samples passes through one gate (changeSamples).
+//
+// Main thread only. Windows hold a reference to their session; the session
+// outlives all of them: it is deleted (later) once its main window has gone.
+
+#include "document/Document.h"
+#include "gui/app/Commands.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+#include <memory>
+#include <vector>
+
+namespace vx {
+
+class DocumentController;
+class MainWindow;
+
+// Anything that reads a document's samples from another thread or from a
+// sound device: analysis workers and playback. stopReading returns only
+// once nothing reads the samples any more (workers cancelled and joined,
+// playback stopped).
+class SampleReader {
+public:
+    virtual ~SampleReader() = default;
+    virtual void stopReading() = 0;
+};
+
+class DocumentSession : public QObject, public CommandResponder {
+    Q_OBJECT
+
+public:
+    DocumentSession(DocumentController& app, std::unique_ptr<Document> doc, QString path, bool foreign);
+    ~DocumentSession() override;
+
+    DocumentController& app() { return m_app; }
+    Document& doc() { return *m_doc; }
+    const Document& doc() const { return *m_doc; }
+    // The file it was opened from or saved to; empty for a new document.
+    const QString& path() const { return m_path; }
+    // Opened from a format that Save does not write.
+    bool foreign() const { return m_foreign; }
+    // The file's name, or "Untitled".
+    QString displayName() const;
+
+    // The main window is the first window made for the session; closing it
+    // closes the document.
+    MainWindow* mainWindow() const { return m_main; }
+    void attachMainWindow(MainWindow* w);
+    void mainWindowDestroyed(MainWindow* w);
+    // Another window of this document; it is deleted when the document
+    // closes, and goes earlier by itself when the user closes it.
+    void addWindow(QWidget* w);
+    // Every window of the session that still exists, the main window first.
+    std::vector<QWidget*> windows() const;
+
+    void addReader(SampleReader* r);
+    void removeReader(SampleReader* r);
+    // Stops every reader of the samples: playback and analyses.
+    void stopReaders();
+    // The one gate for a change of a channel's samples: stops every reader,
+    // runs `change`, and when it returns true announces samplesChanged and
+    // the changed state.
+    bool changeSamples(const std::function<bool(Document&)>& change);
+
+    // Announcements from the window that made a change (origin), for the
+    // others.
+    void labelsEdited(QObject* origin);
+    void selectionEdited(QObject* origin);
+    void changeSettings(const std::function<void(Settings&)>& change);
+    // Records one change of the document (unsaved from now on).
+    void markChanged();
+
+    // File commands. Each returns whether it wrote a file.
+    bool save();
+    bool saveAs();
+    bool saveCopyAs();
+    bool saveSelectionAs();
+    bool exportAs(bool selection);
+    bool writeTo(const QString& path, const std::string& context);
+    // Asks once to save a changed document; false when the user cancels.
+    bool confirmClose();
+    // Deletes every window but the main one; each stops its own work first.
+    void closeOtherWindows();
+
+    std::optional<bool> commandEnabled(Command id) const override;
+    void runCommand(Command id) override;
+
+signals:
+    void samplesChanged();
+    void labelsChanged(QObject* origin);
+    void selectionChanged(QObject* origin);
+    void settingsChanged();
+    void fileNameChanged();
+    void modifiedChanged(bool modified);
+
+private:
+    QWidget* dialogParent() const;
+    void setPath(const QString& path, bool foreign);
+
+    DocumentController& m_app;
+    std::unique_ptr<Document> m_doc;
+    QString m_path;
+    bool m_foreign = false;
+    MainWindow* m_main = nullptr;
+    std::vector<QPointer<QWidget>> m_windows;
+    std::vector<SampleReader*> m_readers;
+};
+
+} // namespace vx
