@@ -176,3 +176,29 @@ TEST(GraphPrimitives, TimeGridStepsAndColours)
         lines += img.pixelColor(300, y) == QColor(200, 200, 200) ? 1 : 0;
     EXPECT_EQ(lines, 6) << "six lines for 0 to 500 in steps of 100";
 }
+
+TEST(GraphPrimitives, TimeGridLabelsThatWouldOverlapAreLeftOut)
+{
+    const QFontMetrics fm(QFont("DejaVu Sans", 9));
+    const Rect rect{0, 50, 300, 1195};
+    // One hour zoomed out: seven-digit labels at every grid line would run
+    // into each other along the axis.
+    const std::vector<GridLabel> hour = timeGridLabels(fm, rect, 0, 3600000, 0, false);
+    ASSERT_GT(hour.size(), 10u);
+    double previousRight = -1e9;
+    int shown = 0;
+    for (const GridLabel& g : hour) {
+        if (!g.shown)
+            continue;
+        EXPECT_GT(g.left, previousRight) << g.text.toStdString();
+        previousRight = g.right;
+        ++shown;
+    }
+    EXPECT_TRUE(hour.front().shown);
+    EXPECT_GT(shown, 3);
+    EXPECT_LT(shown, static_cast<int>(hour.size()));
+
+    // Two seconds leave room for every label.
+    for (const GridLabel& g : timeGridLabels(fm, rect, 0, 2000, 0, false))
+        EXPECT_TRUE(g.shown) << g.text.toStdString();
+}

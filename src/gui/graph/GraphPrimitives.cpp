@@ -249,31 +249,54 @@ double timeGridStep(double range, int spacing, int* count)
     return 100000;
 }
 
-void TimeGrids(QPainter& p, const Rect& rect, int bottomInset, bool drawLines, double tmin, double tmax, int spacing,
-               bool relativeLabels)
+std::vector<GridLabel> timeGridLabels(const QFontMetrics& fm, const Rect& rect, double tmin, double tmax, int spacing,
+                                      bool relativeLabels)
 {
+    std::vector<GridLabel> out;
     const double range = tmax - tmin;
     if (!(range > 0) || spacing < 0)
-        return;
+        return out;
     int count = 0;
     const double step = timeGridStep(range, spacing, &count);
     const double first = std::trunc(tmin / step) * step;
     const double scale = rect.width() / range;
-    const QFontMetrics fm(p.font());
+    // Labels are at least a space apart; one that would run into the label
+    // before it is left out (its line is still drawn).
+    const double gap = fm.horizontalAdvance(QLatin1Char(' '));
+    double previousRight = -1e300;
     for (int k = 1; k <= count; ++k) {
         const double t = first + k * step;
         const int x = truncInt((t - tmin) * scale);
         if (!(x > 0 && rect.left + x < rect.right))
             continue;
+        GridLabel g;
+        g.x = rect.left + x;
+        g.text = QString::asprintf("%.0f", relativeLabels ? t - first : t);
+        const int w = fm.horizontalAdvance(g.text);
+        g.left = g.x - w / 2.0;
+        g.right = g.left + w;
+        g.shown = g.left >= previousRight + gap;
+        if (g.shown)
+            previousRight = g.right;
+        out.push_back(g);
+    }
+    return out;
+}
+
+void TimeGrids(QPainter& p, const Rect& rect, int bottomInset, bool drawLines, double tmin, double tmax, int spacing,
+               bool relativeLabels)
+{
+    const QFontMetrics fm(p.font());
+    for (const GridLabel& g : timeGridLabels(fm, rect, tmin, tmax, spacing, relativeLabels)) {
         if (drawLines) {
             p.setPen(kLightGrey);
-            p.drawLine(QPointF(rect.left + x, rect.bottom - bottomInset), QPointF(rect.left + x, rect.top));
+            p.drawLine(QPointF(g.x, rect.bottom - bottomInset), QPointF(g.x, rect.top));
         }
-        const QString label = QString::asprintf("%.0f", relativeLabels ? t - first : t);
-        const int w = fm.horizontalAdvance(label);
+        if (!g.shown)
+            continue;
         const double y = relativeLabels ? rect.bottom + fm.height() / 2.0 : rect.bottom;
         p.setPen(Qt::black);
-        p.drawText(QPointF(rect.left + x - w / 2.0, y + fm.ascent()), label);
+        p.drawText(QPointF(g.left, y + fm.ascent()), g.text);
     }
     p.setPen(Qt::black);
 }

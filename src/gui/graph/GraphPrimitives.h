@@ -1,6 +1,6 @@
 #pragma once
-// The graph primitives of the main view and the spectrogram, drawn with a
-// QPainter in picture coordinates (y down). They keep no state.
+// The graph primitives of every view (main view, spectrogram, spectrum),
+// drawn with a QPainter in picture coordinates (y down). They keep no state.
 
 #include "model/SampleSummary.h"
 #include "platform/Types.h"
@@ -37,6 +37,16 @@ void DrawFormantTrack(QPainter& p, const std::vector<std::array<std::uint16_t, 5
 
 // The step the time grid uses for a range (spacing 0 picks one).
 double timeGridStep(double range, int spacing, int* count);
+// One line of the time grid and its label (x and the label's extent in
+// picture pixels); `shown` is false for a label that would overlap the one
+// before it.
+struct GridLabel {
+    double x = 0, left = 0, right = 0;
+    QString text;
+    bool shown = true;
+};
+std::vector<GridLabel> timeGridLabels(const QFontMetrics& fm, const Rect& rect, double tmin, double tmax, int spacing,
+                                      bool relativeLabels);
 void TimeGrids(QPainter& p, const Rect& rect, int bottomInset, bool drawLines, double tmin, double tmax, int spacing,
                bool relativeLabels);
 
