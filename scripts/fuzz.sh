@@ -4,6 +4,7 @@
 # default) on a freshly generated seed corpus. Exits non-zero on a finding.
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$top/scripts/install-deps.sh"
 seconds="${1:-60}"
 build="${VOXTRACE_FUZZ_BUILD_DIR:-$top/build-fuzz}"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \

@@ -14,6 +14,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName("Voxtrace");
     QApplication::setApplicationVersion(QString::fromStdString(vx::app().gstrVersion));
+    // Ties the windows to the installed voxtrace.desktop (its icon, on Wayland).
+    QApplication::setDesktopFileName("voxtrace");
     vx::setTextMeasurer([](const std::string& text, const vx::LabelFont& font) {
         QFont f(QString::fromStdString(font.family), std::max(1, static_cast<int>(font.pointSize)));
         QFontMetricsF fm(f);
