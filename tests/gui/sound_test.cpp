@@ -5,6 +5,7 @@
 
 #include "app/AppState.h"
 #include "gui/app/DocumentController.h"
+#include "gui/FakeSound.h"
 #include "gui/GuiSupport.h"
 
 #include <QAction>
@@ -21,95 +22,6 @@ using namespace vx;
 using namespace vxtest;
 
 namespace {
-
-// Runs its callback from a thread in blocks of 256 frames, in real time.
-class FakeStream : public AudioStream {
-public:
-    FakeStream(double rate, OutputSource* out, InputSink* in, std::vector<float>* played, std::mutex* lock,
-               float amplitude)
-        : m_rate(rate), m_out(out), m_in(in), m_played(played), m_lock(lock), m_amplitude(amplitude)
-    {
-    }
-    ~FakeStream() override { stop(false); }
-    double sampleRate() const override { return m_rate; }
-    std::string start() override
-    {
-        m_thread = std::thread([this] { run(); });
-        return {};
-    }
-    void stop(bool) override
-    {
-        m_stop = true;
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    bool finished() const override { return m_finished; }
-
-private:
-    void run()
-    {
-        constexpr std::size_t kBlock = 256;
-        std::vector<float> buf(kBlock);
-        auto next = std::chrono::steady_clock::now();
-        std::size_t n = 0;
-        while (!m_stop && !m_finished) {
-            next += std::chrono::microseconds(static_cast<long>(kBlock * 1e6 / m_rate));
-            std::this_thread::sleep_until(next);
-            if (m_out) {
-                const bool more = m_out->render(buf.data(), kBlock);
-                std::lock_guard<std::mutex> g(*m_lock);
-                m_played->insert(m_played->end(), buf.begin(), buf.end());
-                m_finished = !more;
-            } else {
-                for (std::size_t k = 0; k < kBlock; ++k, ++n)
-                    buf[k] = m_amplitude * static_cast<float>(std::sin(2 * M_PI * 440 * double(n) / m_rate));
-                m_in->capture(buf.data(), kBlock);
-            }
-        }
-    }
-
-    double m_rate;
-    OutputSource* m_out;
-    InputSink* m_in;
-    std::vector<float>* m_played;
-    std::mutex* m_lock;
-    float m_amplitude;
-    std::thread m_thread;
-    std::atomic<bool> m_stop{false}, m_finished{false};
-};
-
-struct FakeSound {
-    std::mutex lock;
-    std::vector<float> played;
-    bool refuse = false;
-    float amplitude = 0.95f;
-    std::atomic<int> outputsOpened{0};
-};
-
-class FakeBackend : public AudioBackend {
-public:
-    explicit FakeBackend(FakeSound& s) : m_s(s) {}
-    std::unique_ptr<AudioStream> openOutput(double rate, OutputSource& source, std::string& error) override
-    {
-        if (m_s.refuse) {
-            error = "No sound output device is available.";
-            return nullptr;
-        }
-        ++m_s.outputsOpened;
-        return std::make_unique<FakeStream>(rate, &source, nullptr, &m_s.played, &m_s.lock, 0);
-    }
-    std::unique_ptr<AudioStream> openInput(double rate, InputSink& sink, std::string& error) override
-    {
-        if (m_s.refuse) {
-            error = "No sound input device is available.";
-            return nullptr;
-        }
-        return std::make_unique<FakeStream>(rate, nullptr, &sink, nullptr, nullptr, m_s.amplitude);
-    }
-
-private:
-    FakeSound& m_s;
-};
 
 class Sound : public WindowTest {
 protected:

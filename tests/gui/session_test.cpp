@@ -1,0 +1,267 @@
+// A document's session: its windows close with it, its notices reach every
+// window of the document, every change of samples passes one gate, and the
+// commands of the one command table find their responders.
+
+#include "app/AppState.h"
+#include "gui/app/DocumentController.h"
+#include "gui/app/DocumentSession.h"
+#include "gui/FakeSound.h"
+#include "gui/GuiSupport.h"
+
+#include <QAction>
+#include <QPointer>
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+using namespace vx;
+using namespace vxtest;
+
+namespace {
+
+// Stands in for the spectrogram and spectrum windows: a window of the
+// session whose worker reads the document's samples until it is stopped.
+class ReaderWindow : public QWidget, public SampleReader {
+public:
+    explicit ReaderWindow(DocumentSession& s) : m_session(s)
+    {
+        setAttribute(Qt::WA_DeleteOnClose);
+        m_session.addWindow(this);
+        m_session.addReader(this);
+        start();
+    }
+    ~ReaderWindow() override
+    {
+        stopReading();
+        m_session.removeReader(this);
+        ++destroyed;
+    }
+    void start()
+    {
+        stopReading();
+        m_stop = false;
+        const Channels& c = m_session.doc().getChannel(0);
+        const float* data = c.m_hData.data();
+        const std::size_t n = c.m_hData.size();
+        m_worker = std::thread([this, data, n] {
+            while (!m_stop) {
+                double sum = 0;
+                for (std::size_t i = 0; i < n; i += 7)
+                    sum += data[i];
+                m_sum = sum;
+                ++m_passes;
+            }
+        });
+    }
+    void stopReading() override
+    {
+        m_stop = true;
+        if (m_worker.joinable())
+            m_worker.join();
+    }
+    int passes() const { return m_passes; }
+    static inline int destroyed = 0;
+
+private:
+    DocumentSession& m_session;
+    std::thread m_worker;
+    std::atomic<bool> m_stop{false};
+    std::atomic<double> m_sum{0};
+    std::atomic<int> m_passes{0};
+};
+
+class Session : public WindowTest {
+protected:
+    void beforeOpen() override
+    {
+        controller.sound().setBackendFactory([this] { return std::make_unique<FakeBackend>(fake); });
+        ReaderWindow::destroyed = 0;
+    }
+    DocumentSession& session() { return window->session(); }
+    bool waitUntil(const std::function<bool()>& done, int ms = 10000)
+    {
+        for (int waited = 0; waited < ms && !done(); waited += 10)
+            QTest::qWait(10);
+        return done();
+    }
+
+    FakeSound fake;
+};
+
+} // namespace
+
+TEST_F(Session, ClosingTheMainWindowAsksOnceThenClosesEveryWindowBeforeTheDocumentGoes)
+{
+    QPointer<ReaderWindow> a = new ReaderWindow(session());
+    QPointer<ReaderWindow> b = new ReaderWindow(session());
+    a->show();
+    b->show();
+    ASSERT_TRUE(waitUntil([&] { return a->passes() > 0 && b->passes() > 0; }));
+    EXPECT_EQ(session().windows().size(), 3u);
+    session().markChanged();
+
+    // Cancel keeps everything open.
+    dialogs.saveChoice = SaveChoice::Cancel;
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(a && b);
+    EXPECT_EQ(dialogs.asked.size(), 1);
+
+    // A window closed by the user goes alone.
+    b->close();
+    QApplication::processEvents();
+    EXPECT_TRUE(b.isNull());
+    EXPECT_EQ(session().windows().size(), 2u);
+
+    QPointer<DocumentSession> s = &session();
+    QPointer<MainWindow> main = window;
+    dialogs.saveChoice = SaveChoice::Discard;
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(dialogs.asked.size(), 2) << "asked once more, not once per window";
+    EXPECT_TRUE(a.isNull()) << "the other windows go as the main window closes";
+    waitUntil([&] { return main.isNull() && s.isNull(); }, 2000);
+    EXPECT_TRUE(main.isNull());
+    EXPECT_TRUE(s.isNull()) << "the session and its document go after its windows";
+    EXPECT_EQ(ReaderWindow::destroyed, 2);
+    EXPECT_TRUE(controller.sessions().empty());
+    window = nullptr;
+}
+
+TEST_F(Session, QuitClosesTheWindowsOfEveryDocument)
+{
+    MainWindow* second = controller.newDocument();
+    ASSERT_NE(second, nullptr);
+    new ReaderWindow(session());
+    new ReaderWindow(second->session());
+    ASSERT_EQ(controller.sessions().size(), 2u);
+    EXPECT_TRUE(controller.closeAll());
+    waitUntil([&] { return controller.sessions().empty() && ReaderWindow::destroyed == 2; }, 2000);
+    EXPECT_TRUE(controller.sessions().empty());
+    EXPECT_EQ(ReaderWindow::destroyed, 2);
+    window = nullptr;
+}
+
+TEST_F(Session, ASecondViewFollowsChangesOfSamplesLabelsAndSelection)
+{
+    auto* other = new MainWindow(session());
+    other->resize(window->size());
+    other->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(other));
+    ASSERT_TRUE(waitUntil([&] { return !other->view().busy() && !view().busy(); }));
+    EXPECT_EQ(session().mainWindow(), window);
+    EXPECT_EQ(session().windows().size(), 2u);
+
+    // A marker set in one view shows in the other.
+    const int x = 300;
+    QTest::mouseClick(&view(), Qt::LeftButton, {}, QPoint(x, 100));
+    QApplication::processEvents();
+    other->view().repaint();
+    const QImage seen = other->view().grab().toImage();
+    const QColor atMarker = seen.pixelColor(x * seen.width() / other->view().width(), 100);
+    const QColor plain = seen.pixelColor((x + 40) * seen.width() / other->view().width(), 100);
+    EXPECT_NE(atMarker, plain) << "the marker is drawn in the second view";
+    EXPECT_TRUE(other->model().doc().m_bHaveMarker);
+
+    // A label added and announced by one window is drawn by the other.
+    const int before = other->view().renderCount();
+    Channels& c = channel();
+    c.m_Tiers[0].bSelected = true;
+    auto label = std::make_shared<Labels>();
+    label->setLabelNSText("vowel");
+    label->dTime = 500;
+    c.Tier_Add_Label_Cocoa(0, label);
+    session().labelsEdited(window);
+    other->view().repaint();
+    EXPECT_GT(other->view().renderCount(), before) << "labels changed: the second view renders again";
+
+    // Samples replaced through the gate: both views show the new length.
+    const double newLength = 5000;
+    ASSERT_TRUE(session().changeSamples([&](Document& d) {
+        Channels& ch = d.getChannel(0);
+        ch.m_hData.resize(static_cast<std::size_t>(newLength));
+        ch.m_dwFileLength = newLength;
+        ch.m_dLengthMS = newLength * 1000 / ch.m_dSampleRate;
+        return true;
+    }));
+    for (MainWindow* w : {window, other}) {
+        EXPECT_EQ(w->model().channel0().m_dPageMax, newLength);
+        EXPECT_EQ(w->model().m_dPitchSelectionStopPoint, newLength) << "the analysed stretch follows";
+    }
+    ASSERT_TRUE(waitUntil([&] { return !other->view().busy() && !view().busy(); }));
+    EXPECT_TRUE(other->model().pitch().has_value()) << "analysed again after the change";
+
+    // A refused change announces nothing.
+    int notices = 0;
+    QObject::connect(&session(), &DocumentSession::samplesChanged, other, [&] { ++notices; });
+    EXPECT_FALSE(session().changeSamples([](Document&) { return false; }));
+    EXPECT_EQ(notices, 0);
+
+    // Closing the second view leaves the document open.
+    other->close();
+    QApplication::processEvents();
+    EXPECT_EQ(controller.sessions().size(), 1u);
+    EXPECT_EQ(session().windows().size(), 1u);
+}
+
+TEST_F(Session, TheGateStopsPlaybackAndEveryAnalysisBeforeTheSamplesChange)
+{
+    auto* reader = new ReaderWindow(session());
+    ASSERT_TRUE(waitUntil([&] { return reader->passes() > 0; }));
+    ASSERT_TRUE(window->playback().play(PlayCode::WholeFile).isEmpty());
+    ASSERT_TRUE(window->playback().playing());
+    window->analysis().analyseWholeFile();
+    ASSERT_TRUE(window->analysis().busy());
+
+    bool quietInside = false;
+    const std::size_t n = channel().m_hData.size();
+    ASSERT_TRUE(session().changeSamples([&](Document& d) {
+        quietInside = !controller.sound().isPlaying() && !window->playback().playing() &&
+                      !window->analysis().busy();
+        // The old buffer goes; a reader still running would read freed memory.
+        Handle<float> fresh;
+        fresh.resize(n);
+        for (std::size_t i = 0; i < n; ++i)
+            fresh[i] = 0.25f;
+        d.getChannel(0).m_hData = std::move(fresh);
+        return true;
+    }));
+    EXPECT_TRUE(quietInside) << "playback and analyses stop before the change";
+    reader->start();
+    ASSERT_TRUE(waitUntil([&] { return !view().busy() && reader->passes() > 0; }));
+    EXPECT_EQ(channel().m_hData[0], 0.25f);
+}
+
+TEST_F(Session, EveryCommandHasItsEntryAndItsResponderDecidesEnabling)
+{
+    QSet<Command> seen;
+    for (const CommandInfo& c : commandTable()) {
+        EXPECT_FALSE(seen.contains(c.id)) << c.text;
+        seen.insert(c.id);
+        EXPECT_EQ(commandInfo(c.id).text, c.text);
+        ASSERT_NE(window->action(c.id), nullptr) << c.text;
+        EXPECT_EQ(window->action(c.id)->text(), QObject::tr(c.text));
+    }
+    EXPECT_EQ(seen.size(), kCommandCount);
+
+    CommandMenus& m = window->menus();
+    EXPECT_EQ(m.responderFor(Command::ZoomIn), static_cast<CommandResponder*>(window));
+    EXPECT_EQ(m.responderFor(Command::Save), static_cast<CommandResponder*>(&session()));
+    EXPECT_EQ(m.responderFor(Command::New), static_cast<CommandResponder*>(&controller));
+    EXPECT_EQ(m.responderFor(Command::Spectrogram), nullptr) << "no window answers it yet";
+    window->updateActions();
+    EXPECT_FALSE(window->action(Command::Spectrogram)->isEnabled());
+
+    // An action left enabled by a selection that is gone does nothing.
+    window->model().EditSelectAll();
+    window->updateActions();
+    ASSERT_TRUE(window->action(Command::ZoomSelection)->isEnabled());
+    window->model().ClearSelection();
+    const double pageMax = channel().m_dPageMax;
+    window->action(Command::ZoomSelection)->trigger();
+    EXPECT_EQ(channel().m_dPageMax, pageMax);
+    EXPECT_FALSE(m.trigger(Command::ZoomSelection));
+    EXPECT_TRUE(m.trigger(Command::ZoomIn));
+    EXPECT_LT(channel().m_dPageMax, pageMax);
+}
