@@ -253,6 +253,28 @@ TEST_F(Session, EveryCommandHasItsEntryAndItsResponderDecidesEnabling)
     window->updateActions();
     EXPECT_FALSE(window->action(Command::Spectrogram)->isEnabled());
 
+    // The widget with focus is asked first.
+    struct FocusedResponder : QWidget, CommandResponder {
+        using QWidget::QWidget;
+        std::optional<bool> commandEnabled(Command id) const override
+        {
+            return id == Command::PlaySelection ? std::optional<bool>(true) : std::nullopt;
+        }
+        void runCommand(Command) override { ++ran; }
+        int ran = 0;
+    };
+    auto* focused = new FocusedResponder(window->centralWidget());
+    focused->setFocusPolicy(Qt::StrongFocus);
+    focused->show();
+    window->activateWindow();
+    focused->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == focused; }, 2000));
+    EXPECT_EQ(m.responderFor(Command::PlaySelection), static_cast<CommandResponder*>(focused));
+    EXPECT_TRUE(m.trigger(Command::PlaySelection));
+    EXPECT_EQ(focused->ran, 1);
+    EXPECT_EQ(m.responderFor(Command::ZoomIn), static_cast<CommandResponder*>(window)) << "the rest goes on";
+    delete focused;
+
     // An action left enabled by a selection that is gone does nothing.
     window->model().EditSelectAll();
     window->updateActions();

@@ -49,8 +49,12 @@ QString RecordingController::start()
     // The document's labels and selection go only now that a recording is
     // really under way.
     Document& d = m_model.doc();
-    for (int k = 0; k < Document::kNumChannels; ++k)
-        d.getChannel(k).RemoveAllLabels();
+    for (int k = 0; k < Document::kNumChannels; ++k) {
+        Channels& c = d.getChannel(k);
+        c.RemoveAllLabels();
+        for (int i = 0; i < Channels::kNumTiers; ++i)
+            c.Tier_RemoveLabelAll(i);
+    }
     m_model.m_bLabelMode = false;
     m_model.m_bHaveSelection = m_model.m_bHaveMarker = false;
     d.m_bHaveSelection = d.m_bHaveMarker = false;
