@@ -15,7 +15,8 @@ std::int16_t s16(int v)
 
 } // namespace
 
-MainViewModel::MainViewModel(Document& doc) : m_doc(doc)
+MainViewModel::MainViewModel(Document& doc)
+    : m_bHaveMarker(doc.m_bHaveMarker), m_bHaveSelection(doc.m_bHaveSelection), m_doc(doc)
 {
     if (m_doc.m_bHaveData)
         setWholeFileStretches();
@@ -186,8 +187,6 @@ void MainViewModel::DoOnLButtonDown(PointD p, double t, bool fromMouse)
     // A press that finds a selection only removes it.
     m_bHaveMarker = !m_bHaveSelection;
     m_bHaveSelection = false;
-    m_doc.m_bHaveSelection = false;
-    m_doc.m_bHaveMarker = m_bHaveMarker;
     m_dMarkerTime = m_dSelectionTimeStart = m_dSelectionTimeStop = 0;
     m_dLogMarkerTime = m_dLogMarkerPitch = m_dLogMarkerIntensity = 0;
     m_bLabelMoved = false;
@@ -318,7 +317,6 @@ ReleaseOutcome MainViewModel::DoOnLButtonUp(PointD p, double, bool fromMouse)
         return ReleaseOutcome::Nothing;
     if (m_bLabelMode && fromMouse) {
         m_bHaveMarker = false;
-        m_doc.m_bHaveMarker = false;
         if (m_bLabelMoved && m_ClickedLabel) {
             // The label moves by the time its offset spans on this view's page.
             const double w = dataWidth();
@@ -339,10 +337,6 @@ ReleaseOutcome MainViewModel::DoOnLButtonUp(PointD p, double, bool fromMouse)
     if (m_bHaveSelection) {
         const double d = c0.GetDurationTime();
         m_bHaveMarker = false;
-        if (fromMouse) {
-            m_doc.m_bHaveSelection = true;
-            m_doc.m_bHaveMarker = false;
-        }
         m_dSelectionTimeStart = c0.m_dDurationStartTime;
         m_dSelectionTimeStop = m_dSelectionTimeStart + std::fabs(d);
     } else if (m_bHaveMarker) {
@@ -352,10 +346,8 @@ ReleaseOutcome MainViewModel::DoOnLButtonUp(PointD p, double, bool fromMouse)
                 c.SetCursorInFile_Point({p.x - g_nLeftWindowOffset, p.y}, dataWidth());
                 c.CalculateDuration();
             });
-            m_doc.m_bHaveMarker = true;
             m_dMarkerTime = m_dLogMarkerTime = c0.m_dMarkerTime;
         } else {
-            m_doc.m_bHaveSelection = false;
             m_dLogMarkerTime = m_dMarkerTime;
         }
         m_dLogMarkerPitch = m_pitch ? pitchAt(m_dLogMarkerTime) : 0;
@@ -367,16 +359,12 @@ ReleaseOutcome MainViewModel::DoOnLButtonUp(PointD p, double, bool fromMouse)
 
 void MainViewModel::ClearSelection()
 {
-    Channels& c = channel0();
-    c.m_dDurationStartTime = c.m_dDurationStopTime = c.m_dDurationTime = 0;
-    c.m_dDurationStartFile = c.m_dDurationStopFile = c.m_dDurationFile = 0;
+    m_doc.clearSelection();
     m_rSelection.left = m_rSelection.right = 0;
     m_rOldSelection.left = m_rOldSelection.right = 0;
     m_ptTrackStart.x = 0;
     m_rMarker.left = 0;
     m_rMarker.right = 1;
-    m_bHaveMarker = m_bHaveSelection = false;
-    m_doc.m_bHaveMarker = m_doc.m_bHaveSelection = false;
 }
 
 void MainViewModel::EditSelectWindow()
@@ -389,8 +377,8 @@ void MainViewModel::EditSelectWindow()
         c.m_dDurationFile = c.m_dPageSize;
         c.m_dDurationTime = c.m_dPageTimeSize;
     });
-    m_bHaveSelection = m_doc.m_bHaveSelection = true;
-    m_bHaveMarker = m_doc.m_bHaveMarker = false;
+    m_bHaveSelection = true;
+    m_bHaveMarker = false;
     m_dSelectionTimeStart = channel0().m_dDurationStartTime;
     m_dSelectionTimeStop = channel0().m_dDurationStopTime;
     m_bRedraw = true;
@@ -406,8 +394,8 @@ void MainViewModel::EditSelectAll()
         c.m_dDurationFile = c.m_dwFileLength;
         c.m_dDurationTime = c.m_dLengthMS;
     });
-    m_bHaveSelection = m_doc.m_bHaveSelection = true;
-    m_bHaveMarker = m_doc.m_bHaveMarker = false;
+    m_bHaveSelection = true;
+    m_bHaveMarker = false;
     m_dSelectionTimeStart = 0;
     m_dSelectionTimeStop = channel0().m_dLengthMS;
     m_bRedraw = true;

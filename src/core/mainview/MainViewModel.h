@@ -86,7 +86,9 @@ public:
     void EditSelectAll();
     static bool PtInRect(PointD p, const Rect& r);
 
-    bool m_bHaveMarker = false, m_bHaveSelection = false;
+    // The document's flags: every view of it reads and writes the same.
+    bool& m_bHaveMarker;
+    bool& m_bHaveSelection;
     double m_dCursorTime = 0, m_dMarkerTime = 0;
     double m_dSelectionTimeStart = 0, m_dSelectionTimeStop = 0;
     double m_dLogMarkerTime = 0, m_dLogMarkerPitch = 0, m_dLogMarkerIntensity = 0;

@@ -114,3 +114,24 @@ TEST_F(TwoViews, ADragMovesTheLabelByTheTimeItsOffsetMeansInThatView)
     EXPECT_EQ(click(a, {x + 15.0, 5}), first);
     EXPECT_EQ(placed(a, first).left, x);
 }
+
+TEST_F(TwoViews, TheDocumentOwnsTheSelectionAndMarker)
+{
+    click(a, {300, 200}); // below the tier: a marker
+    EXPECT_TRUE(doc.m_bHaveMarker);
+    EXPECT_TRUE(b.m_bHaveMarker) << "the other view of the document sees it";
+    a.DoOnLButtonDown({300, 200}, 0, true);
+    a.TrackMouseDragged({400, 200}, 0, true);
+    a.DoOnLButtonUp({400, 200}, 0, true);
+    EXPECT_TRUE(b.m_bHaveSelection);
+    EXPECT_FALSE(b.m_bHaveMarker);
+    EXPECT_TRUE(b.validateMenuItem(ViewAction::ZoomSelection));
+    EXPECT_GT(doc.getChannel(0).m_dDurationTime, 0);
+
+    b.ClearSelection();
+    EXPECT_FALSE(a.m_bHaveSelection);
+    EXPECT_FALSE(doc.m_bHaveSelection);
+    EXPECT_FALSE(doc.m_bHaveMarker);
+    EXPECT_EQ(doc.getChannel(0).m_dDurationTime, 0.0);
+    EXPECT_EQ(doc.getChannel(0).m_dDurationStopFile, 0.0);
+}
