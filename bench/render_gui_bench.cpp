@@ -76,7 +76,7 @@ void render(benchmark::State& state, bool oneSecond)
     QImage image(1200, 400, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
         QPainter p(&image);
-        vx::MainView::renderPicture(p, *h.model, h.summary.get(), h.intensitySummary.get());
+        vx::MainView::renderPicture(p, *h.model, h.model->geometry(), h.summary.get(), h.intensitySummary.get());
     }
 }
 

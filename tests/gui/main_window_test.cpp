@@ -29,7 +29,7 @@ protected:
     // The view x of a time on the whole-file page.
     int xOf(double ms)
     {
-        const double width = channel().m_rLocation.width();
+        const double width = window->model().geometry().dataArea.width();
         return static_cast<int>(50 + (ms - window->model().m_dTimePageMin) * width
                                          / (window->model().m_dTimePageMax - window->model().m_dTimePageMin));
     }
@@ -75,7 +75,7 @@ TEST_F(Gui, ClickDragAndSecondClickWithTheMouse)
     QTest::mouseMove(&view(), QPoint(xOf(500) + 100, 100));
     QTest::mouseRelease(&view(), Qt::LeftButton, {}, QPoint(xOf(500) + 100, 100));
     EXPECT_TRUE(window->model().m_bHaveSelection);
-    const double expected = 100 * 2000.0 / channel().m_rLocation.width();
+    const double expected = 100 * 2000.0 / window->model().geometry().dataArea.width();
     EXPECT_EQ(window->readout("Duration"), QString::asprintf("%.1f", expected));
     EXPECT_TRUE(window->action(Command::ZoomSelection)->isEnabled());
     EXPECT_TRUE(window->action(Command::SaveSelectionAs)->isEnabled());
@@ -130,8 +130,8 @@ TEST_F(Gui, ThePictureHasTheStripsAtTheirRowsAndAMouseMoveDoesNotRenderIt)
     ASSERT_EQ(img.size(), QSize(w, h) * view().devicePixelRatioF()) << "rendered at the screen's pixel ratio";
     EXPECT_EQ(img.devicePixelRatio(), view().devicePixelRatioF());
     const std::int16_t right = static_cast<std::int16_t>(w - 5);
-    EXPECT_EQ(c.m_Tiers[0].rLocation, (Rect{0, 50, 20, right}));
-    EXPECT_EQ(c.m_Tiers[1].rLocation, (Rect{20, 50, 40, right}));
+    EXPECT_EQ(window->model().geometry().tiers[0], (Rect{0, 50, 20, right}));
+    EXPECT_EQ(window->model().geometry().tiers[1], (Rect{20, 50, 40, right}));
     EXPECT_EQ(window->model().layout().audio, (Rect{40, 50, 240, right}));
     EXPECT_EQ(window->model().layout().pitch, (Rect{240, 50, static_cast<std::int16_t>(h - 20), right}));
     // Pixels at view coordinates, whatever the pixel ratio.

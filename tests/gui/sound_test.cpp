@@ -54,7 +54,7 @@ TEST_F(Sound, SpacePlaysTheSelectionWithAMovingCursorAndStopsAtItsEnd)
     const std::size_t first = static_cast<std::size_t>(channel().m_dDurationStartFile);
     const std::size_t count = static_cast<std::size_t>(channel().m_dDurationFile);
     ASSERT_GT(count, 1000u);
-    const Rect sel = channel().GetSelectionRect();
+    const Rect sel = channel().GetSelectionRect(window->model().geometry().dataArea);
 
     QTest::keyClick(window, Qt::Key_Space);
     ASSERT_TRUE(view().playing()) << dialogs.errors.join("\n").toStdString();

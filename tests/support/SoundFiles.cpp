@@ -80,7 +80,6 @@ void fillChannel(vx::Document& d, const std::vector<float>& samples, double rate
     c.m_dwFileLength = static_cast<double>(samples.size());
     c.m_dSampleRate = rate;
     c.m_dLengthMS = samples.size() * 1000.0 / rate;
-    c.m_rLocation = {0, 50, 100, 550};
     vx::setWholePage(c);
     d.m_bHaveData = true;
     d.m_nNumofChannels = 1;

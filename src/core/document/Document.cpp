@@ -28,8 +28,7 @@ void Document::Initilize()
     m_bHaveData = false;
     m_bNewFile = true;
     m_bForeignFile = false;
-    m_bHaveSelection = false;
-    m_bHaveMarker = false;
+    clearSelection();
     s = makeDefaultSettings(app().g_nRecordSampleRate);
     for (int k = 0; k < 16; ++k) {
         Channels& c = getChannel(k);
@@ -43,6 +42,15 @@ void Document::Initilize()
     s.m_nEGGChannelIndex = -1;
     s.m_nEGGThresholdPerCent = 25;
     applyLegacyConfig(*this);
+}
+
+void Document::clearSelection()
+{
+    m_bHaveSelection = m_bHaveMarker = false;
+    for (Channels& c : m_Channel) {
+        c.m_dDurationStartTime = c.m_dDurationStopTime = c.m_dDurationTime = 0;
+        c.m_dDurationStartFile = c.m_dDurationStopFile = c.m_dDurationFile = 0;
+    }
 }
 
 ReadResult Document::readFromData(std::span<const std::uint8_t> data, UserInteraction* ui,

@@ -73,11 +73,15 @@ public:
     bool m_bHaveData = false;
     bool m_bNewFile = true;
     bool m_bForeignFile = false;
+    // The one record of whether a selection or a marker exists; the views
+    // of the document read and set these.
     bool m_bHaveSelection = false;
     bool m_bHaveMarker = false;
     Settings s;
 
     void Initilize();
+    // No selection and no marker: the flags and every channel's duration.
+    void clearSelection();
     Channels& getChannel(int k) { return m_Channel.at(static_cast<std::size_t>(k)); }
     const Channels& getChannel(int k) const { return m_Channel.at(static_cast<std::size_t>(k)); }
 

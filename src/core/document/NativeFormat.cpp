@@ -193,8 +193,6 @@ void commit(Document& d, std::span<const std::uint8_t> data, const NativeImage& 
             label->nJustification = nl.justification;
             label->bAddLine = nl.addLine;
             label->rectLocation = nl.rect;
-            label->_bounds = {double(nl.rect.left), double(nl.rect.top), double(nl.rect.width()),
-                              double(nl.rect.height())};
             label->setFont_Color(nl.font, nl.color);
             label->setLabelText(nl.text);
             c.Tier_Add_Label_Cocoa(i, std::move(label));

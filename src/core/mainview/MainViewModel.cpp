@@ -15,7 +15,8 @@ std::int16_t s16(int v)
 
 } // namespace
 
-MainViewModel::MainViewModel(Document& doc) : m_doc(doc)
+MainViewModel::MainViewModel(Document& doc)
+    : m_bHaveMarker(doc.m_bHaveMarker), m_bHaveSelection(doc.m_bHaveSelection), m_doc(doc)
 {
     if (m_doc.m_bHaveData)
         setWholeFileStretches();
@@ -34,35 +35,27 @@ void MainViewModel::SetupDisplay(int width, int height)
 {
     if (!m_doc.m_bHaveData)
         return;
-    MainLayout& l = m_layout;
-    l.client = {0, 0, s16(height), s16(width)};
     Channels& c = channel0();
-    c.m_rLocation.left = g_nLeftWindowOffset;
-    c.m_rLocation.right = s16(width - g_nRightWindowOffset);
-    c.m_rLocation.bottom = s16(height - kBottomMargin);
-    l.frameHeight = height - kBottomMargin;
-    int y = 0;
-    for (int i = 0; i < Channels::kNumTiers; ++i) {
-        TIERS& t = c.m_Tiers[static_cast<std::size_t>(i)];
-        t.rLocation.left = c.m_rLocation.left;
-        t.rLocation.right = c.m_rLocation.right;
-        if (t.bSelected) {
-            t.rLocation.top = s16(y);
-            t.rLocation.bottom = s16(y + t.nHeigth);
-            y += t.nHeigth;
-            c.Tier_AdjustLabels(i);
-        } else {
-            t.rLocation.top = t.rLocation.bottom = s16(y);
-        }
-    }
-    l.audio = {s16(y), c.m_rLocation.left, s16(y + m_doc.s.m_nAudioHeight), c.m_rLocation.right};
-    l.intensity = l.audio;
-    l.pitch = {l.audio.bottom, c.m_rLocation.left, s16(height - kBottomMargin), c.m_rLocation.right};
-    l.displayVerticalRange = l.pitch.height();
-    l.displayRange = l.pitch.width();
+    ViewGeometry g = layoutMainView(c, m_doc.s.m_nAudioHeight, width, height);
+    g.drag = m_geometry.drag;
+    m_geometry = std::move(g);
     c.GetPageMinMaxTimes(&m_dTimePageMin, &m_dTimePageMax);
+    placeLabelsOnPage();
     m_bViewIntilized = true;
     m_bRedraw = true;
+}
+
+void MainViewModel::placeLabelsOnPage()
+{
+    placeLabels(m_geometry, m_doc.getChannel(0), m_dTimePageMin, m_dTimePageMax);
+}
+
+ViewGeometry MainViewModel::geometryFor(int width, int height) const
+{
+    const Channels& c = m_doc.getChannel(0);
+    ViewGeometry g = layoutMainView(c, m_doc.s.m_nAudioHeight, width, height);
+    placeLabels(g, c, m_dTimePageMin, m_dTimePageMax);
+    return g;
 }
 
 void MainViewModel::AdjustScrollControl(double v, double q)
@@ -77,6 +70,7 @@ void MainViewModel::AdjustScrollControl(double v, double q)
     c.m_dPageMax = std::min(N, q * N + c.m_dPageMin);
     c.m_dPageSize = c.m_dPageMax - c.m_dPageMin;
     c.GetPageMinMaxTimes(&m_dTimePageMin, &m_dTimePageMax);
+    placeLabelsOnPage();
 }
 
 Channels& MainViewModel::anchor()
@@ -98,6 +92,7 @@ void MainViewModel::afterZoom()
     const double room = N - (a.m_dPageMax - a.m_dPageMin);
     _dKnobPosition = room > 0 ? a.m_dPageMin / room : 0.0;
     m_bZoomed = q != 1.0;
+    placeLabelsOnPage();
     m_bRedraw = true;
 }
 
@@ -173,7 +168,7 @@ void MainViewModel::DoZoomJumpLabel(double t)
 
 bool MainViewModel::PtInRect(PointD p, const Rect& r)
 {
-    return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
+    return rectHolds(r, p);
 }
 
 void MainViewModel::DoOnLButtonDown(PointD p, double t, bool fromMouse)
@@ -181,7 +176,7 @@ void MainViewModel::DoOnLButtonDown(PointD p, double t, bool fromMouse)
     if (!m_doc.m_bHaveData)
         return;
     if (!fromMouse)
-        p.x = std::trunc(anchor().GetCursorPixelforTime(t)) + g_nLeftWindowOffset;
+        p.x = std::trunc(anchor().GetCursorPixelforTime(t, dataWidth())) + g_nLeftWindowOffset;
     const int x = static_cast<int>(p.x);
     m_bLabelClicked = false;
     m_rSelection.left = m_rSelection.right = s16(x);
@@ -192,11 +187,10 @@ void MainViewModel::DoOnLButtonDown(PointD p, double t, bool fromMouse)
     // A press that finds a selection only removes it.
     m_bHaveMarker = !m_bHaveSelection;
     m_bHaveSelection = false;
-    m_doc.m_bHaveSelection = false;
-    m_doc.m_bHaveMarker = m_bHaveMarker;
     m_dMarkerTime = m_dSelectionTimeStart = m_dSelectionTimeStop = 0;
     m_dLogMarkerTime = m_dLogMarkerPitch = m_dLogMarkerIntensity = 0;
     m_bLabelMoved = false;
+    m_geometry.drag = {};
     if (!fromMouse) {
         forEachChannel([&](Channels& c) { c.SetMarkerValues_Time(t); });
         m_dMarkerTime = m_dLogMarkerTime = channel0().m_dMarkerTime;
@@ -204,7 +198,7 @@ void MainViewModel::DoOnLButtonDown(PointD p, double t, bool fromMouse)
         return;
     }
     forEachChannel([&](Channels& c) {
-        c.SetMarkerValues_Point({p.x - g_nLeftWindowOffset, p.y});
+        c.SetMarkerValues_Point({p.x - g_nLeftWindowOffset, p.y}, dataWidth());
         c.CalculateDuration();
     });
     m_dMarkerTime = m_dLogMarkerTime = channel0().m_dMarkerTime;
@@ -212,19 +206,21 @@ void MainViewModel::DoOnLButtonDown(PointD p, double t, bool fromMouse)
     m_bLabelMode = false;
     m_nTierCliked = -1;
     m_ClickedLabel = nullptr;
+    // Labels may have been added, edited or moved since the last layout.
+    placeLabelsOnPage();
     Channels& c = channel0();
     for (int i = 0; i < Channels::kNumTiers; ++i) {
         const TIERS& tier = c.m_Tiers[static_cast<std::size_t>(i)];
-        if (!tier.bSelected || !PtInRect(m_ptTrackStart, tier.rLocation))
+        if (!tier.bSelected || !PtInRect(m_ptTrackStart, m_geometry.tiers[static_cast<std::size_t>(i)]))
             continue;
         m_nTierCliked = i;
         m_bLabelMode = true;
-        for (int j = 0; j < tier.nLabelCount && !m_bLabelClicked; ++j) {
-            Labels* l = c.Tier_GetLabelZoomed(i, j, m_dTimePageMin, m_dTimePageMax);
-            if (l && PtInRect(p, l->rectLocation)) {
-                m_ClickedLabel = l;
+        const PlacedLabel* hit = m_bLabelClicked ? nullptr : m_geometry.labelAt(p, i);
+        for (const LabelPtr& l : tier.m_pArrayLabels) {
+            if (hit && l.get() == hit->label) {
+                m_ClickedLabel = l.get();
                 m_bLabelClicked = true;
-                m_rTracking = l->rectLocation;
+                m_rTracking = hit->rect;
             }
         }
     }
@@ -242,7 +238,7 @@ void MainViewModel::TrackMouseDragged(PointD p, double, bool fromMouse)
         return;
     if (!m_bLabelMode) {
         forEachChannel([&](Channels& c) {
-            c.SetCursorInFile_Point({p.x - g_nLeftWindowOffset, p.y});
+            c.SetCursorInFile_Point({p.x - g_nLeftWindowOffset, p.y}, dataWidth());
             c.CalculateDuration();
         });
         m_dCursorTime = anchor().m_dCursorTime;
@@ -253,8 +249,8 @@ void MainViewModel::TrackMouseDragged(PointD p, double, bool fromMouse)
     }
     if (m_bLabelClicked && m_ClickedLabel) {
         const int dx = static_cast<int>(std::trunc(p.x - m_ptTrackStart.x));
-        m_ClickedLabel->_deltaShift.x = dx;
-        m_rectTracking = m_ClickedLabel->rectLocation;
+        m_geometry.drag = {m_ClickedLabel, double(dx)};
+        m_rectTracking = m_rTracking;
         m_rectTracking.left = s16(m_rectTracking.left + dx);
         m_rectTracking.right = s16(m_rectTracking.right + dx);
         m_bLabelMoved = true;
@@ -299,7 +295,7 @@ void MainViewModel::TrackMouseMove(PointD p, double t, bool fromMouse)
     if (fromMouse) {
         if (p.x < g_nLeftWindowOffset)
             return;
-        forEachChannel([&](Channels& c) { c.SetCursorInFile_Point({p.x - g_nLeftWindowOffset, p.y}); });
+        forEachChannel([&](Channels& c) { c.SetCursorInFile_Point({p.x - g_nLeftWindowOffset, p.y}, dataWidth()); });
         m_dCursorTime = anchor().m_dCursorTime;
     } else {
         m_dCursorTime = t;
@@ -321,9 +317,13 @@ ReleaseOutcome MainViewModel::DoOnLButtonUp(PointD p, double, bool fromMouse)
         return ReleaseOutcome::Nothing;
     if (m_bLabelMode && fromMouse) {
         m_bHaveMarker = false;
-        m_doc.m_bHaveMarker = false;
         if (m_bLabelMoved && m_ClickedLabel) {
-            channel0().Tier_MoveLabel(m_nTierCliked, m_ClickedLabel, m_rectTracking);
+            // The label moves by the time its offset spans on this view's page.
+            const double w = dataWidth();
+            const double dt = w != 0 ? m_geometry.drag.dx * (m_dTimePageMax - m_dTimePageMin) / w : 0;
+            channel0().Tier_MoveLabel(m_nTierCliked, m_ClickedLabel, m_rectTracking, dt);
+            m_geometry.drag = {};
+            placeLabelsOnPage();
             m_ClickedLabel = nullptr;
             m_bLabelClicked = false;
             m_bRedraw = true;
@@ -337,23 +337,17 @@ ReleaseOutcome MainViewModel::DoOnLButtonUp(PointD p, double, bool fromMouse)
     if (m_bHaveSelection) {
         const double d = c0.GetDurationTime();
         m_bHaveMarker = false;
-        if (fromMouse) {
-            m_doc.m_bHaveSelection = true;
-            m_doc.m_bHaveMarker = false;
-        }
         m_dSelectionTimeStart = c0.m_dDurationStartTime;
         m_dSelectionTimeStop = m_dSelectionTimeStart + std::fabs(d);
     } else if (m_bHaveMarker) {
         if (fromMouse) {
             forEachChannel([&](Channels& c) {
-                c.SetMarkerValues_Point({p.x - g_nLeftWindowOffset, p.y});
-                c.SetCursorInFile_Point({p.x - g_nLeftWindowOffset, p.y});
+                c.SetMarkerValues_Point({p.x - g_nLeftWindowOffset, p.y}, dataWidth());
+                c.SetCursorInFile_Point({p.x - g_nLeftWindowOffset, p.y}, dataWidth());
                 c.CalculateDuration();
             });
-            m_doc.m_bHaveMarker = true;
             m_dMarkerTime = m_dLogMarkerTime = c0.m_dMarkerTime;
         } else {
-            m_doc.m_bHaveSelection = false;
             m_dLogMarkerTime = m_dMarkerTime;
         }
         m_dLogMarkerPitch = m_pitch ? pitchAt(m_dLogMarkerTime) : 0;
@@ -365,16 +359,12 @@ ReleaseOutcome MainViewModel::DoOnLButtonUp(PointD p, double, bool fromMouse)
 
 void MainViewModel::ClearSelection()
 {
-    Channels& c = channel0();
-    c.m_dDurationStartTime = c.m_dDurationStopTime = c.m_dDurationTime = 0;
-    c.m_dDurationStartFile = c.m_dDurationStopFile = c.m_dDurationFile = 0;
+    m_doc.clearSelection();
     m_rSelection.left = m_rSelection.right = 0;
     m_rOldSelection.left = m_rOldSelection.right = 0;
     m_ptTrackStart.x = 0;
     m_rMarker.left = 0;
     m_rMarker.right = 1;
-    m_bHaveMarker = m_bHaveSelection = false;
-    m_doc.m_bHaveMarker = m_doc.m_bHaveSelection = false;
 }
 
 void MainViewModel::EditSelectWindow()
@@ -387,8 +377,8 @@ void MainViewModel::EditSelectWindow()
         c.m_dDurationFile = c.m_dPageSize;
         c.m_dDurationTime = c.m_dPageTimeSize;
     });
-    m_bHaveSelection = m_doc.m_bHaveSelection = true;
-    m_bHaveMarker = m_doc.m_bHaveMarker = false;
+    m_bHaveSelection = true;
+    m_bHaveMarker = false;
     m_dSelectionTimeStart = channel0().m_dDurationStartTime;
     m_dSelectionTimeStop = channel0().m_dDurationStopTime;
     m_bRedraw = true;
@@ -404,8 +394,8 @@ void MainViewModel::EditSelectAll()
         c.m_dDurationFile = c.m_dwFileLength;
         c.m_dDurationTime = c.m_dLengthMS;
     });
-    m_bHaveSelection = m_doc.m_bHaveSelection = true;
-    m_bHaveMarker = m_doc.m_bHaveMarker = false;
+    m_bHaveSelection = true;
+    m_bHaveMarker = false;
     m_dSelectionTimeStart = 0;
     m_dSelectionTimeStop = channel0().m_dLengthMS;
     m_bRedraw = true;

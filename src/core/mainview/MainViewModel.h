@@ -1,31 +1,20 @@
 #pragma once
-// Everything the main view knows apart from pixels: the layout of channel
-// 0's strips, the page and zoom, the cursor, marker, selection and label
-// hits from mouse input, the pitch track and intensity contour it shows,
-// and the readouts. The widget translates events into these calls and draws
-// what this holds; tests drive it without a window.
+// Everything the main view knows apart from pixels: the geometry of
+// channel 0's strips, tiers and labels at the view's size, the page and
+// zoom, the cursor, marker, selection and label hits from mouse input, the
+// pitch track and intensity contour it shows, and the readouts. The widget
+// translates events into these calls and draws what this holds; tests drive
+// it without a window. Several models may show one document.
 
 #include "analysis/PitchIntensity.h"
 #include "document/Document.h"
+#include "mainview/ViewGeometry.h"
 #include "platform/Types.h"
 
 #include <optional>
 #include <string>
 
 namespace vx {
-
-constexpr int g_nLeftWindowOffset = 50;
-constexpr int g_nTopWindowOffset = 5;
-constexpr int g_nRightWindowOffset = 5;
-constexpr int g_nDelta = 5;
-constexpr int kBottomMargin = 20;
-
-struct MainLayout {
-    Rect client, audio, intensity, pitch;
-    int frameHeight = 0;          // m_nFrameHeigth: the data area
-    int displayRange = 0;         // pitch strip width
-    int displayVerticalRange = 0; // pitch strip height
-};
 
 enum class ViewAction {
     SaveAsPicture,
@@ -69,7 +58,11 @@ public:
 
     // Layout for a view of width x height pixels (SetupDisplay).
     void SetupDisplay(int width, int height);
-    const MainLayout& layout() const { return m_layout; }
+    const MainLayout& layout() const { return m_geometry.layout; }
+    const ViewGeometry& geometry() const { return m_geometry; }
+    // The geometry, labels placed on the current page, of a picture of
+    // another size; this view's own is left as it is.
+    ViewGeometry geometryFor(int width, int height) const;
     bool m_bViewIntilized = false;
     bool m_bRedraw = true;
 
@@ -93,7 +86,9 @@ public:
     void EditSelectAll();
     static bool PtInRect(PointD p, const Rect& r);
 
-    bool m_bHaveMarker = false, m_bHaveSelection = false;
+    // The document's flags: every view of it reads and writes the same.
+    bool& m_bHaveMarker;
+    bool& m_bHaveSelection;
     double m_dCursorTime = 0, m_dMarkerTime = 0;
     double m_dSelectionTimeStart = 0, m_dSelectionTimeStop = 0;
     double m_dLogMarkerTime = 0, m_dLogMarkerPitch = 0, m_dLogMarkerIntensity = 0;
@@ -103,6 +98,7 @@ public:
     bool m_bLabelMode = false, m_bLabelClicked = false, m_bLabelMoved = false;
     int m_nTierCliked = -1;
     Labels* m_ClickedLabel = nullptr;
+    // The clicked label's rectangle at the press, and moved by the drag.
     Rect m_rTracking{}, m_rectTracking{};
 
     // Analysis results, replaced whole on the main thread.
@@ -129,6 +125,8 @@ private:
     bool haveData() const { return m_doc.m_bHaveData && m_doc.getChannel(0).m_hData.size() > 0; }
     Channels& anchor();
     void afterZoom();
+    double dataWidth() const { return m_geometry.dataArea.width(); }
+    void placeLabelsOnPage();
     template <typename F>
     void forEachChannel(F f)
     {
@@ -138,7 +136,7 @@ private:
     }
 
     Document& m_doc;
-    MainLayout m_layout;
+    ViewGeometry m_geometry;
     std::optional<PitchTrack> m_pitch;
     std::optional<IntensityContour> m_intensity;
     Readouts m_readouts;

@@ -1,7 +1,5 @@
 #include "mainview/SoundDisplay.h"
 
-#include "mainview/MainViewModel.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -21,10 +19,10 @@ PlayStretch playStretch(const Channels& c, PlayCode code)
     return s;
 }
 
-double playCursorX(Channels& c, double first, double playedNs)
+double playCursorX(Channels& c, const Rect& dataArea, double first, double playedNs)
 {
     const double startMs = c.m_dSampleRate > 0 ? first * 1000.0 / c.m_dSampleRate : 0;
-    return c.GetCursorPixelforTime(startMs + playedNs * 1e-6) + g_nLeftWindowOffset;
+    return c.GetCursorPixelforTime(startMs + playedNs * 1e-6, dataArea.width()) + dataArea.left;
 }
 
 LevelBar nextLevelBar(double previousX, bool haveBlock, float min, float max, double frameWidth,

@@ -17,8 +17,9 @@ struct PlayStretch {
 PlayStretch playStretch(const Channels& c, PlayCode code);
 
 // The view column of the play cursor `playedNs` nanoseconds into a stretch
-// that starts at sample `first` of channel c.
-double playCursorX(Channels& c, double first, double playedNs);
+// that starts at sample `first` of channel c, in a view showing the page
+// over dataArea.
+double playCursorX(Channels& c, const Rect& dataArea, double first, double playedNs);
 
 struct LevelBar {
     double x = 0, y = 0, width = 2, height = 10;

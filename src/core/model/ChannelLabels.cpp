@@ -4,6 +4,7 @@
 
 #include "platform/DevLog.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -11,14 +12,40 @@ namespace vx {
 
 namespace {
 
-constexpr int kLeftMargin = 50;
-
 std::int16_t s16(int v)
 {
     return static_cast<std::int16_t>(v);
 }
 
+struct Span {
+    int left, right;
+};
+
+// A text w pixels wide anchored at time t on a data area starting at x0 and
+// `width` pixels wide showing tmin..tmax: left-aligned (0), centred (1) or
+// right-aligned (2) on the anchor.
+Span placeHorizontally(int justification, int w, double t, double tmin, double tmax, int x0, int width)
+{
+    int px = tmax != tmin ? truncInt((t - tmin) * width / (tmax - tmin)) : 0;
+    int a = x0 + px;
+    switch (justification) {
+    case 1: return {a - w / 2, a + w - w / 2};
+    case 2: return {a - w, a};
+    default: return {a, a + w};
+    }
+}
+
 } // namespace
+
+std::optional<Rect> placeLabel(const Labels& label, const Rect& dataArea, const Rect& tier, double tmin, double tmax)
+{
+    if (!(tmin < label.dTime && label.dTime < tmax))
+        return std::nullopt;
+    Span x = placeHorizontally(label.nJustification, truncInt(label._textSize.width), label.dTime, tmin, tmax,
+                               dataArea.left, dataArea.width());
+    double h = measureText(label._strText, label.mFont).height;
+    return Rect{tier.top, s16(x.left), s16(truncInt(tier.top + h)), s16(x.right)};
+}
 
 TIERS* Channels::tier(int i)
 {
@@ -27,28 +54,8 @@ TIERS* Channels::tier(int i)
     return &m_Tiers[static_cast<std::size_t>(i)];
 }
 
-void Channels::placeHorizontally(int justification, int w, double t, double tmin, double tmax,
-                                 int& left, int& right) const
-{
-    int px = tmax != tmin ? truncInt((t - tmin) * m_rLocation.width() / (tmax - tmin)) : 0;
-    int a = kLeftMargin + px;
-    switch (justification) {
-    case 1:
-        left = a - w / 2;
-        right = a + w - w / 2;
-        break;
-    case 2:
-        left = a - w;
-        right = a;
-        break;
-    default:
-        left = a;
-        right = a + w;
-        break;
-    }
-}
-
-Labels* Channels::Tier_Add_Label_Cocoa_Where(int i, const LabelRecord& record, PointD)
+Labels* Channels::Tier_Add_Label_Cocoa_Where(int i, const LabelRecord& record, const Rect& dataArea,
+                                             const Rect& tierRect)
 {
     TIERS* t = tier(i);
     if (!t)
@@ -64,19 +71,15 @@ Labels* Channels::Tier_Add_Label_Cocoa_Where(int i, const LabelRecord& record, P
 
     int w = std::abs(record.bounds.width());
     int h = std::abs(record.bounds.height());
-    int top = t->rLocation.top;
+    int top = tierRect.top;
     double N = m_dwFileLength;
     double tmin = N > 0 ? m_dPageMin * m_dLengthMS / N : 0;
     double tmax = N > 0 ? m_dPageMax * m_dLengthMS / N : 0;
-    int left, right;
-    placeHorizontally(label->nJustification, w, label->dTime, tmin, tmax, left, right);
-    label->rectLocation = {s16(top), s16(left), s16(top + h), s16(right)};
-    label->_bounds = {double(left), double(top), double(std::abs(right - left)), double(h)};
+    Span x = placeHorizontally(label->nJustification, w, label->dTime, tmin, tmax, dataArea.left, dataArea.width());
+    label->rectLocation = {s16(top), s16(x.left), s16(top + h), s16(x.right)};
+    label->_textSize = {double(std::abs(x.right - x.left)), double(h)};
     t->addLabel(label);
-    if (h > t->nHeigth) {
-        t->nHeigth = h;
-        t->rLocation.bottom = s16(top + h);
-    }
+    t->nHeigth = std::max(t->nHeigth, h);
     return label.get();
 }
 
@@ -95,11 +98,7 @@ void Channels::Tier_Modify_Label(int i, const Labels* label, const Labels& modif
         if (p.get() != label)
             continue;
         p->Duplicate(modified);
-        int h = std::abs(modified.rectLocation.height());
-        if (h > t->nHeigth) {
-            t->nHeigth = h;
-            t->rLocation.bottom = s16(t->rLocation.top + h);
-        }
+        t->nHeigth = std::max(t->nHeigth, std::abs(modified.rectLocation.height()));
         return;
     }
 }
@@ -110,17 +109,14 @@ void Channels::Tier_Remove_Label(int i, const Labels* label)
         t->removeLabel(label);
 }
 
-void Channels::Tier_MoveLabel(int i, Labels* label, Rect r)
+void Channels::Tier_MoveLabel(int i, Labels* label, Rect r, double dt)
 {
     TIERS* t = tier(i);
     if (!t || !label || !t->contains(label))
         return;
     label->dVerticalFactor = 0.7;
-    label->dTime += GetCursorTime({double(r.left), 0}) - GetCursorTime({double(label->rectLocation.left), 0});
+    label->dTime += dt;
     label->rectLocation = r;
-    label->_bounds.x = r.left;
-    label->_bounds.y = r.top;
-    label->_deltaShift = {0, 0};
 }
 
 void Channels::Tier_MoveLabelTimeBy(int i, Labels* label, double dt)
@@ -146,29 +142,7 @@ Labels* Channels::Tier_GetLabelZoomed(int i, int j, double tmin, double tmax)
         devLog("outlabel->dTime= %f , dTimeMin = %f", label->dTime, tmin);
         return nullptr;
     }
-    int left, right;
-    placeHorizontally(label->nJustification, truncInt(label->_bounds.width), label->dTime, tmin, tmax,
-                      left, right);
-    label->rectLocation.left = s16(left);
-    label->rectLocation.right = s16(right);
-    label->_bounds = {double(left), double(label->rectLocation.top), double(std::abs(right - left)),
-                      double(std::abs(label->rectLocation.height()))};
     return label;
-}
-
-void Channels::Tier_AdjustLabels(int i)
-{
-    TIERS* t = tier(i);
-    if (!t)
-        return;
-    for (LabelPtr& label : t->m_pArrayLabels) {
-        double h = measureText(label->_strText, label->mFont).height;
-        label->rectLocation.top = t->rLocation.top;
-        label->rectLocation.bottom = s16(truncInt(t->rLocation.top + h));
-        label->_bounds.y = t->rLocation.top;
-        label->_bounds.height = label->rectLocation.height();
-        devLog("x=%d", int(label->rectLocation.left));
-    }
 }
 
 void Channels::Tier_RemoveLabelAll(int i)
@@ -190,7 +164,7 @@ Labels* Channels::Add_Label(const LabelRecord& record)
     label->nJustification = record.nJustification;
     label->bAddLine = record.bAddLine;
     const Rect& b = record.bounds;
-    label->_bounds = {double(b.left), double(b.top), double(std::abs(b.width())), double(std::abs(b.height()))};
+    label->_textSize = {double(std::abs(b.width())), double(std::abs(b.height()))};
     Labels* raw = label.get();
     Add_Label_Cocoa(std::move(label));
     return raw;

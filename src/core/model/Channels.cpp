@@ -119,7 +119,6 @@ void Channels::Duplicate(const Channels& s)
     m_dwFileLength = s.m_dwFileLength;
     m_nResolutionBits = s.m_nResolutionBits;
     m_nDataType = s.m_nDataType;
-    m_rLocation = s.m_rLocation;
     m_nHeigth = s.m_nHeigth;
     m_strTitle = s.m_strTitle;
     m_nOrder = s.m_nOrder;
@@ -269,9 +268,8 @@ void Channels::GetPageMinMaxTimes(double* tmin, double* tmax)
         *tmax = m_dPageTimeMax;
 }
 
-Channels::Mapped Channels::mapPixel(double x) const
+Channels::Mapped Channels::mapPixel(double x, double W) const
 {
-    const double W = m_rLocation.width();
     double f = W != 0 ? m_dPageMin + x * (m_dPageMax - m_dPageMin) / W : m_dPageMin;
     f = clampUpperFirst(f, 0, m_dwFileLength);
     double t = m_dwFileLength > 0 ? f * m_dLengthMS / m_dwFileLength : 0.0;
@@ -284,40 +282,40 @@ Channels::Mapped Channels::mapTime(double t) const
     return {clampUpperFirst(f, 0, m_dwFileLength), clampUpperFirst(t, 0, m_dLengthMS)};
 }
 
-Rect Channels::GetSelectionRect() const
+Rect Channels::GetSelectionRect(const Rect& dataArea) const
 {
     const double N = m_dwFileLength;
     const double L = m_dLengthMS;
     double tmin = N > 0 ? m_dPageMin * L / N : 0;
     double tmax = N > 0 ? m_dPageMax * L / N : 0;
-    double s = tmax != tmin ? m_rLocation.width() / (tmax - tmin) : 0;
+    double s = tmax != tmin ? dataArea.width() / (tmax - tmin) : 0;
     auto column = [&](double a) -> int {
         if (tmin >= a)
-            return m_rLocation.left;
+            return dataArea.left;
         if (a >= tmax)
-            return m_rLocation.right;
-        return m_rLocation.left + truncInt(std::fabs((a - tmin) * s));
+            return dataArea.right;
+        return dataArea.left + truncInt(std::fabs((a - tmin) * s));
     };
     auto x1 = static_cast<std::int16_t>(column(m_dDurationStartTime));
     auto x2 = static_cast<std::int16_t>(column(m_dDurationStopTime));
-    Rect r = m_rLocation;
+    Rect r = dataArea;
     r.left = std::min(x1, x2);
     r.right = std::max(x1, x2);
     return r;
 }
 
-double Channels::GetCursorPixelforTime(double t)
+double Channels::GetCursorPixelforTime(double t, double dataWidth)
 {
     double tmin, tmax;
     GetPageMinMaxTimes(&tmin, &tmax);
     if (tmax == tmin)
         return 0;
-    return (t - tmin) * m_rLocation.width() / (tmax - tmin);
+    return (t - tmin) * dataWidth / (tmax - tmin);
 }
 
-double Channels::GetCursorTime(PointD p) const
+double Channels::GetCursorTime(PointD p, double dataWidth) const
 {
-    return mapPixel(p.x).time;
+    return mapPixel(p.x, dataWidth).time;
 }
 
 double Channels::sampleAt(double f) const
@@ -328,10 +326,10 @@ double Channels::sampleAt(double f) const
     return m_hData[std::min(i, m_hData.size() - 1)];
 }
 
-void Channels::SetCursorInFile_Point(PointD p)
+void Channels::SetCursorInFile_Point(PointD p, double dataWidth)
 {
     m_ptNewCursorLoc = p;
-    Mapped m = mapPixel(p.x);
+    Mapped m = mapPixel(p.x, dataWidth);
     m_dCursorFileValue = m.file;
     m_dCursorTime = m.time;
 }
@@ -354,9 +352,9 @@ void Channels::setMarker(const Mapped& m)
     m_dDurationTime = m_dDurationFile = 0;
 }
 
-void Channels::SetMarkerValues_Point(PointD p)
+void Channels::SetMarkerValues_Point(PointD p, double dataWidth)
 {
-    setMarker(mapPixel(p.x));
+    setMarker(mapPixel(p.x, dataWidth));
 }
 
 void Channels::SetMarkerValues_Time(double t)

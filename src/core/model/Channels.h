@@ -1,8 +1,9 @@
 #pragma once
 // One signal channel: its samples, the visible page, cursor, marker and
 // selection (the "duration"), calibration values, and its labels on ten
-// tiers. The main view owns the geometry; readers fill the samples; every
-// mapping between pixels, samples and times goes through this class.
+// tiers. Readers fill the samples. Every mapping between pixels, samples
+// and times goes through this class; pixels are those of the calling view,
+// whose data area (or its width) each mapping takes.
 
 #include "model/Labels.h"
 #include "platform/Handle.h"
@@ -33,7 +34,6 @@ public:
     int m_nDataType = 0;
 
     // Display
-    Rect m_rLocation{};
     int m_nHeigth = 100;
     std::string m_strTitle = "channel";
     int m_nOrder = 0;
@@ -168,16 +168,17 @@ public:
     void SetTitlecText(const char* s) { m_strTitle = s ? s : ""; }
     void SetUnitcText(const char* s) { m_strUnit = s ? s : ""; }
 
-    // Page and geometry
+    // Page and pixels. x is measured from the data area's left edge and
+    // dataWidth is the data area's width in the view the pixel belongs to.
     void GetPageMinMaxTimes(double* tmin, double* tmax);
-    Rect GetSelectionRect() const;
-    double GetCursorPixelforTime(double t);
-    double GetCursorTime(PointD p) const;
+    Rect GetSelectionRect(const Rect& dataArea) const;
+    double GetCursorPixelforTime(double t, double dataWidth);
+    double GetCursorTime(PointD p, double dataWidth) const;
 
     // Cursor, marker and duration
-    void SetCursorInFile_Point(PointD p);
+    void SetCursorInFile_Point(PointD p, double dataWidth);
     void SetCursorInFile_Time(double t);
-    void SetMarkerValues_Point(PointD p);
+    void SetMarkerValues_Point(PointD p, double dataWidth);
     void SetMarkerValues_Time(double t);
     void CalculateDuration();
     double GetDurationTime() const { return m_dDurationTime; }
@@ -186,15 +187,18 @@ public:
     double sampleAt(double f) const;
 
     // Label operations. A tier index outside 0..9 makes each a no-op.
-    Labels* Tier_Add_Label_Cocoa_Where(int i, const LabelRecord& record, PointD where);
+    // Adding at the marker saves the rectangle the label takes in the view
+    // it is added from, on the band tierRect of that view.
+    Labels* Tier_Add_Label_Cocoa_Where(int i, const LabelRecord& record, const Rect& dataArea, const Rect& tierRect);
     void Tier_Add_Label_Cocoa(int i, LabelPtr label);
     void Tier_Modify_Label(int i, const Labels* label, const Labels& modified);
     void Tier_Remove_Label(int i, const Labels* label);
-    void Tier_MoveLabel(int i, Labels* label, Rect r);
+    // Moves a label by dt ms, saving r as where it now lies.
+    void Tier_MoveLabel(int i, Labels* label, Rect r, double dt);
     void Tier_MoveLabelTimeBy(int i, Labels* label, double dt);
     Labels* Tier_GetLabel(int i, int j);
+    // Label j of tier i when its time is strictly inside tmin..tmax.
     Labels* Tier_GetLabelZoomed(int i, int j, double tmin, double tmax);
-    void Tier_AdjustLabels(int i);
     void Tier_RemoveLabelAll(int i);
     Labels* Add_Label(const LabelRecord& record);
     void Add_Label_Cocoa(LabelPtr label);
@@ -208,12 +212,10 @@ private:
         double file;
         double time;
     };
-    Mapped mapPixel(double x) const;
+    Mapped mapPixel(double x, double dataWidth) const;
     Mapped mapTime(double t) const;
     // Sets the marker and collapses the duration onto it.
     void setMarker(const Mapped& m);
-    void placeHorizontally(int justification, int w, double t, double tmin, double tmax, int& left,
-                           int& right) const;
 };
 
 } // namespace vx

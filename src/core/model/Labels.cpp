@@ -48,8 +48,7 @@ void Labels::Duplicate(const Labels& source)
     bAddLine = source.bAddLine;
     nJustification = source.nJustification;
     _strText = source._strText;
-    _bounds = source._bounds;
-    _deltaShift = source._deltaShift;
+    _textSize = source._textSize;
     _hasAttribs = source._hasAttribs;
     mFont = source.mFont;
     mFontColor = source.mFontColor;
@@ -59,21 +58,15 @@ void Labels::setLabelText(const std::string& bytes)
 {
     copyToField(cText, bytes);
     _strText = fieldToString(cText);
-    TextSize size = measureText(_strText, mFont);
-    _bounds.width = size.width;
-    _bounds.height = size.height;
+    _textSize = measureText(_strText, mFont);
 }
 
 void Labels::setLabelNSText(const std::string& text)
 {
     _strText = text;
-    TextSize size = measureText(_strText, mFont);
-    _bounds.width = size.width;
-    _bounds.height = size.height;
-    rectLocation.left = static_cast<std::int16_t>(truncInt(_bounds.x));
-    rectLocation.top = static_cast<std::int16_t>(truncInt(_bounds.y));
-    rectLocation.right = static_cast<std::int16_t>(truncInt(_bounds.x + _bounds.width));
-    rectLocation.bottom = static_cast<std::int16_t>(truncInt(_bounds.y + _bounds.height));
+    _textSize = measureText(_strText, mFont);
+    rectLocation.right = static_cast<std::int16_t>(truncInt(rectLocation.left + _textSize.width));
+    rectLocation.bottom = static_cast<std::int16_t>(truncInt(rectLocation.top + _textSize.height));
 }
 
 void Labels::setFont_Color(const LabelFont& font, const RGBColor& color)

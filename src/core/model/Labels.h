@@ -2,12 +2,15 @@
 // One text label anchored at a time of a channel, and one tier (a named band
 // of labels). Labels are shared between a tier's array and the callers that
 // hold them, so identity (the pointer) is what the tier operations compare.
+// Both hold only what a file keeps; where a label lands in a view is
+// computed by placeLabel for that view.
 
 #include "platform/Types.h"
 
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -77,11 +80,12 @@ public:
     int nJustification = 0;
     double dTime = 0;
     double dVerticalFactor = 0;
+    // Written to native files; set when the label is added, moved or loaded.
     Rect rectLocation{};
     bool bAddLine = false;
     std::string _strText;
-    RectD _bounds{};
-    PointD _deltaShift{};
+    // The extent of the text: measured, or given by the adding record.
+    TextSize _textSize{};
     bool _hasAttribs = false;
     LabelFont mFont{};
     RGBColor mFontColor{};
@@ -91,7 +95,7 @@ public:
     void setLabelNSText(const std::string& text);
     void setFont_Color(const LabelFont& font, const RGBColor& color);
 
-    const RectD& bounds() const { return _bounds; }
+    const TextSize& textSize() const { return _textSize; }
     double getLabelTime() const { return dTime; }
     const std::string& getLabelText() const { return _strText; }
 };
@@ -101,7 +105,6 @@ public:
     std::string strName;
     int nLabelCount = 0;
     std::vector<LabelPtr> m_pArrayLabels;
-    Rect rLocation{};
     int nHeigth = 20;
     bool bSelected = false;
 
@@ -112,5 +115,12 @@ public:
     bool contains(const Labels* label) const;
     const std::string& getName() const { return strName; }
 };
+
+// Where a label is drawn on the band `tier` of a view whose data area is
+// `dataArea`, for the page tmin..tmax (ms): at its time, as wide as its
+// text, and as tall as its text measures now. Nothing when the time is not
+// strictly inside the page.
+std::optional<Rect> placeLabel(const Labels& label, const Rect& dataArea, const Rect& tier, double tmin,
+                               double tmax);
 
 } // namespace vx

@@ -58,16 +58,16 @@ void MainView::resizeEvent(QResizeEvent* event)
     m_model.m_bRedraw = true;
 }
 
-void MainView::renderPicture(QPainter& p, MainViewModel& m, const SampleSummary* summary,
+void MainView::renderPicture(QPainter& p, const MainViewModel& m, const ViewGeometry& g, const SampleSummary* summary,
                              const SampleSummary* intensitySummary)
 {
     const Document& d = m.doc();
-    const MainLayout& l = m.layout();
+    const MainLayout& l = g.layout;
     p.fillRect(QRect(0, 0, l.client.right, l.client.bottom), Qt::white);
     if (!d.m_bHaveData || !m.m_bViewIntilized)
         return;
     const Settings& s = d.s;
-    Channels& c = m.channel0();
+    const Channels& c = d.getChannel(0);
     if (s.m_bDrawTimeGrid) {
         const double k = s.m_bMsec ? 1.0 : 1000.0;
         TimeGrids(p, l.pitch, 0, true, m.m_dTimePageMin / k, m.m_dTimePageMax / k, s.m_nTimeGridSpacing, false);
@@ -80,28 +80,30 @@ void MainView::renderPicture(QPainter& p, MainViewModel& m, const SampleSummary*
         const TIERS& t = c.m_Tiers[static_cast<std::size_t>(i)];
         if (!t.bSelected)
             continue;
+        const Rect& band = g.tiers[static_cast<std::size_t>(i)];
         p.setPen(Qt::black);
-        p.drawRect(QRect(t.rLocation.left, t.rLocation.top, t.rLocation.width() - 1, t.rLocation.height() - 1));
-        p.drawText(QPointF(2, t.rLocation.top + p.fontMetrics().ascent()), QString::fromStdString(t.strName));
-        for (int j = 0; j < t.nLabelCount; ++j) {
-            Labels* label = c.Tier_GetLabelZoomed(i, j, m.m_dTimePageMin, m.m_dTimePageMax);
-            if (!label)
+        p.drawRect(QRect(band.left, band.top, band.width() - 1, band.height() - 1));
+        p.drawText(QPointF(2, band.top + p.fontMetrics().ascent()), QString::fromStdString(t.strName));
+        for (const LabelPtr& label : t.m_pArrayLabels) {
+            const std::optional<Rect> placed = placeLabel(*label, g.dataArea, band, m.m_dTimePageMin, m.m_dTimePageMax);
+            if (!placed)
                 continue;
+            const Rect& r = *placed;
             QFont font(QString::fromStdString(label->mFont.family), std::max(1, truncInt(label->mFont.pointSize)));
             font.setBold(label->mFont.weight > 8);
             font.setItalic(label->mFont.italic);
             p.setFont(font);
             p.setPen(deviceColor(label->mFontColor));
-            const QPointF at(label->_bounds.x + label->_deltaShift.x, label->_bounds.y + label->_deltaShift.y);
+            const double shift = g.drag.label == label.get() ? g.drag.dx : 0;
+            const QPointF at(r.left + shift, r.top);
             p.drawText(at + QPointF(0, QFontMetrics(font).ascent()), QString::fromStdString(label->getLabelText()));
             p.setFont(QFont());
             if (label->bAddLine) {
-                const Rect& r = label->rectLocation;
                 const double x = label->nJustification == 1 ? (r.left + r.right) / 2.0
                                : label->nJustification == 2 ? r.right
                                                             : r.left;
                 p.setPen(Qt::black);
-                p.drawLine(QPointF(x, t.rLocation.top), QPointF(x, l.frameHeight));
+                p.drawLine(QPointF(x, band.top), QPointF(x, l.frameHeight));
             }
         }
     }
@@ -153,7 +155,7 @@ void MainView::paintOverlays(QPainter& p)
 {
     const MainLayout& l = m_model.layout();
     const Channels& c = m_model.doc().getChannel(0);
-    const Rect sel = c.GetSelectionRect();
+    const Rect sel = c.GetSelectionRect(m_model.geometry().dataArea);
     if (m_model.m_bHaveMarker) {
         QColor marker;
         marker.setRgbF(0.2f, 0.4f, 0.6f, 0.5f);
@@ -169,7 +171,8 @@ void MainView::paintOverlays(QPainter& p)
             p.fillRect(QRectF(m_model._rectCursor.x, 0, m_model._rectCursor.width, l.frameHeight), Qt::red);
         return;
     }
-    m_animateX = playCursorX(m_model.channel0(), m_c.playback->playFirst(), m_c.playback->playedNanoseconds());
+    m_animateX = playCursorX(m_model.channel0(), m_model.geometry().dataArea, m_c.playback->playFirst(),
+                             m_c.playback->playedNanoseconds());
     if (m_animateX < width())
         p.fillRect(QRectF(m_animateX, 0, 1, l.frameHeight), Qt::red);
 }

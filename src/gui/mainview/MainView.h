@@ -46,9 +46,15 @@ public:
     // Called when the samples changed (load, recording, edit).
     void dataChanged();
 
-    // Renders the picture for a view of the given size into an image.
-    static void renderPicture(QPainter& p, MainViewModel& model, const SampleSummary* summary,
-                              const SampleSummary* intensitySummary);
+    // Renders the model's picture laid out by `geometry` (the model's own,
+    // or one from geometryFor for another size). Reads the document only.
+    static void renderPicture(QPainter& p, const MainViewModel& model, const ViewGeometry& geometry,
+                              const SampleSummary* summary, const SampleSummary* intensitySummary);
+    static void renderPicture(QPainter& p, const MainViewModel& model, const SampleSummary* summary,
+                              const SampleSummary* intensitySummary)
+    {
+        renderPicture(p, model, model.geometry(), summary, intensitySummary);
+    }
     // The cached picture with the cursor, marker and selection over it.
     void compose(QPainter& p);
 

@@ -39,9 +39,10 @@ TEST_F(View, LayoutStacksShownTiersWaveformAndPitch)
     MainViewModel m(d);
     m.SetupDisplay(800, 600);
     const MainLayout& l = m.layout();
-    EXPECT_EQ(d.getChannel(0).m_Tiers[1].rLocation, (Rect{0, 50, 20, 795}));
-    EXPECT_EQ(d.getChannel(0).m_Tiers[4].rLocation, (Rect{20, 50, 40, 795}));
-    EXPECT_EQ(d.getChannel(0).m_Tiers[2].rLocation.height(), 0);
+    EXPECT_EQ(m.geometry().dataArea, (Rect{0, 50, 580, 795}));
+    EXPECT_EQ(m.geometry().tiers[1], (Rect{0, 50, 20, 795}));
+    EXPECT_EQ(m.geometry().tiers[4], (Rect{20, 50, 40, 795}));
+    EXPECT_EQ(m.geometry().tiers[2].height(), 0);
     EXPECT_EQ(l.audio, (Rect{40, 50, 240, 795}));
     EXPECT_EQ(l.intensity, l.audio);
     EXPECT_EQ(l.pitch, (Rect{240, 50, 580, 795}));
@@ -173,7 +174,7 @@ TEST_F(View, ALabelCanBeDraggedOrOpensTheEditor)
     LabelRecord rec;
     rec.strText = "word";
     rec.bounds = {0, 0, 14, 30};
-    c.Tier_Add_Label_Cocoa_Where(1, rec, {});
+    c.Tier_Add_Label_Cocoa_Where(1, rec, model.geometry().dataArea, model.geometry().tiers[1]);
     model.SetupDisplay(600, 400);
 
     const double x = pixelOf(1000) + 5;

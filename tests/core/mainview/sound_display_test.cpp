@@ -139,7 +139,7 @@ TEST(SoundDisplay, TheLevelBarIsRedExactlyAboveAPeakToPeakOf0_9)
 TEST(SoundDisplay, PlayStretchesAndThePlayCursorFollowThePlayedTime)
 {
     Document d;
-    vxtest::fillChannel(d, std::vector<float>(20000), 10000); // 2 s, strip 500 px from x=50
+    vxtest::fillChannel(d, std::vector<float>(20000), 10000); // 2 s
     Channels& c = d.getChannel(0);
     c.m_dPageMin = 5000;
     c.m_dPageMax = 10000; // 0.5 s page: 1 px per ms
@@ -160,9 +160,12 @@ TEST(SoundDisplay, PlayStretchesAndThePlayCursorFollowThePlayedTime)
 
     // The whole file played 600 ms in is at 600 ms, 100 px into this page,
     // not 600 px past its start.
-    EXPECT_NEAR(playCursorX(c, 0, 600e6), 50 + 100, 1e-9);
-    EXPECT_NEAR(playCursorX(c, 5000, 100e6), 50 + 100, 1e-9);
-    EXPECT_NEAR(playCursorX(c, 6000, 50e6), 50 + 150, 1e-9);
+    const Rect strip{0, 50, 100, 550}; // 500 px from x=50
+    EXPECT_NEAR(playCursorX(c, strip, 0, 600e6), 50 + 100, 1e-9);
+    EXPECT_NEAR(playCursorX(c, strip, 5000, 100e6), 50 + 100, 1e-9);
+    EXPECT_NEAR(playCursorX(c, strip, 6000, 50e6), 50 + 150, 1e-9);
+    const Rect wide{0, 50, 100, 1050};
+    EXPECT_NEAR(playCursorX(c, wide, 6000, 50e6), 50 + 300, 1e-9) << "the column is the calling view's";
 
     // A stretch never reaches past the samples.
     c.m_dDurationStartFile = 19990;

@@ -8,8 +8,8 @@ using namespace vx;
 
 namespace {
 
-// A channel of n samples at rate fs, shown whole in a strip w pixels wide.
-Channels makeChannel(int n, double fs, int w)
+// A channel of n samples at rate fs, shown whole.
+Channels makeChannel(int n, double fs)
 {
     Channels c;
     c.m_hData.newClear(static_cast<std::size_t>(n));
@@ -18,7 +18,6 @@ Channels makeChannel(int n, double fs, int w)
     c.m_dwFileLength = n;
     c.m_dSampleRate = fs;
     c.m_dLengthMS = n * 1000.0 / fs;
-    c.m_rLocation = {0, 50, 100, static_cast<std::int16_t>(50 + w)};
     c.m_dPageMin = 0;
     c.m_dPageMax = n;
     return c;
@@ -42,34 +41,38 @@ TEST(Channels, NewChannelDefaults)
 
 TEST(Channels, PixelSampleTimeMappingClampsAtBothEnds)
 {
-    Channels c = makeChannel(22050, 11025, 500);
-    c.SetCursorInFile_Point({250, 0});
+    Channels c = makeChannel(22050, 11025); // shown over 500 px
+    c.SetCursorInFile_Point({250, 0}, 500);
     EXPECT_EQ(c.m_dCursorFileValue, 11025.0);
     EXPECT_EQ(c.m_dCursorTime, 1000.0);
     EXPECT_EQ(c.m_ptNewCursorLoc, (PointD{250, 0}));
 
-    c.SetCursorInFile_Point({600, 0});
+    c.SetCursorInFile_Point({600, 0}, 500);
     EXPECT_EQ(c.m_dCursorFileValue, 22050.0);
     EXPECT_EQ(c.m_dCursorTime, 2000.0);
-    c.SetCursorInFile_Point({-10, 0});
+    c.SetCursorInFile_Point({-10, 0}, 500);
     EXPECT_EQ(c.m_dCursorFileValue, 0.0);
     EXPECT_EQ(c.m_dCursorTime, 0.0);
 
     c.SetCursorInFile_Time(5000);
     EXPECT_EQ(c.m_dCursorFileValue, 22050.0);
     EXPECT_EQ(c.m_dCursorTime, 2000.0);
-    EXPECT_EQ(c.GetCursorTime({125, 0}), 500.0);
-    EXPECT_DOUBLE_EQ(c.GetCursorPixelforTime(500), 125.0);
-    EXPECT_DOUBLE_EQ(c.GetCursorPixelforTime(-100), -25.0) << "neither rounded nor clamped";
+    EXPECT_EQ(c.GetCursorTime({125, 0}, 500), 500.0);
+    EXPECT_DOUBLE_EQ(c.GetCursorPixelforTime(500, 500), 125.0);
+    EXPECT_DOUBLE_EQ(c.GetCursorPixelforTime(-100, 500), -25.0) << "neither rounded nor clamped";
+    EXPECT_EQ(c.GetCursorTime({125, 0}, 250), 1000.0) << "the same pixel in a view half as wide";
+    EXPECT_DOUBLE_EQ(c.GetCursorPixelforTime(500, 1000), 250.0);
+    c.SetMarkerValues_Point({100, 0}, 1000);
+    EXPECT_EQ(c.m_dMarkerTime, 200.0);
 
     Channels empty;
-    empty.SetCursorInFile_Point({10, 0});
+    empty.SetCursorInFile_Point({10, 0}, 0);
     EXPECT_EQ(empty.m_dCursorTime, 0.0) << "no samples, no strip: still finite";
 }
 
 TEST(Channels, MarkerCursorAndDuration)
 {
-    Channels c = makeChannel(22050, 11025, 500);
+    Channels c = makeChannel(22050, 11025);
     c.SetMarkerValues_Time(1500);
     EXPECT_EQ(c.m_dMarkerFileValue, 16537.5);
     EXPECT_FLOAT_EQ(static_cast<float>(c.m_dMarkerDataValue), c.m_hData[16537]);
@@ -96,8 +99,8 @@ TEST(Channels, MarkerCursorAndDuration)
 
 TEST(Channels, SelectionRectangle)
 {
-    Channels c = makeChannel(11025, 11025, 500); // 1000 ms over 500 px
-    c.m_dPageMin = 2756.25;                      // page 250..750 ms
+    Channels c = makeChannel(11025, 11025); // 1000 ms
+    c.m_dPageMin = 2756.25;                 // page 250..750 ms over 500 px
     c.m_dPageMax = 8268.75;
     struct Case {
         double a, b;
@@ -107,7 +110,7 @@ TEST(Channels, SelectionRectangle)
     for (const Case& k : cases) {
         c.m_dDurationStartTime = k.a;
         c.m_dDurationStopTime = k.b;
-        Rect r = c.GetSelectionRect();
+        Rect r = c.GetSelectionRect({0, 50, 100, 550});
         EXPECT_EQ(r.left, k.left) << k.a;
         EXPECT_EQ(r.right, k.right) << k.b;
         EXPECT_EQ(r.top, 0);
@@ -172,7 +175,7 @@ TEST(Channels, InterleavedExtraction)
 
 TEST(Channels, DuplicateCopiesSamplesFieldsAndUntieredLabelsButNotTiers)
 {
-    Channels src = makeChannel(100, 8000, 400);
+    Channels src = makeChannel(100, 8000);
     src.m_nChannelType = 1;
     src.SetTitle("EGG");
     src.m_dC1Cal = 3.0;

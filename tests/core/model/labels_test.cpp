@@ -6,16 +6,18 @@ using namespace vx;
 
 namespace {
 
-// 1000 ms shown over a 500-pixel strip starting at the 50-pixel margin.
+// 1000 ms shown over a 500-pixel strip starting at the 50-pixel margin,
+// tier 1's band at rows 10..30.
+const Rect kArea{0, 50, 100, 550};
+const Rect kBand{10, 50, 30, 550};
+
 Channels pageOf1000ms()
 {
     Channels c;
     c.m_dwFileLength = 10000;
     c.m_dLengthMS = 1000;
     c.m_dSampleRate = 10000;
-    c.m_rLocation = {0, 50, 100, 550};
     c.m_dPageMax = 10000;
-    c.m_Tiers[1].rLocation = {10, 50, 30, 550};
     return c;
 }
 
@@ -34,50 +36,57 @@ TEST(Labels, HorizontalPlacementByJustification)
 {
     Channels c = pageOf1000ms();
     c.SetMarkerValues_Time(200); // pixel 100 on this page
-    Labels* right = c.Tier_Add_Label_Cocoa_Where(1, recordOf("r", 2, 40, 12), {});
+    Labels* right = c.Tier_Add_Label_Cocoa_Where(1, recordOf("r", 2, 40, 12), kArea, kBand);
     ASSERT_NE(right, nullptr);
     EXPECT_EQ(right->rectLocation.left, 110);
     EXPECT_EQ(right->rectLocation.right, 150);
     EXPECT_EQ(right->rectLocation.top, 10);
     EXPECT_EQ(right->dTime, 200.0);
 
-    Labels* centred = c.Tier_Add_Label_Cocoa_Where(1, recordOf("c", 1, 41, 12), {});
+    Labels* centred = c.Tier_Add_Label_Cocoa_Where(1, recordOf("c", 1, 41, 12), kArea, kBand);
     EXPECT_EQ(centred->rectLocation.left, 150 - 20);
     EXPECT_EQ(centred->rectLocation.right, 150 + 21);
-    Labels* left = c.Tier_Add_Label_Cocoa_Where(1, recordOf("l", 0, 40, 12), {});
+    Labels* left = c.Tier_Add_Label_Cocoa_Where(1, recordOf("l", 0, 40, 12), kArea, kBand);
     EXPECT_EQ(left->rectLocation.left, 150);
     EXPECT_EQ(left->rectLocation.right, 190);
     EXPECT_EQ(c.m_Tiers[1].nLabelCount, 3);
     EXPECT_EQ(c.Tier_GetLabel(1, 0), right) << "insertion order";
 
-    // Zooming to 100..300 ms moves the 40-px label to pixel 250: 260..300.
-    Labels* z = c.Tier_GetLabelZoomed(1, 0, 100, 300);
-    ASSERT_EQ(z, right);
-    EXPECT_EQ(z->rectLocation.left, 50 + 250 - 40);
-    EXPECT_EQ(z->rectLocation.right, 50 + 250);
-    EXPECT_EQ(z->bounds().width, 40.0);
+    // Zooming to 100..300 ms places the 40-px label at pixel 250: 260..300,
+    // as tall as its text measures; twice as wide a view places it at 500.
+    const Rect saved = right->rectLocation;
+    std::optional<Rect> z = placeLabel(*right, kArea, kBand, 100, 300);
+    ASSERT_TRUE(z);
+    EXPECT_EQ(*z, (Rect{10, 50 + 250 - 40, static_cast<std::int16_t>(10 + measureText("r", {}).height), 50 + 250}));
+    std::optional<Rect> wide = placeLabel(*right, {0, 50, 100, 1050}, {30, 50, 50, 1050}, 100, 300);
+    ASSERT_TRUE(wide);
+    EXPECT_EQ(wide->left, 50 + 500 - 40);
+    EXPECT_EQ(wide->top, 30);
+    EXPECT_EQ(right->textSize().width, 40.0);
+    EXPECT_EQ(right->rectLocation, saved) << "placing a label never writes it";
 }
 
 TEST(Labels, ZoomedLookupIsAnOpenInterval)
 {
     Channels c = pageOf1000ms();
     c.SetMarkerValues_Time(200);
-    c.Tier_Add_Label_Cocoa_Where(0, recordOf("a", 0, 10, 10), {});
-    c.Tier_Add_Label_Cocoa_Where(0, recordOf("b", 0, 10, 10), {});
+    c.Tier_Add_Label_Cocoa_Where(0, recordOf("a", 0, 10, 10), kArea, kBand);
+    c.Tier_Add_Label_Cocoa_Where(0, recordOf("b", 0, 10, 10), kArea, kBand);
     EXPECT_EQ(c.Tier_GetLabelZoomed(0, 0, 200, 400), nullptr);
     EXPECT_EQ(c.Tier_GetLabelZoomed(0, 0, 0, 200), nullptr);
     EXPECT_NE(c.Tier_GetLabelZoomed(0, 1, 199.9, 200.1), nullptr) << "two labels at one time are both kept";
     EXPECT_EQ(c.Tier_GetLabelZoomed(0, 2, 0, 1000), nullptr);
     EXPECT_EQ(c.Tier_GetLabelZoomed(5, 0, 0, 1000), nullptr) << "empty tier";
+    EXPECT_FALSE(placeLabel(*c.Tier_GetLabel(0, 0), kArea, kBand, 200, 400));
+    EXPECT_TRUE(placeLabel(*c.Tier_GetLabel(0, 0), kArea, kBand, 199.9, 200.1));
 }
 
 TEST(Labels, TierGrowsForATallLabelAndIgnoresBadIndices)
 {
     Channels c = pageOf1000ms();
     c.SetMarkerValues_Time(500);
-    c.Tier_Add_Label_Cocoa_Where(1, recordOf("tall", 0, 10, 30), {});
+    c.Tier_Add_Label_Cocoa_Where(1, recordOf("tall", 0, 10, 30), kArea, kBand);
     EXPECT_EQ(c.m_Tiers[1].nHeigth, 30);
-    EXPECT_EQ(c.m_Tiers[1].rLocation.bottom, 40);
 
     Labels taller;
     taller.rectLocation = {0, 0, 45, 10};
@@ -89,10 +98,9 @@ TEST(Labels, TierGrowsForATallLabelAndIgnoresBadIndices)
     EXPECT_EQ(c.m_Tiers[1].nHeigth, 45) << "a band only grows";
 
     for (int bad : {-1, 10, 99}) {
-        EXPECT_EQ(c.Tier_Add_Label_Cocoa_Where(bad, recordOf("x", 0, 10, 10), {}), nullptr);
+        EXPECT_EQ(c.Tier_Add_Label_Cocoa_Where(bad, recordOf("x", 0, 10, 10), kArea, kBand), nullptr);
         EXPECT_EQ(c.Tier_GetLabel(bad, 0), nullptr);
         c.Tier_RemoveLabelAll(bad);
-        c.Tier_AdjustLabels(bad);
     }
     Labels* kept = c.Tier_GetLabel(1, 0);
     c.Tier_Remove_Label(0, kept);
@@ -101,27 +109,23 @@ TEST(Labels, TierGrowsForATallLabelAndIgnoresBadIndices)
     EXPECT_EQ(c.m_Tiers[1].nLabelCount, 0);
 }
 
-TEST(Labels, MovingByPixelsAndByTime)
+TEST(Labels, MovingByTime)
 {
     Channels c = pageOf1000ms();
     c.SetMarkerValues_Time(300);
-    Labels* l = c.Tier_Add_Label_Cocoa_Where(1, recordOf("m", 0, 20, 10), {});
+    Labels* l = c.Tier_Add_Label_Cocoa_Where(1, recordOf("m", 0, 20, 10), kArea, kBand);
     Rect moved = l->rectLocation;
     moved.left = static_cast<std::int16_t>(moved.left + 10);
     moved.right = static_cast<std::int16_t>(moved.right + 10);
-    l->_deltaShift = {10, 0};
-    c.Tier_MoveLabel(1, l, moved);
-    EXPECT_DOUBLE_EQ(l->dTime, 320.0) << "10 px on 1000 ms over 500 px is 20 ms";
+    c.Tier_MoveLabel(1, l, moved, 20);
+    EXPECT_DOUBLE_EQ(l->dTime, 320.0);
     EXPECT_EQ(l->dVerticalFactor, 0.7);
-    EXPECT_EQ(l->_deltaShift, (PointD{0, 0}));
-    EXPECT_EQ(l->rectLocation, moved);
+    EXPECT_EQ(l->rectLocation, moved) << "a move saves where the label now lies";
+    c.Tier_MoveLabel(0, l, kArea, 50);
+    EXPECT_DOUBLE_EQ(l->dTime, 320.0) << "not a label of that tier";
 
     c.Tier_MoveLabelTimeBy(1, l, -20);
     EXPECT_DOUBLE_EQ(l->dTime, 300.0);
-
-    c.Tier_AdjustLabels(1);
-    EXPECT_EQ(l->rectLocation.top, 10);
-    EXPECT_EQ(l->bounds().y, 10.0);
 }
 
 TEST(Labels, LongTextsAreCutAtACharacterBoundary)
