@@ -56,8 +56,7 @@ QString RecordingController::start()
             c.Tier_RemoveLabelAll(i);
     }
     m_model.m_bLabelMode = false;
-    m_model.m_bHaveSelection = m_model.m_bHaveMarker = false;
-    d.m_bHaveSelection = d.m_bHaveMarker = false;
+    m_model.ClearSelection();
     m_model.CalibrateScroll(5);
     m_model.m_bRedraw = true;
     m_dSeconds = 0;
