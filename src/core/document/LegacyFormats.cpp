@@ -41,6 +41,13 @@ std::int16_t s16(std::int32_t v)
     return static_cast<std::int16_t>(v);
 }
 
+// A label's bottom, 18 below a top read from the file; any top may come, so
+// the sum wraps like the 16-bit field it goes into instead of overflowing.
+std::int32_t plus18(std::int32_t top)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(top) + 18u);
+}
+
 // The "QAD_PC_FLOAT" layout: per channel a 248-byte header, its labels and
 // its float samples, one after the other.
 int readQadFloat(Document& d, std::span<const std::uint8_t> data, ReadContext& ctx)
@@ -275,7 +282,7 @@ int readQadMac(Document& d, std::span<const std::uint8_t> data, ReadContext& ctx
             std::int32_t left = r.i32be(), top = r.i32be(), right = r.i32be();
             r.seek(p + 368);
             c.Add_Label(legacyLabel(fixedText(data, p + 112, 256), time, vf, just,
-                                    {s16(top), s16(left), s16(top + 18), s16(right)}, addLine));
+                                    {s16(top), s16(left), s16(plus18(top)), s16(right)}, addLine));
             p += 368;
         }
         // The samples are big-endian like the rest of the file.

@@ -286,6 +286,29 @@ TEST_F(Native, QadMacChannelsAreNumberedFromZero)
     EXPECT_EQ(d.getChannel(1).m_hData[0], 0x4000 / 2048.0f);
 }
 
+TEST_F(Native, QadMacLabelsWithAnyRectangleLoad)
+{
+    std::vector<std::uint8_t> m(512, 0);
+    std::memcpy(m.data(), "QAD_Mac", 7);
+    putU32be(m.data() + 8, 1);
+    std::vector<std::uint8_t> h(248, 0);
+    putF64be(h.data(), 0.25);
+    putF64be(h.data() + 8, 8000);
+    putF64be(h.data() + 16, 2);
+    putU32be(h.data() + 92, 1);
+    m.insert(m.end(), h.begin(), h.end());
+    std::vector<std::uint8_t> label(368, 0);
+    putF64be(label.data(), 0.1);
+    putU32be(label.data() + 28, 0x7FFFFFFF); // the largest top a file can hold
+    std::memcpy(label.data() + 112, "edge", 4);
+    m.insert(m.end(), label.begin(), label.end());
+    m.insert(m.end(), {0x40, 0x00, 0xC0, 0x00});
+    Document d;
+    ASSERT_TRUE(d.readFromData(m, nullptr).ok);
+    ASSERT_EQ(d.getChannel(0).m_nLabelCount, 1);
+    EXPECT_EQ(d.getChannel(0).GetLabel(0)->getLabelText(), "edge");
+}
+
 TEST_F(Native, DetectionIsByContentNotName)
 {
     Document d;
