@@ -9,12 +9,14 @@
 #include "support/SoundFiles.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QList>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -64,10 +66,21 @@ inline std::string makeRecording()
     return path;
 }
 
+// Runs the event loop until `done` holds or `ms` have passed; whether it
+// holds.
+inline bool waitUntil(const std::function<bool()>& done, int ms = 20000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms)
+        QTest::qWait(5);
+    return done();
+}
+
+// Fails the test (fatally) when the window's analysis does not finish.
 inline void waitForAnalysis(vx::MainWindow& w)
 {
-    for (int i = 0; i < 500 && w.view().busy(); ++i)
-        QTest::qWait(10);
+    ASSERT_TRUE(waitUntil([&] { return !w.view().busy(); })) << "the analysis did not finish";
     QApplication::processEvents();
 }
 
@@ -88,7 +101,7 @@ protected:
         window->resize(845, 400);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-        waitForAnalysis(*window);
+        ASSERT_NO_FATAL_FAILURE(waitForAnalysis(*window));
     }
     void TearDown() override
     {

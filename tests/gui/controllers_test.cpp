@@ -34,12 +34,6 @@ protected:
         model->SetupDisplay(800, 300);
         model->AdjustScrollControl(0, 1.0);
     }
-    bool waitUntil(const std::function<bool()>& done, int ms = 10000)
-    {
-        for (int waited = 0; waited < ms && !done(); waited += 10)
-            QTest::qWait(10);
-        return done();
-    }
     Channels& channel() { return session->doc().getChannel(0); }
 
     ScriptedDialogs dialogs;

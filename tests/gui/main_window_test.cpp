@@ -200,7 +200,7 @@ TEST_F(Gui, ClosingAChangedDocumentAsksAndAnalysesAreCancelledSafely)
     // A second request while one runs replaces it; closing joins the worker.
     window->analysis().start();
     window->analysis().start();
-    waitForAnalysis(*window);
+    ASSERT_NO_FATAL_FAILURE(waitForAnalysis(*window));
     EXPECT_TRUE(window->model().pitch().has_value());
     window->analysis().start();
     dialogs.saveChoice = SaveChoice::Discard;

@@ -81,12 +81,6 @@ protected:
         ReaderWindow::destroyed = 0;
     }
     DocumentSession& session() { return window->session(); }
-    bool waitUntil(const std::function<bool()>& done, int ms = 10000)
-    {
-        for (int waited = 0; waited < ms && !done(); waited += 10)
-            QTest::qWait(10);
-        return done();
-    }
 
     FakeSound fake;
 };
@@ -121,7 +115,7 @@ TEST_F(Session, ClosingTheMainWindowAsksOnceThenClosesEveryWindowBeforeTheDocume
     EXPECT_TRUE(window->close());
     EXPECT_EQ(dialogs.asked.size(), 2) << "asked once more, not once per window";
     EXPECT_TRUE(a.isNull()) << "the other windows go as the main window closes";
-    waitUntil([&] { return main.isNull() && s.isNull(); }, 2000);
+    waitUntil([&] { return main.isNull() && s.isNull(); });
     EXPECT_TRUE(main.isNull());
     EXPECT_TRUE(s.isNull()) << "the session and its document go after its windows";
     EXPECT_EQ(ReaderWindow::destroyed, 2);
@@ -137,7 +131,7 @@ TEST_F(Session, QuitClosesTheWindowsOfEveryDocument)
     new ReaderWindow(second->session());
     ASSERT_EQ(controller.sessions().size(), 2u);
     EXPECT_TRUE(controller.closeAll());
-    waitUntil([&] { return controller.sessions().empty() && ReaderWindow::destroyed == 2; }, 2000);
+    waitUntil([&] { return controller.sessions().empty() && ReaderWindow::destroyed == 2; });
     EXPECT_TRUE(controller.sessions().empty());
     EXPECT_EQ(ReaderWindow::destroyed, 2);
     window = nullptr;
@@ -268,7 +262,7 @@ TEST_F(Session, EveryCommandHasItsEntryAndItsResponderDecidesEnabling)
     focused->show();
     window->activateWindow();
     focused->setFocus();
-    ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == focused; }, 2000));
+    ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == focused; }));
     EXPECT_EQ(m.responderFor(Command::PlaySelection), static_cast<CommandResponder*>(focused));
     EXPECT_TRUE(m.trigger(Command::PlaySelection));
     EXPECT_EQ(focused->ran, 1);

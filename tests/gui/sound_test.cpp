@@ -29,11 +29,6 @@ protected:
     {
         controller.sound().setBackendFactory([this] { return std::make_unique<FakeBackend>(fake); });
     }
-    void waitUntil(const std::function<bool()>& done, int ms = 5000)
-    {
-        for (int waited = 0; waited < ms && !done(); waited += 10)
-            QTest::qWait(10);
-    }
     std::vector<float> played()
     {
         std::lock_guard<std::mutex> g(fake.lock);
@@ -89,7 +84,7 @@ TEST_F(Sound, APlayCommandOrAClickWhilePlayingOnlyStops)
     // No selection: Space plays the visible window.
     QTest::keyClick(window, Qt::Key_Space);
     ASSERT_TRUE(view().playing());
-    QTest::qWait(60);
+    ASSERT_TRUE(waitUntil([&] { return !played().empty(); })) << "playback under way";
     window->action(Command::Play)->trigger();
     EXPECT_FALSE(view().playing());
     EXPECT_FALSE(controller.sound().isPlaying());
@@ -144,12 +139,12 @@ TEST_F(Sound, RecordingAsksForUnsavedWorkShowsItsLevelAndLoadsOnAClick)
     EXPECT_FALSE(window->action(Command::Play)->isEnabled());
 
     // A loud tone turns the level bar red; the bar moves on every display.
-    waitUntil([&] { return view().levelBar().red; }, 3000);
+    waitUntil([&] { return view().levelBar().red; });
     EXPECT_TRUE(view().levelBar().red);
     const double x = view().levelBar().x;
     view().repaint();
     EXPECT_EQ(view().levelBar().x, x + 2);
-    QTest::qWait(600);
+    ASSERT_TRUE(waitUntil([&] { return controller.sound().recordedSeconds() >= 0.6; }));
 
     // The click only stops; the recording loads at the record rate.
     QTest::mouseClick(&view(), Qt::LeftButton, {}, QPoint(400, 100));
@@ -158,8 +153,8 @@ TEST_F(Sound, RecordingAsksForUnsavedWorkShowsItsLevelAndLoadsOnAClick)
     // Playing the old samples until the recording replaces them.
     window->action(Command::PlayWindow)->trigger();
     EXPECT_TRUE(view().playing());
-    waitUntil([&] { return channel().m_dSampleRate == app().g_nRecordSampleRate; }, 2000);
-    waitForAnalysis(*window);
+    waitUntil([&] { return channel().m_dSampleRate == app().g_nRecordSampleRate; });
+    ASSERT_NO_FATAL_FAILURE(waitForAnalysis(*window));
     EXPECT_EQ(channel().m_dSampleRate, 11025);
     EXPECT_FALSE(view().playing()) << "loading the recording stopped the playback of the old samples";
     EXPECT_EQ(window->readout("Sample rate"), "11025");
@@ -190,10 +185,10 @@ TEST_F(Sound, ANewWindowRecordsWithoutAskingAndAnotherWindowMustWait)
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_TRUE(dialogs.errors[0].contains("Another window is recording"));
 
-    QTest::qWait(300);
+    ASSERT_TRUE(waitUntil([&] { return controller.sound().recordedSeconds() >= 0.3; }));
     QTest::mouseClick(&fresh->view(), Qt::LeftButton, {}, QPoint(300, 100));
     Document& d = fresh->model().doc();
-    waitUntil([&] { return d.m_bHaveData; }, 2000);
+    waitUntil([&] { return d.m_bHaveData; });
     ASSERT_TRUE(d.m_bHaveData);
     EXPECT_EQ(d.getChannel(0).m_dSampleRate, 11025);
     EXPECT_TRUE(fresh->action(Command::Play)->isEnabled());
