@@ -254,3 +254,21 @@ TEST_F(Gui, AtPixelRatioTwoThePictureHasTwiceThePixelsAndSharpText)
         }
     EXPECT_GT(mixed, 20);
 }
+
+TEST_F(Gui, TheCursorLineAppearsOnlyOnceTheMouseHasBeenOverTheView)
+{
+    auto redColumns = [&] {
+        view().repaint();
+        const QImage shot = view().grab().toImage();
+        const qreal dpr = shot.devicePixelRatio();
+        std::vector<int> columns;
+        for (int x = 0; x < view().width(); ++x)
+            if (shot.pixelColor(int(x * dpr), int(150 * dpr)) == QColor(Qt::red))
+                columns.push_back(x);
+        return columns;
+    };
+    EXPECT_TRUE(redColumns().empty()) << "no cursor in the margin before the mouse comes";
+    QTest::mouseMove(&view(), QPoint(300, 150));
+    QApplication::processEvents();
+    EXPECT_EQ(redColumns(), std::vector<int>{300});
+}
