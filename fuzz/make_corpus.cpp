@@ -1,7 +1,9 @@
-// Writes a seed corpus for the reader-chain fuzzer: one small file of every
-// format the chain reads, made by the project's own writers and by hand.
+// Writes the seed corpora of the fuzz targets: for the reader chain one
+// small file of every format it reads, made by the project's own writers
+// and by hand; for the configuration reader the files the project writes.
 
 #include "app/AppState.h"
+#include "app/ConfigFile.h"
 #include "document/NativeFormat.h"
 #include "document/WaveFormat.h"
 #include "platform/ByteReader.h"
@@ -52,13 +54,13 @@ std::vector<std::uint8_t> legacyHeader(std::int32_t H, std::int32_t version, std
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_corpus DIR\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: make_corpus READER-CHAIN-DIR CONFIGURATION-DIR\n");
         return 1;
     }
     const std::string dir = argv[1];
-    app().gAppPath = "/nonexistent/voxtrace-fuzz";
-    Document d;
+    const std::string configDir = argv[2];
+    Document d(StartingSettings::defaultsOnly);
     fill(d, 64, 8000);
     Channels& c = d.getChannel(0);
     c.m_Tiers[1].bSelected = true;
@@ -86,5 +88,14 @@ int main(int argc, char** argv)
     putF64be(mac.data() + 512 + 8, 8000);
     putF64be(mac.data() + 512 + 16, 4);
     save(dir, "qad-mac.bin", mac);
+
+    const ConfigRecord user = buildUserConfiguration(d);
+    save(configDir, "user.cfg", {user.begin(), user.end()});
+    d.s.m_dPitchStepSize = 5;
+    d.getChannel(0).SetUnit("kPa");
+    const ConfigRecord changed = buildUserConfiguration(d);
+    save(configDir, "user-changed.cfg", {changed.begin(), changed.end()});
+    const ConfigRecord legacy = buildLegacyDefaultRecord();
+    save(configDir, "legacy-defaults.cfg", {legacy.begin(), legacy.end()});
     return 0;
 }

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the reader-chain fuzzer with clang under AddressSanitizer and
-# UndefinedBehaviorSanitizer and runs it for a bounded time (seconds, 60 by
-# default) on a freshly generated seed corpus. Exits non-zero on a finding.
+# Builds the fuzz targets with clang under AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs them for a bounded time (seconds, 60
+# by default): three quarters on the reader chain, the rest on the reading
+# of configuration files, each on a freshly generated seed corpus plus the
+# inputs kept in fuzz/findings. Exits non-zero on a finding.
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$top/scripts/install-deps.sh"
@@ -9,10 +11,13 @@ seconds="${1:-60}"
 build="${VOXTRACE_FUZZ_BUILD_DIR:-$top/build-fuzz}"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
     -DVOXTRACE_FUZZ=ON -DVOXTRACE_BUILD_TESTS=OFF
-cmake --build "$build" --parallel --target reader_chain_fuzz make_fuzz_corpus
+cmake --build "$build" --parallel --target reader_chain_fuzz config_fuzz make_fuzz_corpus
 corpus="$build/corpus"
-rm -rf "$corpus" && mkdir -p "$corpus"
-"$build/fuzz/make_fuzz_corpus" "$corpus"
+configs="$build/corpus-config"
+rm -rf "$corpus" "$configs" && mkdir -p "$corpus" "$configs"
+"$build/fuzz/make_fuzz_corpus" "$corpus" "$configs"
+cp "$top"/fuzz/findings/reader-chain/* "$corpus"/ 2>/dev/null || true
+cp "$top"/fuzz/findings/config/* "$configs"/ 2>/dev/null || true
 # Files made by other programs, where the tools are present.
 if command -v sox >/dev/null; then
     sox -V1 -n -r 8000 -c 2 -b 16 "$corpus/stereo.wav" synth 0.01 sine 300
@@ -21,6 +26,17 @@ if command -v sox >/dev/null; then
     sox -V1 -n -r 8000 -b 16 -t aifc "$corpus/mono.aifc" synth 0.01 sine 300
 fi
 cd "$build"
-"$build/fuzz/reader_chain_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \
-    -print_final_stats=1 "$corpus"
+fuzz() {
+    local target="$1" time="$2" dir="$3" keep="$4"
+    if ! "$build/fuzz/$target" -max_total_time="$time" -timeout=10 -rss_limit_mb=4096 \
+        -print_final_stats=1 -artifact_prefix="$build/$target-" "$dir"; then
+        echo "fuzz: $target found an input that fails; keep it as fuzz/findings/$keep/<short-name>" \
+             "(see fuzz/findings/README.md) so that the tests replay it" >&2
+        exit 1
+    fi
+}
+reader_time=$(( seconds * 3 / 4 > 0 ? seconds * 3 / 4 : 1 ))
+config_time=$(( seconds - reader_time > 0 ? seconds - reader_time : 1 ))
+fuzz reader_chain_fuzz "$reader_time" "$corpus" reader-chain
+fuzz config_fuzz "$config_time" "$configs" config
 echo "fuzz: no finding in ${seconds} s"

@@ -1,5 +1,6 @@
 // The analysis commands of voxtrace-cli: pitch, intensity, formants and
-// spectrum, with a new document's Settings unless options override them.
+// spectrum, with a new document's Settings (or those --settings gives)
+// unless options override them.
 
 #include "CliCommon.h"
 
@@ -17,34 +18,52 @@ struct Range {
     double startPoint, stopPoint, startTime, stopTime;
 };
 
-// The whole recording, or --from-ms/--to-ms clamped to it.
+// Rates above this would overflow the analyses' sample counts.
+constexpr double kMaxAnalysisRate = 1e6;
+
+double timeWithin(const Args& args, const char* name, const vx::Channels& c)
+{
+    const double t = args.number(name);
+    if (t > c.m_dLengthMS)
+        throw CliError(std::string("--") + name + " " + formatNumber(t) + " is past the end of the recording ("
+                       + formatNumber(c.m_dLengthMS) + " ms)");
+    return t;
+}
+
+// The whole recording, or the part that --from-ms/--to-ms give.
 Range rangeOf(const Args& args, const vx::Channels& c)
 {
     Range r{0, c.m_dwFileLength, 0, c.m_dLengthMS};
     if (args.has("from-ms") || args.has("to-ms")) {
-        const double a = std::clamp(args.optionalNumber("from-ms").value_or(0), 0.0, c.m_dLengthMS);
-        const double b = std::clamp(args.optionalNumber("to-ms").value_or(c.m_dLengthMS), 0.0, c.m_dLengthMS);
+        const double a = args.has("from-ms") ? timeWithin(args, "from-ms", c) : 0.0;
+        const double b = args.has("to-ms") ? timeWithin(args, "to-ms", c) : c.m_dLengthMS;
         if (b <= a)
-            throw CliError("--to-ms must be after --from-ms");
+            throw CliError("--to-ms (" + formatNumber(b) + ") must be after --from-ms (" + formatNumber(a) + ")");
         r = {a * c.m_dwFileLength / c.m_dLengthMS, b * c.m_dwFileLength / c.m_dLengthMS, a, b};
     }
     return r;
 }
 
-double positive(const Args& args, const char* name, double fallback)
-{
-    const double v = args.optionalNumber(name).value_or(fallback);
-    if (!(v > 0))
-        throw CliError(std::string("--") + name + " must be greater than 0");
-    return v;
-}
+// The document of the file, with --settings applied over the settings the
+// file's rate gave, and its channel with samples to analyse.
+struct Analysed {
+    Loaded loaded;
+    const vx::Channels* channel;
+};
 
-const vx::Channels& loadedChannel(const Loaded& l)
+Analysed loadForAnalysis(const Args& args)
 {
-    const vx::Channels& c = l.doc->getChannel(0);
-    if (c.m_hData.size() == 0)
-        throw CliError("the file holds no samples");
-    return c;
+    Analysed a{loadDocument(args.positional()[0], channelOption(args)), nullptr};
+    applySettingsOption(args, *a.loaded.doc);
+    const vx::Channels& c = a.loaded.doc->getChannel(0);
+    if (c.m_hData.size() == 0 || !(c.m_dLengthMS > 0))
+        throw CliError(args.positional()[0] + ": the file holds no samples");
+    if (c.m_dSampleRate > kMaxAnalysisRate)
+        throw CliError(args.positional()[0] + ": a sample rate of " + formatNumber(c.m_dSampleRate)
+                       + " Hz is beyond what the analyses take (at most " + formatNumber(kMaxAnalysisRate)
+                       + " Hz)");
+    a.channel = &c;
+    return a;
 }
 
 void printNumbers(std::initializer_list<double> values)
@@ -66,29 +85,43 @@ vx::SliceParams sliceParams(const vx::Document& d, double rate)
     p.lpcOrder = d.s.m_nLPCNumberofCoefficients;
     p.averageStepMs = d.s.m_nFFTAverageStepSize;
     p.frequencyRange = d.s.m_nFFTfrequencyRange;
+    if (p.frequencyRange > vx::sliceFrequencyLimit(rate))
+        throw CliError("Frequency range is beyond allowable value. The frequency range may be at most half the "
+                       "sample rate.");
+    if (p.appliedWindowMs < 0 || p.appliedWindowMs > 10000)
+        throw CliError("the settings give an FFT applied window of " + std::to_string(p.appliedWindowMs)
+                       + " ms; 0 to 10000 ms can be used");
+    if (p.averageStepMs < 1 || p.averageStepMs > 10000)
+        throw CliError("the settings give an FFT average step of " + std::to_string(p.averageStepMs)
+                       + " ms; 1 to 10000 ms can be used");
     return p;
+}
+
+void needOneFile(const Args& args, const char* command)
+{
+    if (args.positional().size() != 1)
+        throw CliError(std::string("one sound file is needed (see voxtrace-cli ") + command + " --help)");
 }
 
 } // namespace
 
 int runPitch(const Args& args)
 {
-    if (args.positional().size() != 1)
-        throw CliError("usage: voxtrace-cli pitch FILE [--from-ms A --to-ms B] [--window-ms W] [--step-ms S] "
-                       "[--low HZ] [--high HZ] [--deviation HZ] [--threshold PCT]");
-    Loaded l = loadDocument(args.positional()[0], std::nullopt);
-    const vx::Channels& c = loadedChannel(l);
-    const vx::Settings& s = l.doc->s;
+    needOneFile(args, "pitch");
+    Analysed a = loadForAnalysis(args);
+    const vx::Channels& c = *a.channel;
+    const vx::Settings& s = a.loaded.doc->s;
     vx::PitchParams p;
     p.sampleRate = c.m_dSampleRate;
-    p.windowMs = positive(args, "window-ms", s.m_dPitchWindowLength);
-    p.stepMs = positive(args, "step-ms", s.m_dPitchStepSize);
-    p.low = positive(args, "low", s.m_dPitchCalculationLow);
-    p.high = positive(args, "high", s.m_dPitchCalculationHigh);
-    p.deviation = args.optionalNumber("deviation").value_or(s.m_dFreqDeviation);
-    p.thresholdPct = args.optionalNumber("threshold").value_or(s.m_dTrackingThreshHold);
+    p.windowMs = args.numberOr("window-ms", s.m_dPitchWindowLength);
+    p.stepMs = args.numberOr("step-ms", s.m_dPitchStepSize);
+    p.low = args.numberOr("low", s.m_dPitchCalculationLow);
+    p.high = args.numberOr("high", s.m_dPitchCalculationHigh);
+    p.deviation = args.numberOr("deviation", s.m_dFreqDeviation);
+    p.thresholdPct = args.numberOr("threshold", s.m_dTrackingThreshHold);
     if (p.high <= p.low)
-        throw CliError("--high must be above --low");
+        throw CliError("the highest pitch (" + formatNumber(p.high) + " Hz) must be above the lowest ("
+                       + formatNumber(p.low) + " Hz)");
     const Range r = rangeOf(args, c);
     auto track = vx::computePitchTrack(c.m_hData.data(), c.m_dwFileLength, p, r.startPoint, r.stopPoint,
                                        r.startTime, r.stopTime);
@@ -100,14 +133,13 @@ int runPitch(const Args& args)
 
 int runIntensity(const Args& args)
 {
-    if (args.positional().size() != 1)
-        throw CliError("usage: voxtrace-cli intensity FILE [--window-ms W] [--step-ms S] [--relative]");
-    Loaded l = loadDocument(args.positional()[0], std::nullopt);
-    const vx::Channels& c = loadedChannel(l);
+    needOneFile(args, "intensity");
+    Analysed a = loadForAnalysis(args);
+    const vx::Channels& c = *a.channel;
     vx::IntensityParams p;
     p.sampleRate = c.m_dSampleRate;
-    p.windowMs = positive(args, "window-ms", c.m_dIntensityWindowLengthMS);
-    p.stepMs = positive(args, "step-ms", c.m_dIntensityStepSizeMS);
+    p.windowMs = args.numberOr("window-ms", c.m_dIntensityWindowLengthMS);
+    p.stepMs = args.numberOr("step-ms", c.m_dIntensityStepSizeMS);
     p.offset = c.m_dReference;
     p.relative = args.has("relative") || c.m_bIntensityRelative;
     vx::IntensityContour contour = vx::computeIntensity(c.m_hData.data(), c.m_dwFileLength, p);
@@ -124,17 +156,12 @@ int runIntensity(const Args& args)
 
 int runFormants(const Args& args)
 {
-    if (args.positional().size() != 1)
-        throw CliError("usage: voxtrace-cli formants FILE [--step-ms S] [--order N]");
-    Loaded l = loadDocument(args.positional()[0], std::nullopt);
-    const vx::Channels& c = loadedChannel(l);
-    vx::SliceParams p = sliceParams(*l.doc, c.m_dSampleRate);
-    if (args.has("order")) {
-        p.lpcOrder = args.integer("order");
-        if (p.lpcOrder < 2 || p.lpcOrder > 400)
-            throw CliError("--order must be 2 to 400");
-    }
-    const double stepMs = positive(args, "step-ms", 10);
+    needOneFile(args, "formants");
+    Analysed a = loadForAnalysis(args);
+    const vx::Channels& c = *a.channel;
+    vx::SliceParams p = sliceParams(*a.loaded.doc, c.m_dSampleRate);
+    p.lpcOrder = static_cast<int>(args.numberOr("order", p.lpcOrder));
+    const double stepMs = args.numberOr("step-ms", 10);
     std::printf("time_ms\tF1\tF2\tF3\tF4\tF5\tB1\tB2\tB3\tB4\tB5\n");
     for (long k = 0;; ++k) {
         const double t = k * stepMs;
@@ -154,17 +181,16 @@ int runFormants(const Args& args)
 
 int runSpectrum(const Args& args)
 {
-    if (args.positional().size() != 1 || (args.has("at-ms") == (args.has("from-ms") || args.has("to-ms"))))
-        throw CliError("usage: voxtrace-cli spectrum FILE --at-ms T | --from-ms A --to-ms B");
-    Loaded l = loadDocument(args.positional()[0], std::nullopt);
-    const vx::Channels& c = loadedChannel(l);
-    vx::SliceParams p = sliceParams(*l.doc, c.m_dSampleRate);
-    if (p.frequencyRange > vx::sliceFrequencyLimit(c.m_dSampleRate))
-        throw CliError("Frequency range is beyond allowable value. The frequency range may be at most half the "
-                       "sample rate.");
+    needOneFile(args, "spectrum");
+    if (args.has("at-ms") == (args.has("from-ms") || args.has("to-ms")))
+        throw CliError("either --at-ms or --from-ms/--to-ms is needed, not both (see voxtrace-cli spectrum --help)");
+    Analysed a = loadForAnalysis(args);
+    const vx::Channels& c = *a.channel;
+    vx::SliceParams p = sliceParams(*a.loaded.doc, c.m_dSampleRate);
+    p.lpcOrder = static_cast<int>(args.numberOr("order", p.lpcOrder));
     double start, stop;
     if (args.has("at-ms")) {
-        const double t = std::clamp(args.number("at-ms"), 0.0, c.m_dLengthMS);
+        const double t = timeWithin(args, "at-ms", c);
         start = stop = t * c.m_dwFileLength / c.m_dLengthMS;
     } else {
         const Range r = rangeOf(args, c);

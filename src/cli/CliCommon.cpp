@@ -1,10 +1,11 @@
 #include "CliCommon.h"
 
-#include "app/AppState.h"
+#include "app/ConfigFile.h"
+#include "platform/FileIO.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <cctype>
 #include <cstdlib>
 
 namespace vxcli {
@@ -27,43 +28,96 @@ private:
     int m_offered = 0;
 };
 
+bool isOptionName(const std::string& a)
+{
+    return a.size() > 2 && a.rfind("--", 0) == 0 && !std::isdigit(static_cast<unsigned char>(a[2]))
+        && a[2] != '.';
+}
+
+std::string shortNumber(double v)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%g", v);
+    return buf;
+}
+
 } // namespace
 
-Args::Args(int argc, char** argv, int first, const std::map<std::string, int>& optionArity)
+std::string Option::rangeText() const
+{
+    const std::string unit = metavar == "MS" ? " ms" : metavar == "HZ" ? " Hz" : metavar == "PCT" ? " %" : "";
+    const bool bounded = std::isfinite(high);
+    if (lowOpen)
+        return "greater than " + shortNumber(low) + (bounded ? " and at most " + shortNumber(high) : "") + unit;
+    if (!std::isfinite(low))
+        return "at most " + shortNumber(high) + unit;
+    if (!bounded)
+        return shortNumber(low) + unit + " or more";
+    return "from " + shortNumber(low) + " to " + shortNumber(high) + unit;
+}
+
+bool Option::accepts(double v) const
+{
+    return (lowOpen ? v > low : v >= low) && v <= high && (!whole || v == std::trunc(v));
+}
+
+Args::Args(int argc, char** argv, int first, const std::vector<Option>& options) : m_options(options)
 {
     for (int i = first; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a.rfind("--", 0) != 0 || a.size() == 2 || std::isdigit(static_cast<unsigned char>(a[2]))) {
+        const std::string a = argv[i];
+        if (!isOptionName(a)) {
             m_positional.push_back(a);
             continue;
         }
-        std::string name = a.substr(2);
-        auto it = optionArity.find(name);
-        if (it == optionArity.end())
-            throw CliError("unknown option \"" + a + "\"");
+        const std::string name = a.substr(2);
+        const Option* spec = nullptr;
+        for (const Option& o : m_options)
+            if (o.name == name)
+                spec = &o;
+        if (!spec)
+            throw CliError("unknown option \"" + a + "\" (see --help)");
+        if (has(name))
+            throw CliError("option \"" + a + "\" is given twice");
         std::vector<std::string> values;
-        for (int k = 0; k < it->second; ++k) {
-            if (i + 1 >= argc)
-                throw CliError("option \"" + a + "\" needs " + std::to_string(it->second) + " value(s)");
-            values.push_back(argv[++i]);
+        std::vector<double> numbers;
+        for (int k = 0; k < spec->values; ++k) {
+            if (i + 1 >= argc || isOptionName(argv[i + 1]))
+                throw CliError("option \"" + a + "\" needs " + std::to_string(spec->values) + " value"
+                               + (spec->values == 1 ? "" : "s") + " (" + spec->metavar + ")");
+            const std::string s = argv[++i];
+            values.push_back(s);
+            if (!spec->numeric)
+                continue;
+            char* end = nullptr;
+            const double v = std::strtod(s.c_str(), &end);
+            if (s.empty() || std::isspace(static_cast<unsigned char>(s[0])) || *end != '\0' || !std::isfinite(v))
+                throw CliError("option \"" + a + "\" needs a number, not \"" + s + "\"");
+            if (!spec->accepts(v))
+                throw CliError("option \"" + a + "\" must be " + std::string(spec->whole ? "a whole number " : "")
+                               + spec->rangeText() + ", not " + s);
+            numbers.push_back(v);
         }
-        m_options[name] = values;
+        m_values[name] = values;
+        m_numbers[name] = numbers;
     }
+}
+
+const Option& Args::option(const std::string& name) const
+{
+    for (const Option& o : m_options)
+        if (o.name == name)
+            return o;
+    throw std::logic_error("no option --" + name);
 }
 
 std::string Args::text(const std::string& name, int index) const
 {
-    return m_options.at(name).at(static_cast<std::size_t>(index));
+    return m_values.at(name).at(static_cast<std::size_t>(index));
 }
 
 double Args::number(const std::string& name, int index) const
 {
-    std::string s = text(name, index);
-    char* end = nullptr;
-    double v = std::strtod(s.c_str(), &end);
-    if (s.empty() || *end != '\0' || !std::isfinite(v))
-        throw CliError("option \"--" + name + "\" needs a number, not \"" + s + "\"");
-    return v;
+    return m_numbers.at(name).at(static_cast<std::size_t>(index));
 }
 
 std::optional<double> Args::optionalNumber(const std::string& name) const
@@ -73,21 +127,31 @@ std::optional<double> Args::optionalNumber(const std::string& name) const
     return number(name);
 }
 
-int Args::integer(const std::string& name) const
+double Args::numberOr(const std::string& name, double fallback) const
 {
-    double v = number(name);
-    if (v != std::trunc(v) || std::fabs(v) > 1e9)
-        throw CliError("option \"--" + name + "\" needs a whole number, not \"" + text(name) + "\"");
-    return static_cast<int>(v);
+    if (has(name))
+        return number(name);
+    const Option& o = option(name);
+    if (!std::isfinite(fallback) || !o.accepts(fallback))
+        throw CliError((has("settings") ? text("settings") + ": " : std::string()) + "the settings give "
+                       + shortNumber(fallback) + " for --" + name + ", which must be "
+                       + o.rangeText());
+    return fallback;
+}
+
+std::optional<int> channelOption(const Args& args)
+{
+    if (!args.has("channel"))
+        return std::nullopt;
+    return static_cast<int>(args.number("channel"));
 }
 
 Loaded loadDocument(const std::string& path, std::optional<int> channel)
 {
     if (channel && *channel < 1)
         throw CliError("--channel counts from 1");
-    vx::applicationWillFinishLaunching();
     Loaded out;
-    out.doc = std::make_unique<vx::Document>();
+    out.doc = std::make_unique<vx::Document>(vx::StartingSettings::defaultsOnly);
     CliAnswers answers(channel);
     out.result = out.doc->loadFile(path, &answers);
     if (!out.result.ok) {
@@ -102,6 +166,20 @@ Loaded loadDocument(const std::string& path, std::optional<int> channel)
         throw CliError(path + ": channel " + std::to_string(*channel) + " was asked for, but the file has "
                        + std::to_string(inFile) + " channel" + (inFile == 1 ? "" : "s"));
     return out;
+}
+
+void applySettingsOption(const Args& args, vx::Document& doc)
+{
+    if (!args.has("settings"))
+        return;
+    const std::string path = args.text("settings");
+    std::string error;
+    auto bytes = vx::readWholeFile(path, &error);
+    if (!bytes)
+        throw CliError(path + ": the settings file cannot be read (" + error + ")");
+    std::string why;
+    if (!vx::loadUserConfiguration(doc, *bytes, &why))
+        throw CliError(path + ": " + why);
 }
 
 void selectMs(vx::Document& d, double a, double b)

@@ -4,6 +4,7 @@
 
 #include "document/Document.h"
 
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -18,22 +19,46 @@ struct CliError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Positional arguments and "--name value..." options, each option taking
-// the number of values its command declares.
+// One "--name value..." option of a command. Numeric values are checked
+// against [low, high] when the arguments are read; `lowOpen` refuses low
+// itself.
+struct Option {
+    std::string name;
+    int values = 1; // 0 for a flag
+    std::string metavar;
+    std::string help; // says the unit and the default
+    bool numeric = true;
+    bool whole = false;
+    double low = -std::numeric_limits<double>::infinity();
+    double high = std::numeric_limits<double>::infinity();
+    bool lowOpen = false;
+
+    // "from 0.1 to 10000 ms", for messages.
+    std::string rangeText() const;
+    bool accepts(double v) const;
+};
+
+// Positional arguments and options, each option taking the number of
+// values its command declares.
 class Args {
 public:
-    Args(int argc, char** argv, int first, const std::map<std::string, int>& optionArity);
+    Args(int argc, char** argv, int first, const std::vector<Option>& options);
 
     const std::vector<std::string>& positional() const { return m_positional; }
-    bool has(const std::string& name) const { return m_options.count(name) != 0; }
+    bool has(const std::string& name) const { return m_values.count(name) != 0; }
     std::string text(const std::string& name, int index = 0) const;
     double number(const std::string& name, int index = 0) const;
     std::optional<double> optionalNumber(const std::string& name) const;
-    int integer(const std::string& name) const;
+    // The option's value when given, else `fallback` (a value of the
+    // settings), which must lie in the option's range too.
+    double numberOr(const std::string& name, double fallback) const;
+    const Option& option(const std::string& name) const;
 
 private:
+    std::vector<Option> m_options;
     std::vector<std::string> m_positional;
-    std::map<std::string, std::vector<std::string>> m_options;
+    std::map<std::string, std::vector<std::string>> m_values;
+    std::map<std::string, std::vector<double>> m_numbers;
 };
 
 struct Loaded {
@@ -41,10 +66,16 @@ struct Loaded {
     vx::ReadResult result;
 };
 
-// Opens a file through the reader chain; `channel` (from 1) answers the
-// channel question of multi-channel files. Throws CliError with the reason
-// when nothing could load it.
+// Opens a file through the reader chain into a document that starts from
+// the built-in default settings; `channel` (from 1) answers the channel
+// question of multi-channel files. Throws CliError with the reason when
+// nothing could load it.
 Loaded loadDocument(const std::string& path, std::optional<int> channel);
+
+// Applies the user configuration file named by --settings, when given.
+void applySettingsOption(const Args& args, vx::Document& doc);
+
+std::optional<int> channelOption(const Args& args);
 
 // Sets channel 0's selection to a..b ms, clamped to the recording.
 void selectMs(vx::Document& d, double a, double b);

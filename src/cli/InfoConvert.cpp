@@ -31,11 +31,8 @@ std::string extensionOf(const std::string& path)
 int runInfo(const Args& args)
 {
     if (args.positional().size() != 1)
-        throw CliError("usage: voxtrace-cli info FILE [--channel K]");
-    std::optional<int> channel;
-    if (args.has("channel"))
-        channel = args.integer("channel");
-    Loaded l = loadDocument(args.positional()[0], channel);
+        throw CliError("one sound file is needed (see voxtrace-cli info --help)");
+    Loaded l = loadDocument(args.positional()[0], channelOption(args));
     const vx::Channels& c = l.doc->getChannel(0);
     int inFile = c.m_nChannelsinFile > 0 ? c.m_nChannelsinFile : l.doc->m_nNumofChannels;
     std::printf("format\t%s\n", l.result.reader.c_str());
@@ -51,7 +48,7 @@ int runInfo(const Args& args)
 int runConvert(const Args& args)
 {
     if (args.positional().size() != 2)
-        throw CliError("usage: voxtrace-cli convert IN OUT [--channel K] [--selection-ms A B]");
+        throw CliError("an input and an output file are needed (see voxtrace-cli convert --help)");
     const std::string in = args.positional()[0];
     const std::string out = args.positional()[1];
     const std::string ext = extensionOf(out);
@@ -61,10 +58,7 @@ int runConvert(const Args& args)
     if (std::filesystem::exists(out, ec) && std::filesystem::equivalent(in, out, ec))
         throw CliError(out + ": the output would replace the input file");
 
-    std::optional<int> channel;
-    if (args.has("channel"))
-        channel = args.integer("channel");
-    Loaded l = loadDocument(in, channel);
+    Loaded l = loadDocument(in, channelOption(args));
     const bool selection = args.has("selection-ms");
     if (selection)
         selectMs(*l.doc, args.number("selection-ms", 0), args.number("selection-ms", 1));

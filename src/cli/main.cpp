@@ -1,6 +1,8 @@
 // voxtrace-cli: batch analysis and conversion for scripts and corpora.
 // Output is tab-separated text on standard output; errors go to standard
-// error with exit status 1. Input files are never changed.
+// error with exit status 1. Input files are never changed, and the
+// per-user settings folder is never read or written: every run starts from
+// a new document's default settings, or from the file --settings names.
 
 #include "CliCommon.h"
 
@@ -8,59 +10,232 @@
 #include <cstring>
 #include <exception>
 #include <functional>
-#include <map>
+#include <limits>
+#include <string>
+#include <vector>
 
 namespace {
 
-const char* kUsage =
-    "usage: voxtrace-cli COMMAND [ARGS]\n"
-    "  info FILE [--channel K]\n"
-    "  convert IN OUT [--channel K] [--selection-ms A B]   (OUT ends in .wav or .vxt)\n"
-    "  pitch FILE [--from-ms A --to-ms B] [--window-ms W] [--step-ms S] [--low HZ] [--high HZ]\n"
-    "             [--deviation HZ] [--threshold PCT]\n"
-    "  intensity FILE [--window-ms W] [--step-ms S] [--relative]\n"
-    "  formants FILE [--step-ms S] [--order N]\n"
-    "  spectrum FILE --at-ms T | --from-ms A --to-ms B\n";
+using vxcli::Option;
+
+constexpr double kNoLimit = std::numeric_limits<double>::infinity();
 
 struct Command {
-    std::map<std::string, int> options;
+    std::string name;
+    std::string synopsis;
+    std::string summary;
+    std::vector<Option> options;
     std::function<int(const vxcli::Args&)> run;
 };
 
-const std::map<std::string, Command>& commands()
+std::string num(double v)
 {
-    static const std::map<std::string, Command> table = {
-        {"info", {{{"channel", 1}}, vxcli::runInfo}},
-        {"convert", {{{"channel", 1}, {"selection-ms", 2}}, vxcli::runConvert}},
-        {"pitch",
-         {{{"from-ms", 1}, {"to-ms", 1}, {"window-ms", 1}, {"step-ms", 1}, {"low", 1}, {"high", 1},
-           {"deviation", 1}, {"threshold", 1}},
-          vxcli::runPitch}},
-        {"intensity", {{{"window-ms", 1}, {"step-ms", 1}, {"relative", 0}}, vxcli::runIntensity}},
-        {"formants", {{{"step-ms", 1}, {"order", 1}}, vxcli::runFormants}},
-        {"spectrum", {{{"at-ms", 1}, {"from-ms", 1}, {"to-ms", 1}}, vxcli::runSpectrum}},
-    };
+    return vxcli::formatNumber(v);
+}
+
+Option number(const std::string& name, const std::string& metavar, const std::string& help, double low,
+              double high, bool lowOpen = false)
+{
+    Option o;
+    o.name = name;
+    o.metavar = metavar;
+    o.help = help;
+    o.low = low;
+    o.high = high;
+    o.lowOpen = lowOpen;
+    return o;
+}
+
+Option flag(const std::string& name, const std::string& help)
+{
+    Option o;
+    o.name = name;
+    o.values = 0;
+    o.help = help;
+    o.numeric = false;
+    return o;
+}
+
+Option channelOption(const std::string& what)
+{
+    Option o = number("channel", "K", "channel of the file to " + what + ", counted from 1 (default: 1)", 1, 65535);
+    o.whole = true;
+    return o;
+}
+
+Option settingsOption()
+{
+    Option o;
+    o.name = "settings";
+    o.metavar = "FILE";
+    o.help = "apply a configuration file saved by Voxtrace (File > Save Configuration) over the "
+             "defaults (default: none; the per-user settings are never read)";
+    o.numeric = false;
+    return o;
+}
+
+const std::vector<Command>& commands()
+{
+    static const std::vector<Command> table = [] {
+        const vx::Document d(vx::StartingSettings::defaultsOnly);
+        const vx::Settings& s = d.s;
+        const vx::Channels& c = d.getChannel(0);
+        const Option from = number("from-ms", "MS", "start of the analysed part (default: 0)", 0, kNoLimit);
+        const Option to = number("to-ms", "MS", "end of the analysed part (default: the end of the recording)", 0,
+                                 kNoLimit);
+        Option order = number("order", "N",
+                              "LPC order, also the LPC frame in ms (default: the settings' LPC order; "
+                              "for a new document the sample rate in kHz + 4, rounded down to even, "
+                              "at most 400)",
+                              2, 400);
+        order.whole = true;
+        return std::vector<Command>{
+            {"info", "FILE", "The file's format, channels, sample rate, length and label count, one per line.",
+             {channelOption("describe")}, vxcli::runInfo},
+            {"convert", "IN OUT", "Writes one channel of IN to OUT, which ends in .wav (16-bit PCM) or .vxt.",
+             {channelOption("convert"),
+              [] {
+                  Option o = number("selection-ms", "A B", "write only A to B ms (default: the whole recording)",
+                                    0, kNoLimit);
+                  o.values = 2;
+                  return o;
+              }()},
+             vxcli::runConvert},
+            {"pitch", "FILE", "The pitch track, one row per step: time_ms, f0_hz (0 where unvoiced).",
+             {channelOption("analyse"), settingsOption(), from, to,
+              number("window-ms", "MS", "analysis window (default: " + num(s.m_dPitchWindowLength) + " ms)", 0,
+                     1000, true),
+              number("step-ms", "MS", "time between frames (default: " + num(s.m_dPitchStepSize) + " ms)", 0.1,
+                     10000),
+              number("low", "HZ", "lowest pitch sought (default: " + num(s.m_dPitchCalculationLow) + " Hz)", 1,
+                     20000),
+              number("high", "HZ",
+                     "highest pitch sought, above --low (default: " + num(s.m_dPitchCalculationHigh) + " Hz)", 1,
+                     20000),
+              number("deviation", "HZ",
+                     "largest jump to a neighbouring frame that keeps a frame voiced (default: "
+                         + num(s.m_dFreqDeviation) + " Hz)",
+                     0, 100000),
+              number("threshold", "PCT",
+                     "frames below this share of the largest frame energy are unvoiced (default: "
+                         + num(s.m_dTrackingThreshHold) + " %)",
+                     0, 100)},
+             vxcli::runPitch},
+            {"intensity", "FILE", "The intensity contour in dB, one row per step: time_ms, intensity.",
+             {channelOption("analyse"), settingsOption(),
+              number("window-ms", "MS",
+                     "averaging window (default: " + num(c.m_dIntensityWindowLengthMS) + " ms)", 0, 1000, true),
+              number("step-ms", "MS", "time between rows (default: " + num(c.m_dIntensityStepSizeMS) + " ms)",
+                     0.1, 10000),
+              flag("relative", std::string("levels relative to the loudest frame (default: ")
+                                   + (c.m_bIntensityRelative ? "on" : "off") + ")")},
+             vxcli::runIntensity},
+            {"formants", "FILE",
+             "Formants F1-F5 and bandwidths B1-B5 in Hz (-1 where missing), one row per step.",
+             {channelOption("analyse"), settingsOption(),
+              number("step-ms", "MS", "time between rows (default: 10 ms)", 0.1, 10000), order},
+             vxcli::runFormants},
+            {"spectrum", "FILE",
+             "The spectrum slice at --at-ms, or averaged over --from-ms to --to-ms: the formants and "
+             "bandwidths, then freq_hz, level_db, lpc_db per Hz up to the FFT frequency range. The "
+             "FFT and LPC values are the settings' (for a new document: a " + num(s.m_nFFTWindowLength)
+                 + "-point window, LPC order and frequency range from the sample rate).",
+             {channelOption("analyse"), settingsOption(),
+              number("at-ms", "MS", "position of a single slice (no default: --at-ms or --from-ms/--to-ms)", 0,
+                     kNoLimit),
+              from, to, order},
+             vxcli::runSpectrum},
+        };
+    }();
     return table;
+}
+
+// Writes text in lines of at most 79 columns, the first after `head`, the
+// others indented to `indent`.
+void printWrapped(std::FILE* out, const std::string& head, std::size_t indent, const std::string& text)
+{
+    std::string line = head;
+    if (line.size() < indent)
+        line.resize(indent, ' ');
+    bool empty = true;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find(' ', at);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string word = text.substr(at, end - at);
+        if (!empty && line.size() + 1 + word.size() > 79) {
+            std::fprintf(out, "%s\n", line.c_str());
+            line.assign(indent, ' ');
+            empty = true;
+        }
+        line += (empty ? "" : " ") + word;
+        empty = false;
+        at = end + 1;
+    }
+    std::fprintf(out, "%s\n", line.c_str());
+}
+
+void printHelp(std::FILE* out, const Command& c)
+{
+    std::fprintf(out, "usage: voxtrace-cli %s %s [OPTIONS]\n", c.name.c_str(), c.synopsis.c_str());
+    printWrapped(out, "  ", 2, c.summary);
+    for (const Option& o : c.options) {
+        const std::string head = "    --" + o.name + (o.metavar.empty() ? "" : " " + o.metavar) + "  ";
+        const std::string range =
+            o.numeric ? " [" + std::string(o.whole ? "a whole number " : "") + o.rangeText() + "]" : "";
+        printWrapped(out, head, 24, o.help + range);
+    }
+}
+
+void printUsage(std::FILE* out)
+{
+    std::fputs("usage: voxtrace-cli COMMAND ARGUMENTS [OPTIONS]\n"
+               "       voxtrace-cli COMMAND --help\n"
+               "Tab-separated results on standard output; errors on standard error with exit status 1.\n"
+               "Every run starts from a new document's default settings; the per-user settings\n"
+               "folder is neither read nor written. Times are in ms, frequencies in Hz.\n\n",
+               out);
+    for (const Command& c : commands()) {
+        printHelp(out, c);
+        std::fputc('\n', out);
+    }
+}
+
+bool isHelp(const char* a)
+{
+    return std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        std::fputs(kUsage, argc < 2 ? stderr : stdout);
-        return argc < 2 ? 1 : 0;
-    }
-    auto it = commands().find(argv[1]);
-    if (it == commands().end()) {
-        std::fprintf(stderr, "voxtrace-cli: unknown command \"%s\"\n%s", argv[1], kUsage);
+    if (argc < 2) {
+        printUsage(stderr);
         return 1;
     }
+    if (isHelp(argv[1])) {
+        printUsage(stdout);
+        return 0;
+    }
+    const Command* command = nullptr;
+    for (const Command& c : commands())
+        if (c.name == argv[1])
+            command = &c;
+    if (!command) {
+        std::fprintf(stderr, "voxtrace-cli: unknown command \"%s\" (see voxtrace-cli --help)\n", argv[1]);
+        return 1;
+    }
+    for (int i = 2; i < argc; ++i) {
+        if (isHelp(argv[i])) {
+            printHelp(stdout, *command);
+            return 0;
+        }
+    }
     try {
-        vxcli::Args args(argc, argv, 2, it->second.options);
-        return it->second.run(args);
-    } catch (const vxcli::CliError& e) {
-        std::fprintf(stderr, "voxtrace-cli %s: %s\n", argv[1], e.what());
+        vxcli::Args args(argc, argv, 2, command->options);
+        return command->run(args);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "voxtrace-cli %s: %s\n", argv[1], e.what());
     }

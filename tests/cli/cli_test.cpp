@@ -1,6 +1,11 @@
 // voxtrace-cli run as a user's script would run it.
 
+#include "app/AppState.h"
+#include "app/ConfigFile.h"
+#include "platform/ByteReader.h"
+#include "platform/FileIO.h"
 #include "support/SoundFiles.h"
+#include "support/TestFolders.h"
 
 #include <gtest/gtest.h>
 
@@ -20,10 +25,12 @@ struct Output {
     std::string err;
 };
 
-Output cli(const std::string& arguments)
+// `environment` is a prefix of NAME=value words for env(1).
+Output cli(const std::string& arguments, const std::string& environment = "")
 {
     std::string errPath = tempPath("stderr.txt");
-    std::string cmd = std::string(VOXTRACE_CLI) + " " + arguments + " 2>'" + errPath + "'";
+    std::string cmd = (environment.empty() ? "" : "env " + environment + " ") + std::string(VOXTRACE_CLI) + " "
+                    + arguments + " 2>'" + errPath + "'";
     Output o{};
     FILE* p = popen(cmd.c_str(), "r");
     std::array<char, 4096> buf{};
@@ -178,7 +185,205 @@ TEST(Cli, AnalysisCommandsPrintTheirTables)
     // The 150 Hz fundamental stands above the trough between it and its octave.
     EXPECT_GT(std::stod(sp[2 + 150][1]), std::stod(sp[2 + 225][1]));
 
-    EXPECT_EQ(cli("spectrum " + q(wav)).status, 1);
-    EXPECT_EQ(cli("pitch " + q(wav) + " --step-ms 0").status, 1);
-    EXPECT_EQ(cli("pitch " + q(wav) + " --from-ms 500 --to-ms 100").status, 1);
+}
+
+namespace {
+
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// Every entry under a folder with its size and modification time.
+std::map<std::string, std::pair<std::uintmax_t, std::filesystem::file_time_type>> folderState(
+    const std::string& dir)
+{
+    std::map<std::string, std::pair<std::uintmax_t, std::filesystem::file_time_type>> state;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir))
+        state[e.path().string()] = {e.is_regular_file() ? e.file_size() : 0, e.last_write_time()};
+    return state;
+}
+
+std::string homeIn(const std::string& dir)
+{
+    return "HOME=" + q(dir) + " XDG_CONFIG_HOME=" + q(dir) + " VOXTRACE_CONFIG_DIR=" + q(dir);
+}
+
+} // namespace
+
+TEST(Cli, OutputIgnoresThePerUserSettingsAndLeavesThemAlone)
+{
+    std::string wav = tempPath("settings.wav");
+    ASSERT_EQ(run("sox -V1 -n -r 16000 -b 16 " + q(wav) + " synth 1 saw 150 gain -6"), 0);
+    const std::vector<std::string> commands = {"pitch " + q(wav), "intensity " + q(wav),
+                                               "formants " + q(wav) + " --step-ms 100", "spectrum " + q(wav)
+                                               + " --at-ms 500", "info " + q(wav)};
+
+    std::string empty = tempPath("empty-home");
+    std::filesystem::create_directories(empty);
+    std::vector<std::string> plain;
+    for (const std::string& c : commands) {
+        Output o = cli(c, homeIn(empty));
+        ASSERT_EQ(o.status, 0) << c << ": " << o.err;
+        plain.push_back(o.out);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(empty)) << "no settings folder or file is made";
+
+    // A legacy settings file with other pitch, LPC and intensity values,
+    // where each of the three variables would find it.
+    vx::ConfigRecord r = vx::buildLegacyDefaultRecord();
+    vx::putF64le(r.data() + 520, 44100);    // the analysis rate start-up takes
+    vx::putF64le(r.data() + 1072, 60);      // pitch window
+    vx::putF64le(r.data() + 1080, 5);       // pitch step
+    vx::putU32le(r.data() + 652, 30);       // LPC order
+    vx::putU32le(r.data() + 664, 80);       // channel 1's intensity window
+    vx::putU32le(r.data() + 728, 20);       // channel 1's intensity step
+    std::string full = tempPath("full-home");
+    for (const std::string& dir : {full, full + "/voxtrace", full + "/.config/voxtrace"}) {
+        std::filesystem::create_directories(dir);
+        ASSERT_TRUE(vx::writeFileAtomically(dir + "/VoxtraceConf.cfg", r));
+    }
+    vx::app().gAppPath = full;
+    vx::Document taking;
+    EXPECT_EQ(taking.s.m_dPitchStepSize, 5) << "the application would take the file";
+    vx::resetAppState();
+
+    const auto before = folderState(full);
+    for (std::size_t k = 0; k < commands.size(); ++k) {
+        Output o = cli(commands[k], homeIn(full));
+        ASSERT_EQ(o.status, 0) << commands[k] << ": " << o.err;
+        EXPECT_EQ(o.out, plain[k]) << commands[k];
+    }
+    EXPECT_EQ(folderState(full), before);
+
+    // --settings applies a saved user configuration over the defaults.
+    vx::Document saved(vx::StartingSettings::defaultsOnly);
+    saved.s.m_dPitchStepSize = 5;
+    saved.getChannel(0).m_dIntensityStepSizeMS = 20;
+    std::string config = tempPath("user.cfg");
+    ASSERT_TRUE(vx::saveUserConfiguration(saved, config));
+    Output o = cli("pitch " + q(wav) + " --settings " + q(config), homeIn(empty));
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(rows(o.out).size(), 1u + 200) << "5 ms steps";
+    EXPECT_EQ(rows(cli("pitch " + q(wav) + " --settings " + q(config) + " --step-ms 10").out).size(), 1u + 100)
+        << "an option overrides the settings";
+    EXPECT_EQ(rows(cli("intensity " + q(wav) + " --settings " + q(config)).out).size(), 1u + 50);
+    EXPECT_TRUE(std::filesystem::is_empty(empty));
+}
+
+TEST(Cli, BadSettingsFilesAreErrorsNamingTheFile)
+{
+    std::string wav = tempPath("bad-settings.wav");
+    ASSERT_EQ(run("sox -V1 -n -r 16000 -b 16 " + q(wav) + " synth 0.5 sine 200"), 0);
+    vx::Document d(vx::StartingSettings::defaultsOnly);
+    std::string shortFile = tempPath("short.cfg");
+    vxtest::writeBytes(shortFile, std::vector<std::uint8_t>(100, 0));
+    std::string zeroStep = tempPath("zero-step.cfg");
+    vx::ConfigRecord r = vx::buildUserConfiguration(d);
+    vx::putF64le(r.data() + 1080, 0);
+    ASSERT_TRUE(vx::writeFileAtomically(zeroStep, r));
+    std::string longWindow = tempPath("long-window.cfg");
+    d.s.m_dPitchWindowLength = 5000;
+    ASSERT_TRUE(vx::saveUserConfiguration(d, longWindow));
+
+    const struct {
+        std::string file, message;
+    } cases[] = {
+        {tempPath("missing.cfg"), "cannot be read"},
+        {vxtest::testRoot(), "cannot be read"},
+        {shortFile, "too short"},
+        {zeroStep, "unusable pitch step size"},
+        {longWindow, "the settings give 5000 for --window-ms"},
+    };
+    for (const auto& c : cases) {
+        Output o = cli("pitch " + q(wav) + " --settings " + q(c.file));
+        EXPECT_EQ(o.status, 1) << c.file;
+        EXPECT_TRUE(o.out.empty()) << c.file;
+        EXPECT_TRUE(contains(o.err, c.file)) << o.err;
+        EXPECT_TRUE(contains(o.err, c.message)) << o.err;
+    }
+}
+
+TEST(Cli, HelpListsEveryOptionWithItsDefault)
+{
+    const struct {
+        std::string command;
+        std::vector<std::string> options;
+    } cases[] = {
+        {"info", {"--channel K"}},
+        {"convert", {"--channel K", "--selection-ms A B"}},
+        {"pitch", {"--settings FILE", "--from-ms MS", "--to-ms MS", "--window-ms MS", "--step-ms MS", "--low HZ",
+                   "--high HZ", "--deviation HZ", "--threshold PCT"}},
+        {"intensity", {"--settings FILE", "--window-ms MS", "--step-ms MS", "--relative"}},
+        {"formants", {"--settings FILE", "--step-ms MS", "--order N"}},
+        {"spectrum", {"--settings FILE", "--at-ms MS", "--from-ms MS", "--to-ms MS", "--order N"}},
+    };
+    Output all = cli("--help");
+    EXPECT_EQ(all.status, 0);
+    for (const auto& c : cases) {
+        Output o = cli(c.command + " --help");
+        EXPECT_EQ(o.status, 0) << c.command;
+        EXPECT_TRUE(o.err.empty()) << o.err;
+        EXPECT_TRUE(contains(o.out, "usage: voxtrace-cli " + c.command)) << o.out;
+        EXPECT_TRUE(contains(all.out, "usage: voxtrace-cli " + c.command)) << all.out;
+        for (const std::string& option : c.options)
+            EXPECT_TRUE(contains(o.out, option)) << c.command << " " << option;
+    }
+    Output pitch = cli("pitch --help");
+    EXPECT_TRUE(contains(pitch.out, "(default: 35 ms)")) << pitch.out;
+    EXPECT_TRUE(contains(pitch.out, "(default: 500 Hz)")) << pitch.out;
+    EXPECT_EQ(cli("").status, 1);
+}
+
+TEST(Cli, BadArgumentsAreErrorsNotCrashes)
+{
+    std::string wav = tempPath("args.wav");
+    ASSERT_EQ(run("sox -V1 -n -r 16000 -b 16 -c 2 " + q(wav) + " synth 1 sine 200"), 0);
+    const std::string f = q(wav);
+    const struct {
+        std::string arguments, message;
+    } cases[] = {
+        {"pitch " + f + " --bogus 1", "unknown option \"--bogus\""},
+        {"pitch " + f + " --step-ms", "needs 1 value"},
+        {"pitch " + f + " --step-ms --low 60", "needs 1 value"},
+        {"convert " + f + " " + q(tempPath("x.wav")) + " --selection-ms 100", "needs 2 values"},
+        {"pitch " + f + " --window-ms abc", "needs a number, not \"abc\""},
+        {"pitch " + f + " --window-ms 10ms", "needs a number"},
+        {"pitch " + f + " --window-ms nan", "needs a number"},
+        {"pitch " + f + " --window-ms 0", "--window-ms\" must be greater than 0"},
+        {"intensity " + f + " --window-ms 0", "--window-ms\" must be greater than 0"},
+        {"pitch " + f + " --step-ms 0", "--step-ms\" must be from 0.1"},
+        {"pitch " + f + " --step-ms -5", "--step-ms\" must be from 0.1"},
+        {"intensity " + f + " --step-ms 0", "--step-ms\" must be from 0.1"},
+        {"formants " + f + " --step-ms 0", "--step-ms\" must be from 0.1"},
+        {"pitch " + f + " --low 400 --high 300", "must be above the lowest"},
+        {"pitch " + f + " --low 600", "must be above the lowest"},
+        {"pitch " + f + " --low 0", "--low\" must be from 1"},
+        {"pitch " + f + " --threshold 101", "--threshold\" must be from 0 to 100"},
+        {"pitch " + f + " --step-ms 5 --step-ms 6", "given twice"},
+        {"pitch " + f + " --channel 3", "has 2 channels"},
+        {"pitch " + f + " --channel 0", "--channel\" must be a whole number from 1"},
+        {"info " + f + " --channel 1.5", "--channel\" must be a whole number"},
+        {"pitch " + f + " --from-ms 500 --to-ms 100", "--to-ms (100) must be after --from-ms (500)"},
+        {"pitch " + f + " --from-ms 300 --to-ms 300", "must be after"},
+        {"pitch " + f + " --from-ms -1", "--from-ms\" must be 0 ms or more"},
+        {"pitch " + f + " --to-ms 5000", "past the end of the recording (1000 ms)"},
+        {"spectrum " + f + " --at-ms 1001", "past the end"},
+        {"spectrum " + f, "either --at-ms or --from-ms/--to-ms"},
+        {"spectrum " + f + " --at-ms 5 --from-ms 1", "either --at-ms"},
+        {"formants " + f + " --order 1", "--order\" must be a whole number from 2 to 400"},
+        {"formants " + f + " --order 401", "from 2 to 400"},
+        {"formants " + f + " --order 12.5", "whole number"},
+        {"spectrum " + f + " --at-ms 5 --order 0", "from 2 to 400"},
+        {"pitch", "one sound file is needed"},
+        {"pitch " + f + " " + f, "one sound file is needed"},
+        {"info " + f + " --settings x.cfg", "unknown option"},
+        {"bogus", "unknown command"},
+    };
+    for (const auto& c : cases) {
+        Output o = cli(c.arguments);
+        EXPECT_EQ(o.status, 1) << c.arguments;
+        EXPECT_TRUE(o.out.empty()) << c.arguments;
+        EXPECT_TRUE(contains(o.err, c.message)) << c.arguments << "\n" << o.err;
+    }
 }

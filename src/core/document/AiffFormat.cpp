@@ -54,6 +54,10 @@ std::string checkComm(const Comm& c)
         return std::to_string(c.sampleSize) + "-bit AIFF samples are not supported; only 8 and 16 bits are.";
     if (c.N == 0)
         return "The AIFF file contains no samples.";
+    // A channel's length is a 32-bit signed count everywhere after loading,
+    // as the other readers refuse longer ones.
+    if (c.N > 0x7FFFFFFF)
+        return "The AIFF file is too long to load.";
     return {};
 }
 

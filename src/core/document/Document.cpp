@@ -15,7 +15,7 @@ struct Document::Snapshot {
     double analysisRate;
 };
 
-Document::Document()
+Document::Document(StartingSettings from) : m_startingSettings(from)
 {
     Initilize();
 }
@@ -41,7 +41,8 @@ void Document::Initilize()
     s.m_nFileFormat = -1;
     s.m_nEGGChannelIndex = -1;
     s.m_nEGGThresholdPerCent = 25;
-    applyLegacyConfig(*this);
+    if (m_startingSettings == StartingSettings::withLegacyFile)
+        applyLegacyConfig(*this);
 }
 
 void Document::clearSelection()

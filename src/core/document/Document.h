@@ -60,11 +60,16 @@ enum class DocumentAction {
     other,
 };
 
+// Where a new document's Settings come from: the built-in defaults with the
+// legacy settings file applied over them (the application), or the
+// defaults alone, without touching the per-user settings folder.
+enum class StartingSettings { withLegacyFile, defaultsOnly };
+
 class Document {
 public:
     static constexpr int kNumChannels = 20;
 
-    Document();
+    explicit Document(StartingSettings from = StartingSettings::withLegacyFile);
     Document(const Document&) = delete;
     Document& operator=(const Document&) = delete;
 
@@ -101,6 +106,7 @@ public:
 
 private:
     struct Snapshot;
+    StartingSettings m_startingSettings;
     int m_nChangeCount = 0;
 };
 

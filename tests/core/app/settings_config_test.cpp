@@ -106,6 +106,11 @@ TEST_F(Config, FirstStartUpWritesLegacyDefaultsThatLaterDocumentsTake)
     EXPECT_EQ(after.getChannel(0).m_strUnit, "normailzed");
     EXPECT_EQ(after.getChannel(16).m_strUnit, "") << "slots 16 to 19 keep the channel's own defaults";
     EXPECT_EQ(after.s.m_nGenericSampleRate, 10000) << "generic fields are not taken";
+    Document plain(StartingSettings::defaultsOnly);
+    EXPECT_EQ(plain.s.m_dWidth, 6.0) << "the legacy file is not consulted";
+    EXPECT_EQ(plain.getChannel(0).m_strUnit, "normalized");
+    plain.Initilize();
+    EXPECT_EQ(plain.s.m_dWidth, 6.0) << "nor when the document starts over";
 
     revertToDefaultConfiguration();
     EXPECT_FALSE(std::filesystem::exists(legacyConfigPath()));

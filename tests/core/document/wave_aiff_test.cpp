@@ -282,6 +282,13 @@ TEST_F(Wave, AiffAndAifcVariants)
     r = cutShort.readFromData(makeAiff("AIFF", commBody(1, 3, 16), be16), nullptr);
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.reason.find("shorter than its header"), std::string::npos);
+
+    for (std::uint32_t N : {0x80000000u, 0xFFFFFFFFu}) {
+        Document huge;
+        r = huge.readFromData(makeAiff("AIFF", commBody(1, N, 8), {1, 2}), nullptr);
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.reason.find("too long to load"), std::string::npos) << r.reason;
+    }
 }
 
 TEST_F(Wave, ALaterFmtChunkReplacesTheChannelChosenForAnEarlierOne)
