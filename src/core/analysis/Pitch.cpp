@@ -9,6 +9,11 @@ namespace vx {
 
 namespace {
 
+// The dB spectrum is floored this far below the frame's loudest bin before
+// the second transform, so that the faint, regular fine structure of the
+// deepest valleys cannot outweigh the harmonics in the cepstrum.
+constexpr double kCepstrumFloorDb = 60.0;
+
 bool allowedLength(int N)
 {
     return N == 128 || N == 256 || N == 512 || N == 1024 || N == 2048 || N == 4096;
@@ -96,11 +101,16 @@ double CMathFunc::DoPitchCepstrumFloat(const float* samples, double start, doubl
 
     const int m = log2Of(N);
     FFT_CODE_REAL(m_re.data(), m_im.data(), m);
+    double loudest = -HUGE_VAL;
     for (std::size_t k = 0; k < n; ++k) {
         const double power = m_re[k] * m_re[k] + m_im[k] * m_im[k];
         m_re[k] = power == 0 ? 0.0 : 10.0 * std::log10(power);
         m_im[k] = 0.0;
+        loudest = std::max(loudest, m_re[k]);
     }
+    const double floorDb = loudest - kCepstrumFloorDb;
+    for (std::size_t k = 0; k < n; ++k)
+        m_re[k] = std::max(m_re[k], floorDb);
     FFT_CODE_REAL(m_re.data(), m_im.data(), m);
     // The power cepstrum, bins 0 .. N/2 - 1; bins above stay 0.
     m_cepstrum.assign(n, 0.0);
