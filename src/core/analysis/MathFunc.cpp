@@ -61,17 +61,26 @@ void CMathFunc::FFT_CODE_REAL(double* re, double* im, int m)
     if (m <= 0)
         return;
     const int N = 1 << m;
-    for (int i = 0, j = 0; i < N - 1; ++i) {
-        if (i < j) {
-            std::swap(re[i], re[j]);
-            std::swap(im[i], im[j]);
+    if (m_bitReversal.size() <= static_cast<std::size_t>(m))
+        m_bitReversal.resize(static_cast<std::size_t>(m) + 1);
+    std::vector<int>& swaps = m_bitReversal[static_cast<std::size_t>(m)];
+    if (swaps.empty()) {
+        for (int i = 0, j = 0; i < N - 1; ++i) {
+            if (i < j) {
+                swaps.push_back(i);
+                swaps.push_back(j);
+            }
+            int k = N / 2;
+            while (j >= k) {
+                j -= k;
+                k /= 2;
+            }
+            j += k;
         }
-        int k = N / 2;
-        while (j >= k) {
-            j -= k;
-            k /= 2;
-        }
-        j += k;
+    }
+    for (std::size_t s = 0; s < swaps.size(); s += 2) {
+        std::swap(re[swaps[s]], re[swaps[s + 1]]);
+        std::swap(im[swaps[s]], im[swaps[s + 1]]);
     }
     prepareTwiddles(m);
     for (int l = 1; l <= m; ++l) {

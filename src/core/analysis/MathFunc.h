@@ -123,6 +123,18 @@ private:
     // The twiddles of FFT stages 1 .. m_twiddleStages.
     std::vector<double> m_twiddleRe, m_twiddleIm;
     int m_twiddleStages = 0;
+    // The index pairs that the bit-reversal permutation of 2^m points
+    // swaps, at [m]; made on first use.
+    std::vector<std::vector<int>> m_bitReversal;
+
+    // A natural cubic spline through knots at 0, 1, ... span - 1: its
+    // elimination factors depend on the span only.
+    struct UnitSpline {
+        int span = -1;
+        std::vector<double> factor, inversePivot;
+    };
+    void unitSpline(const double* y, int span, double* y2);
+    UnitSpline m_unitSpline;
 };
 
 // Factoring of predictor polynomials (leading coefficient first). All
