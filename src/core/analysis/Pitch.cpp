@@ -14,6 +14,9 @@ namespace {
 // deepest valleys cannot outweigh the harmonics in the cepstrum.
 constexpr double kCepstrumFloorDb = 60.0;
 
+// 10 log10(p) = kDbPerNeper ln(p).
+constexpr double kDbPerNeper = 4.3429448190325182765;
+
 bool allowedLength(int N)
 {
     return N == 128 || N == 256 || N == 512 || N == 1024 || N == 2048 || N == 4096;
@@ -118,18 +121,29 @@ double CMathFunc::DoPitchCepstrumFloat(const float* samples, double start, doubl
         return -1.0;
     W = std::clamp(W, 0, N);
     const int half = N / 2;
-    m_re.assign(static_cast<std::size_t>(half) + 1, 0.0);
-    m_im.assign(static_cast<std::size_t>(half) + 1, 0.0);
+    m_re.resize(static_cast<std::size_t>(half) + 1);
+    m_im.resize(static_cast<std::size_t>(half) + 1);
 
     // Only the first W samples of the frame are used; past the end of the
     // data the frame counts as zero. The real transform takes the even
     // samples in m_re and the odd ones in m_im.
     const long s0 = static_cast<long>(start);
     const long available = static_cast<long>(dataLength) - s0;
-    const long take = std::clamp<long>(available, 0, W);
-    const std::vector<double>& w = hamming(std::max(W, 1));
-    for (long i = 0; i < take; ++i)
-        (i % 2 ? m_im : m_re)[static_cast<std::size_t>(i / 2)] = samples[s0 + i] * w[static_cast<std::size_t>(i)];
+    const int take = static_cast<int>(std::clamp<long>(available, 0, W));
+    const double* w = hamming(std::max(W, 1)).data();
+    const float* x = samples + s0;
+    double* re = m_re.data();
+    double* im = m_im.data();
+    for (int i = 0; i < take / 2; ++i) {
+        re[i] = x[2 * i] * w[2 * i];
+        im[i] = x[2 * i + 1] * w[2 * i + 1];
+    }
+    if (take % 2) {
+        re[take / 2] = x[take - 1] * w[take - 1];
+        im[take / 2] = 0.0;
+    }
+    std::fill(re + (take + 1) / 2, re + half, 0.0);
+    std::fill(im + (take + 1) / 2, im + half, 0.0);
 
     const int m = log2Of(N);
     realFFT(m_re.data(), m_im.data(), m);
@@ -140,7 +154,7 @@ double CMathFunc::DoPitchCepstrumFloat(const float* samples, double start, doubl
     for (int k = 0; k <= half; ++k) {
         const std::size_t i = static_cast<std::size_t>(k);
         const double power = m_re[i] * m_re[i] + m_im[i] * m_im[i];
-        level[k] = power == 0 ? 0.0 : 10.0 * std::log10(power);
+        level[k] = power == 0 ? 0.0 : kDbPerNeper * std::log(power);
         loudest = std::max(loudest, level[k]);
     }
     const double floorDb = loudest - kCepstrumFloorDb;
@@ -162,8 +176,8 @@ double CMathFunc::DoPitchCepstrumFloat(const float* samples, double start, doubl
     if (span < 2 || qLo < 0 || f < 1)
         return 0.0;
 
-    m_y.assign(static_cast<std::size_t>(span) + 1, 0.0);
-    m_y2.assign(static_cast<std::size_t>(span) + 1, 0.0);
+    m_y.resize(static_cast<std::size_t>(span) + 1);
+    m_y2.resize(static_cast<std::size_t>(span) + 1);
     for (int j = 0; j < span; ++j) {
         const int q = qLo + j;
         m_y[static_cast<std::size_t>(j) + 1] = q < half ? m_cepstrum[static_cast<std::size_t>(q)] : 0.0;
