@@ -127,6 +127,10 @@ void CMathFunc::realFFT(double* re, double* im, int m)
 const std::vector<double>& CMathFunc::hamming(int n)
 {
     if (m_windowLength != n) {
+        std::swap(m_window, m_previousWindow);
+        std::swap(m_windowLength, m_previousWindowLength);
+    }
+    if (m_windowLength != n) {
         // The periodic form: divided by n, not n - 1.
         m_window.resize(static_cast<std::size_t>(n));
         for (int i = 0; i < n; ++i)

@@ -135,6 +135,10 @@ private:
     };
     void unitSpline(const double* y, int span, double* y2);
     UnitSpline m_unitSpline;
+    // The window made before the current one: a spectrogram column
+    // alternates between two lengths.
+    std::vector<double> m_previousWindow;
+    int m_previousWindowLength = -1;
 };
 
 // Factoring of predictor polynomials (leading coefficient first). All
