@@ -1,5 +1,4 @@
 #include "analysis/MathFunc.h"
-#include "analysis/VectorBuilds.h"
 
 #include <cmath>
 #include <utility>
@@ -9,14 +8,11 @@ namespace vx {
 
 namespace {
 
-// The h butterflies of one block of a stage, with twiddles (cr, ci). Also
-// built for 256-bit vectors, without fused multiply-add, which keeps every
-// rounding as it is.
-#if VX_WIDE_BUILDS
-__attribute__((target_clones("avx2", "default")))
-#endif
-void butterflies(double* __restrict r0, double* __restrict i0, double* __restrict r1, double* __restrict i1,
-                 const double* __restrict cr, const double* __restrict ci, int h)
+// The h butterflies of one block of a stage, with twiddles (cr, ci): the
+// one butterfly loop of every transform. The arrays never overlap, so the
+// loop vectorises.
+inline void butterflies(double* __restrict r0, double* __restrict i0, double* __restrict r1,
+                        double* __restrict i1, const double* __restrict cr, const double* __restrict ci, int h)
 {
     for (int j = 0; j < h; ++j) {
         const double tr = r1[j] * cr[j] - i1[j] * ci[j];
@@ -30,59 +26,25 @@ void butterflies(double* __restrict r0, double* __restrict i0, double* __restric
 
 } // namespace
 
-void CMathFunc::FFT_CODE_REAL(double* re, double* im, int m)
+// The twiddles of stage l (h = 2^(l-1) butterflies per block) do not depend
+// on the transform length; they are stored from offset h - 1, made by the
+// rotation recurrence the analyses have always used.
+void CMathFunc::prepareTwiddles(int m)
 {
-    if (m <= 0)
+    if (m <= m_twiddleStages)
         return;
-    const int N = 1 << m;
-    for (int i = 0, j = 0; i < N - 1; ++i) {
-        if (i < j) {
-            std::swap(re[i], re[j]);
-            std::swap(im[i], im[j]);
-        }
-        int k = N / 2;
-        while (j >= k) {
-            j -= k;
-            k /= 2;
-        }
-        j += k;
-    }
-    // The twiddles of a stage come from the same rotation recurrence in
-    // either loop order; from the third stage on, the butterflies of a
-    // block run over consecutive j, which vectorises. Butterflies within a
-    // stage are independent, so the order changes no result.
-    thread_local std::vector<double> twiddleRe, twiddleIm;
-    if (twiddleRe.size() < static_cast<std::size_t>(N / 2)) {
-        twiddleRe.resize(static_cast<std::size_t>(N / 2));
-        twiddleIm.resize(static_cast<std::size_t>(N / 2));
-    }
-    for (int l = 1; l <= m; ++l) {
-        const int le = 1 << l;
-        const int h = le / 2;
+    const std::size_t size = (std::size_t{1} << m) - 1;
+    m_twiddleRe.resize(size);
+    m_twiddleIm.resize(size);
+    for (int l = m_twiddleStages + 1; l <= m; ++l) {
+        const int h = 1 << (l - 1);
         const double angle = PI / h;
         const double wr = std::cos(angle);
         const double wi = -std::sin(angle);
         double ur = 1.0;
         double ui = 0.0;
-        if (h < 4) {
-            for (int j = 0; j < h; ++j) {
-                for (int i = j; i < N; i += le) {
-                    const int p = i + h;
-                    const double tr = re[p] * ur - im[p] * ui;
-                    const double ti = re[p] * ui + im[p] * ur;
-                    re[p] = re[i] - tr;
-                    im[p] = im[i] - ti;
-                    re[i] += tr;
-                    im[i] += ti;
-                }
-                const double next = ur * wr - ui * wi;
-                ui = ur * wi + ui * wr;
-                ur = next;
-            }
-            continue;
-        }
-        double* cr = twiddleRe.data();
-        double* ci = twiddleIm.data();
+        double* cr = m_twiddleRe.data() + h - 1;
+        double* ci = m_twiddleIm.data() + h - 1;
         for (int j = 0; j < h; ++j) {
             cr[j] = ur;
             ci[j] = ui;
@@ -90,13 +52,84 @@ void CMathFunc::FFT_CODE_REAL(double* re, double* im, int m)
             ui = ur * wi + ui * wr;
             ur = next;
         }
-        for (int block = 0; block < N; block += le)
+    }
+    m_twiddleStages = m;
+}
+
+void CMathFunc::FFT_CODE_REAL(double* re, double* im, int m)
+{
+    if (m <= 0)
+        return;
+    const int N = 1 << m;
+    if (m_bitReversal.size() <= static_cast<std::size_t>(m))
+        m_bitReversal.resize(static_cast<std::size_t>(m) + 1);
+    std::vector<int>& swaps = m_bitReversal[static_cast<std::size_t>(m)];
+    if (swaps.empty()) {
+        for (int i = 0, j = 0; i < N - 1; ++i) {
+            if (i < j) {
+                swaps.push_back(i);
+                swaps.push_back(j);
+            }
+            int k = N / 2;
+            while (j >= k) {
+                j -= k;
+                k /= 2;
+            }
+            j += k;
+        }
+    }
+    for (std::size_t s = 0; s < swaps.size(); s += 2) {
+        std::swap(re[swaps[s]], re[swaps[s + 1]]);
+        std::swap(im[swaps[s]], im[swaps[s + 1]]);
+    }
+    prepareTwiddles(m);
+    for (int l = 1; l <= m; ++l) {
+        const int h = 1 << (l - 1);
+        const double* cr = m_twiddleRe.data() + h - 1;
+        const double* ci = m_twiddleIm.data() + h - 1;
+        for (int block = 0; block < N; block += 2 * h)
             butterflies(re + block, im + block, re + block + h, im + block + h, cr, ci, h);
     }
 }
 
+void CMathFunc::realFFT(double* re, double* im, int m)
+{
+    if (m <= 0)
+        return;
+    const int half = 1 << (m - 1);
+    FFT_CODE_REAL(re, im, m - 1);
+    prepareTwiddles(m);
+    // Z = FFT(even + i odd). With E = (Z[k] + conj Z[half-k]) / 2 and
+    // O = (Z[k] - conj Z[half-k]) / 2i, X[k] = E + w^k O and
+    // X[half-k] = conj(E - w^k O), w^k being stage m's twiddle k.
+    const double* cr = m_twiddleRe.data() + half - 1;
+    const double* ci = m_twiddleIm.data() + half - 1;
+    const double r0 = re[0], i0 = im[0];
+    re[0] = r0 + i0;
+    im[0] = 0.0;
+    re[half] = r0 - i0;
+    im[half] = 0.0;
+    for (int k = 1; k < half - k; ++k) {
+        const int j = half - k;
+        const double er = 0.5 * (re[k] + re[j]), ei = 0.5 * (im[k] - im[j]);
+        const double orr = 0.5 * (im[k] + im[j]), oi = -0.5 * (re[k] - re[j]);
+        const double tr = cr[k] * orr - ci[k] * oi;
+        const double ti = cr[k] * oi + ci[k] * orr;
+        re[k] = er + tr;
+        im[k] = ei + ti;
+        re[j] = er - tr;
+        im[j] = ti - ei;
+    }
+    if (half >= 2)
+        im[half / 2] = -im[half / 2];
+}
+
 const std::vector<double>& CMathFunc::hamming(int n)
 {
+    if (m_windowLength != n) {
+        std::swap(m_window, m_previousWindow);
+        std::swap(m_windowLength, m_previousWindowLength);
+    }
     if (m_windowLength != n) {
         // The periodic form: divided by n, not n - 1.
         m_window.resize(static_cast<std::size_t>(n));

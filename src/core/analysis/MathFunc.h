@@ -57,7 +57,7 @@ public:
     virtual ~CMathFunc() = default;
 
     // In-place forward complex FFT of N = 2^m points, no scaling.
-    static void FFT_CODE_REAL(double* re, double* im, int m);
+    void FFT_CODE_REAL(double* re, double* im, int m);
 
     // One frame to dB levels, written into `frame`: n/2 bins, or P points
     // spanning 0 Hz up to (not including) F when smoothing. With a positive
@@ -111,6 +111,34 @@ private:
     int m_windowLength = -1;
     LpcOut m_lpc;
     std::optional<RootRecord> m_roots;
+
+public:
+    // Forward FFT of N = 2^m real points x, in place: on entry re[i] = x[2i]
+    // and im[i] = x[2i + 1] for i < N/2; on exit bins 0 .. N/2 (so both
+    // arrays hold N/2 + 1 values).
+    void realFFT(double* re, double* im, int m);
+
+private:
+    void prepareTwiddles(int m);
+    // The twiddles of FFT stages 1 .. m_twiddleStages.
+    std::vector<double> m_twiddleRe, m_twiddleIm;
+    int m_twiddleStages = 0;
+    // The index pairs that the bit-reversal permutation of 2^m points
+    // swaps, at [m]; made on first use.
+    std::vector<std::vector<int>> m_bitReversal;
+
+    // A natural cubic spline through knots at 0, 1, ... span - 1: its
+    // elimination factors depend on the span only.
+    struct UnitSpline {
+        int span = -1;
+        std::vector<double> factor, inversePivot;
+    };
+    void unitSpline(const double* y, int span, double* y2);
+    UnitSpline m_unitSpline;
+    // The window made before the current one: a spectrogram column
+    // alternates between two lengths.
+    std::vector<double> m_previousWindow;
+    int m_previousWindowLength = -1;
 };
 
 // Factoring of predictor polynomials (leading coefficient first). All

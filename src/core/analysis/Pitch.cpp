@@ -9,6 +9,14 @@ namespace vx {
 
 namespace {
 
+// The dB spectrum is floored this far below the frame's loudest bin before
+// the second transform, so that the faint, regular fine structure of the
+// deepest valleys cannot outweigh the harmonics in the cepstrum.
+constexpr double kCepstrumFloorDb = 60.0;
+
+// 10 log10(p) = kDbPerNeper ln(p).
+constexpr double kDbPerNeper = 4.3429448190325182765;
+
 bool allowedLength(int N)
 {
     return N == 128 || N == 256 || N == 512 || N == 1024 || N == 2048 || N == 4096;
@@ -75,36 +83,92 @@ const CMathFunc::UpsamplingTable& CMathFunc::upsampling(int span, int M)
     return u;
 }
 
+// spline() with the knots 0 .. span - 1 and natural ends, on 1-based
+// tables: the pivots are the same for every frame, so their reciprocals
+// are kept and the recurrences multiply instead of divide.
+void CMathFunc::unitSpline(const double* y, int span, double* y2)
+{
+    UnitSpline& s = m_unitSpline;
+    const std::size_t n = static_cast<std::size_t>(span) + 1;
+    if (s.span != span) {
+        s.span = span;
+        s.factor.assign(n, 0.0);
+        s.inversePivot.assign(n, 0.0);
+        for (int i = 2; i <= span - 1; ++i) {
+            const std::size_t k = static_cast<std::size_t>(i);
+            const double p = 0.5 * s.factor[k - 1] + 2.0;
+            s.factor[k] = -0.5 / p;
+            s.inversePivot[k] = 1.0 / p;
+        }
+    }
+    m_u.resize(n);
+    double* u = m_u.data();
+    u[1] = 0.0;
+    for (int i = 2; i <= span - 1; ++i) {
+        const double d = (y[i + 1] - y[i]) - (y[i] - y[i - 1]);
+        u[i] = (3.0 * d - 0.5 * u[i - 1]) * s.inversePivot[static_cast<std::size_t>(i)];
+    }
+    y2[1] = 0.0;
+    y2[span] = 0.0;
+    for (int k = span - 1; k >= 2; --k)
+        y2[k] = s.factor[static_cast<std::size_t>(k)] * y2[k + 1] + u[k];
+}
+
 double CMathFunc::DoPitchCepstrumFloat(const float* samples, double start, double dataLength, double fs,
                                        double low, double high, int N, int W)
 {
     if (!allowedLength(N))
         return -1.0;
     W = std::clamp(W, 0, N);
-    const std::size_t n = static_cast<std::size_t>(N);
-    m_re.assign(n, 0.0);
-    m_im.assign(n, 0.0);
+    const int half = N / 2;
+    m_re.resize(static_cast<std::size_t>(half) + 1);
+    m_im.resize(static_cast<std::size_t>(half) + 1);
 
     // Only the first W samples of the frame are used; past the end of the
-    // data the frame counts as zero.
+    // data the frame counts as zero. The real transform takes the even
+    // samples in m_re and the odd ones in m_im.
     const long s0 = static_cast<long>(start);
     const long available = static_cast<long>(dataLength) - s0;
-    const long take = std::clamp<long>(available, 0, W);
-    const std::vector<double>& w = hamming(std::max(W, 1));
-    for (long i = 0; i < take; ++i)
-        m_re[static_cast<std::size_t>(i)] = samples[s0 + i] * w[static_cast<std::size_t>(i)];
+    const int take = static_cast<int>(std::clamp<long>(available, 0, W));
+    const double* w = hamming(std::max(W, 1)).data();
+    const float* x = samples + s0;
+    double* re = m_re.data();
+    double* im = m_im.data();
+    for (int i = 0; i < take / 2; ++i) {
+        re[i] = x[2 * i] * w[2 * i];
+        im[i] = x[2 * i + 1] * w[2 * i + 1];
+    }
+    if (take % 2) {
+        re[take / 2] = x[take - 1] * w[take - 1];
+        im[take / 2] = 0.0;
+    }
+    std::fill(re + (take + 1) / 2, re + half, 0.0);
+    std::fill(im + (take + 1) / 2, im + half, 0.0);
 
     const int m = log2Of(N);
-    FFT_CODE_REAL(m_re.data(), m_im.data(), m);
-    for (std::size_t k = 0; k < n; ++k) {
-        const double power = m_re[k] * m_re[k] + m_im[k] * m_im[k];
-        m_re[k] = power == 0 ? 0.0 : 10.0 * std::log10(power);
-        m_im[k] = 0.0;
+    realFFT(m_re.data(), m_im.data(), m);
+    // dB levels of bins 0 .. N/2; bin N - k has the level of bin k.
+    m_work.resize(static_cast<std::size_t>(half) + 1);
+    double* level = m_work.data();
+    double loudest = -HUGE_VAL;
+    for (int k = 0; k <= half; ++k) {
+        const std::size_t i = static_cast<std::size_t>(k);
+        const double power = m_re[i] * m_re[i] + m_im[i] * m_im[i];
+        level[k] = power == 0 ? 0.0 : kDbPerNeper * std::log(power);
+        loudest = std::max(loudest, level[k]);
     }
-    FFT_CODE_REAL(m_re.data(), m_im.data(), m);
-    // The power cepstrum, bins 0 .. N/2 - 1; bins above stay 0.
-    m_cepstrum.assign(n, 0.0);
-    for (std::size_t q = 0; q < n / 2; ++q)
+    const double floorDb = loudest - kCepstrumFloorDb;
+    for (int k = 0; k <= half; ++k)
+        level[k] = std::max(level[k], floorDb);
+    for (int i = 0; i < half; ++i) {
+        const int even = 2 * i, odd = 2 * i + 1;
+        m_re[static_cast<std::size_t>(i)] = level[even <= half ? even : N - even];
+        m_im[static_cast<std::size_t>(i)] = level[odd <= half ? odd : N - odd];
+    }
+    realFFT(m_re.data(), m_im.data(), m);
+    // The power cepstrum, bins 0 .. N/2 - 1; bins above count as 0.
+    m_cepstrum.resize(static_cast<std::size_t>(half));
+    for (std::size_t q = 0; q < m_cepstrum.size(); ++q)
         m_cepstrum[q] = m_re[q] * m_re[q] + m_im[q] * m_im[q];
 
     const CepstralRange range = cepstralRange(fs, low, high);
@@ -112,15 +176,13 @@ double CMathFunc::DoPitchCepstrumFloat(const float* samples, double start, doubl
     if (span < 2 || qLo < 0 || f < 1)
         return 0.0;
 
-    m_x.assign(static_cast<std::size_t>(span) + 1, 0.0);
-    m_y.assign(static_cast<std::size_t>(span) + 1, 0.0);
-    m_y2.assign(static_cast<std::size_t>(span) + 1, 0.0);
+    m_y.resize(static_cast<std::size_t>(span) + 1);
+    m_y2.resize(static_cast<std::size_t>(span) + 1);
     for (int j = 0; j < span; ++j) {
-        m_x[static_cast<std::size_t>(j) + 1] = j;
         const int q = qLo + j;
-        m_y[static_cast<std::size_t>(j) + 1] = q < N ? m_cepstrum[static_cast<std::size_t>(q)] : 0.0;
+        m_y[static_cast<std::size_t>(j) + 1] = q < half ? m_cepstrum[static_cast<std::size_t>(q)] : 0.0;
     }
-    spline(m_x.data(), m_y.data(), span, 1e30, 1e30, m_y2.data());
+    unitSpline(m_y.data(), span, m_y2.data());
 
     const int i0 = range.i0, i1 = range.i1;
     const UpsamplingTable& table = upsampling(span, M);
@@ -130,17 +192,38 @@ double CMathFunc::DoPitchCepstrumFloat(const float* samples, double start, doubl
     // f*qLo + t; the search covers positions i0 .. i1 - 1.
     const int first = std::max(0, i0 - f * qLo);
     const int last = std::min(M, i1 - f * qLo);
+    // Every f-th value lies on a knot and equals it exactly, so the largest
+    // knot in the search is a floor under the peak. Between knots j and
+    // j + 1 the spline stays below the larger knot plus an eighth of the
+    // larger |y2|: an interval whose bound, with a margin far above any
+    // rounding, is under that floor cannot hold the peak and is skipped.
+    // The interval past the last knot extrapolates and is always evaluated.
+    double floorValue = 0;
+    for (int j = (first + f - 1) / f; j * f < last && j < span; ++j)
+        floorValue = std::max(floorValue, ya[j + 1]);
     double best = 0;
     int bestAt = -1;
-    for (int t = first; t < last; ++t) {
-        const int lo = table.lo[static_cast<std::size_t>(t)];
-        const double v = table.a[static_cast<std::size_t>(t)] * ya[lo] + table.b[static_cast<std::size_t>(t)] * ya[lo + 1]
-                       + (table.a3[static_cast<std::size_t>(t)] * y2[lo] + table.b3[static_cast<std::size_t>(t)] * y2[lo + 1])
-                             / 6.0;
-        if (v > best) {
-            best = v;
-            bestAt = f * qLo + t;
+    for (int j = first / f; j * f < last; ++j) {
+        const bool extrapolating = j >= span - 2;
+        if (!extrapolating) {
+            const double top = std::max(ya[j + 1], ya[j + 2]);
+            const double bend = std::max(std::fabs(y2[j + 1]), std::fabs(y2[j + 2]));
+            if (top + bend / 8 + 1e-9 * (std::fabs(top) + bend) < floorValue)
+                continue;
         }
+        const int to = extrapolating ? last : std::min(last, (j + 1) * f);
+        for (int t = std::max(first, j * f); t < to; ++t) {
+            const std::size_t k = static_cast<std::size_t>(t);
+            const int lo = table.lo[k];
+            const double v = table.a[k] * ya[lo] + table.b[k] * ya[lo + 1]
+                           + (table.a3[k] * y2[lo] + table.b3[k] * y2[lo + 1]) / 6.0;
+            if (v > best) {
+                best = v;
+                bestAt = f * qLo + t;
+            }
+        }
+        if (extrapolating)
+            break;
     }
     if (bestAt < 0)
         return 0.0;

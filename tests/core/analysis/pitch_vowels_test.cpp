@@ -1,0 +1,144 @@
+// The pitch track of sustained synthetic vowels at the usual sampling rates:
+// Rosenberg glottal pulses through five cascaded formant resonators, lip
+// radiation as a first difference, quantised to 16 bits.
+
+#include "analysis/PitchIntensity.h"
+#include "app/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace vx;
+
+namespace {
+
+struct Vowel {
+    const char* name;
+    double F[5], B[5];
+};
+
+const Vowel kA{"a", {730, 1090, 2440, 3400, 4500}, {60, 90, 120, 175, 250}};
+const Vowel kI{"i", {270, 2290, 3010, 3400, 4500}, {50, 100, 120, 175, 250}};
+const Vowel kU{"u", {300, 870, 2240, 3400, 4500}, {50, 80, 120, 175, 250}};
+
+constexpr double kVoicedSeconds = 2.0;
+constexpr double kPauseSeconds = 0.1; // silence before and after the vowel
+
+// One glottal cycle: rising for 40 % of the period, closing over 16 %.
+double rosenberg(double phase)
+{
+    const double open = 0.40, closing = 0.16;
+    if (phase < open)
+        return 0.5 * (1 - std::cos(M_PI * phase / open));
+    if (phase < open + closing)
+        return std::cos(M_PI / 2 * (phase - open) / closing);
+    return 0;
+}
+
+// f0(t) in Hz over 0 <= t < kVoicedSeconds, padded with silence.
+std::vector<float> vowel(const Vowel& v, double fs, const std::function<double(double)>& f0)
+{
+    const std::size_t pause = static_cast<std::size_t>(kPauseSeconds * fs);
+    const std::size_t voiced = static_cast<std::size_t>(kVoicedSeconds * fs);
+    std::vector<double> x(voiced + 2 * pause, 0.0);
+    double phase = 0;
+    for (std::size_t i = 0; i < voiced; ++i) {
+        x[pause + i] = rosenberg(phase);
+        phase += f0(i / fs) / fs;
+        phase -= std::floor(phase);
+    }
+    for (std::size_t i = x.size() - 1; i > 0; --i)
+        x[i] -= x[i - 1];
+    for (int r = 0; r < 5; ++r) {
+        const double rho = std::exp(-M_PI * v.B[r] / fs);
+        const double a1 = 2 * rho * std::cos(2 * M_PI * v.F[r] / fs), a2 = -rho * rho;
+        double y1 = 0, y2 = 0;
+        for (double& s : x) {
+            const double y = (1 - a1 - a2) * s + a1 * y1 + a2 * y2;
+            y2 = y1;
+            y1 = y;
+            s = y;
+        }
+    }
+    double peak = 0;
+    for (double s : x)
+        peak = std::max(peak, std::fabs(s));
+    std::vector<float> out(x.size());
+    for (std::size_t i = 0; i < x.size(); ++i)
+        out[i] = static_cast<float>(std::round(0.5 * 32767 * x[i] / peak) / 32768);
+    return out;
+}
+
+struct Errors {
+    int voiced = 0, gross = 0;     // frames reported voiced, and of those more than 20 % off
+    int inner = 0, unvoiced = 0;   // frames well inside the vowel, and of those reported unvoiced
+};
+
+Errors trackErrors(const std::vector<float>& x, double fs, const std::function<double(double)>& f0)
+{
+    const Settings s = makeDefaultSettings(fs);
+    PitchParams p;
+    p.sampleRate = fs;
+    p.windowMs = s.m_dPitchWindowLength;
+    p.stepMs = s.m_dPitchStepSize;
+    p.low = s.m_dPitchCalculationLow;
+    p.high = s.m_dPitchCalculationHigh;
+    p.deviation = s.m_dFreqDeviation;
+    p.thresholdPct = s.m_dTrackingThreshHold;
+    const double n = static_cast<double>(x.size());
+    const auto track = computePitchTrack(x.data(), n, p, 0, n, 0, n * 1000 / fs);
+    Errors e;
+    if (!track)
+        return e;
+    const double halfWindow = pitchFrameSize(fs, p.windowMs).W / 2.0;
+    const double step = fs / 1000 * p.stepMs;
+    for (std::size_t k = 0; k < track->track.size(); ++k) {
+        const double t = (k * step + halfWindow) / fs - kPauseSeconds; // the frame's centre in the vowel
+        const double known = f0(std::clamp(t, 0.0, kVoicedSeconds));
+        const double got = track->track[k];
+        if (got > 0) {
+            ++e.voiced;
+            if (std::fabs(got - known) > 0.2 * known)
+                ++e.gross;
+        }
+        if (t >= 0.05 && t <= kVoicedSeconds - 0.05) {
+            ++e.inner;
+            if (got <= 0)
+                ++e.unvoiced;
+        }
+    }
+    return e;
+}
+
+} // namespace
+
+TEST(PitchVowels, SustainedAndGlidingVowelsAtCommonRates)
+{
+    struct Contour {
+        std::string name;
+        std::function<double(double)> f0;
+    };
+    std::vector<Contour> contours;
+    for (double f : {80.0, 120.0, 160.0, 220.0, 300.0})
+        contours.push_back({std::to_string(static_cast<int>(f)) + " Hz", [f](double) { return f; }});
+    contours.push_back({"100-250 Hz glide", [](double t) { return 100 + 150 * t / kVoicedSeconds; }});
+
+    for (double fs : {16000.0, 22050.0, 44100.0, 48000.0}) {
+        for (const Vowel* v : {&kA, &kI, &kU}) {
+            for (const Contour& c : contours) {
+                const Errors e = trackErrors(vowel(*v, fs, c.f0), fs, c.f0);
+                const std::string what = std::string("/") + v->name + "/ at " + c.name + ", " +
+                                         std::to_string(static_cast<int>(fs)) + " Hz sampling";
+                ASSERT_GT(e.inner, 150) << what;
+                EXPECT_LE(e.gross, 0.02 * e.voiced) << what << ": " << e.gross << " of " << e.voiced
+                                                    << " voiced frames more than 20 % off";
+                EXPECT_LE(e.unvoiced, 0.12 * e.inner) << what << ": " << e.unvoiced << " of " << e.inner
+                                                      << " frames inside the vowel unvoiced";
+            }
+        }
+    }
+}
