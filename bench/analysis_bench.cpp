@@ -1,7 +1,7 @@
 // The analyses on 60 s of a speech-like 44.1 kHz signal at the default
 // Settings. Targets on a 2-core machine: pitch track <= 0.25 s, spectrogram
 // of 1200 x 400 with formant tracking <= 0.15 s, one order-48 LPC frame with
-// roots <= 40 us.
+// roots <= 60 us.
 
 #include "analysis/MathFunc.h"
 #include "analysis/PitchIntensity.h"
