@@ -2,7 +2,8 @@
 // The two loops that take most of an LPC frame's time, as plain loops over
 // arrays that the compiler vectorises. The library builds each once through
 // the functions at the end (with an AVX2 build beside the plain one where
-// VectorBuilds.h allows); a test can build the loops again.
+// VectorBuilds.h allows); a test can build the loops again. The loops are
+// always inlined, so that each caller compiles them for its own target.
 
 #include <algorithm>
 
@@ -15,7 +16,7 @@ constexpr int kMaxLpcOrder = 400;
 // inner loops run over the lags, which vectorises, and take four samples
 // per pass over r while every lag lies in the frame. Each lag is still
 // summed in ascending i: the result is that of a lag-by-lag loop.
-inline void autocorrelationLoop(const double* x, int n, int p, double* r)
+[[gnu::always_inline]] inline void autocorrelationLoop(const double* x, int n, int p, double* r)
 {
     std::fill(r, r + p + 1, 0.0);
     int i = 0;
@@ -34,7 +35,7 @@ inline void autocorrelationLoop(const double* x, int n, int p, double* r)
 // coefficient first. The inner loops run over the points, which
 // vectorises, and take two coefficients per pass over f. Each value is
 // rounded as a point-by-point Horner loop rounds it.
-inline void hornerPointsLoop(int n, const double* a, const double* x, int m, double* f)
+[[gnu::always_inline]] inline void hornerPointsLoop(int n, const double* a, const double* x, int m, double* f)
 {
     std::fill(f, f + m, a[0]);
     int j = 1;
