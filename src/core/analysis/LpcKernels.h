@@ -1,9 +1,10 @@
 #pragma once
-// The two loops that take most of an LPC frame's time, as plain loops over
-// arrays that the compiler vectorises. The library builds each once through
-// the functions at the end (with an AVX2 build beside the plain one where
-// VectorBuilds.h allows); a test can build the loops again. The loops are
-// always inlined, so that each caller compiles them for its own target.
+// The two loops of an LPC frame that vectorise (they and Bairstow's
+// iteration, which cannot, take most of its time), as plain loops over
+// arrays. The library builds each once through the functions at the end
+// (with an AVX2 build beside the plain one where VectorBuilds.h allows); a
+// test can build the loops again. The loops are always inlined, so that
+// each caller compiles them for its own target.
 
 #include <algorithm>
 

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 
 namespace vx {
 
@@ -34,7 +33,8 @@ double horner(int n, const double* a, double x)
 }
 
 // Halves [lo, hi], where the degree-n a changes sign and a(lo) = flo, until
-// its width relative to its ends is below the tolerance.
+// its width relative to its ends is below the tolerance; returns the last
+// midpoint (hi if the interval is narrow enough already).
 double bisect(int n, const double* a, double lo, double hi, double flo, double tolerance)
 {
     double mid = hi;
