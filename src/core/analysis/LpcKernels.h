@@ -13,18 +13,25 @@ namespace vx {
 // Predictor orders above this are capped: working arrays are sized by it.
 constexpr int kMaxLpcOrder = 400;
 
+// Samples taken per pass over the lags, and coefficients per pass over
+// the points: each pass loads and stores its sums once.
+constexpr int kPassLength = 8;
+
 // r[j] = sum of x[i] x[i + j] over i = 0 .. n-1-j, for j = 0 .. p. The
-// inner loops run over the lags, which vectorises, and take four samples
-// per pass over r while every lag lies in the frame. Each lag is still
-// summed in ascending i: the result is that of a lag-by-lag loop.
+// inner loops run over the lags, which vectorises. Each lag is still summed
+// in ascending i: the result is that of a lag-by-lag loop.
 [[gnu::always_inline]] inline void autocorrelationLoop(const double* x, int n, int p, double* r)
 {
     std::fill(r, r + p + 1, 0.0);
     int i = 0;
-    for (; i + 3 < n - p; i += 4)
-        for (int j = 0; j <= p; ++j)
-            r[j] = (((r[j] + x[i] * x[i + j]) + x[i + 1] * x[i + 1 + j]) + x[i + 2] * x[i + 2 + j])
-                 + x[i + 3] * x[i + 3 + j];
+    // While every lag of the samples of a pass lies in the frame.
+    for (; i + kPassLength - 1 < n - p; i += kPassLength)
+        for (int j = 0; j <= p; ++j) {
+            double sum = r[j];
+            for (int k = i; k < i + kPassLength; ++k)
+                sum += x[k] * x[k + j];
+            r[j] = sum;
+        }
     for (; i < n; ++i) {
         const int last = std::min(p, n - 1 - i);
         for (int j = 0; j <= last; ++j)
@@ -34,15 +41,19 @@ constexpr int kMaxLpcOrder = 400;
 
 // f[k] = a(x[k]) by Horner's rule for k < m, a of degree n with the leading
 // coefficient first. The inner loops run over the points, which
-// vectorises, and take two coefficients per pass over f. Each value is
-// rounded as a point-by-point Horner loop rounds it.
+// vectorises. Each value is rounded as a point-by-point Horner loop rounds
+// it.
 [[gnu::always_inline]] inline void hornerPointsLoop(int n, const double* a, const double* x, int m, double* f)
 {
     std::fill(f, f + m, a[0]);
     int j = 1;
-    for (; j + 1 <= n; j += 2)
-        for (int k = 0; k < m; ++k)
-            f[k] = (f[k] * x[k] + a[j]) * x[k] + a[j + 1];
+    for (; j + kPassLength - 1 <= n; j += kPassLength)
+        for (int k = 0; k < m; ++k) {
+            double v = f[k];
+            for (int c = j; c < j + kPassLength; ++c)
+                v = v * x[k] + a[c];
+            f[k] = v;
+        }
     for (; j <= n; ++j)
         for (int k = 0; k < m; ++k)
             f[k] = f[k] * x[k] + a[j];
