@@ -1,7 +1,7 @@
 // The analyses on 60 s of a speech-like 44.1 kHz signal at the default
 // Settings. Targets on a 2-core machine: pitch track <= 120 ms, spectrogram
 // of 1200 x 400 with formant tracking <= 100 ms, one order-48 LPC frame with
-// roots <= 40 us.
+// roots <= 60 us.
 
 #include "analysis/MathFunc.h"
 #include "analysis/PitchIntensity.h"

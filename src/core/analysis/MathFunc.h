@@ -141,10 +141,14 @@ private:
     int m_previousWindowLength = -1;
 };
 
-// Factoring of predictor polynomials (leading coefficient first). All
-// return codes as in the classic routines: factor 1 = real root divided
-// out, 2 = quadratic z^2 - u z - v divided out, 0 = failure.
+// Factoring of predictor polynomials (leading coefficient first) of degree
+// at most 400. All return codes as in the classic routines: factor 1 = real
+// root divided out, 2 = quadratic z^2 - u z - v divided out, 0 = failure.
+// rootsub works in `a` (n + 1 coefficients) and leaves it changed; the
+// second form refills `out`, keeping its storage, and returns false where
+// the first returns nothing.
 std::optional<RootRecord> rootsub(int n, double maxBandwidth, std::vector<double>& a, double fs);
+bool rootsub(int n, double maxBandwidth, std::vector<double>& a, double fs, RootRecord& out);
 int factor(int n, const double* a, double* quotient, double* u, double* v);
 int rfactr(int n, const double* a, double* quotient, double* root, double tolerance);
 int barstw(int n, const double* a, double* quotient, double tolerance, int* iterations, double* u, double* v);
