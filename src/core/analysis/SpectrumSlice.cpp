@@ -100,7 +100,7 @@ int sliceFrequencyLimit(double sampleRate)
 }
 
 SliceResult computeSpectrumSlice(const float* samples, double dataLength, double startPoint, double stopPoint,
-                                 const SliceParams& p)
+                                 const SliceParams& p, SliceControl* control)
 {
     SliceResult out;
     const int W = p.windowLength;
@@ -119,7 +119,12 @@ SliceResult computeSpectrumSlice(const float* samples, double dataLength, double
     std::vector<double> accumulator;
     FrameAnalysis a;
     std::array<double, 5> firstF{}, firstB{};
+    const double expectedFrames = std::max(1.0, (stopPoint - startPoint - W) / h + 1);
     for (long k = 0;; ++k) {
+        if (control && control->cancel) {
+            out.cancelled = true;
+            return out;
+        }
         const double pos = static_cast<long>(startPoint) + k * h;
         const long s = static_cast<long>(pos);
         std::fill(frame.begin(), frame.end(), 0.0);
@@ -152,12 +157,23 @@ SliceResult computeSpectrumSlice(const float* samples, double dataLength, double
             }
         }
         out.frames = static_cast<int>(k + 1);
+        if (control)
+            control->progress = static_cast<int>(std::min(100.0, 100.0 * out.frames / expectedFrames));
         if (!(s + W < static_cast<long>(stopPoint)))
             break;
     }
     out.fft = std::move(accumulator);
     out.lpc = std::move(a.lpc);
     out.fftMax = a.fftMax;
+    out.silent = !(out.fftMax > 0) || !std::isfinite(out.fftMax);
+    if (out.silent || std::any_of(out.lpc.begin(), out.lpc.end(), [](double v) { return !std::isfinite(v); })) {
+        // Nothing to scale against: no envelope and no formants are shown.
+        out.lpc.clear();
+        out.formant.fill(-1);
+        out.bandwidth.fill(-1);
+    }
+    if (out.silent)
+        std::fill(out.fft.begin(), out.fft.end(), 0.0);
     return out;
 }
 

@@ -4,6 +4,7 @@
 // maximum, and up to five formants with bandwidths.
 
 #include <array>
+#include <atomic>
 #include <vector>
 
 namespace vx {
@@ -24,6 +25,17 @@ struct SliceResult {
     std::array<double, 5> formant{-1, -1, -1, -1, -1};
     std::array<double, 5> bandwidth{-1, -1, -1, -1, -1};
     int frames = 0;
+    // The frames held no signal (digital silence): the spectrum is flat,
+    // there is no envelope and there are no formants.
+    bool silent = false;
+    bool cancelled = false;
+};
+
+// Shared with a worker that computes a slice: progress in per cent of the
+// frames, and a cancel request honoured between frames.
+struct SliceControl {
+    std::atomic<bool> cancel{false};
+    std::atomic<int> progress{0};
 };
 
 // The largest frequency range the display allows at a rate.
@@ -40,6 +52,6 @@ SliceFormants sliceFormantsAt(const float* samples, double dataLength, double at
 // Start and stop are sample positions (equal for the cursor). Samples past
 // dataLength count as zero.
 SliceResult computeSpectrumSlice(const float* samples, double dataLength, double startPoint, double stopPoint,
-                                 const SliceParams& params);
+                                 const SliceParams& params, SliceControl* control = nullptr);
 
 } // namespace vx
