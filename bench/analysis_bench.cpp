@@ -1,11 +1,12 @@
 // The analyses on 60 s of a speech-like 44.1 kHz signal at the default
 // Settings. Targets on a 2-core machine: pitch track <= 120 ms, spectrogram
 // of 1200 x 400 with formant tracking <= 100 ms, one order-48 LPC frame with
-// roots <= 60 us.
+// roots <= 60 us, spectrum slice of a 10 s selection <= 100 ms.
 
 #include "analysis/MathFunc.h"
 #include "analysis/PitchIntensity.h"
 #include "analysis/SpectrogramData.h"
+#include "analysis/SpectrumSlice.h"
 #include "app/Settings.h"
 
 #include <benchmark/benchmark.h>
@@ -118,9 +119,28 @@ void BM_DoLPCRoots48(benchmark::State& state)
     }
 }
 
+void BM_SpectrumSlice10s(benchmark::State& state)
+{
+    const auto& x = speechLike();
+    const vx::Settings s = vx::makeDefaultSettings(kRate);
+    vx::SliceParams p;
+    p.sampleRate = kRate;
+    p.windowLength = s.m_nFFTWindowLength;
+    p.appliedWindowMs = s.m_nFFTAppliedWindowLength;
+    p.lpcOrder = s.m_nLPCNumberofCoefficients;
+    p.averageStepMs = s.m_nFFTAverageStepSize;
+    p.frequencyRange = s.m_nFFTfrequencyRange;
+    const double start = 5 * kRate;
+    for (auto _ : state) {
+        auto r = vx::computeSpectrumSlice(x.data(), static_cast<double>(x.size()), start, start + 10 * kRate, p);
+        benchmark::DoNotOptimize(r.fft.data());
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_PitchTrack60s)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Spectrogram60s)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_DoLPCRoots48)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_SpectrumSlice10s)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_MAIN();
