@@ -1,76 +1,164 @@
 #include "analysis/SpectrumSlice.h"
 
 #include "analysis/MathFunc.h"
+#include "analysis/VectorBuilds.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <sstream>
 
 namespace vx {
 
 namespace {
 
-struct FrameAnalysis {
-    std::vector<double> fft, lpc;
-    double fftMax = 0;
-    std::array<double, 5> formant{}, bandwidth{};
+constexpr int kMaxWindowLength = 1 << 16;
+constexpr double kMaxSampleRate = 1e6;
+constexpr double kFlatDb = 1e-6;
+
+// The cubic-spline resampling of DoFFT_Real (knots at 0 .. bins - 1, point j
+// at j * step) with the interval search and the interval weights of each
+// point made once: a frame then costs a few products per point, rounded as
+// CMathFunc::splint rounds them.
+class SplinePlan {
+public:
+    SplinePlan(int bins, int P, double step)
+        : m_x(static_cast<std::size_t>(bins) + 1), m_a(static_cast<std::size_t>(P)),
+          m_b(static_cast<std::size_t>(P)), m_ca(static_cast<std::size_t>(P)), m_cb(static_cast<std::size_t>(P))
+    {
+        for (int k = 0; k < bins; ++k)
+            m_x[static_cast<std::size_t>(k) + 1] = k;
+        const double* xa = m_x.data();
+        for (int j = 0; j < P; ++j) {
+            const double x = j * step;
+            int lo = 1;
+            int hi = bins;
+            while (hi - lo > 1) {
+                const int k = (hi + lo) / 2;
+                if (xa[k] > x)
+                    hi = k;
+                else
+                    lo = k;
+            }
+            const double h = xa[hi] - xa[lo];
+            const double a = (xa[hi] - x) / h;
+            const double b = (x - xa[lo]) / h;
+            const auto at = static_cast<std::size_t>(j);
+            m_a[at] = a;
+            m_b[at] = b;
+            m_ca[at] = a * a * a - a;
+            m_cb[at] = b * b * b - b;
+            if (m_runs.empty() || m_runs.back().lo != lo)
+                m_runs.push_back({lo, j, j, h * h});
+            m_runs.back().end = j + 1;
+        }
+    }
+
+    const double* knots() const { return m_x.data(); }
+
+    // y and y2 are 1-based, as spline() makes them; out gets P points.
+    void resample(const double* y, const double* y2, double* out) const
+    {
+        resampleRuns(m_runs.data(), m_runs.size(), m_a.data(), m_b.data(), m_ca.data(), m_cb.data(), y, y2, out);
+    }
+
+    struct Run {
+        int lo, begin, end;
+        double hh;
+    };
+
+private:
+    VX_AVX2_CLONE static void resampleRuns(const Run* runs, std::size_t count, const double* a, const double* b,
+                                           const double* ca, const double* cb, const double* y, const double* y2,
+                                           double* out)
+    {
+        for (std::size_t r = 0; r < count; ++r) {
+            const Run& run = runs[r];
+            const double ylo = y[run.lo], yhi = y[run.lo + 1];
+            const double y2lo = y2[run.lo], y2hi = y2[run.lo + 1];
+            const double hh = run.hh;
+            for (int j = run.begin; j < run.end; ++j)
+                out[j] = a[j] * ylo + b[j] * yhi + (ca[j] * y2lo + cb[j] * y2hi) * hh / 6.0;
+        }
+    }
+
+    std::vector<double> m_x, m_a, m_b, m_ca, m_cb;
+    std::vector<Run> m_runs;
 };
 
-// One frame's spectrum into a.fft (PerformFFT).
-void performFFT(CMathFunc& math, const std::vector<double>& frame, const SliceParams& p, std::size_t storage,
-                FrameAnalysis& a)
-{
-    const int W = p.windowLength;
-    const int P = p.frequencyRange;
-    const int A = std::min(static_cast<int>(p.appliedWindowMs * p.sampleRate / 1000 + 0.5), W);
-    std::vector<double> buf(std::max({storage, static_cast<std::size_t>(W) + 10, static_cast<std::size_t>(P)}), 0.0);
-    std::copy(frame.begin(), frame.begin() + std::max(A, 0), buf.begin());
-    math.DoFFT_Real(buf.data(), W, 0, 1, true, P, p.frequencyRange, p.sampleRate);
-    double lo = 1e8, hi = -1e8;
-    for (int j = 0; j < P; ++j) {
-        lo = std::min(lo, buf[static_cast<std::size_t>(j)]);
-        hi = std::max(hi, buf[static_cast<std::size_t>(j)]);
-    }
-    a.fft.assign(buf.begin(), buf.begin() + P);
-    for (double& v : a.fft)
-        v = std::max(0.0, v - lo);
-    a.fftMax = hi - lo;
-}
+struct Formants {
+    std::array<double, 5> formant{-1, -1, -1, -1, -1}, bandwidth{-1, -1, -1, -1, -1};
+};
 
-// One frame's envelope and formants (PerformLPC).
-void performLPC(CMathFunc& math, const std::vector<double>& frame, const SliceParams& p, std::size_t storage,
-                FrameAnalysis& a)
+// The first five roots of the last DoLPC that are narrow enough, in
+// ascending frequency.
+Formants formantsOf(const CMathFunc& math)
 {
-    const int P = p.frequencyRange;
-    const int points = static_cast<int>(p.lpcOrder * p.sampleRate / 1000);
-    // DoLPC writes P resampled points into the buffer.
-    std::vector<double> buf(std::max({storage, static_cast<std::size_t>(points) + 5, static_cast<std::size_t>(P)}),
-                            0.0);
-    std::copy(frame.begin(), frame.begin() + std::min<std::size_t>(frame.size(), static_cast<std::size_t>(points) + 5),
-              buf.begin());
-    math.DoLPC(buf.data(), p.lpcOrder, points, 0, 1, true, P, p.frequencyRange, p.sampleRate, true, false);
-    a.formant.fill(-1);
-    a.bandwidth.fill(-1);
+    Formants out;
     if (const auto& roots = math.lp_Roots()) {
         std::size_t next = 0;
         for (std::size_t k = 0; k < 5 && k < roots->freq.size(); ++k) {
             const double f = roots->freq[k] + 0.5;
             const double b = roots->bandwidth[k] + 0.5;
             if (f >= gRatioFormantBanswodth * b) {
-                a.formant[next] = f;
-                a.bandwidth[next] = b;
+                out.formant[next] = f;
+                out.bandwidth[next] = b;
                 ++next;
             }
         }
     }
-    double lo = 1e13, hi = -1e13;
-    for (int j = 0; j < P; ++j) {
-        lo = std::min(lo, buf[static_cast<std::size_t>(j)]);
-        hi = std::max(hi, buf[static_cast<std::size_t>(j)]);
+    return out;
+}
+
+int lpcPointsOf(const SliceParams& p)
+{
+    return static_cast<int>(p.lpcOrder * p.sampleRate / 1000);
+}
+
+// The predictor of a frame and its formants; with `envelope` (P doubles)
+// also the inverted envelope raised so that its peak equals fftMax.
+Formants performLPC(CMathFunc& math, const std::vector<double>& frame, const SliceParams& p, double fftMax,
+                    std::vector<double>* envelope)
+{
+    const int P = p.frequencyRange;
+    const int points = lpcPointsOf(p);
+    // DoLPC writes P resampled points into the buffer.
+    std::vector<double> buf(std::max(static_cast<std::size_t>(points) + 5, static_cast<std::size_t>(P)), 0.0);
+    std::copy(frame.begin(), frame.begin() + std::min<std::size_t>(frame.size(), static_cast<std::size_t>(points) + 5),
+              buf.begin());
+    math.DoLPC(buf.data(), p.lpcOrder, points, 0, 1, true, P, p.frequencyRange, p.sampleRate, true, !envelope);
+    if (envelope) {
+        double lo = 1e13, hi = -1e13;
+        for (int j = 0; j < P; ++j) {
+            lo = std::min(lo, buf[static_cast<std::size_t>(j)]);
+            hi = std::max(hi, buf[static_cast<std::size_t>(j)]);
+        }
+        const double range = hi - lo;
+        envelope->assign(buf.begin(), buf.begin() + P);
+        for (double& v : *envelope)
+            v = (hi - v) + (fftMax - range);
     }
-    const double range = hi - lo;
-    a.lpc.assign(buf.begin(), buf.begin() + P);
-    for (double& v : a.lpc)
-        v = (hi - v) + (a.fftMax - range);
+    return formantsOf(math);
+}
+
+// Copies `count` samples from s into frame (zeros elsewhere), reading only
+// inside the data.
+void fetch(const float* samples, long end, long s, long count, std::vector<double>& frame)
+{
+    std::fill(frame.begin(), frame.end(), 0.0);
+    const long from = std::max(s, 0L);
+    const long to = std::min(s + count, end);
+    for (long i = from; i < to; ++i) {
+        const double v = samples[i];
+        frame[static_cast<std::size_t>(i - s)] = std::isfinite(v) ? v : 0.0;
+    }
+}
+
+std::string number(double v)
+{
+    std::ostringstream out;
+    out << v;
+    return out.str();
 }
 
 } // namespace
@@ -78,19 +166,19 @@ void performLPC(CMathFunc& math, const std::vector<double>& frame, const SlicePa
 SliceFormants sliceFormantsAt(const float* samples, double dataLength, double at, const SliceParams& p)
 {
     SliceFormants out;
-    const int points = static_cast<int>(p.lpcOrder * p.sampleRate / 1000);
-    if (points < 2 || p.frequencyRange <= 0)
+    // Only the predictor is made: the FFT settings do not matter.
+    if (!(p.sampleRate >= 2000 && p.sampleRate <= kMaxSampleRate) || p.lpcOrder < 2 || p.lpcOrder > 400
+        || !std::isfinite(at) || !(dataLength >= 0))
         return out;
+    const int points = lpcPointsOf(p);
     std::vector<double> frame(static_cast<std::size_t>(points) + 5, 0.0);
-    const long s = static_cast<long>(at);
-    for (long i = 0; i < points + 5 && s + i < static_cast<long>(dataLength); ++i)
-        if (s + i >= 0)
-            frame[static_cast<std::size_t>(i)] = samples[s + i];
+    const double limit = 0x1p52;
+    const long end = samples ? static_cast<long>(std::min(dataLength, limit)) : 0;
+    fetch(samples, end, static_cast<long>(std::clamp(at, -limit, limit)), points + 5, frame);
     CMathFunc math;
-    FrameAnalysis a;
-    performLPC(math, frame, p, frame.size(), a);
-    out.formant = a.formant;
-    out.bandwidth = a.bandwidth;
+    const Formants f = performLPC(math, frame, p, 0, nullptr);
+    out.formant = f.formant;
+    out.bandwidth = f.bandwidth;
     return out;
 }
 
@@ -99,73 +187,134 @@ int sliceFrequencyLimit(double sampleRate)
     return (static_cast<int>(sampleRate) / 2000) * 1000;
 }
 
+std::string sliceParamsProblem(const SliceParams& p)
+{
+    const std::string of = " of the FFT/LPC settings is ";
+    if (!(p.sampleRate >= 2000 && p.sampleRate <= kMaxSampleRate))
+        return "The sample rate" + of + number(p.sampleRate) + " Hz; it must be from 2000 to "
+             + number(kMaxSampleRate) + " Hz.";
+    const int W = p.windowLength;
+    if (W < 4 || W > kMaxWindowLength || (W & (W - 1)) != 0)
+        return "The FFT window length" + of + std::to_string(W) + " points; it must be a power of two from 4 to "
+             + std::to_string(kMaxWindowLength) + ".";
+    if (p.appliedWindowMs < 1)
+        return "The applied window" + of + std::to_string(p.appliedWindowMs) + " ms; it must be at least 1 ms.";
+    const int limit = sliceFrequencyLimit(p.sampleRate);
+    if (p.frequencyRange < 1 || p.frequencyRange > limit)
+        return "The frequency range" + of + std::to_string(p.frequencyRange) + " Hz; at a sample rate of "
+             + number(p.sampleRate) + " Hz it must be from 1 to " + std::to_string(limit) + " Hz.";
+    if (p.lpcOrder < 2 || p.lpcOrder > 400)
+        return "The LPC order" + of + std::to_string(p.lpcOrder) + "; it must be from 2 to 400.";
+    if (p.averageStepMs < 1)
+        return "The average step" + of + std::to_string(p.averageStepMs) + " ms; it must be at least 1 ms.";
+    return {};
+}
+
 SliceResult computeSpectrumSlice(const float* samples, double dataLength, double startPoint, double stopPoint,
                                  const SliceParams& p, SliceControl* control)
 {
     SliceResult out;
-    const int W = p.windowLength;
-    const int P = std::max(p.frequencyRange, 0);
-    if (W < 2 || P == 0 || !(p.sampleRate > 0))
+    if (!sliceParamsProblem(p).empty() || !std::isfinite(startPoint) || !std::isfinite(stopPoint)
+        || !(dataLength >= 0))
         return out;
-    const int lpcPoints = static_cast<int>(p.lpcOrder * p.sampleRate / 1000);
-    const std::size_t storage = static_cast<std::size_t>(std::max({P, W, lpcPoints})) + 10;
+    const double positionLimit = 0x1p52;
+    const long end = samples ? static_cast<long>(std::min(dataLength, positionLimit)) : 0;
+    const long start = static_cast<long>(std::clamp(startPoint, -positionLimit, positionLimit));
+    const long stop = static_cast<long>(std::clamp(stopPoint, -positionLimit, positionLimit));
+
+    const int W = p.windowLength;
+    const int P = p.frequencyRange;
+    const int bins = W / 2;
+    const int A = static_cast<int>(std::min(p.appliedWindowMs * p.sampleRate / 1000 + 0.5, static_cast<double>(W)));
+    const int lpcPoints = lpcPointsOf(p);
     const long lpcCopy = static_cast<long>(static_cast<int>(p.sampleRate) / 1000) * p.lpcOrder + 10;
     const long C = std::max<long>(W + 10, lpcCopy);
     const double h = p.sampleRate * p.averageStepMs / 1000 + 0.5;
-    const long end = static_cast<long>(dataLength);
+
+    // Frame k starts at trunc(start + k h); frames follow while the one
+    // before ends before the stop.
+    auto frameStart = [&](long k) { return static_cast<long>(static_cast<double>(start) + static_cast<double>(k) * h); };
+    auto another = [&](long k) { return frameStart(k) + W < stop; };
+    long last = std::max(0L, static_cast<long>((static_cast<double>(stop - start) - W) / h));
+    while (last > 0 && !another(last - 1))
+        --last;
+    while (another(last))
+        ++last;
+    if (last >= INT_MAX)
+        return out;
+    const long K = last + 1;
 
     CMathFunc math;
+    const SplinePlan plan(bins, P, (P / (p.sampleRate / 2)) * bins / P);
     std::vector<double> frame(static_cast<std::size_t>(std::max<long>(C, lpcPoints + 5)), 0.0);
-    std::vector<double> accumulator;
-    FrameAnalysis a;
-    std::array<double, 5> firstF{}, firstB{};
-    const double expectedFrames = std::max(1.0, (stopPoint - startPoint - W) / h + 1);
-    for (long k = 0;; ++k) {
+    std::vector<double> fftBuffer(static_cast<std::size_t>(W) + 1, 0.0);
+    std::vector<double> y(static_cast<std::size_t>(bins) + 1, 0.0), y2(static_cast<std::size_t>(bins) + 1, 0.0);
+    std::vector<double> spectrum(static_cast<std::size_t>(P));
+    std::vector<double> accumulator(static_cast<std::size_t>(P));
+    Formants first;
+    double fftMax = 0;
+    for (long k = 0; k < K; ++k) {
         if (control && control->cancel) {
             out.cancelled = true;
+            out.frames = static_cast<int>(k);
             return out;
         }
-        const double pos = static_cast<long>(startPoint) + k * h;
-        const long s = static_cast<long>(pos);
-        std::fill(frame.begin(), frame.end(), 0.0);
-        for (long i = 0; i < C && s + i < end; ++i)
-            if (s + i >= 0)
-                frame[static_cast<std::size_t>(i)] = samples[s + i];
-        performFFT(math, frame, p, storage, a);
+        fetch(samples, end, frameStart(k), C, frame);
+
+        std::copy(frame.begin(), frame.begin() + A, fftBuffer.begin());
+        std::fill(fftBuffer.begin() + A, fftBuffer.end(), 0.0);
+        math.DoFFT_Real(fftBuffer.data(), W, 0, 1, false, P, P, p.sampleRate);
+        std::copy(fftBuffer.begin(), fftBuffer.begin() + bins, y.begin() + 1);
+        math.spline(plan.knots(), y.data(), bins, 1e30, 1e30, y2.data());
+        plan.resample(y.data(), y2.data(), spectrum.data());
+        double lo = 1e8, hi = -1e8;
+        for (double v : spectrum) {
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+        }
+        fftMax = hi - lo;
+        // The newest frame weighs 1/2, the one before 1/4, ..., and the
+        // first as much as the second.
         if (k == 0)
-            accumulator = a.fft;
+            for (int j = 0; j < P; ++j)
+                accumulator[static_cast<std::size_t>(j)] = std::max(0.0, spectrum[static_cast<std::size_t>(j)] - lo);
         else
             for (int j = 0; j < P; ++j)
-                accumulator[static_cast<std::size_t>(j)] = (accumulator[static_cast<std::size_t>(j)] + a.fft[static_cast<std::size_t>(j)]) / 2;
-        performLPC(math, frame, p, storage, a);
-        if (k == 0) {
-            firstF = a.formant;
-            firstB = a.bandwidth;
-            out.formant = a.formant;
-            out.bandwidth = a.bandwidth;
-        } else {
-            // The mean of the first and the latest frame; a slot that one of
-            // them lacks (-1) takes the other's value instead of a mean with -1.
-            for (std::size_t i = 0; i < 5; ++i) {
-                if (firstF[i] < 0 || a.formant[i] < 0) {
-                    out.formant[i] = std::max(firstF[i], a.formant[i]);
-                    out.bandwidth[i] = firstF[i] < 0 ? a.bandwidth[i] : firstB[i];
-                } else {
-                    out.formant[i] = (firstF[i] + a.formant[i]) / 2;
-                    out.bandwidth[i] = (firstB[i] + a.bandwidth[i]) / 2;
+                accumulator[static_cast<std::size_t>(j)] =
+                    (accumulator[static_cast<std::size_t>(j)] + std::max(0.0, spectrum[static_cast<std::size_t>(j)] - lo))
+                    / 2;
+
+        // Only the first and the last frame's predictors are shown.
+        if (k == K - 1) {
+            const Formants latest = performLPC(math, frame, p, fftMax, &out.lpc);
+            if (K == 1) {
+                out.formant = latest.formant;
+                out.bandwidth = latest.bandwidth;
+            } else {
+                // The mean of the first and the last frame; a slot that one of
+                // them lacks (-1) takes the other's value instead of a mean with -1.
+                for (std::size_t i = 0; i < 5; ++i) {
+                    if (first.formant[i] < 0 || latest.formant[i] < 0) {
+                        out.formant[i] = std::max(first.formant[i], latest.formant[i]);
+                        out.bandwidth[i] = first.formant[i] < 0 ? latest.bandwidth[i] : first.bandwidth[i];
+                    } else {
+                        out.formant[i] = (first.formant[i] + latest.formant[i]) / 2;
+                        out.bandwidth[i] = (first.bandwidth[i] + latest.bandwidth[i]) / 2;
+                    }
                 }
             }
+        } else if (k == 0) {
+            first = performLPC(math, frame, p, fftMax, nullptr);
         }
         out.frames = static_cast<int>(k + 1);
         if (control)
-            control->progress = static_cast<int>(std::min(100.0, 100.0 * out.frames / expectedFrames));
-        if (!(s + W < static_cast<long>(stopPoint)))
-            break;
+            control->progress = static_cast<int>(100 * (k + 1) / K);
     }
     out.fft = std::move(accumulator);
-    out.lpc = std::move(a.lpc);
-    out.fftMax = a.fftMax;
-    out.silent = !(out.fftMax > 0) || !std::isfinite(out.fftMax);
+    out.fftMax = fftMax;
+    // A frame with a single sample, or with the same level in every bin,
+    // resamples to a curve that is flat but for rounding.
+    out.silent = !(out.fftMax > kFlatDb) || !std::isfinite(out.fftMax);
     if (out.silent || std::any_of(out.lpc.begin(), out.lpc.end(), [](double v) { return !std::isfinite(v); })) {
         // Nothing to scale against: no envelope and no formants are shown.
         out.lpc.clear();

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <atomic>
+#include <string>
 #include <vector>
 
 namespace vx {
@@ -25,8 +26,10 @@ struct SliceResult {
     std::array<double, 5> formant{-1, -1, -1, -1, -1};
     std::array<double, 5> bandwidth{-1, -1, -1, -1, -1};
     int frames = 0;
-    // The frames held no signal (digital silence): the spectrum is flat,
-    // there is no envelope and there are no formants.
+    // The last frame held no signal (digital silence, or past the data):
+    // its spectrum is flat (a range of at most 1e-6 dB), the averaged
+    // spectrum is shown flat too, there is no envelope and there are no
+    // formants.
     bool silent = false;
     bool cancelled = false;
 };
@@ -41,6 +44,10 @@ struct SliceControl {
 // The largest frequency range the display allows at a rate.
 int sliceFrequencyLimit(double sampleRate);
 
+// Empty when the slice can be computed with these parameters; otherwise a
+// sentence naming the first unusable setting, its value and what it must be.
+std::string sliceParamsProblem(const SliceParams& params);
+
 // The formants and bandwidths (-1 where missing) of the LPC analysis of
 // the one frame starting at sample `at`, as the slice computes them.
 struct SliceFormants {
@@ -50,7 +57,9 @@ struct SliceFormants {
 SliceFormants sliceFormantsAt(const float* samples, double dataLength, double at, const SliceParams& params);
 
 // Start and stop are sample positions (equal for the cursor). Samples past
-// dataLength count as zero.
+// dataLength, and samples that are not finite, count as zero. Parameters
+// that sliceParamsProblem rejects, or a start or stop that is not finite,
+// give an empty result (no frames).
 SliceResult computeSpectrumSlice(const float* samples, double dataLength, double startPoint, double stopPoint,
                                  const SliceParams& params, SliceControl* control = nullptr);
 
