@@ -1,0 +1,418 @@
+#include "analysis/MathFunc.h"
+#include "analysis/SpectrumSlice.h"
+#include "app/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <thread>
+
+using namespace vx;
+
+namespace {
+
+// Results of the slice and of the frame-by-frame reference agree to this,
+// in dB (spectrum, envelope, maximum) and Hz (formants, bandwidths).
+constexpr double kTolerance = 1e-9;
+
+SliceParams defaultsAt(double rate)
+{
+    const Settings s = makeDefaultSettings(rate);
+    SliceParams p;
+    p.sampleRate = rate;
+    p.windowLength = s.m_nFFTWindowLength;
+    p.appliedWindowMs = s.m_nFFTAppliedWindowLength;
+    p.lpcOrder = s.m_nLPCNumberofCoefficients;
+    p.averageStepMs = s.m_nFFTAverageStepSize;
+    p.frequencyRange = s.m_nFFTfrequencyRange;
+    return p;
+}
+
+// A pulse train with f0 gliding around 120 Hz through resonators at 700,
+// 1200 and 2600 Hz; with `speechLike`, every fourth 100 ms is noise and every
+// fourth (shifted) is digital silence.
+std::vector<float> vowel(double seconds, double fs, bool speechLike = false)
+{
+    const std::size_t n = static_cast<std::size_t>(seconds * fs);
+    std::vector<double> x(n, 0.0);
+    std::mt19937 rng(7);
+    std::normal_distribution<double> noise(0, 0.05);
+    double phase = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double t = static_cast<double>(i) / fs;
+        const int part = static_cast<int>(t * 10) % 4;
+        if (speechLike && part == 1) {
+            x[i] = noise(rng);
+            continue;
+        }
+        phase += (120 + (speechLike ? 20 * std::sin(2 * M_PI * t) : 0)) / fs;
+        if (phase >= 1) {
+            phase -= 1;
+            x[i] = 1.0;
+        }
+    }
+    for (auto [F, B] : {std::pair{700.0, 60.0}, {1200.0, 80.0}, {2600.0, 120.0}}) {
+        const double rho = std::exp(-M_PI * B / fs);
+        const double a1 = 2 * rho * std::cos(2 * M_PI * F / fs), a2 = -rho * rho;
+        double y1 = 0, y2 = 0;
+        for (double& v : x) {
+            const double y = v + a1 * y1 + a2 * y2;
+            y2 = y1;
+            y1 = y;
+            v = y;
+        }
+    }
+    double peak = 0;
+    for (double v : x)
+        peak = std::max(peak, std::fabs(v));
+    std::vector<float> out(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double t = static_cast<double>(i) / fs;
+        out[i] = speechLike && static_cast<int>(t * 10) % 4 == 3 ? 0.0f : static_cast<float>(0.7 * x[i] / peak);
+    }
+    return out;
+}
+
+// The slice computed frame by frame: every frame resampled through
+// DoFFT_Real's own spline and given a full LPC analysis.
+SliceResult referenceSlice(const float* samples, double dataLength, double startPoint, double stopPoint,
+                           const SliceParams& p)
+{
+    SliceResult out;
+    const int W = p.windowLength, P = p.frequencyRange;
+    const int A = std::min(static_cast<int>(p.appliedWindowMs * p.sampleRate / 1000 + 0.5), W);
+    const int points = static_cast<int>(p.lpcOrder * p.sampleRate / 1000);
+    const long C = std::max<long>(W + 10, static_cast<long>(static_cast<int>(p.sampleRate) / 1000) * p.lpcOrder + 10);
+    const double h = p.sampleRate * p.averageStepMs / 1000 + 0.5;
+    const long end = static_cast<long>(dataLength);
+    const std::size_t size = static_cast<std::size_t>(std::max<long>({C, points + 5L, P + 0L, W + 10L}));
+    CMathFunc math;
+    std::array<double, 5> firstF{}, firstB{};
+    for (long k = 0;; ++k) {
+        const long s = static_cast<long>(static_cast<long>(startPoint) + k * h);
+        std::vector<double> frame(size, 0.0);
+        for (long i = 0; i < C && s + i < end; ++i)
+            if (s + i >= 0)
+                frame[static_cast<std::size_t>(i)] = samples[s + i];
+        std::vector<double> buf(size, 0.0);
+        std::copy(frame.begin(), frame.begin() + A, buf.begin());
+        math.DoFFT_Real(buf.data(), W, 0, 1, true, P, P, p.sampleRate);
+        const auto [lo, hi] = std::minmax_element(buf.begin(), buf.begin() + P);
+        const double minimum = *lo;
+        out.fftMax = *hi - minimum;
+        for (int j = 0; j < P; ++j) {
+            const double v = std::max(0.0, buf[static_cast<std::size_t>(j)] - minimum);
+            out.fft.resize(static_cast<std::size_t>(P));
+            out.fft[static_cast<std::size_t>(j)] = k == 0 ? v : (out.fft[static_cast<std::size_t>(j)] + v) / 2;
+        }
+        math.DoLPC(frame.data(), p.lpcOrder, points, 0, 1, true, P, P, p.sampleRate, true, false);
+        std::array<double, 5> f{-1, -1, -1, -1, -1}, b{-1, -1, -1, -1, -1};
+        if (const auto& roots = math.lp_Roots())
+            for (std::size_t i = 0, next = 0; i < 5 && i < roots->freq.size(); ++i)
+                if (roots->freq[i] + 0.5 >= 2 * (roots->bandwidth[i] + 0.5)) {
+                    f[next] = roots->freq[i] + 0.5;
+                    b[next++] = roots->bandwidth[i] + 0.5;
+                }
+        const auto [elo, ehi] = std::minmax_element(frame.begin(), frame.begin() + P);
+        const double top = *ehi, range = *ehi - *elo;
+        out.lpc.assign(frame.begin(), frame.begin() + P);
+        for (double& v : out.lpc)
+            v = (top - v) + (out.fftMax - range);
+        if (k == 0) {
+            firstF = f;
+            firstB = b;
+        }
+        for (std::size_t i = 0; i < 5; ++i) {
+            if (firstF[i] < 0 || f[i] < 0) {
+                out.formant[i] = std::max(firstF[i], f[i]);
+                out.bandwidth[i] = firstF[i] < 0 ? b[i] : firstB[i];
+            } else {
+                out.formant[i] = (firstF[i] + f[i]) / 2;
+                out.bandwidth[i] = (firstB[i] + b[i]) / 2;
+            }
+        }
+        out.frames = static_cast<int>(k + 1);
+        if (!(s + W < static_cast<long>(stopPoint)))
+            break;
+    }
+    // A silent last frame, or an LPC frame of zeros, leaves nothing to show
+    // of the envelope and the formants.
+    out.silent = !(out.fftMax > 1e-6);
+    if (out.silent || std::any_of(out.lpc.begin(), out.lpc.end(), [](double v) { return !std::isfinite(v); })) {
+        out.lpc.clear();
+        out.formant.fill(-1);
+        out.bandwidth.fill(-1);
+    }
+    return out;
+}
+
+void expectAllNear(const std::vector<double>& a, const std::vector<double>& b, const std::string& what)
+{
+    ASSERT_EQ(a.size(), b.size()) << what;
+    double worst = 0;
+    std::size_t at = 0;
+    for (std::size_t j = 0; j < a.size(); ++j)
+        if (std::fabs(a[j] - b[j]) > worst) {
+            worst = std::fabs(a[j] - b[j]);
+            at = j;
+        }
+    EXPECT_LE(worst, kTolerance) << what << " differs most at point " << at;
+}
+
+bool allFinite(const SliceResult& r)
+{
+    auto finite = [](const std::vector<double>& v) {
+        return std::all_of(v.begin(), v.end(), [](double x) { return std::isfinite(x); });
+    };
+    return finite(r.fft) && finite(r.lpc) && std::isfinite(r.fftMax);
+}
+
+} // namespace
+
+TEST(SpectrumSliceFast, EqualsTheFrameByFrameReference)
+{
+    const auto speech44 = vowel(2.5, 44100, true);
+    const auto speech11 = vowel(2.5, 11025, true);
+    SliceParams wide = defaultsAt(11025);
+    wide.windowLength = 1024;
+    wide.appliedWindowMs = 60;
+    wide.averageStepMs = 7;
+    wide.frequencyRange = 3000;
+    struct Case {
+        const char* name;
+        const std::vector<float>* x;
+        SliceParams p;
+        double start, stop;
+    } cases[] = {
+        {"44.1 kHz defaults, 2 s over voice, noise and silence", &speech44, defaultsAt(44100), 1000.5, 1000 + 2 * 44100},
+        {"44.1 kHz defaults, cursor", &speech44, defaultsAt(44100), 30000, 30000},
+        {"44.1 kHz, last frames running past the data", &speech44, defaultsAt(44100), 2.3 * 44100, 2.5 * 44100 - 500},
+        // The last frame's predictor sees only silence, its FFT some voice.
+        {"11.025 kHz defaults, 2 s", &speech11, defaultsAt(11025), 0, 2 * 11025},
+        {"11.025 kHz, long window, odd step, 3 kHz range", &speech11, wide, 2000, 20000},
+        {"starting before the data", &speech11, defaultsAt(11025), -700, 3000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const double n = static_cast<double>(c.x->size());
+        const SliceResult fast = computeSpectrumSlice(c.x->data(), n, c.start, c.stop, c.p);
+        const SliceResult ref = referenceSlice(c.x->data(), n, c.start, c.stop, c.p);
+        ASSERT_FALSE(fast.silent);
+        EXPECT_EQ(fast.frames, ref.frames);
+        expectAllNear(fast.fft, ref.fft, "spectrum");
+        expectAllNear(fast.lpc, ref.lpc, "envelope");
+        EXPECT_NEAR(fast.fftMax, ref.fftMax, kTolerance);
+        for (std::size_t i = 0; i < 5; ++i) {
+            EXPECT_NEAR(fast.formant[i], ref.formant[i], kTolerance) << i;
+            EXPECT_NEAR(fast.bandwidth[i], ref.bandwidth[i], kTolerance) << i;
+        }
+    }
+}
+
+TEST(SpectrumSliceFast, AveragesFramesWithHalvingWeights)
+{
+    const auto x44 = vowel(1, 44100, true);
+    const auto x11 = vowel(1, 11025, true);
+    struct Case {
+        const std::vector<float>* x;
+        SliceParams p;
+        double start;
+    } cases[] = {{&x44, defaultsAt(44100), 3000}, {&x44, defaultsAt(44100), 4400.7}, {&x11, defaultsAt(11025), 900}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.p.sampleRate);
+        const double n = static_cast<double>(c.x->size());
+        const double h = c.p.sampleRate * c.p.averageStepMs / 1000 + 0.5;
+        const long s0 = static_cast<long>(c.start);
+        const long at[3] = {s0, static_cast<long>(s0 + h), static_cast<long>(s0 + 2 * h)};
+        std::vector<SliceResult> single;
+        for (long a : at) {
+            single.push_back(computeSpectrumSlice(c.x->data(), n, a, a, c.p));
+            ASSERT_EQ(single.back().frames, 1);
+        }
+        // Frames follow while the previous one's start plus W is below the stop.
+        const int W = c.p.windowLength;
+        const SliceResult two = computeSpectrumSlice(c.x->data(), n, c.start, at[0] + W + 1, c.p);
+        const SliceResult three = computeSpectrumSlice(c.x->data(), n, c.start, at[1] + W + 1, c.p);
+        ASSERT_EQ(two.frames, 2);
+        ASSERT_EQ(three.frames, 3);
+        std::vector<double> twoExpected, threeExpected;
+        for (std::size_t j = 0; j < two.fft.size(); ++j) {
+            twoExpected.push_back((single[0].fft[j] + single[1].fft[j]) / 2);
+            threeExpected.push_back(single[0].fft[j] / 4 + single[1].fft[j] / 4 + single[2].fft[j] / 2);
+        }
+        expectAllNear(two.fft, twoExpected, "two frames");
+        expectAllNear(three.fft, threeExpected, "three frames");
+        // The envelope and the maximum are the last frame's; the formants the
+        // mean of the first and the last frame's where both have one.
+        expectAllNear(three.lpc, single[2].lpc, "envelope");
+        EXPECT_EQ(three.fftMax, single[2].fftMax);
+        for (std::size_t i = 0; i < 5; ++i)
+            if (single[0].formant[i] > 0 && single[2].formant[i] > 0) {
+                EXPECT_NEAR(three.formant[i], (single[0].formant[i] + single[2].formant[i]) / 2, kTolerance);
+            }
+    }
+}
+
+TEST(SpectrumSliceFast, CursorAndShortSelectionAnalyseTheFrameAtTheMarker)
+{
+    const auto x = vowel(1, 44100, true);
+    const double n = static_cast<double>(x.size());
+    const SliceParams p = defaultsAt(44100);
+    const double marker = 4410 + 1017; // inside the noise, where neighbouring frames differ
+    const SliceResult cursor = computeSpectrumSlice(x.data(), n, marker, marker, p);
+    const SliceResult ref = referenceSlice(x.data(), n, marker, marker, p);
+    ASSERT_EQ(cursor.frames, 1);
+    expectAllNear(cursor.fft, ref.fft, "cursor");
+    const SliceResult next = computeSpectrumSlice(x.data(), n, marker + 1, marker + 1, p);
+    EXPECT_NE(cursor.fft, next.fft) << "a frame one sample later is another frame";
+    for (double stop : {marker + 1, marker + p.windowLength - 1.0, marker + p.windowLength + 0.9}) {
+        const SliceResult shortSelection = computeSpectrumSlice(x.data(), n, marker + 0.6, stop, p);
+        EXPECT_EQ(shortSelection.frames, 1) << stop - marker;
+        EXPECT_EQ(shortSelection.fft, cursor.fft) << stop - marker;
+        EXPECT_EQ(shortSelection.lpc, cursor.lpc) << stop - marker;
+    }
+}
+
+TEST(SpectrumSliceFast, VowelFormants)
+{
+    for (double rate : {44100.0, 11025.0}) {
+        SCOPED_TRACE(rate);
+        const auto x = vowel(0.5, rate);
+        const SliceResult r =
+            computeSpectrumSlice(x.data(), static_cast<double>(x.size()), 0.1 * rate, 0.3 * rate, defaultsAt(rate));
+        ASSERT_FALSE(r.silent);
+        const double expected[] = {700, 1200, 2600};
+        for (std::size_t i = 0; i < 3; ++i) {
+            EXPECT_NEAR(r.formant[i], expected[i], 0.04 * expected[i]) << "F" << i + 1;
+            EXPECT_GT(r.bandwidth[i], 0) << "F" << i + 1;
+        }
+        const SliceFormants at = sliceFormantsAt(x.data(), static_cast<double>(x.size()), 0.2 * rate, defaultsAt(rate));
+        EXPECT_NEAR(at.formant[0], 700, 28);
+    }
+}
+
+TEST(SpectrumSliceFast, SilenceAndTheDataEdgeGiveNoNaN)
+{
+    const SliceParams p = defaultsAt(44100);
+    const auto x = vowel(0.5, 44100);
+    const double n = static_cast<double>(x.size());
+    const std::vector<float> zeros(20000, 0.0f);
+    std::vector<float> broken(x);
+    broken[5000] = std::numeric_limits<float>::quiet_NaN();
+    broken[5100] = std::numeric_limits<float>::infinity();
+    struct Case {
+        const char* name;
+        const float* data;
+        double length, start, stop;
+        bool silent;
+    } cases[] = {
+        {"digital silence", zeros.data(), 20000, 1000, 15000, true},
+        {"cursor in digital silence", zeros.data(), 20000, 5000, 5000, true},
+        {"no data", nullptr, 0, 0, 3000, true},
+        // One sample at the window's edge: the same level in every bin.
+        {"cursor at the last sample", x.data(), n, n - 1, n - 1, true},
+        {"cursor past the data", x.data(), n, n + 50, n + 50, true},
+        {"selection ending at the last sample", x.data(), n, n - 2800, n - 1, false},
+        {"selection whose last frame starts past the data", x.data(), n, n - 3000, n - 1, true},
+        {"samples that are not numbers", broken.data(), n, 4000, 6000, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SliceResult r = computeSpectrumSlice(c.data, c.length, c.start, c.stop, p);
+        EXPECT_GE(r.frames, 1);
+        EXPECT_EQ(r.silent, c.silent);
+        EXPECT_TRUE(allFinite(r));
+        EXPECT_EQ(r.fft.size(), static_cast<std::size_t>(p.frequencyRange));
+        if (r.silent) {
+            EXPECT_TRUE(r.lpc.empty());
+            EXPECT_EQ(r.formant[0], -1);
+            EXPECT_EQ(*std::max_element(r.fft.begin(), r.fft.end()), 0.0);
+        } else {
+            EXPECT_EQ(r.lpc.size(), r.fft.size());
+        }
+    }
+    const SliceFormants none = sliceFormantsAt(zeros.data(), 20000, 100, p);
+    for (double f : none.formant)
+        EXPECT_TRUE(f == -1 || std::isfinite(f));
+}
+
+TEST(SpectrumSliceFast, UnusableParametersAreNamedAndGiveNoFrames)
+{
+    const SliceParams good = defaultsAt(44100);
+    EXPECT_EQ(sliceParamsProblem(good), "");
+    EXPECT_EQ(sliceParamsProblem(defaultsAt(11025)), "");
+    auto with = [&](auto change) {
+        SliceParams p = good;
+        change(p);
+        return p;
+    };
+    const struct {
+        SliceParams p;
+        const char* mentions;
+    } cases[] = {
+        {with([](SliceParams& p) { p.averageStepMs = 0; }), "average step"},
+        {with([](SliceParams& p) { p.averageStepMs = -5; }), "average step"},
+        {with([](SliceParams& p) { p.windowLength = 300; }), "window length"},
+        {with([](SliceParams& p) { p.windowLength = 1; }), "window length"},
+        {with([](SliceParams& p) { p.windowLength = 0; }), "window length"},
+        {with([](SliceParams& p) { p.windowLength = 1 << 30; }), "window length"},
+        {with([](SliceParams& p) { p.appliedWindowMs = 0; }), "applied window"},
+        {with([](SliceParams& p) { p.appliedWindowMs = -1; }), "applied window"},
+        {with([](SliceParams& p) { p.frequencyRange = 0; }), "frequency range"},
+        {with([](SliceParams& p) { p.frequencyRange = 22001; }), "frequency range"},
+        {with([](SliceParams& p) { p.lpcOrder = 1; }), "LPC order"},
+        {with([](SliceParams& p) { p.lpcOrder = 401; }), "LPC order"},
+        {with([](SliceParams& p) { p.sampleRate = 0; }), "sample rate"},
+        {with([](SliceParams& p) { p.sampleRate = std::nan(""); }), "sample rate"},
+    };
+    const auto x = vowel(0.2, 44100);
+    for (const auto& c : cases) {
+        const std::string problem = sliceParamsProblem(c.p);
+        EXPECT_NE(problem.find(c.mentions), std::string::npos) << problem;
+        const SliceResult r = computeSpectrumSlice(x.data(), static_cast<double>(x.size()), 0, 4000, c.p);
+        EXPECT_EQ(r.frames, 0) << problem;
+        EXPECT_TRUE(r.fft.empty()) << problem;
+    }
+    EXPECT_EQ(sliceParamsProblem(cases[0].p), "The average step of the FFT/LPC settings is 0 ms; it must be at least 1 ms.");
+    EXPECT_EQ(sliceParamsProblem(cases[2].p),
+              "The FFT window length of the FFT/LPC settings is 300 points; it must be a power of two from 4 to 65536.");
+    EXPECT_EQ(computeSpectrumSlice(x.data(), 8820, std::nan(""), 100, good).frames, 0);
+    EXPECT_EQ(computeSpectrumSlice(x.data(), 8820, 0, std::numeric_limits<double>::infinity(), good).frames, 0);
+}
+
+TEST(SpectrumSliceFast, ProgressReachesAHundredAndCancelStopsEarly)
+{
+    const SliceParams p = defaultsAt(11025);
+    const auto x = vowel(1, 11025);
+    const double n = static_cast<double>(x.size());
+    SliceControl done;
+    const SliceResult whole = computeSpectrumSlice(x.data(), n, 0, n, p, &done);
+    EXPECT_EQ(done.progress, 100);
+    EXPECT_FALSE(whole.cancelled);
+    EXPECT_GT(whole.frames, 50);
+
+    SliceControl early;
+    early.cancel = true;
+    const SliceResult none = computeSpectrumSlice(x.data(), n, 0, n, p, &early);
+    EXPECT_TRUE(none.cancelled);
+    EXPECT_EQ(none.frames, 0);
+    EXPECT_TRUE(none.fft.empty());
+
+    // Past the data every frame reads zeros: a stop an hour on gives far
+    // more frames than can be analysed before the request arrives.
+    SliceControl midway;
+    const double hour = 3600 * 11025;
+    std::thread canceller([&] {
+        while (midway.progress == 0)
+            std::this_thread::yield();
+        midway.cancel = true;
+    });
+    const SliceResult part = computeSpectrumSlice(x.data(), n, 0, hour, p, &midway);
+    canceller.join();
+    EXPECT_TRUE(part.cancelled);
+    EXPECT_GT(part.frames, 0);
+    EXPECT_LT(part.frames, 100000);
+    EXPECT_LT(midway.progress, 100);
+}
