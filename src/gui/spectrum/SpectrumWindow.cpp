@@ -4,6 +4,7 @@
 #include "gui/mainview/MainWindow.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMenuBar>
@@ -173,6 +174,9 @@ SpectrumWindow::SpectrumWindow(DocumentSession& session, const SliceSource& sour
     m_view = new SpectrumView(m_display, this);
     layout->addWidget(m_view, 1);
     m_formants = new QLabel(this);
+    // Fixed pitch keeps the tab-separated formant and bandwidth columns under
+    // each other.
+    m_formants->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_formants->setContentsMargins(8, 4, 8, 6);
     m_formants->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(m_formants);
