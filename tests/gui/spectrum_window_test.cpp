@@ -377,3 +377,44 @@ TEST_F(SliceWindow, ChangedSamplesRecomputeOrCloseAndClosingStopsTheWorker)
     EXPECT_TRUE(early.isNull());
     window = nullptr;
 }
+
+TEST_F(SliceWindow, OnTheAbsoluteScaleTheCurveAndTheDbGridShareTheirZero)
+{
+    settings([](Settings& s) {
+        s.m_bFFTAbsolute = true;
+        s.m_nFFTAbsoluteRange = 380;
+        s.m_nFFTDBGrid = 20;
+    });
+    SpectrumWindow* w = openAt(5000);
+    ASSERT_NE(w, nullptr);
+    w->resize(700, 433);
+    ASSERT_TRUE(finished(w));
+    QApplication::processEvents();
+    const SliceDisplay& d = w->display();
+    const double scale = d.rect().height() / 400.0;
+    ASSERT_NE(static_cast<int>(20 * scale), 20 * static_cast<int>(scale)) << "a scale that tells the offsets apart";
+    const SliceGrid grid = d.dbGrid();
+    ASSERT_GE(grid.labels.size(), 4u);
+    EXPECT_EQ(grid.labels[0].text, "0");
+    EXPECT_EQ(grid.labels[1].text, "20");
+    EXPECT_EQ(grid.labels[0].anchor, SliceGridLabel::Anchor::RightMiddle);
+    EXPECT_EQ(grid.labels[0].x, d.rect().left - 1);
+
+    // The spectrum's minimum (level 0) lies on the grid's 0 dB line.
+    const std::vector<double>& fft = d.result()->fft;
+    const std::vector<SlicePoint> curve = d.spectrum();
+    bool found = false;
+    for (std::size_t i = 5; i < fft.size(); ++i)
+        if (fft[i] == 0) {
+            EXPECT_EQ(curve[i - 4].y, grid.labels[0].y);
+            found = true;
+        }
+    EXPECT_TRUE(found);
+    for (const SlicePoint& p : curve)
+        ASSERT_TRUE(p.y >= d.rect().top && p.y <= d.rect().bottom);
+    EXPECT_EQ(d.envelope().size(), static_cast<std::size_t>(d.rect().width())) << "every column of the envelope";
+
+    moveMouse(w->view(), QPoint(200, 50));
+    const int j = *d.pointAt(200, 50);
+    EXPECT_EQ(w->readout("Level").toStdString(), text("%5.1f", fft[static_cast<std::size_t>(j)]));
+}
