@@ -2,6 +2,7 @@
 
 #include "gui/app/DocumentController.h"
 #include "gui/app/DocumentSession.h"
+#include "gui/spectrum/SpectrumWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -204,6 +205,8 @@ std::optional<bool> MainWindow::commandEnabled(Command id) const
     case Command::AnalysisPitchWindow: return !recording && m.validateMenuItem(ViewAction::AnalysisPitchWindow);
     case Command::AnalysisPitchSelection:
         return !recording && m.validateMenuItem(ViewAction::AnalysisPitchSelection);
+    case Command::SpectrumAtMarker: return !recording && m.doc().m_bHaveData && m.doc().m_bHaveMarker;
+    case Command::SpectrumSelection: return !recording && m.doc().m_bHaveData && m.doc().m_bHaveSelection;
     case Command::Play: return !recording && m.validateMenuItem(ViewAction::Play);
     case Command::PlayWindow: return !recording && m.validateMenuItem(ViewAction::PlayWindow);
     case Command::PlaySelection: return !recording && m.validateMenuItem(ViewAction::PlaySelection);
@@ -235,6 +238,8 @@ void MainWindow::runCommand(Command id)
     case Command::AnalysisPitch:
     case Command::AnalysisPitchSelection:
     case Command::AnalysisPitchWindow: analyse(id); break;
+    case Command::SpectrumAtMarker: openSpectrumAtMarker(m_session); break;
+    case Command::SpectrumSelection: openSpectrumOfSelection(m_session); break;
     case Command::Play: play(PlayCode::WholeFile); break;
     case Command::PlaySelection: play(PlayCode::Selection); break;
     case Command::PlayWindow: play(PlayCode::Window); break;

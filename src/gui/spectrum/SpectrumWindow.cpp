@@ -1,0 +1,394 @@
+#include "gui/spectrum/SpectrumWindow.h"
+
+#include "gui/app/DocumentController.h"
+#include "gui/mainview/MainWindow.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QMenuBar>
+#include <QMetaObject>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include <cstdio>
+
+namespace vx {
+
+namespace {
+
+QPoint toQt(const SlicePoint& p)
+{
+    return {p.x, p.y};
+}
+
+void drawPolyline(QPainter& p, const std::vector<SlicePoint>& points)
+{
+    QList<QPoint> q;
+    q.reserve(static_cast<qsizetype>(points.size()));
+    for (const SlicePoint& s : points)
+        q.push_back(toQt(s));
+    if (q.size() >= 2)
+        p.drawPolyline(q.data(), static_cast<int>(q.size()));
+}
+
+void drawGrid(QPainter& p, const SliceGrid& grid, int viewWidth)
+{
+    p.setPen(QColor(200, 200, 200));
+    for (const SliceGridLine& l : grid.lines)
+        p.drawLine(toQt(l.from), toQt(l.to));
+    p.setPen(Qt::black);
+    const QFontMetrics fm = p.fontMetrics();
+    for (const SliceGridLabel& label : grid.labels) {
+        const QString text = QString::fromStdString(label.text);
+        const int w = fm.horizontalAdvance(text), h = fm.height();
+        QRect r;
+        switch (label.anchor) {
+        case SliceGridLabel::Anchor::TopCentre:
+            // Kept whole inside the view: the last label sits on its right edge.
+            r = QRect(std::clamp(label.x - w / 2, 0, std::max(0, viewWidth - w)), label.y, w, h);
+            break;
+        case SliceGridLabel::Anchor::LeftMiddle: r = QRect(label.x, label.y - h / 2, w, h); break;
+        case SliceGridLabel::Anchor::RightMiddle: r = QRect(label.x - w, label.y - h / 2, w, h); break;
+        }
+        p.drawText(r, Qt::AlignCenter, text);
+    }
+}
+
+} // namespace
+
+SpectrumView::SpectrumView(SliceDisplay& display, QWidget* parent) : QWidget(parent), m_display(display)
+{
+    setMouseTracking(true);
+    setMinimumSize(200, 120);
+    QFont f = font();
+    f.setPointSizeF(f.pointSizeF() * 0.8);
+    setFont(f);
+}
+
+void SpectrumView::setBusy(bool busy, int progress)
+{
+    m_busy = busy;
+    m_progress = progress;
+    update();
+}
+
+void SpectrumView::resizeEvent(QResizeEvent*)
+{
+    m_display.layout(width(), height());
+}
+
+void SpectrumView::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), Qt::white);
+    if (m_busy) {
+        char text[40];
+        std::snprintf(text, sizeof text, "Progress = %d", m_progress);
+        p.setPen(Qt::black);
+        p.drawText(QPointF(width() / 3.0, height() / 3.0), text);
+        return;
+    }
+    if (!m_display.result())
+        return;
+    const SliceRect& g = m_display.rect();
+    drawGrid(p, m_display.frequencyGrid(), width());
+    drawGrid(p, m_display.dbGrid(), width());
+    p.setPen(QPen(Qt::red, 0));
+    drawPolyline(p, m_display.spectrum());
+    p.setPen(QPen(Qt::blue, 0));
+    drawPolyline(p, m_display.envelope());
+    if (m_display.markerFrequency()) {
+        const int x = m_display.markerX();
+        p.fillRect(QRect(x, g.top, 2, g.height()), Qt::black);
+    }
+    if (const std::optional<int> x = m_display.cursorX()) {
+        QColor c(Qt::red);
+        c.setAlphaF(0.8f);
+        p.setPen(QPen(c, 0));
+        p.drawLine(*x, g.top, *x, g.bottom);
+    }
+}
+
+void SpectrumView::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    if (m_display.mouseMoved(at.x(), at.y())) {
+        update();
+        emit readoutsChanged();
+    }
+}
+
+void SpectrumView::leaveEvent(QEvent*)
+{
+    if (m_display.mouseMoved(-1, -1))
+        update();
+}
+
+void SpectrumView::mousePressEvent(QMouseEvent* event)
+{
+    if (m_busy) {
+        emit cancelRequested();
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    m_display.clicked(at.x(), at.y());
+    update();
+}
+
+SpectrumWindow::SpectrumWindow(DocumentSession& session, const SliceSource& source, double start, double stop,
+                               bool selection)
+    : QWidget(nullptr), m_session(session), m_source(source), m_start(start), m_stop(stop), m_selection(selection)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_session.addWindow(this);
+    m_session.addReader(this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* bar = new QMenuBar(this);
+    layout->setMenuBar(bar);
+
+    auto* grid = new QGridLayout;
+    grid->setContentsMargins(8, 4, 8, 4);
+    grid->setHorizontalSpacing(6);
+    const char* names[] = {"Sample rate",      "Bandwidth",           "Window length", "LPC coefficients",
+                           "Applied window (ms)", "Average step (ms)", "Frequency",     "Level"};
+    int k = 0;
+    for (const char* name : names) {
+        const int row = k / 4, column = (k % 4) * 2;
+        grid->addWidget(new QLabel(tr(name) + ":", this), row, column, Qt::AlignRight);
+        auto* value = new QLabel(this);
+        value->setMinimumWidth(50);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        grid->addWidget(value, row, column + 1);
+        m_readouts[name] = value;
+        ++k;
+    }
+    grid->setColumnStretch(8, 1);
+    layout->addLayout(grid);
+
+    m_view = new SpectrumView(m_display, this);
+    layout->addWidget(m_view, 1);
+    m_formants = new QLabel(this);
+    // Fixed pitch keeps the tab-separated formant and bandwidth columns under
+    // each other.
+    m_formants->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_formants->setContentsMargins(8, 4, 8, 6);
+    m_formants->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(m_formants);
+    resize(640, 480);
+
+    m_menus = std::make_unique<CommandMenus>(this, bar, [this] { return route(); });
+
+    m_progressTimer.setInterval(500);
+    connect(&m_progressTimer, &QTimer::timeout, this, &SpectrumWindow::tick);
+    connect(m_view, &SpectrumView::cancelRequested, this, [this] {
+        if (m_job)
+            m_job->control.cancel = true;
+    });
+    connect(m_view, &SpectrumView::readoutsChanged, this, &SpectrumWindow::showReadouts);
+    connect(&m_session, &DocumentSession::samplesChanged, this, &SpectrumWindow::followSamples);
+    connect(&m_session, &DocumentSession::settingsChanged, this, &SpectrumWindow::analyse);
+    connect(&m_session, &DocumentSession::selectionChanged, this, [this] { m_menus->update(); });
+    connect(&m_session, &DocumentSession::fileNameChanged, this, &SpectrumWindow::updateTitle);
+    updateTitle();
+    m_menus->update();
+}
+
+SpectrumWindow::~SpectrumWindow()
+{
+    joinWorker();
+    m_session.removeReader(this);
+}
+
+std::vector<CommandResponder*> SpectrumWindow::route()
+{
+    std::vector<CommandResponder*> out;
+    for (QWidget* w = QApplication::focusWidget(); w && w != this && isAncestorOf(w); w = w->parentWidget())
+        if (auto* r = dynamic_cast<CommandResponder*>(w))
+            out.push_back(r);
+    out.push_back(this);
+    out.push_back(&m_session);
+    out.push_back(&m_session.app());
+    return out;
+}
+
+std::optional<bool> SpectrumWindow::commandEnabled(Command id) const
+{
+    if (id == Command::Close)
+        return true;
+    return std::nullopt;
+}
+
+void SpectrumWindow::runCommand(Command id)
+{
+    if (id == Command::Close)
+        close();
+}
+
+void SpectrumWindow::updateTitle()
+{
+    QString title = m_session.mainWindow() ? m_session.mainWindow()->windowTitle()
+                                           : m_session.displayName() + " - Voxtrace";
+    title.remove("[*]");
+    setWindowTitle((m_selection ? "FFT Selection::" : "FFT::") + title);
+}
+
+void SpectrumWindow::joinWorker()
+{
+    if (m_job) {
+        m_job->abandoned = true;
+        m_job->control.cancel = true;
+    }
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+void SpectrumWindow::stopReading()
+{
+    joinWorker();
+    // A result already on its way was computed from the old samples.
+    ++m_generation;
+    if (m_waiting) {
+        m_waiting = false;
+        m_progressTimer.stop();
+        m_view->setBusy(false, 0);
+    }
+}
+
+void SpectrumWindow::analyse()
+{
+    stopReading();
+    const Document& d = m_session.doc();
+    m_display.setSettings(sliceDisplaySettings(d.s));
+    m_display.setResult(std::nullopt);
+    m_formants->clear();
+    showReadouts();
+    const SliceProblem problem = checkSliceSettings(d.s, m_source.rate);
+    if (problem.any()) {
+        m_view->update();
+        AlertSpec alert;
+        alert.title = problem.message;
+        alert.message = problem.message;
+        alert.informative = problem.informative;
+        alert.buttons = {"OK"};
+        m_session.app().dialogs().alert(alert);
+        return;
+    }
+    ++m_started;
+    const SliceParams params = sliceParams(d.s, m_source.rate);
+    auto job = std::make_shared<Job>();
+    m_job = job;
+    const int generation = m_generation;
+    m_waiting = true;
+    // The window outlives the thread: it joins before it goes.
+    m_worker = std::thread([this, job, generation, params, source = m_source, start = m_start, stop = m_stop] {
+        SliceResult result = computeSpectrumSlice(source.samples, source.length, start, stop, params, &job->control);
+        if (!job->abandoned)
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation, result = std::move(result)]() mutable {
+                    if (generation == m_generation)
+                        install(std::move(result));
+                },
+                Qt::QueuedConnection);
+    });
+    m_progressTimer.start();
+    m_view->setBusy(true, 0);
+}
+
+void SpectrumWindow::tick()
+{
+    if (m_waiting)
+        m_view->setBusy(true, m_job ? m_job->control.progress.load() : 0);
+}
+
+void SpectrumWindow::install(SliceResult result)
+{
+    joinWorker();
+    m_waiting = false;
+    m_progressTimer.stop();
+    if (result.cancelled) {
+        m_display.setResult(std::nullopt);
+        m_formants->setText(tr("Cancelled."));
+    } else {
+        m_formants->setText(QString::fromStdString(sliceFormantText(result)));
+        m_display.setResult(std::move(result));
+    }
+    m_view->setBusy(false, 0);
+    showReadouts();
+}
+
+void SpectrumWindow::showReadouts()
+{
+    const SliceReadouts r = sliceReadouts(m_session.doc().s, m_source.rate);
+    m_readouts["Sample rate"]->setText(QString::fromStdString(r.sampleRate));
+    m_readouts["Bandwidth"]->setText(QString::fromStdString(r.bandwidth));
+    m_readouts["Window length"]->setText(QString::fromStdString(r.windowLength));
+    m_readouts["LPC coefficients"]->setText(QString::fromStdString(r.lpcCoefficients));
+    m_readouts["Applied window (ms)"]->setText(QString::fromStdString(r.appliedWindow));
+    m_readouts["Average step (ms)"]->setText(QString::fromStdString(r.averageStep));
+    const bool silent = m_display.result() && m_display.result()->silent;
+    m_readouts["Frequency"]->setText(QString::fromStdString(m_display.frequencyReadout()));
+    m_readouts["Level"]->setText(silent ? tr("no signal") : QString::fromStdString(m_display.levelReadout()));
+}
+
+QString SpectrumWindow::readout(const QString& name) const
+{
+    auto it = m_readouts.find(name);
+    return it == m_readouts.end() ? QString() : it->second->text();
+}
+
+// The gate has stopped the worker; the new samples either still hold the
+// stretch, which is analysed again, or not, and the window goes.
+void SpectrumWindow::followSamples()
+{
+    const Document& d = m_session.doc();
+    const int channel = sliceChannel(d);
+    if (channel < 0) {
+        close();
+        return;
+    }
+    const SliceSource source = sliceSource(d.getChannel(channel));
+    if (!source.samples || m_start < 0 || m_stop > source.length || m_start > m_stop) {
+        close();
+        return;
+    }
+    m_source = source;
+    analyse();
+}
+
+SpectrumWindow* openSpectrumSlice(DocumentSession& session, const SliceSource& source, double start, double stop,
+                                  bool selection)
+{
+    auto* w = new SpectrumWindow(session, source, start, stop, selection);
+    w->show();
+    w->analyse();
+    return w;
+}
+
+SpectrumWindow* openSpectrumAtMarker(DocumentSession& session)
+{
+    const Document& d = session.doc();
+    const int channel = sliceChannel(d);
+    if (channel < 0 || !d.m_bHaveMarker)
+        return nullptr;
+    const Channels& c = d.getChannel(channel);
+    return openSpectrumSlice(session, sliceSource(c), c.m_dMarkerFileValue, c.m_dMarkerFileValue, false);
+}
+
+SpectrumWindow* openSpectrumOfSelection(DocumentSession& session)
+{
+    const Document& d = session.doc();
+    const int channel = sliceChannel(d);
+    if (channel < 0 || !d.m_bHaveSelection)
+        return nullptr;
+    const Channels& c = d.getChannel(channel);
+    return openSpectrumSlice(session, sliceSource(c), c.m_dDurationStartFile, c.m_dDurationStopFile, true);
+}
+
+} // namespace vx

@@ -1,0 +1,113 @@
+#pragma once
+// The spectrum-slice window: the FFT spectrum and LPC envelope of one frame
+// at a position, or averaged over a stretch, with its formants and
+// bandwidths. It belongs to a document session and closes with it; its
+// analysis runs on a worker of its own, which the session's gate and the
+// destructor stop.
+
+#include "gui/app/Commands.h"
+#include "gui/app/DocumentSession.h"
+#include "spectrum/SliceDisplay.h"
+
+#include <QLabel>
+#include <QTimer>
+#include <QWidget>
+
+#include <map>
+#include <memory>
+#include <thread>
+
+namespace vx {
+
+// Draws the display's graph; mouse moves and clicks go to the display.
+class SpectrumView : public QWidget {
+    Q_OBJECT
+
+public:
+    SpectrumView(SliceDisplay& display, QWidget* parent = nullptr);
+    // While busy the view shows the progress and a click cancels.
+    void setBusy(bool busy, int progress);
+
+signals:
+    void readoutsChanged();
+    void cancelRequested();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    SliceDisplay& m_display;
+    bool m_busy = false;
+    int m_progress = 0;
+};
+
+class SpectrumWindow : public QWidget, public CommandResponder, public SampleReader {
+    Q_OBJECT
+
+public:
+    // `selection`: the stretch start..stop is averaged; otherwise start is
+    // the one frame's first sample.
+    SpectrumWindow(DocumentSession& session, const SliceSource& source, double start, double stop, bool selection);
+    ~SpectrumWindow() override;
+
+    // Checks the settings and analyses the stretch anew; a problem with the
+    // settings is shown and leaves the window empty.
+    void analyse();
+
+    SliceDisplay& display() { return m_display; }
+    SpectrumView& view() { return *m_view; }
+    CommandMenus& menus() { return *m_menus; }
+    bool busy() const { return m_waiting; }
+    int analysesStarted() const { return m_started; }
+    QString readout(const QString& name) const;
+    QString formantText() const { return m_formants->text(); }
+    double startPoint() const { return m_start; }
+    double stopPoint() const { return m_stop; }
+
+    std::optional<bool> commandEnabled(Command id) const override;
+    void runCommand(Command id) override;
+    void stopReading() override;
+
+private:
+    struct Job {
+        SliceControl control;
+        std::atomic<bool> abandoned{false};
+    };
+    std::vector<CommandResponder*> route();
+    void joinWorker();
+    void install(SliceResult result);
+    void followSamples();
+    void updateTitle();
+    void showReadouts();
+    void tick();
+
+    DocumentSession& m_session;
+    SliceSource m_source;
+    double m_start, m_stop;
+    bool m_selection;
+    SliceDisplay m_display;
+    SpectrumView* m_view = nullptr;
+    QLabel* m_formants = nullptr;
+    std::map<QString, QLabel*> m_readouts;
+    std::unique_ptr<CommandMenus> m_menus;
+    QTimer m_progressTimer;
+    std::thread m_worker;
+    std::shared_ptr<Job> m_job;
+    bool m_waiting = false;
+    int m_generation = 0;
+    int m_started = 0;
+};
+
+// Opens a slice window on samples the caller names (a view of the
+// document's channel that sliceChannel picks), shown and analysing.
+SpectrumWindow* openSpectrumSlice(DocumentSession& session, const SliceSource& source, double start, double stop,
+                                  bool selection);
+// At the marker, or averaged over the selection, of the document's channel.
+SpectrumWindow* openSpectrumAtMarker(DocumentSession& session);
+SpectrumWindow* openSpectrumOfSelection(DocumentSession& session);
+
+} // namespace vx

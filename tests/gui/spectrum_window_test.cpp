@@ -1,0 +1,420 @@
+// The spectrum-slice window on a synthetic vowel: the commands that open
+// it, the frame it analyses, the averaging over a selection, the graph's
+// grids and readouts, refused settings, and its worker under closing and
+// changed samples.
+
+#include "gui/GuiSupport.h"
+#include "gui/spectrum/SpectrumWindow.h"
+
+#include <QMouseEvent>
+#include <QPointer>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <numbers>
+
+using namespace vx;
+using namespace vxtest;
+
+namespace {
+
+constexpr int kRate = 22050;
+constexpr int kVowelLength = 22050; // then 0.3 s of digital silence
+
+// A 120 Hz pulse train through resonators at 700, 1200 and 2600 Hz.
+std::string makeVowel()
+{
+    std::vector<double> y(kVowelLength, 0.0);
+    for (int n = 0; n < kVowelLength; n += kRate / 120)
+        y[static_cast<std::size_t>(n)] = 1.0;
+    for (const auto& [f, b] : {std::pair{700.0, 60.0}, {1200.0, 70.0}, {2600.0, 100.0}}) {
+        const double r = std::exp(-std::numbers::pi * b / kRate);
+        const double c = 2 * r * std::cos(2 * std::numbers::pi * f / kRate);
+        double y1 = 0, y2 = 0;
+        for (double& v : y) {
+            const double out = v + c * y1 - r * r * y2;
+            y2 = y1;
+            y1 = out;
+            v = out;
+        }
+    }
+    double peak = 0;
+    for (double v : y)
+        peak = std::max(peak, std::abs(v));
+    std::vector<std::int16_t> s(kVowelLength + kRate * 3 / 10, 0);
+    for (std::size_t n = 0; n < y.size(); ++n)
+        s[n] = static_cast<std::int16_t>(16000 * y[n] / peak);
+    const std::string path = tempPath("vowel.wav");
+    writeBytes(path, makeWave(s, 1, kRate));
+    return path;
+}
+
+class SliceWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        resetAppState();
+        applicationWillFinishLaunching();
+        window = controller.openFile(QString::fromStdString(makeVowel()));
+        ASSERT_NE(window, nullptr) << dialogs.errors.join("\n").toStdString();
+        window->show();
+        ASSERT_NO_FATAL_FAILURE(waitForAnalysis(*window));
+    }
+    void TearDown() override
+    {
+        dialogs.saveChoice = SaveChoice::Discard;
+        controller.closeAll();
+        QApplication::processEvents();
+    }
+    DocumentSession& session() { return window->session(); }
+    Channels& channel() { return session().doc().getChannel(0); }
+    void settings(const std::function<void(Settings&)>& change) { session().changeSettings(change); }
+
+    // Runs a command of the main window; the slice window it opened.
+    SpectrumWindow* open(Command id)
+    {
+        window->menus().update();
+        if (!window->menus().trigger(id))
+            return nullptr;
+        return qobject_cast<SpectrumWindow*>(session().windows().back());
+    }
+    SpectrumWindow* openAt(double sample)
+    {
+        channel().m_dMarkerFileValue = sample;
+        session().doc().m_bHaveMarker = true;
+        return open(Command::SpectrumAtMarker);
+    }
+    SpectrumWindow* openOver(double start, double stop)
+    {
+        channel().m_dDurationStartFile = start;
+        channel().m_dDurationStopFile = stop;
+        session().doc().m_bHaveSelection = true;
+        return open(Command::SpectrumSelection);
+    }
+    static bool finished(SpectrumWindow* w)
+    {
+        return waitUntil([&] { return !w->busy(); }) && w->display().result().has_value();
+    }
+    SliceResult direct(double start, double stop)
+    {
+        return computeSpectrumSlice(channel().m_hData.data(), channel().m_dwFileLength, start, stop,
+                                    sliceParams(session().doc().s, kRate));
+    }
+
+    ScriptedDialogs dialogs;
+    DocumentController controller{dialogs};
+    MainWindow* window = nullptr;
+};
+
+// Sent to the view itself: the test platform moves its one pointer over
+// whichever window lies on top at that place.
+void moveMouse(QWidget& view, QPoint at)
+{
+    QMouseEvent event(QEvent::MouseMove, at, view.mapToGlobal(at), Qt::NoButton, Qt::NoButton, {});
+    QApplication::sendEvent(&view, &event);
+}
+
+std::string text(const char* fmt, double v)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, fmt, v);
+    return buf;
+}
+
+} // namespace
+
+TEST_F(SliceWindow, TheMarkerCommandOpensAWindowOfTheSessionThatAnalysesTheFrameAtTheMarker)
+{
+    EXPECT_FALSE(window->menus().isEnabled(Command::SpectrumAtMarker)) << "no marker yet";
+    SpectrumWindow* w = openAt(5000);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->windowTitle().toStdString(), "FFT::" + window->windowTitle().remove("[*]").toStdString());
+    EXPECT_TRUE(w->windowTitle().endsWith("vowel.wav - Voxtrace")) << w->windowTitle().toStdString();
+    EXPECT_EQ(session().windows().size(), 2u);
+    ASSERT_TRUE(finished(w));
+
+    const SliceResult expected = direct(5000, 5000);
+    EXPECT_EQ(w->display().result()->fft, expected.fft) << "the frame starts at the marker's sample";
+    EXPECT_NE(w->display().result()->fft, direct(5100, 5100).fft);
+    EXPECT_EQ(w->display().result()->frames, 1);
+
+    const QString formants = w->formantText();
+    ASSERT_TRUE(formants.startsWith("Formants = \t")) << formants.toStdString();
+    const QStringList fields = formants.section('\n', 0, 0).split('\t');
+    ASSERT_EQ(fields.size(), 6);
+    const double truth[] = {700, 1200, 2600};
+    for (int k = 0; k < 3; ++k)
+        EXPECT_NEAR(fields[k + 1].trimmed().toDouble(), truth[k], truth[k] * 0.04) << formants.toStdString();
+    EXPECT_TRUE(formants.section('\n', 1, 1).startsWith("Bandwidths = \t"));
+
+    const Settings& s = session().doc().s;
+    EXPECT_EQ(w->readout("Sample rate"), "22050");
+    EXPECT_EQ(w->readout("Bandwidth").toInt(), kRate / s.m_nFFTWindowLength);
+    EXPECT_EQ(w->readout("LPC coefficients").toInt(), s.m_nLPCNumberofCoefficients);
+
+    // The window's own menus: it closes itself; the main window's commands
+    // are not its to answer.
+    w->menus().update();
+    EXPECT_TRUE(w->menus().isEnabled(Command::Close));
+    EXPECT_FALSE(w->menus().isEnabled(Command::SpectrumAtMarker));
+    EXPECT_TRUE(w->menus().isEnabled(Command::Open)) << "the application's commands reach it";
+    EXPECT_TRUE(w->menus().trigger(Command::Close));
+    QApplication::processEvents();
+    EXPECT_EQ(session().windows().size(), 1u);
+}
+
+TEST_F(SliceWindow, ASelectionOfThreeHopsWeighsThemAQuarterAQuarterAndAHalf)
+{
+    const Settings& s = session().doc().s;
+    const double hop = kRate * s.m_nFFTAverageStepSize / 1000.0 + 0.5;
+    const double start = 4000, stop = start + 2 * hop + s.m_nFFTWindowLength - 10;
+    SpectrumWindow* w = openOver(start, stop);
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->windowTitle().startsWith("FFT Selection::"));
+    ASSERT_TRUE(finished(w));
+    EXPECT_EQ(w->display().result()->frames, 3);
+
+    SliceResult weighted;
+    std::vector<SliceResult> single;
+    for (int k = 0; k < 3; ++k) {
+        const double at = static_cast<long>(start + k * hop);
+        single.push_back(direct(at, at));
+    }
+    weighted.fftMax = single[2].fftMax;
+    for (std::size_t j = 0; j < single[0].fft.size(); ++j)
+        weighted.fft.push_back(single[0].fft[j] / 4 + single[1].fft[j] / 4 + single[2].fft[j] / 2);
+    const std::vector<SlicePoint> expected = sliceSpectrumCurve(weighted, w->display().settings(), w->display().rect());
+    const std::vector<SlicePoint> drawn = w->display().spectrum();
+    ASSERT_EQ(drawn.size(), expected.size());
+    ASSERT_GT(drawn.size(), 100u);
+    int far = 0;
+    for (std::size_t i = 0; i < drawn.size(); ++i)
+        far += drawn[i].x != expected[i].x || std::abs(drawn[i].y - expected[i].y) > 1;
+    EXPECT_EQ(far, 0) << "points off the weighted average";
+}
+
+TEST_F(SliceWindow, GridsCursorAndMarkerFollowTheGraphAndAResizeDoesNotRecompute)
+{
+    settings([](Settings& s) {
+        s.m_nFFTfrequencyRange = 5000;
+        s.m_nFFTFrequencyGrid = 1000;
+    });
+    SpectrumWindow* w = openAt(5000);
+    ASSERT_NE(w, nullptr);
+    w->resize(700, 500);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    ASSERT_TRUE(finished(w));
+    QApplication::processEvents();
+    const SliceDisplay& d = w->display();
+    EXPECT_EQ(d.rect().left, 20);
+    EXPECT_EQ(d.rect().right, w->view().width());
+    EXPECT_EQ(d.rect().bottom, w->view().height() - 20);
+
+    const SliceGrid f = d.frequencyGrid();
+    ASSERT_EQ(f.lines.size(), 4u) << "the line at 5000 Hz would lie on the right edge";
+    ASSERT_EQ(f.labels.size(), 5u);
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(f.labels[static_cast<std::size_t>(k)].text, std::to_string((k + 1) * 1000));
+        EXPECT_EQ(f.labels[static_cast<std::size_t>(k)].x, 20 + (k + 1) * 1000 * d.rect().width() / 5000);
+    }
+    const SliceGrid db = d.dbGrid();
+    ASSERT_FALSE(db.labels.empty());
+    EXPECT_EQ(db.labels[0].text, "-20");
+    const QImage picture = w->view().grab().toImage();
+    EXPECT_EQ(picture.pixelColor(f.lines[0].from.x, 3), QColor(200, 200, 200)) << "the grid line is drawn";
+    EXPECT_EQ(picture.pixelColor(d.rect().left + 2, d.rect().bottom + 15), QColor(Qt::white));
+
+    const int width = d.rect().width();
+    w->resize(900, 600);
+    QApplication::processEvents();
+    EXPECT_NE(d.rect().width(), width);
+    EXPECT_EQ(d.spectrum().back().x, 20 + static_cast<int>(4999.0 * d.rect().width() / 5000));
+    EXPECT_EQ(w->analysesStarted(), 1) << "a resize draws the same result";
+
+    // The cursor at the spectrum's maximum reads 0 dB down; with fewer
+    // points than columns every point lies under one.
+    settings([](Settings& s) { s.m_nFFTfrequencyRange = 1000; });
+    w->resize(1100, 600);
+    ASSERT_TRUE(finished(w));
+    QApplication::processEvents();
+    ASSERT_GE(d.rect().width(), 1000);
+    const std::vector<double>& fft = d.result()->fft;
+    int best = -1;
+    int bestX = 0;
+    for (int x = d.rect().left; x <= d.rect().right; ++x) {
+        const int j = *d.pointAt(x, 50);
+        if (best < 0 || fft[static_cast<std::size_t>(j)] > fft[static_cast<std::size_t>(best)])
+            best = j, bestX = x;
+    }
+    ASSERT_EQ(fft[static_cast<std::size_t>(best)], d.result()->fftMax) << "the maximum is under some column";
+    moveMouse(w->view(), QPoint(bestX, 50));
+    QApplication::processEvents();
+    EXPECT_EQ(w->readout("Level"), "-  0.0");
+    EXPECT_EQ(w->readout("Frequency").toStdString(), text("%5.1f", best));
+    EXPECT_EQ(d.cursorX(), std::optional<int>(bestX));
+
+    // The margins are outside the graph: the readouts stay as they were.
+    moveMouse(w->view(), QPoint(5, 50));
+    moveMouse(w->view(), QPoint(300, d.rect().bottom + 10));
+    QApplication::processEvents();
+    EXPECT_EQ(w->readout("Level"), "-  0.0");
+
+    QTest::mouseClick(&w->view(), Qt::LeftButton, {}, QPoint(bestX, 50));
+    ASSERT_EQ(d.markerFrequency(), std::optional<int>(best));
+    EXPECT_EQ(d.markerX(), 20 + static_cast<int>(double(d.rect().width()) / 1000 * best));
+    QTest::mouseClick(&w->view(), Qt::LeftButton, {}, QPoint(5, 50));
+    EXPECT_FALSE(d.markerFrequency().has_value()) << "a click in the margin removes the marker";
+
+}
+
+TEST_F(SliceWindow, SettingsThatCannotBeAnalysedAreRefusedWithAMessageNamingThem)
+{
+    settings([](Settings& s) { s.m_nFFTfrequencyRange = 11025; });
+    SpectrumWindow* w = openAt(5000);
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(dialogs.alerts, QStringList{"Frequency range is beyond allowable value."});
+    EXPECT_EQ(w->analysesStarted(), 0);
+    EXPECT_FALSE(w->busy());
+    EXPECT_FALSE(w->display().result().has_value());
+    EXPECT_TRUE(w->isVisible()) << "the window stays, empty";
+
+    settings([](Settings& s) { s.m_nFFTfrequencyRange = 11000; });
+    EXPECT_EQ(w->analysesStarted(), 1) << "a settings change analyses again";
+    EXPECT_TRUE(finished(w));
+    EXPECT_EQ(dialogs.alerts.size(), 1);
+
+    const std::vector<std::pair<std::function<void(Settings&)>, QString>> refused = {
+        {[](Settings& s) { s.m_nFFTFrequencyGrid = 0; }, "frequency grid"},
+        {[](Settings& s) { s.m_nFFTDBGrid = -5; }, "dB grid"},
+        {[](Settings& s) { s.m_nFFTAverageStepSize = 0; }, "average step"},
+        {[](Settings& s) { s.m_nFFTWindowLength = 100; }, "window length"},
+        {[](Settings& s) { s.m_nFFTAppliedWindowLength = 0; }, "applied window"},
+        {[](Settings& s) { s.m_nLPCNumberofCoefficients = 401; }, "LPC coefficients"},
+        {[](Settings& s) { s.m_bFFTAbsolute = true, s.m_nFFTAbsoluteRange = -25; }, "absolute range"},
+    };
+    const Settings good = session().doc().s;
+    for (const auto& [change, name] : refused) {
+        dialogs.alerts.clear();
+        settings([&](Settings& s) {
+            s = good;
+            change(s);
+        });
+        ASSERT_EQ(dialogs.alerts.size(), 1) << name.toStdString();
+        EXPECT_TRUE(dialogs.alerts[0].contains(name)) << dialogs.alerts[0].toStdString();
+        EXPECT_FALSE(w->busy());
+    }
+    dialogs.alerts.clear();
+    settings([&](Settings& s) {
+        s = good;
+        s.m_bFFTDrawFrequencyGrid = false;
+        s.m_nFFTFrequencyGrid = 0;
+    });
+    EXPECT_TRUE(dialogs.alerts.isEmpty()) << "a grid not drawn needs no step";
+    EXPECT_TRUE(finished(w));
+}
+
+TEST_F(SliceWindow, SilenceGivesAFlatSpectrumAndSaysSo)
+{
+    SpectrumWindow* w = openAt(kVowelLength + 1000);
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(finished(w));
+    EXPECT_TRUE(w->display().result()->silent);
+    EXPECT_EQ(w->formantText().toStdString(), kSliceSilentText);
+    EXPECT_TRUE(w->display().envelope().empty());
+    EXPECT_TRUE(w->display().dbGrid().labels.empty());
+    const std::vector<SlicePoint> curve = w->display().spectrum();
+    ASSERT_FALSE(curve.empty());
+    for (const SlicePoint& p : curve)
+        ASSERT_EQ(p.y, w->display().rect().bottom);
+    moveMouse(w->view(), QPoint(200, 50));
+    EXPECT_EQ(w->readout("Level"), "no signal");
+}
+
+TEST_F(SliceWindow, ChangedSamplesRecomputeOrCloseAndClosingStopsTheWorker)
+{
+    QPointer<SpectrumWindow> early = openAt(2000);
+    QPointer<SpectrumWindow> late = openAt(20000);
+    ASSERT_TRUE(early && late);
+    ASSERT_TRUE(finished(early) && finished(late));
+
+    // Shorter samples: the early frame is still in them, the late one not.
+    ASSERT_TRUE(session().changeSamples([](Document& d) {
+        Channels& c = d.getChannel(0);
+        c.m_hData.resize(3000);
+        c.m_dwFileLength = 3000;
+        return true;
+    }));
+    QApplication::processEvents();
+    EXPECT_TRUE(late.isNull()) << "its frame is no longer in the samples";
+    ASSERT_FALSE(early.isNull());
+    EXPECT_EQ(early->analysesStarted(), 2);
+    EXPECT_TRUE(finished(early));
+
+    // A minute averaged at every millisecond: a click cancels it.
+    ASSERT_TRUE(session().changeSamples([](Document& d) {
+        Channels& c = d.getChannel(0);
+        c.m_hData.resize(kRate * 60);
+        for (std::size_t n = 0; n < c.m_hData.size(); ++n)
+            c.m_hData.data()[n] = static_cast<float>(std::sin(n * 0.37) * 0.3 + std::sin(n * 0.011) * 0.2);
+        c.m_dwFileLength = kRate * 60;
+        return true;
+    }));
+    settings([](Settings& s) { s.m_nFFTAverageStepSize = 1; });
+    QPointer<SpectrumWindow> busy = openOver(0, kRate * 60);
+    ASSERT_TRUE(busy && busy->busy());
+    QTest::mouseClick(&busy->view(), Qt::LeftButton, {}, QPoint(100, 100));
+    ASSERT_TRUE(waitUntil([&] { return !busy->busy(); }));
+    EXPECT_EQ(busy->formantText(), "Cancelled.");
+    EXPECT_FALSE(busy->display().result().has_value());
+
+    // Closing the main window mid-computation closes every slice window.
+    busy->analyse();
+    ASSERT_TRUE(busy->busy());
+    dialogs.saveChoice = SaveChoice::Discard;
+    EXPECT_TRUE(window->close());
+    EXPECT_TRUE(busy.isNull());
+    EXPECT_TRUE(early.isNull());
+    window = nullptr;
+}
+
+TEST_F(SliceWindow, OnTheAbsoluteScaleTheCurveAndTheDbGridShareTheirZero)
+{
+    settings([](Settings& s) {
+        s.m_bFFTAbsolute = true;
+        s.m_nFFTAbsoluteRange = 380;
+        s.m_nFFTDBGrid = 20;
+    });
+    SpectrumWindow* w = openAt(5000);
+    ASSERT_NE(w, nullptr);
+    w->resize(700, 433);
+    ASSERT_TRUE(finished(w));
+    QApplication::processEvents();
+    const SliceDisplay& d = w->display();
+    const double scale = d.rect().height() / 400.0;
+    ASSERT_NE(static_cast<int>(20 * scale), 20 * static_cast<int>(scale)) << "a scale that tells the offsets apart";
+    const SliceGrid grid = d.dbGrid();
+    ASSERT_GE(grid.labels.size(), 4u);
+    EXPECT_EQ(grid.labels[0].text, "0");
+    EXPECT_EQ(grid.labels[1].text, "20");
+    EXPECT_EQ(grid.labels[0].anchor, SliceGridLabel::Anchor::RightMiddle);
+    EXPECT_EQ(grid.labels[0].x, d.rect().left - 1);
+
+    // The spectrum's minimum (level 0) lies on the grid's 0 dB line.
+    const std::vector<double>& fft = d.result()->fft;
+    const std::vector<SlicePoint> curve = d.spectrum();
+    bool found = false;
+    for (std::size_t i = 5; i < fft.size(); ++i)
+        if (fft[i] == 0) {
+            EXPECT_EQ(curve[i - 4].y, grid.labels[0].y);
+            found = true;
+        }
+    EXPECT_TRUE(found);
+    for (const SlicePoint& p : curve)
+        ASSERT_TRUE(p.y >= d.rect().top && p.y <= d.rect().bottom);
+    EXPECT_EQ(d.envelope().size(), static_cast<std::size_t>(d.rect().width())) << "every column of the envelope";
+
+    moveMouse(w->view(), QPoint(200, 50));
+    const int j = *d.pointAt(200, 50);
+    EXPECT_EQ(w->readout("Level").toStdString(), text("%5.1f", fft[static_cast<std::size_t>(j)]));
+}
