@@ -290,7 +290,7 @@ TEST_F(SliceWindow, SettingsThatCannotBeAnalysedAreRefusedWithAMessageNamingThem
         {[](Settings& s) { s.m_nFFTAverageStepSize = 0; }, "average step"},
         {[](Settings& s) { s.m_nFFTWindowLength = 100; }, "window length"},
         {[](Settings& s) { s.m_nFFTAppliedWindowLength = 0; }, "applied window"},
-        {[](Settings& s) { s.m_nLPCNumberofCoefficients = 401; }, "LPC coefficients"},
+        {[](Settings& s) { s.m_nLPCNumberofCoefficients = 401; }, "LPC order"},
         {[](Settings& s) { s.m_bFFTAbsolute = true, s.m_nFFTAbsoluteRange = -25; }, "absolute range"},
     };
     const Settings good = session().doc().s;

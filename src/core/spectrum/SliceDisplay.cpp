@@ -32,11 +32,6 @@ SliceProblem settingProblem(const std::string& what)
     return {what, "Change it with Option->FFT/LPC."};
 }
 
-bool powerOfTwo(int n)
-{
-    return n >= 2 && (n & (n - 1)) == 0;
-}
-
 // The absolute scale puts 0 dB this far above the bottom; the curves and
 // the dB grid both use trunc(20 * s) so that a level of 0 sits on the
 // grid's 0 line.
@@ -100,16 +95,8 @@ SliceProblem checkSliceSettings(const Settings& s, double sampleRate)
     if (s.m_nFFTfrequencyRange > sliceFrequencyLimit(sampleRate))
         return {"Frequency range is beyond allowable value.",
                 "Use Option->FFT/LPC and make sure the frequency range is up to 1/2 of sample rate"};
-    if (s.m_nFFTfrequencyRange <= 0)
-        return settingProblem("The frequency range must be above 0 Hz.");
-    if (!powerOfTwo(s.m_nFFTWindowLength))
-        return settingProblem("The FFT window length must be a power of two, 2 or more.");
-    if (s.m_nFFTAppliedWindowLength <= 0)
-        return settingProblem("The applied window length must be above 0 ms.");
-    if (s.m_nLPCNumberofCoefficients < 2 || s.m_nLPCNumberofCoefficients > 400)
-        return settingProblem("The number of LPC coefficients must lie between 2 and 400.");
-    if (s.m_nFFTAverageStepSize <= 0)
-        return settingProblem("The average step size must be above 0 ms.");
+    if (const std::string why = sliceParamsProblem(sliceParams(s, sampleRate)); !why.empty())
+        return settingProblem(why);
     if (s.m_bFFTDrawFrequencyGrid && s.m_nFFTFrequencyGrid <= 0)
         return settingProblem("The frequency grid step must be above 0 Hz.");
     if (s.m_bFFTDrawDBGrid && s.m_nFFTDBGrid <= 0)
