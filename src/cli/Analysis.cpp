@@ -188,6 +188,8 @@ int runSpectrum(const Args& args)
     const vx::Channels& c = *a.channel;
     vx::SliceParams p = sliceParams(*a.loaded.doc, c.m_dSampleRate);
     p.lpcOrder = static_cast<int>(args.numberOr("order", p.lpcOrder));
+    if (const std::string why = vx::sliceParamsProblem(p); !why.empty())
+        throw CliError(why);
     double start, stop;
     if (args.has("at-ms")) {
         const double t = timeWithin(args, "at-ms", c);

@@ -304,6 +304,20 @@ TEST(Cli, BadSettingsFilesAreErrorsNamingTheFile)
     }
 }
 
+TEST(Cli, SpectrumSettingsTheFrameLoopCannotUseAreErrors)
+{
+    std::string wav = tempPath("slice-settings.wav");
+    ASSERT_EQ(run("sox -V1 -n -r 16000 -b 16 " + q(wav) + " synth 0.5 sine 200"), 0);
+    vx::Document d(vx::StartingSettings::defaultsOnly);
+    d.s.m_nFFTAppliedWindowLength = 0;
+    std::string noWindow = tempPath("no-applied-window.cfg");
+    ASSERT_TRUE(vx::saveUserConfiguration(d, noWindow));
+    Output o = cli("spectrum " + q(wav) + " --at-ms 100 --settings " + q(noWindow));
+    EXPECT_EQ(o.status, 1);
+    EXPECT_TRUE(contains(o.err, "applied window")) << o.err;
+    EXPECT_TRUE(o.out.empty());
+}
+
 TEST(Cli, HelpListsEveryOptionWithItsDefault)
 {
     const struct {
