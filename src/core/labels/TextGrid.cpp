@@ -396,6 +396,8 @@ private:
             fail(m_tok.line, at(m_tok.line) + "expected a text in quotes for " + what + ", found " + describe(m_tok));
         std::string t = std::move(m_tok.text);
         const int line = m_tok.line;
+        if (t.find('\0') != std::string::npos)
+            fail(line, at(line) + what + " holds a NUL character, which a label or tier name cannot keep");
         if (t.size() > kFieldBytes)
             fail(line, at(line) + what + " (\"" + truncateUtf8(t, 40) + "...\") is " + std::to_string(t.size())
                            + " bytes long; at most 255 bytes are kept");

@@ -300,6 +300,8 @@ TEST(TextGrid, RefusesABadFileWithItsLineAndChangesNothing)
         // 128 + 2 × 64 = 256 bytes of UTF-8.
         {"text too long", replace(kShort, "\"H*\"", "\"" + std::string(128, 'a') + tooLong + "\""), 31,
          "the text of point 1 of tier 2 \"tones\" (\"aaa"},
+        {"NUL in a text", replace(kLong, "\"H*\"", std::string("\"H\0*\"", 5)), 39,
+         "the text of point 1 of tier 2 \"tones\" holds a NUL character"},
         {"eleven tiers", eleven, 37, "tier 11 \"t11\" cannot be imported"},
     };
     for (const Case& k : cases) {
