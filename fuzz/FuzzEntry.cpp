@@ -3,8 +3,10 @@
 #include "app/AppState.h"
 #include "app/ConfigFile.h"
 #include "document/Document.h"
+#include "labels/TextGrid.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace vxfuzz {
 
@@ -51,6 +53,81 @@ std::string configurationInput(const std::uint8_t* data, std::size_t size)
         return "a loaded configuration, saved again, is refused: " + why;
     if (vx::buildUserConfiguration(again) != saved)
         return "a loaded configuration does not save the same twice";
+    return {};
+}
+
+namespace {
+
+// Each tier's labels in time order, as the writer puts them.
+std::vector<std::vector<const vx::Labels*>> sortedTiers(const vx::Channels& c)
+{
+    std::vector<std::vector<const vx::Labels*>> out;
+    for (const vx::TIERS& t : c.m_Tiers) {
+        std::vector<const vx::Labels*> labels;
+        for (const vx::LabelPtr& l : t.m_pArrayLabels)
+            labels.push_back(l.get());
+        std::stable_sort(labels.begin(), labels.end(),
+                         [](const vx::Labels* a, const vx::Labels* b) { return a->dTime < b->dTime; });
+        if (!labels.empty())
+            out.push_back(std::move(labels));
+    }
+    return out;
+}
+
+std::string sameLabels(const vx::Channels& a, const vx::Channels& b, const char* how)
+{
+    const auto ta = sortedTiers(a), tb = sortedTiers(b);
+    if (ta.size() != tb.size())
+        return std::string("written as ") + how + ", the tiers holding labels change in number";
+    for (std::size_t i = 0; i < ta.size(); ++i) {
+        if (ta[i].size() != tb[i].size())
+            return std::string("written as ") + how + ", tier " + std::to_string(i + 1) + " changes its label count";
+        for (std::size_t k = 0; k < ta[i].size(); ++k)
+            if (ta[i][k]->getLabelText() != tb[i][k]->getLabelText()
+                || std::fabs(ta[i][k]->dTime - tb[i][k]->dTime) > 1e-6)
+                return std::string("written as ") + how + ", a label of tier " + std::to_string(i + 1)
+                     + " comes back different";
+    }
+    return {};
+}
+
+} // namespace
+
+std::string textGridInput(const std::uint8_t* data, std::size_t size)
+{
+    vx::Channels c;
+    c.m_dLengthMS = 1e6;
+    const vx::Channels before = c;
+    std::string error;
+    if (!vx::importTextGrid(c, {data, size}, &error)) {
+        if (error.empty())
+            return "a refused TextGrid gives no reason";
+        for (std::size_t i = 0; i < c.m_Tiers.size(); ++i)
+            if (c.m_Tiers[i].strName != before.m_Tiers[i].strName || c.m_Tiers[i].nLabelCount != 0)
+                return "a refused TextGrid changed the channel";
+        return {};
+    }
+    for (const vx::TIERS& t : c.m_Tiers)
+        for (const vx::LabelPtr& l : t.m_pArrayLabels)
+            if (!(l->dTime >= 0 && l->dTime <= c.m_dLengthMS) || l->getLabelText().empty()
+                || l->getLabelText().size() > 255)
+                return "an imported label lies outside the sound or has an empty or too long text";
+    for (auto [kind, how] : {std::pair{vx::TextGridTiers::points, "points"},
+                             std::pair{vx::TextGridTiers::intervals, "intervals"}}) {
+        const vx::TextGridWrite w = vx::textGridText(c, kind);
+        if (!w.ok) {
+            if (kind == vx::TextGridTiers::points)
+                return "imported labels cannot be written as points: " + w.error;
+            continue;
+        }
+        vx::Channels again;
+        again.m_dLengthMS = c.m_dLengthMS;
+        if (!vx::importTextGrid(again, {reinterpret_cast<const std::uint8_t*>(w.text.data()), w.text.size()},
+                                &error))
+            return std::string("written as ") + how + ", the labels are refused: " + error;
+        if (std::string wrong = sameLabels(c, again, how); !wrong.empty())
+            return wrong;
+    }
     return {};
 }
 

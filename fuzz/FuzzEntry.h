@@ -16,4 +16,8 @@ std::string readerChainInput(const std::uint8_t* data, std::size_t size);
 // The bytes as a user configuration file loaded onto a new document.
 std::string configurationInput(const std::uint8_t* data, std::size_t size);
 
+// The bytes as a TextGrid imported onto a channel: what is imported must
+// come back the same after writing it out and reading it again.
+std::string textGridInput(const std::uint8_t* data, std::size_t size);
+
 } // namespace vxfuzz

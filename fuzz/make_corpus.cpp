@@ -1,11 +1,13 @@
 // Writes the seed corpora of the fuzz targets: for the reader chain one
 // small file of every format it reads, made by the project's own writers
-// and by hand; for the configuration reader the files the project writes.
+// and by hand; for the configuration reader the files the project writes;
+// for the TextGrid import the TextGrids it writes, long and short.
 
 #include "app/AppState.h"
 #include "app/ConfigFile.h"
 #include "document/NativeFormat.h"
 #include "document/WaveFormat.h"
+#include "labels/TextGrid.h"
 #include "platform/ByteReader.h"
 #include "platform/FileIO.h"
 
@@ -13,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace vx;
@@ -54,8 +57,8 @@ std::vector<std::uint8_t> legacyHeader(std::int32_t H, std::int32_t version, std
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: make_corpus READER-CHAIN-DIR CONFIGURATION-DIR\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: make_corpus READER-CHAIN-DIR CONFIGURATION-DIR TEXTGRID-DIR\n");
         return 1;
     }
     const std::string dir = argv[1];
@@ -97,5 +100,30 @@ int main(int argc, char** argv)
     save(configDir, "user-changed.cfg", {changed.begin(), changed.end()});
     const ConfigRecord legacy = buildLegacyDefaultRecord();
     save(configDir, "legacy-defaults.cfg", {legacy.begin(), legacy.end()});
+
+    const std::string gridDir = argv[3];
+    Channels g;
+    g.m_dLengthMS = 1500;
+    g.m_Tiers[0].setLevelName("t\"o\"nes");
+    for (auto [tier, ms, text] : {std::tuple{0, 0.0, "H*"}, {0, 123.4567, "L+H* \"é\""}, {3, 700.0, "word"},
+                                  {3, 1499.0, "日本"}}) {
+        auto l = std::make_shared<Labels>();
+        l->dTime = ms;
+        l->setLabelText(text);
+        g.Tier_Add_Label_Cocoa(tier, l);
+    }
+    auto text = [](const std::string& s) { return std::vector<std::uint8_t>(s.begin(), s.end()); };
+    save(gridDir, "points.TextGrid", text(textGridText(g, TextGridTiers::points).text));
+    save(gridDir, "intervals.TextGrid", text(textGridText(g, TextGridTiers::intervals).text));
+    save(gridDir, "short.TextGrid",
+         text("File type = \"ooTextFile\"\nObject class = \"TextGrid\"\n\n0\n1.5\n<exists>\n2\n"
+              "\"IntervalTier\"\n\"words\"\n0\n1.5\n2\n0\n0.5\n\"\"\n0.5\n1.5\n\"a\"\"b\"\n"
+              "\"TextTier\"\n\"tones\"\n0\n1.5\n1\n0.25\n\"H*\"\n"));
+    std::vector<std::uint8_t> utf16 = {0xFF, 0xFE};
+    for (std::uint8_t b : text(textGridText(g, TextGridTiers::points).text)) {
+        utf16.push_back(b < 0x80 ? b : '?');
+        utf16.push_back(0);
+    }
+    save(gridDir, "utf16.TextGrid", utf16);
     return 0;
 }

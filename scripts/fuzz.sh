@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang under AddressSanitizer and
 # UndefinedBehaviorSanitizer and runs them for a bounded time (seconds, 60
-# by default): three quarters on the reader chain, the rest on the reading
-# of configuration files, each on a freshly generated seed corpus plus the
-# inputs kept in fuzz/findings. Exits non-zero on a finding.
+# by default): half on the reader chain, a quarter on the import of TextGrid
+# files, the rest on the reading of configuration files, each on a freshly
+# generated seed corpus plus the inputs kept in fuzz/findings. Exits non-zero
+# on a finding.
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$top/scripts/install-deps.sh"
@@ -11,13 +12,15 @@ seconds="${1:-60}"
 build="${VOXTRACE_FUZZ_BUILD_DIR:-$top/build-fuzz}"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
     -DVOXTRACE_FUZZ=ON -DVOXTRACE_BUILD_TESTS=OFF
-cmake --build "$build" --parallel --target reader_chain_fuzz config_fuzz make_fuzz_corpus
+cmake --build "$build" --parallel --target reader_chain_fuzz config_fuzz textgrid_fuzz make_fuzz_corpus
 corpus="$build/corpus"
 configs="$build/corpus-config"
-rm -rf "$corpus" "$configs" && mkdir -p "$corpus" "$configs"
-"$build/fuzz/make_fuzz_corpus" "$corpus" "$configs"
+grids="$build/corpus-textgrid"
+rm -rf "$corpus" "$configs" "$grids" && mkdir -p "$corpus" "$configs" "$grids"
+"$build/fuzz/make_fuzz_corpus" "$corpus" "$configs" "$grids"
 cp "$top"/fuzz/findings/reader-chain/* "$corpus"/ 2>/dev/null || true
 cp "$top"/fuzz/findings/config/* "$configs"/ 2>/dev/null || true
+cp "$top"/fuzz/findings/textgrid/* "$grids"/ 2>/dev/null || true
 # Files made by other programs, where the tools are present.
 if command -v sox >/dev/null; then
     sox -V1 -n -r 8000 -c 2 -b 16 "$corpus/stereo.wav" synth 0.01 sine 300
@@ -35,8 +38,10 @@ fuzz() {
         exit 1
     fi
 }
-reader_time=$(( seconds * 3 / 4 > 0 ? seconds * 3 / 4 : 1 ))
-config_time=$(( seconds - reader_time > 0 ? seconds - reader_time : 1 ))
+reader_time=$(( seconds / 2 > 0 ? seconds / 2 : 1 ))
+grid_time=$(( seconds / 4 > 0 ? seconds / 4 : 1 ))
+config_time=$(( seconds - reader_time - grid_time > 0 ? seconds - reader_time - grid_time : 1 ))
 fuzz reader_chain_fuzz "$reader_time" "$corpus" reader-chain
+fuzz textgrid_fuzz "$grid_time" "$grids" textgrid
 fuzz config_fuzz "$config_time" "$configs" config
 echo "fuzz: no finding in ${seconds} s"

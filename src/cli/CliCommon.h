@@ -84,6 +84,7 @@ std::string formatNumber(double v);
 
 int runInfo(const Args& args);
 int runConvert(const Args& args);
+int runLabels(const Args& args);
 int runPitch(const Args& args);
 int runIntensity(const Args& args);
 int runFormants(const Args& args);

@@ -1,6 +1,7 @@
 #include "CliCommon.h"
 
 #include "document/SaveCommands.h"
+#include "labels/TextGrid.h"
 #include "platform/FileIO.h"
 
 #include <cstdio>
@@ -54,11 +55,19 @@ int runConvert(const Args& args)
     const std::string ext = extensionOf(out);
     if (ext != ".wav" && ext != ".vxt")
         throw CliError(out + ": the output name must end in \".wav\" or \".vxt\"");
+    if (args.has("labels") && ext != ".vxt")
+        throw CliError(out + ": --labels needs a \".vxt\" output; a WAVE file carries no labels");
     std::error_code ec;
     if (std::filesystem::exists(out, ec) && std::filesystem::equivalent(in, out, ec))
         throw CliError(out + ": the output would replace the input file");
 
     Loaded l = loadDocument(in, channelOption(args));
+    if (args.has("labels")) {
+        const std::string grid = args.text("labels");
+        std::string error;
+        if (!vx::importTextGridFile(l.doc->getChannel(0), grid, &error))
+            throw CliError(grid + ": " + error);
+    }
     const bool selection = args.has("selection-ms");
     if (selection)
         selectMs(*l.doc, args.number("selection-ms", 0), args.number("selection-ms", 1));

@@ -56,6 +56,16 @@ Option flag(const std::string& name, const std::string& help)
     return o;
 }
 
+Option text(const std::string& name, const std::string& metavar, const std::string& help)
+{
+    Option o;
+    o.name = name;
+    o.metavar = metavar;
+    o.help = help;
+    o.numeric = false;
+    return o;
+}
+
 Option channelOption(const std::string& what)
 {
     Option o = number("channel", "K", "channel of the file to " + what + ", counted from 1 (default: 1)", 1, 65535);
@@ -99,8 +109,22 @@ const std::vector<Command>& commands()
                                     0, kNoLimit);
                   o.values = 2;
                   return o;
-              }()},
+              }(),
+              text("labels", "FILE",
+                   "replace the labels with those of a TextGrid file (long or short text form); the "
+                   "output must end in .vxt (default: the input's labels)")},
              vxcli::runConvert},
+            {"labels", "FILE",
+             "The labels of every tier that holds any, shown or not, in time order within each tier: a "
+             "header row, then tier (1 to 10), tier_name, time_ms, text. A tab, line break or backslash "
+             "in a text is written as \\t, \\n or \\\\.",
+             {channelOption("read"),
+              text("textgrid", "OUT",
+                   "write the labels to OUT as a TextGrid file (UTF-8, one point tier per tier) instead "
+                   "of printing them (default: print)"),
+              flag("intervals", "with --textgrid: interval tiers instead, each label starting an interval "
+                                "that ends at the next label or at the end of the recording (default: off)")},
+             vxcli::runLabels},
             {"pitch", "FILE", "The pitch track, one row per step: time_ms, f0_hz (0 where unvoiced).",
              {channelOption("analyse"), settingsOption(), from, to,
               number("window-ms", "MS", "analysis window (default: " + num(s.m_dPitchWindowLength) + " ms)", 0,

@@ -34,4 +34,5 @@ TEST(FuzzFindings, EveryKeptInputPassesItsFuzzTargetsEntry)
     const std::string root = VOXTRACE_FUZZ_FINDINGS;
     EXPECT_GE(replayFolder(root + "/reader-chain", vxfuzz::readerChainInput), 1);
     replayFolder(root + "/config", vxfuzz::configurationInput);
+    replayFolder(root + "/textgrid", vxfuzz::textGridInput);
 }

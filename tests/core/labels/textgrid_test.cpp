@@ -1,0 +1,371 @@
+#include "labels/TextGrid.h"
+#include "support/SoundFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+using namespace vx;
+
+namespace {
+
+std::span<const std::uint8_t> bytesOf(const std::string& s)
+{
+    return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+}
+
+Channels soundOf(double lengthMs)
+{
+    Channels c;
+    c.m_dSampleRate = 10000;
+    c.m_dwFileLength = lengthMs * 10;
+    c.m_dLengthMS = lengthMs;
+    return c;
+}
+
+void add(Channels& c, int tier, double ms, const std::string& text)
+{
+    auto l = std::make_shared<Labels>();
+    l->dTime = ms;
+    l->setLabelText(text);
+    c.Tier_Add_Label_Cocoa(tier, l);
+}
+
+struct Seen {
+    int tier;
+    std::string name;
+    double ms;
+    std::string text;
+    bool addLine;
+    int justification;
+};
+
+// Every tiered label, tier by tier in insertion order.
+std::vector<Seen> labelsOf(const Channels& c)
+{
+    std::vector<Seen> out;
+    for (int i = 0; i < Channels::kNumTiers; ++i)
+        for (const LabelPtr& l : c.m_Tiers[static_cast<std::size_t>(i)].m_pArrayLabels)
+            out.push_back({i, c.m_Tiers[static_cast<std::size_t>(i)].strName, l->dTime, l->getLabelText(),
+                           l->bAddLine, l->nJustification});
+    return out;
+}
+
+// A file laid out as the phonetics program writes it: a word tier of
+// intervals (two of them empty) and a tone tier of points.
+const char* const kLong = R"(File type = "ooTextFile"
+Object class = "TextGrid"
+
+xmin = 0 
+xmax = 2 
+tiers? <exists> 
+size = 2 
+item []: 
+    item [1]:
+        class = "IntervalTier" 
+        name = "words" 
+        xmin = 0 
+        xmax = 2 
+        intervals: size = 4 
+        intervals [1]:
+            xmin = 0 
+            xmax = 0.25 
+            text = "" 
+        intervals [2]:
+            xmin = 0.25 
+            xmax = 0.7 
+            text = "the ""café""" 
+        intervals [3]:
+            xmin = 0.7 
+            xmax = 1.9 
+            text = "" 
+        intervals [4]:
+            xmin = 1.9 
+            xmax = 2 
+            text = "end" 
+    item [2]:
+        class = "TextTier" 
+        name = "tones" 
+        xmin = 0 
+        xmax = 2 
+        points: size = 2 
+        points [1]:
+            number = 0.4 
+            mark = "H*" 
+        points [2]:
+            number = 1.95 
+            mark = "L%" 
+)";
+
+const char* const kShort = "File type = \"ooTextFile\"\nObject class = \"TextGrid\"\n\n0\n2\n<exists>\n2\n"
+                           "\"IntervalTier\"\n\"words\"\n0\n2\n4\n0\n0.25\n\"\"\n0.25\n0.7\n\"the \"\"café\"\"\"\n"
+                           "0.7\n1.9\n\"\"\n1.9\n2\n\"end\"\n"
+                           "\"TextTier\"\n\"tones\"\n0\n2\n2\n0.4\n\"H*\"\n1.95\n\"L%\"\n";
+
+const std::vector<Seen> kExpected = {
+    {0, "words", 250, "the \"café\"", true, 0},
+    {0, "words", 1900, "end", true, 0},
+    {1, "tones", 400, "H*", false, 0},
+    {1, "tones", 1950, "L%", false, 0},
+};
+
+void expectSame(const std::vector<Seen>& got, const std::vector<Seen>& want, double tolMs)
+{
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t k = 0; k < got.size(); ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(got[k].tier, want[k].tier);
+        EXPECT_EQ(got[k].name, want[k].name);
+        EXPECT_NEAR(got[k].ms, want[k].ms, tolMs);
+        EXPECT_EQ(got[k].text, want[k].text);
+        EXPECT_EQ(got[k].addLine, want[k].addLine);
+        EXPECT_EQ(got[k].justification, want[k].justification);
+    }
+}
+
+std::string utf16(const std::string& utf8, bool bigEndian)
+{
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    auto put = [&](std::uint32_t u) {
+        const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+        out += bigEndian ? hi : lo;
+        out += bigEndian ? lo : hi;
+    };
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        const int n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+        std::uint32_t cp = n == 1 ? b : n == 2 ? b & 0x1F : n == 3 ? b & 0x0F : b & 0x07;
+        for (int k = 1; k < n; ++k)
+            cp = cp << 6 | (static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]) & 0x3F);
+        i += static_cast<std::size_t>(n);
+        if (cp >= 0x10000) {
+            put(0xD800 + ((cp - 0x10000) >> 10));
+            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            put(cp);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(TextGrid, ReadsLongAndShortFormsInEveryEncoding)
+{
+    std::string latin1 = kLong;
+    latin1.replace(latin1.find("café"), std::string("café").size(), "caf\xE9");
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"long", kLong},
+        {"short", kShort},
+        {"long, UTF-8 with a byte-order mark", "\xEF\xBB\xBF" + std::string(kLong)},
+        {"long, UTF-16LE", utf16(kLong, false)},
+        {"short, UTF-16BE", utf16(kShort, true)},
+        {"long, CR LF, Latin-1", [&] {
+             std::string s;
+             for (char ch : latin1)
+                 s += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+             return s;
+         }()},
+    };
+    for (const auto& [what, text] : files) {
+        SCOPED_TRACE(what);
+        Channels c = soundOf(2000);
+        add(c, 5, 10, "old");
+        c.m_Tiers[5].setLevelName("kept name");
+        std::string error;
+        ASSERT_TRUE(importTextGrid(c, bytesOf(text), &error)) << error;
+        expectSame(labelsOf(c), kExpected, 1e-9);
+        EXPECT_TRUE(c.m_Tiers[0].bSelected && c.m_Tiers[1].bSelected);
+        EXPECT_EQ(c.m_Tiers[5].nLabelCount, 0) << "an import replaces every tier's labels";
+        EXPECT_EQ(c.m_Tiers[5].strName, "kept name");
+    }
+
+    // Characters beyond the 16-bit plane come through UTF-16 surrogates.
+    std::string emoji = kShort;
+    emoji.replace(emoji.find("\"end\""), 5, "\"\xF0\x9F\x98\x80 ok\"");
+    TextGridRead r = parseTextGrid(bytesOf(utf16(emoji, false)), 2000);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.contents.tiers[0].labels[1].text, "\xF0\x9F\x98\x80 ok");
+}
+
+TEST(TextGrid, WritesPointsOfEveryTierThatReadBackToTheMicrosecond)
+{
+    Channels c = soundOf(1500);
+    c.m_Tiers[0].setLevelName("say \"what\"");
+    c.m_Tiers[0].bSelected = true;
+    add(c, 0, 1234.5678, "b \"quoted\" \"\"");
+    add(c, 0, 0.001, "a");
+    add(c, 0, 1500, "at the end");
+    c.m_Tiers[3].setLevelName("hidden ñ");
+    c.m_Tiers[3].bSelected = false;
+    add(c, 3, 333.333333, "日本語 ü");
+    c.m_Tiers[2].setLevelName("empty, not written");
+
+    TextGridWrite w = textGridText(c, TextGridTiers::points);
+    ASSERT_TRUE(w.ok) << w.error;
+    EXPECT_NE(w.text.find("size = 2 \n"), std::string::npos) << w.text;
+    EXPECT_NE(w.text.find("mark = \"b \"\"quoted\"\" \"\"\"\"\" \n"), std::string::npos) << w.text;
+
+    Channels back = soundOf(1500);
+    std::string error;
+    ASSERT_TRUE(importTextGrid(back, bytesOf(w.text), &error)) << error;
+    // In time order; the hidden tier comes back shown as tier 1.
+    expectSame(labelsOf(back),
+               {{0, "say \"what\"", 0.001, "a", false, 0},
+                {0, "say \"what\"", 1234.5678, "b \"quoted\" \"\"", false, 0},
+                {0, "say \"what\"", 1500, "at the end", false, 0},
+                {1, "hidden ñ", 333.333333, "日本語 ü", false, 0}},
+               1e-9);
+    EXPECT_TRUE(back.m_Tiers[1].bSelected);
+}
+
+TEST(TextGrid, IntervalTiersTileTheSoundAndReadBackAsLabelsWithLines)
+{
+    Channels c = soundOf(2000);
+    c.m_Tiers[0].setLevelName("words");
+    add(c, 0, 700, "second");
+    add(c, 0, 250, "first");
+    c.m_Tiers[1].setLevelName("from zero");
+    add(c, 1, 0, "x");
+
+    TextGridWrite w = textGridText(c, TextGridTiers::intervals);
+    ASSERT_TRUE(w.ok) << w.error;
+    const std::string firstTier = w.text.substr(w.text.find("item [1]"), w.text.find("item [2]") - w.text.find("item [1]"));
+    EXPECT_EQ(firstTier.substr(firstTier.find("intervals: size")),
+              "intervals: size = 3 \n"
+              "        intervals [1]:\n            xmin = 0 \n            xmax = 0.25 \n            text = \"\" \n"
+              "        intervals [2]:\n            xmin = 0.25 \n            xmax = 0.7 \n            text = \"first\" \n"
+              "        intervals [3]:\n            xmin = 0.7 \n            xmax = 2 \n            text = \"second\" \n"
+              "    ");
+    EXPECT_NE(w.text.find("intervals: size = 1 \n"), std::string::npos) << "no empty interval before a label at 0";
+
+    Channels back = soundOf(2000);
+    std::string error;
+    ASSERT_TRUE(importTextGrid(back, bytesOf(w.text), &error)) << error;
+    expectSame(labelsOf(back),
+               {{0, "words", 250, "first", true, 0}, {0, "words", 700, "second", true, 0},
+                {1, "from zero", 0, "x", true, 0}},
+               1e-9);
+
+    // Intervals of no length are not written.
+    add(c, 1, 0, "same time");
+    w = textGridText(c, TextGridTiers::intervals);
+    EXPECT_FALSE(w.ok);
+    EXPECT_NE(w.error.find("tier 2 \"from zero\" has two labels at the same time (0.000 ms)"), std::string::npos)
+        << w.error;
+    EXPECT_TRUE(textGridText(c, TextGridTiers::points).ok);
+    Channels end = soundOf(2000);
+    add(end, 0, 2000, "end");
+    EXPECT_NE(textGridText(end, TextGridTiers::intervals).error.find("at the end of the sound"), std::string::npos);
+}
+
+TEST(TextGrid, RefusesABadFileWithItsLineAndChangesNothing)
+{
+    auto replace = [](std::string s, const std::string& from, const std::string& to) {
+        const std::size_t at = s.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return s.replace(at, from.size(), to);
+    };
+    const std::string long256(256, 'x');
+    std::string eleven = "File type = \"ooTextFile\"\nObject class = \"TextGrid\"\n0\n2\n<exists>\n11\n";
+    for (int k = 1; k <= 11; ++k)
+        eleven += "\"TextTier\"\n\"t" + std::to_string(k) + "\"\n0 2 0\n";
+    std::string tooLong;
+    for (int n = 0; n < 64; ++n)
+        tooLong += "é";
+    struct Case {
+        std::string what;
+        std::string text;
+        int line;
+        std::string says;
+    };
+    const std::vector<Case> cases = {
+        {"binary header", replace(kLong, "\"ooTextFile\"", "\"ooBinaryFile\""), 1, "not a TextGrid text file"},
+        {"other class", replace(kLong, "\"TextGrid\"", "\"Pitch\""), 2, "\"Pitch\""},
+        {"empty file", "", 1, "not a TextGrid"},
+        {"too few intervals", replace(kLong, "intervals: size = 4", "intervals: size = 5"), 31,
+         "declares 5 intervals, but item [2] follows where number 5 belongs"},
+        {"too many points", replace(kLong, "points: size = 2", "points: size = 1"), 40, "the file goes on"},
+        {"short form runs out", replace(kShort, "\n2\n2\n0.4", "\n2\n3\n0.4"), 34,
+         "declares 3 points, but number 3 is not there (found the end of the file)"},
+        {"short form, too few tiers", replace(kShort, "<exists>\n2", "<exists>\n3"), 34, "declares 3 tiers"},
+        {"point after the end", replace(kLong, "number = 1.95", "number = 2.5"), 41,
+         "the time of point 2 of tier 2 \"tones\" (2.5 s) lies outside the sound (0 to 2 s)"},
+        {"negative time", replace(kLong, "xmin = 0.7", "xmin = -0.7"), 24, "outside the sound"},
+        {"interval backwards", replace(kLong, "xmax = 1.9", "xmax = 0.6"), 25, "in the wrong order"},
+        {"unterminated text", replace(kLong, "mark = \"L%\"", "mark = \"L% "), 42, "no closing quote"},
+        {"not a number", replace(kLong, "xmax = 0.25", "xmax = 0.25s"), 17, "\"0.25s\" is not a number"},
+        {"name too long", replace(kLong, "\"tones\"", "\"" + long256 + "\""), 33, "is 256 bytes long"},
+        // 128 + 2 × 64 = 256 bytes of UTF-8.
+        {"text too long", replace(kShort, "\"H*\"", "\"" + std::string(128, 'a') + tooLong + "\""), 31,
+         "the text of point 1 of tier 2 \"tones\" (\"aaa"},
+        {"NUL in a text", replace(kLong, "\"H*\"", std::string("\"H\0*\"", 5)), 39,
+         "the text of point 1 of tier 2 \"tones\" holds a NUL character"},
+        {"eleven tiers", eleven, 37, "tier 11 \"t11\" cannot be imported"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        Channels c = soundOf(2000);
+        c.m_Tiers[0].setLevelName("my tones");
+        c.m_Tiers[4].bSelected = true;
+        add(c, 0, 12, "kept");
+        const LabelPtr kept = c.m_Tiers[0].m_pArrayLabels[0];
+        std::string error;
+        EXPECT_FALSE(importTextGrid(c, bytesOf(k.text), &error));
+        EXPECT_EQ(error.rfind("line " + std::to_string(k.line) + ": ", 0), 0u) << error;
+        EXPECT_NE(error.find(k.says), std::string::npos) << error;
+        EXPECT_EQ(parseTextGrid(bytesOf(k.text), 2000).line, k.line);
+        ASSERT_EQ(c.m_Tiers[0].m_pArrayLabels.size(), 1u);
+        EXPECT_EQ(c.m_Tiers[0].m_pArrayLabels[0], kept);
+        EXPECT_EQ(c.m_Tiers[0].strName, "my tones");
+        EXPECT_EQ(c.m_Tiers[1].strName, Channels().m_Tiers[1].strName);
+        EXPECT_TRUE(c.m_Tiers[4].bSelected);
+        EXPECT_FALSE(c.m_Tiers[1].bSelected);
+    }
+}
+
+TEST(TextGrid, ThePhoneticsProgramReadsWhatIsWritten)
+{
+    Channels c = soundOf(1500);
+    c.m_Tiers[0].setLevelName("to\"nes");
+    add(c, 0, 1.2345, "H*\"é");
+    add(c, 0, 1234.567891, "日本");
+    c.m_Tiers[7].setLevelName("words");
+    add(c, 7, 100.25, "a \"b\"");
+    for (auto [kind, name] : {std::pair{TextGridTiers::points, "points"}, {TextGridTiers::intervals, "intervals"}}) {
+        SCOPED_TRACE(name);
+        const std::string grid = vxtest::tempPath(std::string(name) + ".TextGrid");
+        std::string error;
+        ASSERT_TRUE(exportTextGridFile(c, grid, kind, &error)) << error;
+        const std::string script = vxtest::tempPath("list.praat");
+        std::ofstream(script) << "tg = Read from file: \"" << grid << "\"\n"
+                              << "tiers = Get number of tiers\n"
+                                 "for t to tiers\n"
+                                 "  name$ = Get tier name: t\n"
+                                 "  intervals = Is interval tier: t\n"
+                                 "  if intervals\n"
+                                 "    n = Get number of intervals: t\n"
+                                 "  else\n"
+                                 "    n = Get number of points: t\n"
+                                 "  endif\n"
+                                 "  for k to n\n"
+                                 "    if intervals\n"
+                                 "      time = Get start time of interval: t, k\n"
+                                 "      lab$ = Get label of interval: t, k\n"
+                                 "    else\n"
+                                 "      time = Get time of point: t, k\n"
+                                 "      lab$ = Get label of point: t, k\n"
+                                 "    endif\n"
+                                 "    if lab$ <> \"\"\n"
+                                 "      appendInfoLine: name$, tab$, fixed$(time * 1000, 6), tab$, lab$\n"
+                                 "    endif\n"
+                                 "  endfor\n"
+                                 "endfor\n";
+        const std::string out = vxtest::tempPath("praat.txt");
+        ASSERT_EQ(vxtest::run("praat --run '" + script + "' >'" + out + "' 2>&1"), 0);
+        const auto bytes = vxtest::readBytes(out);
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
+                  "to\"nes\t1.234500\tH*\"é\nto\"nes\t1234.567891\t日本\nwords\t100.250000\ta \"b\"\n");
+    }
+}
