@@ -9,6 +9,7 @@
 #include "support/SoundFiles.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QList>
 #include <QTest>
@@ -17,6 +18,7 @@
 
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,10 +46,23 @@ public:
     int alert(const vx::AlertSpec& a) override
     {
         alerts << QString::fromStdString(a.title);
+        alertMessages << QString::fromStdString(a.message);
         return alertAnswers.isEmpty() ? 1 : alertAnswers.takeFirst();
     }
+    // A modal dialog: the script changes its controls and presses its
+    // buttons; without a script the dialog is cancelled.
+    int runModal(QDialog& dialog) override
+    {
+        if (!modalScript)
+            return 0;
+        modalScript(dialog);
+        return dialog.result();
+    }
+    std::optional<QFont> chooseFont(QWidget*, const QFont&) override { return fontAnswer; }
 
-    QStringList toOpen, proposals, extensions, asked, errors, alerts;
+    QStringList toOpen, proposals, extensions, asked, errors, alerts, alertMessages;
+    std::function<void(QDialog&)> modalScript;
+    std::optional<QFont> fontAnswer;
     QList<int> alertAnswers;
     QString saveAnswer;
     vx::SaveChoice saveChoice = vx::SaveChoice::Cancel;

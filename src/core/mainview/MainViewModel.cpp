@@ -1,5 +1,7 @@
 #include "mainview/MainViewModel.h"
 
+#include "labels/Labelling.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -164,6 +166,57 @@ void MainViewModel::DoZoomJumpLabel(double t)
         c.GetPageMinMaxTimes(nullptr, nullptr);
     });
     afterZoom();
+}
+
+Labels* MainViewModel::AddLabel(int tier, const LabelRecord& record, double time)
+{
+    if (!haveData())
+        return nullptr;
+    if (!m_bViewIntilized)
+        SetupDisplay(m_geometry.layout.client.width(), m_geometry.layout.client.height());
+    Channels& c = channel0();
+    const Rect band = tier >= 0 && tier < Channels::kNumTiers ? m_geometry.tiers[static_cast<std::size_t>(tier)] : Rect{};
+    Labels* added = c.Tier_Add_Label_Cocoa_Where(tier, record, m_geometry.dataArea, band, time);
+    afterLabelEdit();
+    return added;
+}
+
+bool MainViewModel::ModifyLabel(int tier, const Labels* label, const Labels& modified)
+{
+    TIERS* t = channel0().tier(tier);
+    if (!haveData() || !t || !label || !t->contains(label))
+        return false;
+    channel0().Tier_Modify_Label(tier, label, modified);
+    afterLabelEdit();
+    return true;
+}
+
+bool MainViewModel::RemoveLabel(int tier, const Labels* label)
+{
+    TIERS* t = channel0().tier(tier);
+    if (!haveData() || !t || !label || !t->contains(label))
+        return false;
+    channel0().Tier_Remove_Label(tier, label);
+    afterLabelEdit();
+    return true;
+}
+
+void MainViewModel::MoveLabel()
+{
+    m_bLabelClicked = false;
+    m_bLabelMoved = false;
+    m_bRedraw = true;
+}
+
+void MainViewModel::afterLabelEdit()
+{
+    m_ClickedLabel = nullptr;
+    m_bLabelClicked = false;
+    m_bLabelMoved = false;
+    m_geometry.drag = {};
+    // A taller label may have grown its tier: every band below moves.
+    m_bViewIntilized = false;
+    m_bRedraw = true;
 }
 
 bool MainViewModel::PtInRect(PointD p, const Rect& r)
@@ -423,9 +476,7 @@ double MainViewModel::DoAveragePitchSelection() const
 
 std::string MainViewModel::formatReadout(double v)
 {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.1f", v);
-    return buf;
+    return formatFixed1(v);
 }
 
 bool MainViewModel::validateMenuItem(ViewAction a, bool editUndo, bool clipboardHasChannels) const

@@ -86,6 +86,16 @@ public:
     void EditSelectAll();
     static bool PtInRect(PointD p, const Rect& r);
 
+    // The label editor's results on channel 0, on the tier (and label) the
+    // editor was opened for: the user may have clicked elsewhere since.
+    // Each answers whether the document changed; a label no longer on its
+    // tier changes nothing.
+    Labels* AddLabel(int tier, const LabelRecord& record, double time);
+    bool ModifyLabel(int tier, const Labels* label, const Labels& modified);
+    bool RemoveLabel(int tier, const Labels* label);
+    // After a drag has moved a label.
+    void MoveLabel();
+
     // The document's flags: every view of it reads and writes the same.
     bool& m_bHaveMarker;
     bool& m_bHaveSelection;
@@ -127,6 +137,7 @@ private:
     void afterZoom();
     double dataWidth() const { return m_geometry.dataArea.width(); }
     void placeLabelsOnPage();
+    void afterLabelEdit();
     template <typename F>
     void forEachChannel(F f)
     {

@@ -57,6 +57,12 @@ TIERS* Channels::tier(int i)
 Labels* Channels::Tier_Add_Label_Cocoa_Where(int i, const LabelRecord& record, const Rect& dataArea,
                                              const Rect& tierRect)
 {
+    return Tier_Add_Label_Cocoa_Where(i, record, dataArea, tierRect, m_dMarkerTime);
+}
+
+Labels* Channels::Tier_Add_Label_Cocoa_Where(int i, const LabelRecord& record, const Rect& dataArea,
+                                             const Rect& tierRect, double time)
+{
     TIERS* t = tier(i);
     if (!t)
         return nullptr;
@@ -64,7 +70,7 @@ Labels* Channels::Tier_Add_Label_Cocoa_Where(int i, const LabelRecord& record, c
     label->setFont_Color(record.font, record.color);
     label->setLabelNSText(truncateUtf8(record.strText, 255));
     copyToField(label->cText, record.strText);
-    label->dTime = m_dMarkerTime;
+    label->dTime = time;
     label->dVerticalFactor = 0;
     label->nJustification = record.nJustification;
     label->bAddLine = record.bAddLine;

@@ -190,6 +190,9 @@ public:
     // Adding at the marker saves the rectangle the label takes in the view
     // it is added from, on the band tierRect of that view.
     Labels* Tier_Add_Label_Cocoa_Where(int i, const LabelRecord& record, const Rect& dataArea, const Rect& tierRect);
+    // The same at time t (ms) instead of the marker.
+    Labels* Tier_Add_Label_Cocoa_Where(int i, const LabelRecord& record, const Rect& dataArea, const Rect& tierRect,
+                                       double t);
     void Tier_Add_Label_Cocoa(int i, LabelPtr label);
     void Tier_Modify_Label(int i, const Labels* label, const Labels& modified);
     void Tier_Remove_Label(int i, const Labels* label);

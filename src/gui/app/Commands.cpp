@@ -42,6 +42,8 @@ const std::array<CommandInfo, kCommandCount> kTable{{
     {Command::ZoomCursor, Menu::View, "Zoom at &Marker", keys("Ctrl+M")},
     {Command::ZoomHome, Menu::View, "Zoom &Home", keys("Ctrl+0")},
     {Command::ZoomUndo, Menu::View, "&Undo Zoom", keys("Ctrl+Backspace")},
+    {Command::LabelList, Menu::View, "&Label List", keys("Ctrl+L"), true},
+    {Command::Tiers, Menu::View, "&Tiers...", keys("Ctrl+T")},
     {Command::AnalysisPitch, Menu::Analysis, "&Pitch and Intensity", keys("Ctrl+P")},
     {Command::AnalysisPitchSelection, Menu::Analysis, "Pitch and Intensity of &Selection", none},
     {Command::AnalysisPitchWindow, Menu::Analysis, "Pitch and Intensity of &Window", none},

@@ -44,6 +44,8 @@ enum class Command {
     ZoomCursor,
     ZoomHome,
     ZoomUndo,
+    LabelList,
+    Tiers,
     AnalysisPitch,
     AnalysisPitchSelection,
     AnalysisPitchWindow,

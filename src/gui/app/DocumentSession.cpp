@@ -3,6 +3,7 @@
 #include "document/SaveCommands.h"
 #include "gui/app/DocumentController.h"
 #include "gui/mainview/MainWindow.h"
+#include "labels/Labelling.h"
 #include "platform/FileIO.h"
 
 #include <QFileInfo>
@@ -156,13 +157,19 @@ bool DocumentSession::writeTo(const QString& path, const std::string& context)
     return true;
 }
 
+bool DocumentSession::hiddenLabelsMayGo()
+{
+    const std::optional<AlertSpec> question = hiddenTiersSaveQuestion(*m_doc);
+    return !question || m_app.dialogs().alert(*question) == 1;
+}
+
 bool DocumentSession::save()
 {
     // Save writes the native format; a file opened from another format is
     // never overwritten with it, so that asks for a new name.
     if (m_path.isEmpty() || m_foreign)
         return saveAs();
-    if (!writeTo(m_path, "copyof"))
+    if (!hiddenLabelsMayGo() || !writeTo(m_path, "copyof"))
         return false;
     m_doc->clearChanges();
     emit modifiedChanged(false);
@@ -171,6 +178,8 @@ bool DocumentSession::save()
 
 bool DocumentSession::saveAs()
 {
+    if (!hiddenLabelsMayGo())
+        return false;
     const QString base = m_path.isEmpty() ? tr("Untitled") : QFileInfo(m_path).completeBaseName();
     const QString name = m_app.dialogs().saveFile(dialogParent(), base + ".vxt", "vxt");
     if (name.isEmpty() || !writeTo(name, "copyof"))
@@ -184,6 +193,8 @@ bool DocumentSession::saveAs()
 
 bool DocumentSession::saveCopyAs()
 {
+    if (!hiddenLabelsMayGo())
+        return false;
     const QString name = m_app.dialogs().saveFile(dialogParent(), "copyof", "vxt");
     return !name.isEmpty() && writeTo(name, "copyof");
 }

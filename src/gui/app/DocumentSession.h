@@ -106,6 +106,9 @@ signals:
 
 private:
     QWidget* dialogParent() const;
+    // A native save keeps only shown tiers: asks before labels on hidden
+    // ones are lost; whether to go on.
+    bool hiddenLabelsMayGo();
     void setPath(const QString& path, bool foreign);
 
     DocumentController& m_app;

@@ -260,8 +260,26 @@ void MainView::mouseReleaseEvent(QMouseEvent* event)
     m_buttonDown = false;
     const ReleaseOutcome outcome = m_model.DoOnLButtonUp({event->position().x(), event->position().y()}, 0, true);
     emit readoutsChanged();
-    if (outcome == ReleaseOutcome::LabelMoved)
+    if (outcome == ReleaseOutcome::LabelMoved) {
+        m_model.MoveLabel();
         emit labelsEdited();
+    } else if (outcome == ReleaseOutcome::OpenLabelEditorForLabel || outcome == ReleaseOutcome::OpenLabelEditorAtPoint) {
+        emit labelEditorRequested();
+    }
+    update();
+}
+
+void MainView::labelsEditedHere()
+{
+    m_model.m_bRedraw = true;
+    emit labelsEdited();
+    update();
+}
+
+void MainView::jumpToLabel(double t)
+{
+    m_model.DoZoomJumpLabel(t);
+    emit pageChanged();
     update();
 }
 

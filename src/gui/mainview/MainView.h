@@ -58,14 +58,21 @@ public:
     // The cached picture with the cursor, marker and selection over it.
     void compose(QPainter& p);
 
+    // After the model's labels changed here: redraw and tell the others.
+    void labelsEditedHere();
+    // Centres the page on time t (ms), as the label list's zoom does.
+    void jumpToLabel(double t);
+
     double playCursorColumn() const { return m_animateX; }
     const LevelBar& levelBar() const { return m_levelBar; }
 
 signals:
     void readoutsChanged();
     void pageChanged();
-    // A label was dragged to another time.
+    // A label was dragged, added, edited or removed in this view.
     void labelsEdited();
+    // A release in label mode asks for the label editor.
+    void labelEditorRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -2,6 +2,8 @@
 
 #include "gui/app/DocumentController.h"
 #include "gui/app/DocumentSession.h"
+#include "gui/labels/LabelEditor.h"
+#include "gui/labels/TierDialog.h"
 #include "gui/spectrum/SpectrumWindow.h"
 
 #include <QAction>
@@ -82,7 +84,11 @@ MainWindow::MainWindow(DocumentSession& session)
         updateActions();
         m_session.selectionEdited(this);
     });
-    connect(m_view, &MainView::labelsEdited, this, [this] { m_session.labelsEdited(this); });
+    connect(m_view, &MainView::labelsEdited, this, [this] {
+        m_session.labelsEdited(this);
+        m_session.markChanged();
+    });
+    connect(m_view, &MainView::labelEditorRequested, this, [this] { labelController::shared().openFor(*this); });
     connect(m_view, &MainView::pageChanged, this, &MainWindow::syncScrollBar);
     connect(m_scroll, &QScrollBar::valueChanged, this, [this](int value) {
         if (m_syncing)
@@ -212,6 +218,8 @@ std::optional<bool> MainWindow::commandEnabled(Command id) const
     case Command::PlaySelection: return !recording && m.validateMenuItem(ViewAction::PlaySelection);
     case Command::PlayToggle: return !recording && m.validateMenuItem(ViewAction::PlayWindow);
     case Command::Record: return !recording && m.validateMenuItem(ViewAction::Record);
+    case Command::LabelList:
+    case Command::Tiers: return !recording && m.doc().m_bHaveData;
     default: return std::nullopt;
     }
 }
@@ -245,6 +253,8 @@ void MainWindow::runCommand(Command id)
     case Command::PlayWindow: play(PlayCode::Window); break;
     case Command::PlayToggle: playSelectionOrWindow(); break;
     case Command::Record: record(); break;
+    case Command::LabelList: showLabelView(*this, _plabelView); break;
+    case Command::Tiers: runTierDialog(m_session, this); break;
     default: return;
     }
     updateActions();

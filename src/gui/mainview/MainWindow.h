@@ -9,6 +9,7 @@
 // it.
 
 #include "gui/app/Commands.h"
+#include "gui/labels/LabelView.h"
 #include "gui/mainview/AnalysisScheduler.h"
 #include "gui/mainview/MainView.h"
 #include "gui/mainview/PlaybackController.h"
@@ -45,6 +46,8 @@ public:
     CommandMenus& menus() { return *m_menus; }
     QAction* action(Command id) const { return m_menus->action(id); }
     QString readout(const QString& name) const;
+    // The label list of this window, if it has been opened.
+    LabelView* labelView() const { return _plabelView.data(); }
 
     void updateTitle();
     void updateActions();
@@ -83,6 +86,7 @@ private:
     std::unique_ptr<CommandMenus> m_menus;
     QMenu* m_recent = nullptr;
     bool m_syncing = false;
+    QPointer<LabelView> _plabelView;
 };
 
 } // namespace vx

@@ -1,11 +1,13 @@
 #include "gui/platform/Dialogs.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -86,6 +88,24 @@ int QtDialogs::alert(const AlertSpec& request)
         if (box.clickedButton() == buttons[k])
             return k == 0 ? 1 : k == 1 ? 0 : -1;
     return -1;
+}
+
+int Dialogs::runModal(QDialog& dialog)
+{
+    return dialog.exec();
+}
+
+std::optional<QFont> QtDialogs::chooseFont(QWidget* parent, const QFont& initial)
+{
+    bool ok = false;
+    const QFont f = QFontDialog::getFont(&ok, initial, parent);
+    return ok ? std::optional<QFont>(f) : std::nullopt;
+}
+
+std::optional<QColor> QtDialogs::chooseColor(QWidget* parent, const QColor& initial)
+{
+    const QColor c = QColorDialog::getColor(initial, parent);
+    return c.isValid() ? std::optional<QColor>(c) : std::nullopt;
 }
 
 } // namespace vx

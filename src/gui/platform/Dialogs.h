@@ -4,9 +4,14 @@
 
 #include "platform/Interaction.h"
 
+#include <QColor>
+#include <QFont>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
+class QDialog;
 class QWidget;
 
 namespace vx {
@@ -23,6 +28,12 @@ public:
     virtual SaveChoice askSaveChanges(QWidget* parent, const QString& documentName) = 0;
     virtual void showError(QWidget* parent, const QString& title, const QString& message,
                            const QString& informative = {}) = 0;
+    // Runs a dialog modally; its result (QDialog::Accepted or Rejected).
+    // Tests answer by changing the controls and pressing its buttons.
+    virtual int runModal(QDialog& dialog);
+    // A font or colour from the user; nothing when cancelled.
+    virtual std::optional<QFont> chooseFont(QWidget*, const QFont&) { return std::nullopt; }
+    virtual std::optional<QColor> chooseColor(QWidget*, const QColor&) { return std::nullopt; }
 };
 
 class QtDialogs : public Dialogs {
@@ -34,6 +45,8 @@ public:
                    const QString& informative = {}) override;
     int chooseChannel(const std::vector<std::string>& items) override;
     int alert(const AlertSpec& request) override;
+    std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override;
+    std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) override;
 };
 
 } // namespace vx

@@ -1,0 +1,383 @@
+// The labelling windows on a real main window: the label editor opened by
+// clicks in a tier, the label list and its zoom, the tier dialog, and the
+// question before a save that would drop labels on hidden tiers.
+
+#include "gui/GuiSupport.h"
+#include "gui/app/DocumentSession.h"
+#include "gui/labels/LabelEditor.h"
+#include "gui/labels/LabelView.h"
+#include "gui/labels/TierDialog.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTableWidget>
+
+#include <clocale>
+
+using namespace vx;
+using namespace vxtest;
+
+namespace {
+
+class LabelsGui : public WindowTest {
+protected:
+    void showTier(int i)
+    {
+        channel().m_Tiers[static_cast<std::size_t>(i)].bSelected = true;
+        window->session().labelsEdited(nullptr);
+        view().renderIfNeeded();
+    }
+    QPoint inTier(int i, int x)
+    {
+        const Rect& band = window->model().geometry().tiers[static_cast<std::size_t>(i)];
+        return {x, (band.top + band.bottom) / 2};
+    }
+    QPoint centreOf(const Labels* l)
+    {
+        view().renderIfNeeded();
+        const PlacedLabel* p = window->model().geometry().find(l);
+        return p ? QPoint((p->rect.left + p->rect.right) / 2, (p->rect.top + p->rect.bottom) / 2) : QPoint(-1, -1);
+    }
+    labelController& editor() { return labelController::shared(); }
+    // Clicks at p and, when the editor opens, types `text` and presses Enter.
+    void clickAndType(QPoint p, const QString& text)
+    {
+        QTest::mouseClick(&view(), Qt::LeftButton, {}, p);
+        ASSERT_TRUE(editor().isVisible()) << "the release in a tier opens the editor";
+        editor().textField().selectAll();
+        if (text.isEmpty())
+            editor().textField().del();
+        else
+            QTest::keyClicks(&editor().textField(), text);
+        QTest::keyClick(&editor().textField(), Qt::Key_Return);
+    }
+    std::vector<LabelPtr>& tierLabels(int i) { return channel().m_Tiers[static_cast<std::size_t>(i)].m_pArrayLabels; }
+    double pixelTime(int x) { return channel().GetCursorTime({double(x - 50), 0}, window->model().geometry().dataArea.width()); }
+    void TearDown() override
+    {
+        editor().cancelButton();
+        WindowTest::TearDown();
+    }
+};
+
+} // namespace
+
+TEST_F(LabelsGui, TheEditorAddsEditsRejustifiesAndDeletesLabels)
+{
+    showTier(1);
+    ASSERT_FALSE(window->model().doc().isDocumentEdited());
+
+    // Cancel and an empty text add nothing and leave the document clean.
+    QTest::mouseClick(&view(), Qt::LeftButton, {}, inTier(1, 200));
+    ASSERT_TRUE(editor().isVisible());
+    QTest::keyClicks(&editor().textField(), "nope");
+    QTest::mouseClick(&editor().cancel(), Qt::LeftButton);
+    EXPECT_FALSE(editor().isVisible());
+    clickAndType(inTier(1, 200), "");
+    EXPECT_TRUE(tierLabels(1).empty());
+    EXPECT_FALSE(window->model().doc().isDocumentEdited());
+
+    // A new label at the press time, on the clicked tier.
+    clickAndType(inTier(1, 300), "hello");
+    EXPECT_FALSE(editor().isVisible());
+    ASSERT_EQ(tierLabels(1).size(), 1u);
+    Labels* label = tierLabels(1)[0].get();
+    EXPECT_EQ(label->getLabelText(), "hello");
+    EXPECT_NEAR(label->dTime, pixelTime(300), 1e-9);
+    EXPECT_EQ(label->nJustification, 0);
+    EXPECT_TRUE(window->model().doc().isDocumentEdited());
+    EXPECT_TRUE(window->isWindowModified());
+
+    // Edited: the text, the line and the justification; drawn ending at its time.
+    const QPoint at = centreOf(label);
+    ASSERT_GE(at.x(), 300);
+    QTest::mouseClick(&view(), Qt::LeftButton, {}, at);
+    ASSERT_TRUE(editor().isVisible());
+    EXPECT_TRUE(editor().editingLabel());
+    EXPECT_EQ(editor().textField().text(), "hello");
+    editor().textField().selectAll();
+    QTest::keyClicks(&editor().textField(), "world");
+    QTest::mouseClick(&editor().justifyButton(2), Qt::LeftButton);
+    QTest::mouseClick(&editor().lineBox(), Qt::LeftButton);
+    QTest::mouseClick(&editor().ok(), Qt::LeftButton);
+    ASSERT_EQ(tierLabels(1).size(), 1u);
+    EXPECT_EQ(label->getLabelText(), "world");
+    EXPECT_EQ(label->nJustification, 2);
+    EXPECT_TRUE(label->bAddLine);
+    view().renderIfNeeded();
+    const PlacedLabel* placed = window->model().geometry().find(label);
+    ASSERT_NE(placed, nullptr);
+    EXPECT_EQ(placed->rect.right, 300) << "right-justified: the text ends at the label's time";
+
+    // Re-justified to the centre.
+    QTest::mouseClick(&view(), Qt::LeftButton, {}, centreOf(label));
+    QTest::mouseClick(&editor().justifyButton(1), Qt::LeftButton);
+    QTest::mouseClick(&editor().ok(), Qt::LeftButton);
+    view().renderIfNeeded();
+    placed = window->model().geometry().find(label);
+    ASSERT_NE(placed, nullptr);
+    EXPECT_LE(std::abs((placed->rect.left + placed->rect.right) / 2 - 300), 1);
+
+    // An empty text deletes it.
+    clickAndType(centreOf(label), "");
+    EXPECT_TRUE(tierLabels(1).empty());
+}
+
+TEST_F(LabelsGui, ADragMovesTheLabelWithoutTheEditorAndATallLabelGrowsItsTier)
+{
+    showTier(0);
+    showTier(1);
+    clickAndType(inTier(1, 300), "drag");
+    ASSERT_EQ(tierLabels(1).size(), 1u);
+    Labels* label = tierLabels(1)[0].get();
+    const double before = label->dTime;
+    const QPoint from = centreOf(label);
+    QTest::mousePress(&view(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(&view(), from + QPoint(20, 0));
+    QTest::mouseMove(&view(), from + QPoint(40, 0));
+    QTest::mouseRelease(&view(), Qt::LeftButton, {}, from + QPoint(40, 0));
+    EXPECT_FALSE(editor().isVisible()) << "a drag opens no editor";
+    EXPECT_NEAR(label->dTime - before, pixelTime(340) - pixelTime(300), 1e-6);
+    EXPECT_EQ(centreOf(label).x(), from.x() + 40);
+
+    // A 40-point font makes a label taller than the 20-pixel tier 0.
+    const int audioTop = window->model().layout().audio.top;
+    QTest::mouseClick(&view(), Qt::LeftButton, {}, inTier(0, 500));
+    dialogs.fontAnswer = QFont("DejaVu Sans", 40);
+    ASSERT_TRUE(editor().isVisible());
+    QTest::keyClicks(&editor().textField(), "TALL");
+    editor().fontButton();
+    EXPECT_EQ(editor().labelFont().pointSize, 40);
+    QTest::mouseClick(&editor().ok(), Qt::LeftButton);
+    ASSERT_EQ(tierLabels(0).size(), 1u);
+    const int h = truncInt(measureText("TALL", tierLabels(0)[0]->mFont).height);
+    ASSERT_GT(h, 20);
+    EXPECT_EQ(channel().m_Tiers[0].nHeigth, h);
+    view().renderIfNeeded();
+    EXPECT_EQ(window->model().layout().audio.top, audioTop + h - 20) << "the bands below move down";
+    const ViewGeometry& g = window->model().geometry();
+    EXPECT_EQ(g.tiers[1].top, h);
+    ASSERT_NE(g.find(label), nullptr);
+    EXPECT_EQ(g.find(label)->rect.top, h) << "the next tier's label moves down with its band";
+    QTest::mouseClick(&view(), Qt::LeftButton, {}, centreOf(label));
+    EXPECT_TRUE(editor().isVisible() && editor().editingLabel()) << "and is hit where it is now drawn";
+}
+
+TEST_F(LabelsGui, OkDoesNothingOnceItsLabelOrDocumentHasGoneAndKeepsItsOwnTier)
+{
+    showTier(1);
+    clickAndType(inTier(1, 300), "doomed");
+    ASSERT_EQ(tierLabels(1).size(), 1u);
+    Labels* label = tierLabels(1)[0].get();
+    QTest::mouseClick(&view(), Qt::LeftButton, {}, centreOf(label));
+    ASSERT_TRUE(editor().editingLabel());
+
+    // Another window of the document removes the label meanwhile.
+    auto* other = new MainWindow(window->session());
+    other->view().resize(600, 300);
+    other->model().SetupDisplay(600, 300);
+    ASSERT_TRUE(other->model().RemoveLabel(1, label));
+    other->view().labelsEditedHere();
+    ASSERT_TRUE(tierLabels(1).empty());
+    editor().textField().setText("written into a freed label");
+    QTest::mouseClick(&editor().ok(), Qt::LeftButton);
+    EXPECT_TRUE(tierLabels(1).empty());
+    EXPECT_FALSE(editor().isVisible());
+    delete other;
+
+    // A click in the waveform before OK does not move a new label off its tier.
+    QTest::mouseClick(&view(), Qt::LeftButton, {}, inTier(1, 400));
+    ASSERT_TRUE(editor().isVisible());
+    const QPoint inWave(450, window->model().layout().audio.top + 30);
+    QTest::mouseClick(&view(), Qt::LeftButton, {}, inWave);
+    EXPECT_EQ(window->model().m_nTierCliked, -1);
+    QTest::keyClicks(&editor().textField(), "kept");
+    QTest::mouseClick(&editor().ok(), Qt::LeftButton);
+    ASSERT_EQ(tierLabels(1).size(), 1u);
+    EXPECT_NEAR(tierLabels(1)[0]->dTime, pixelTime(400), 1e-9) << "at the press that opened the editor";
+
+    // The document closes with the editor open: it hides and OK does nothing.
+    QTest::mouseClick(&view(), Qt::LeftButton, {}, centreOf(tierLabels(1)[0].get()));
+    ASSERT_TRUE(editor().isVisible());
+    dialogs.saveChoice = SaveChoice::Discard;
+    window->close();
+    EXPECT_TRUE(waitUntil([&] { return !editor().isVisible(); }, 5000));
+    EXPECT_EQ(editor().view(), nullptr);
+    editor().okButton();
+    window = nullptr;
+}
+
+TEST_F(LabelsGui, TheEditorRefusesATextLongerThanItsField)
+{
+    showTier(1);
+    QTest::mouseClick(&view(), Qt::LeftButton, {}, inTier(1, 300));
+    // 128 two-byte characters: 256 bytes.
+    editor().textField().setText(QString(128, QChar(0xE9)));
+    QTest::mouseClick(&editor().ok(), Qt::LeftButton);
+    EXPECT_TRUE(editor().isVisible());
+    EXPECT_TRUE(editor().message().contains("256 bytes")) << editor().message().toStdString();
+    EXPECT_TRUE(editor().message().contains("255")) << editor().message().toStdString();
+    EXPECT_TRUE(tierLabels(1).empty());
+    editor().textField().setText(QString(127, QChar(0xE9)) + "a");
+    QTest::mouseClick(&editor().ok(), Qt::LeftButton);
+    ASSERT_EQ(tierLabels(1).size(), 1u);
+    EXPECT_EQ(tierLabels(1)[0]->getLabelText().size(), 255u);
+}
+
+TEST_F(LabelsGui, TheListNumbersEveryLabelFollowsChangesAndItsZoomCentresTheView)
+{
+    Document& d = window->model().doc();
+    auto put = [&](Channels& c, int tier, double t, const char* text) {
+        LabelRecord r;
+        r.strText = text;
+        r.bounds = {0, 0, 12, 20};
+        c.Tier_Add_Label_Cocoa_Where(tier, r, {0, 50, 300, 840}, {0, 50, 20, 840}, t);
+    };
+    Channels& second = d.getChannel(1);
+    second.m_dLengthMS = channel().m_dLengthMS;
+    d.m_nNumofChannels = 2;
+    put(second, 0, 100.25, "other");
+    put(channel(), 2, 1234.56, "b2");
+    put(channel(), 0, 1500.0, "t1");
+    put(channel(), 0, 250.04, "t2");
+    showTier(0); // hidden tier 2's label is listed too
+
+    ASSERT_TRUE(window->menus().isEnabled(Command::LabelList));
+    window->menus().trigger(Command::LabelList);
+    LabelView* list = window->labelView();
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(list->windowTitle().startsWith("Labels::") && list->windowTitle().contains("speech.wav")) << list->windowTitle().toStdString();
+    LabelTableModel& m = list->model();
+    auto row = [&](int r) {
+        QStringList cells;
+        for (int c = 0; c < 4; ++c)
+            cells << m.data(m.index(r, c), Qt::DisplayRole).toString();
+        return cells.join("|");
+    };
+    ASSERT_EQ(m.rowCount(), 4);
+    EXPECT_EQ(row(0), "1|tones|t1|1500.0");
+    EXPECT_EQ(row(1), "2|tones|t2|250.0");
+    EXPECT_EQ(row(2), "3|breaks|b2|1234.6");
+    EXPECT_EQ(row(3), "4|tones|other|100.2");
+    EXPECT_EQ(m.headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(), "Time (ms)");
+
+    // A label added in the main view appears; a drag changes its time.
+    view().renderIfNeeded();
+    clickAndType(inTier(0, 600), "new");
+    ASSERT_EQ(m.rowCount(), 5);
+    EXPECT_EQ(row(2), QString("3|tones|new|%1").arg(QString::fromStdString(formatFixed1(pixelTime(600)))));
+
+    // Zoom without a selection does nothing; with one it centres the view.
+    const double pageMin = window->model().m_dTimePageMin;
+    QTest::mouseClick(&list->zoom(), Qt::LeftButton);
+    EXPECT_EQ(window->model().m_dTimePageMin, pageMin);
+    const char* wanted = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+    if (!wanted)
+        std::cout << "[ note ] no de_DE.UTF-8 locale here: the decimal-comma case runs in the C.UTF-8 locale\n";
+    list->setup();
+    list->table().selectRow(3);
+    EXPECT_EQ(row(3), "4|breaks|b2|1234.6") << "a decimal point whatever the locale";
+    QTest::mouseClick(&list->zoom(), Qt::LeftButton);
+    std::setlocale(LC_NUMERIC, "C");
+    const double centre = (window->model().m_dTimePageMin + window->model().m_dTimePageMax) / 2;
+    EXPECT_NEAR(centre, 1234.56, 0.2);
+    EXPECT_LT(window->model().m_dTimePageMax - window->model().m_dTimePageMin, channel().m_dLengthMS);
+    EXPECT_GT(window->scrollBar().value(), 0) << "the scroll bar follows the jump";
+
+    // The list belongs to the document: it closes with it.
+    QPointer<LabelView> guard(list);
+    dialogs.saveChoice = SaveChoice::Discard;
+    window->close();
+    EXPECT_TRUE(waitUntil([&] { return guard.isNull(); }, 5000));
+    window = nullptr;
+}
+
+TEST_F(LabelsGui, TheTierDialogAppliesAllTenRowsOnOkNothingOnCancelAndRefusesLongNames)
+{
+    const auto names = [&] {
+        std::vector<std::string> out;
+        for (const TIERS& t : channel().m_Tiers)
+            out.push_back(t.strName + (t.bSelected ? "+" : ""));
+        return out;
+    };
+    const std::vector<std::string> before = names();
+    std::vector<std::string> shownInDialog;
+    dialogs.modalScript = [&](QDialog& d) {
+        auto& t = static_cast<tiers&>(d);
+        ASSERT_EQ(t.table().rowCount(), 10);
+        for (int i = 0; i < 10; ++i)
+            shownInDialog.push_back(t.table().item(i, 2)->text().toStdString());
+        EXPECT_EQ(t.table().item(9, 0)->text(), "10");
+        t.table().item(4, 1)->setCheckState(Qt::Checked);
+        t.table().item(8, 2)->setText("gestures");
+        QTest::mouseClick(&t.cancel(), Qt::LeftButton);
+    };
+    ASSERT_TRUE(window->menus().isEnabled(Command::Tiers));
+    window->menus().trigger(Command::Tiers);
+    EXPECT_EQ(names(), before) << "Cancel changes nothing";
+    ASSERT_GE(shownInDialog.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(shownInDialog.begin(), shownInDialog.begin() + 4),
+              (std::vector<std::string>{"tones", "words", "breaks", "misc"}));
+    EXPECT_FALSE(window->model().doc().isDocumentEdited());
+
+    QString refusal;
+    dialogs.modalScript = [&](QDialog& d) {
+        auto& t = static_cast<tiers&>(d);
+        t.table().item(4, 1)->setCheckState(Qt::Checked);
+        t.table().item(2, 2)->setText(QString(256, 'x'));
+        QTest::mouseClick(&t.ok(), Qt::LeftButton);
+        refusal = t.message();
+    };
+    EXPECT_EQ(runTierDialog(window->session(), window), 1001);
+    EXPECT_TRUE(refusal.contains("tier 3") && refusal.contains("256")) << refusal.toStdString();
+    EXPECT_EQ(names(), before) << "a refused OK applies no row";
+
+    const int audioTop = window->model().layout().audio.top;
+    dialogs.modalScript = [&](QDialog& d) {
+        auto& t = static_cast<tiers&>(d);
+        t.table().item(4, 1)->setCheckState(Qt::Checked);
+        t.table().item(0, 1)->setCheckState(Qt::Checked);
+        t.table().item(8, 2)->setText("gestures");
+        QTest::mouseClick(&t.ok(), Qt::LeftButton);
+    };
+    window->menus().trigger(Command::Tiers);
+    std::vector<std::string> expected = before;
+    expected[0] += "+";
+    expected[4] += "+";
+    expected[8] = "gestures";
+    EXPECT_EQ(names(), expected);
+    EXPECT_TRUE(window->model().doc().isDocumentEdited());
+    view().renderIfNeeded();
+    EXPECT_EQ(window->model().layout().audio.top, audioTop + 40) << "the main view lays out the shown tiers";
+}
+
+TEST_F(LabelsGui, SavingAsksFirstWhenHiddenTiersHoldLabels)
+{
+    const QString out = QString::fromStdString(tempPath("hidden.vxt"));
+    QFile::remove(out);
+    dialogs.saveAnswer = out;
+    ASSERT_TRUE(window->session().saveCopyAs());
+    EXPECT_TRUE(dialogs.alerts.isEmpty()) << "no labels, no question";
+    QFile::remove(out);
+
+    LabelRecord r;
+    r.strText = "lost";
+    channel().Tier_Add_Label_Cocoa_Where(2, r, {0, 50, 300, 840}, {0, 50, 20, 840}, 500);
+    channel().Tier_Add_Label_Cocoa_Where(3, r, {0, 50, 300, 840}, {0, 50, 20, 840}, 600);
+    dialogs.alertAnswers = {0};
+    EXPECT_FALSE(window->session().saveAs());
+    EXPECT_FALSE(QFile::exists(out)) << "Cancel writes nothing";
+    ASSERT_EQ(dialogs.alertMessages.size(), 1);
+    EXPECT_EQ(dialogs.alertMessages[0], "The hidden tiers \"breaks\" and \"misc\" hold labels.");
+    EXPECT_TRUE(dialogs.proposals.size() == 1) << "asked before the file name";
+
+    dialogs.alertAnswers = {1};
+    EXPECT_TRUE(window->session().saveAs());
+    EXPECT_TRUE(QFile::exists(out));
+    EXPECT_EQ(dialogs.alerts.size(), 2);
+    QFile::remove(out);
+}
