@@ -7,6 +7,7 @@
 #include "gui/app/DocumentSession.h"
 #include "gui/FakeSound.h"
 #include "gui/GuiSupport.h"
+#include "labels/TextGrid.h"
 
 #include <QAction>
 #include <QPointer>
@@ -280,4 +281,41 @@ TEST_F(Session, EveryCommandHasItsEntryAndItsResponderDecidesEnabling)
     EXPECT_FALSE(m.trigger(Command::ZoomSelection));
     EXPECT_TRUE(m.trigger(Command::ZoomIn));
     EXPECT_LT(channel().m_dPageMax, pageMax);
+}
+
+TEST_F(Session, LabelsComeFromAndGoToTextGridFiles)
+{
+    const std::string grid = vxtest::tempPath("words.TextGrid");
+    const std::string text = "File type = \"ooTextFile\"\nObject class = \"TextGrid\"\n\nxmin = 0\nxmax = 2\n"
+                             "tiers? <exists>\nsize = 1\nitem []:\n    item [1]:\n        class = \"TextTier\"\n"
+                             "        name = \"words\"\n        xmin = 0\n        xmax = 2\n        points: size = 2\n"
+                             "        points [1]:\n            number = 0.25\n            mark = \"s\xC3\xA9\"\n"
+                             "        points [2]:\n            number = 1.5\n            mark = \"two \"\"words\"\"\"\n";
+    vxtest::writeBytes(grid, std::vector<std::uint8_t>(text.begin(), text.end()));
+    window->updateActions();
+    EXPECT_FALSE(window->action(Command::ExportLabels)->isEnabled()) << "nothing to export yet";
+    dialogs.toOpen = {QString::fromStdString(grid)};
+    ASSERT_TRUE(window->menus().trigger(Command::ImportLabels));
+    const TIERS& tier = channel().m_Tiers[0];
+    EXPECT_EQ(tier.strName, "words");
+    ASSERT_EQ(tier.m_pArrayLabels.size(), 2u);
+    EXPECT_DOUBLE_EQ(tier.m_pArrayLabels[1]->dTime, 1500);
+    EXPECT_EQ(tier.m_pArrayLabels[1]->getLabelText(), "two \"words\"");
+    EXPECT_TRUE(window->isWindowModified());
+
+    const std::string out = vxtest::tempPath("out.TextGrid");
+    dialogs.saveAnswer = QString::fromStdString(out);
+    ASSERT_TRUE(window->menus().trigger(Command::ExportLabels));
+    Document again(StartingSettings::defaultsOnly);
+    again.getChannel(0).m_dLengthMS = channel().m_dLengthMS;
+    std::string error;
+    ASSERT_TRUE(importTextGridFile(again.getChannel(0), out, &error)) << error;
+    EXPECT_EQ(again.getChannel(0).m_Tiers[0].m_pArrayLabels[0]->getLabelText(), "s\xC3\xA9");
+
+    // A damaged file changes nothing and says why.
+    vxtest::writeBytes(grid, std::vector<std::uint8_t>(text.begin(), text.begin() + 60));
+    EXPECT_TRUE(window->menus().trigger(Command::ImportLabels));
+    EXPECT_EQ(tier.m_pArrayLabels.size(), 2u);
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].contains("words.TextGrid"));
 }

@@ -32,6 +32,8 @@ const std::array<CommandInfo, kCommandCount> kTable{{
     {Command::SaveSelectionAs, Menu::File, "Save Se&lection As...", none},
     {Command::ExportAs, Menu::File, "&Export as WAVE...", keys("Ctrl+Shift+E"), true},
     {Command::ExportSelectionAs, Menu::File, "Export Selection as &WAVE...", none},
+    {Command::ImportLabels, Menu::File, "&Import Labels...", none, true},
+    {Command::ExportLabels, Menu::File, "Export &Labels...", none},
     {Command::Close, Menu::File, "&Close", standard(K::Close), true},
     {Command::Quit, Menu::File, "&Quit", standard(K::Quit)},
     {Command::SelectWindow, Menu::Edit, "Select &Window", none},

@@ -34,6 +34,8 @@ enum class Command {
     SaveSelectionAs,
     ExportAs,
     ExportSelectionAs,
+    ImportLabels,
+    ExportLabels,
     Close,
     Quit,
     SelectWindow,

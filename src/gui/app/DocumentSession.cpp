@@ -1,6 +1,7 @@
 #include "gui/app/DocumentSession.h"
 
 #include "document/SaveCommands.h"
+#include "labels/TextGrid.h"
 #include "gui/app/DocumentController.h"
 #include "gui/mainview/MainWindow.h"
 #include "labels/Labelling.h"
@@ -12,6 +13,18 @@
 #include <utility>
 
 namespace vx {
+
+namespace {
+
+bool hasTierLabels(const Channels& c)
+{
+    for (const TIERS& t : c.m_Tiers)
+        if (!t.m_pArrayLabels.empty())
+            return true;
+    return false;
+}
+
+} // namespace
 
 DocumentSession::DocumentSession(DocumentController& app, std::unique_ptr<Document> doc, QString path, bool foreign)
     : m_app(app), m_doc(std::move(doc)), m_path(std::move(path)), m_foreign(foreign)
@@ -211,6 +224,38 @@ bool DocumentSession::exportAs(bool selection)
     return !name.isEmpty() && writeTo(name, selection ? "channelselection" : "channel");
 }
 
+bool DocumentSession::importLabels()
+{
+    const QString path = m_app.dialogs().openLabelFile(dialogParent());
+    if (path.isEmpty())
+        return false;
+    std::string error;
+    if (!importTextGridFile(m_doc->getChannel(0), path.toStdString(), &error)) {
+        m_app.dialogs().showError(dialogParent(), tr("Import Labels"),
+                                  tr("The labels of \"%1\" could not be imported.").arg(QFileInfo(path).fileName()),
+                                  QString::fromStdString(error));
+        return false;
+    }
+    markChanged();
+    labelsEdited(nullptr);
+    return true;
+}
+
+bool DocumentSession::exportLabels()
+{
+    const QString base = m_path.isEmpty() ? tr("Untitled") : QFileInfo(m_path).completeBaseName();
+    const QString path = m_app.dialogs().saveFile(dialogParent(), base + ".TextGrid", "TextGrid");
+    if (path.isEmpty())
+        return false;
+    std::string error;
+    if (!exportTextGridFile(m_doc->getChannel(0), path.toStdString(), TextGridTiers::points, &error)) {
+        m_app.dialogs().showError(dialogParent(), tr("Export Labels"), tr("The labels could not be exported."),
+                                  QString::fromStdString(error));
+        return false;
+    }
+    return true;
+}
+
 bool DocumentSession::confirmClose()
 {
     if (!m_doc->isDocumentEdited())
@@ -234,6 +279,8 @@ std::optional<bool> DocumentSession::commandEnabled(Command id) const
     case Command::SaveSelectionAs: return d.validateMenuItem(DocumentAction::fileSaveSelectionAs);
     case Command::ExportAs: return d.validateMenuItem(DocumentAction::fileExportAs);
     case Command::ExportSelectionAs: return d.validateMenuItem(DocumentAction::fileExportSelectionAs);
+    case Command::ImportLabels: return d.m_bHaveData;
+    case Command::ExportLabels: return d.m_bHaveData && hasTierLabels(d.getChannel(0));
     default: return std::nullopt;
     }
 }
@@ -247,6 +294,8 @@ void DocumentSession::runCommand(Command id)
     case Command::SaveSelectionAs: saveSelectionAs(); break;
     case Command::ExportAs: exportAs(false); break;
     case Command::ExportSelectionAs: exportAs(true); break;
+    case Command::ImportLabels: importLabels(); break;
+    case Command::ExportLabels: exportLabels(); break;
     default: break;
     }
 }

@@ -87,6 +87,9 @@ public:
     bool saveCopyAs();
     bool saveSelectionAs();
     bool exportAs(bool selection);
+    // Labels of the shown channel from and to TextGrid files.
+    bool importLabels();
+    bool exportLabels();
     bool writeTo(const QString& path, const std::string& context);
     // Asks once to save a changed document; false when the user cancels.
     bool confirmClose();

@@ -21,6 +21,12 @@ QStringList QtDialogs::openFiles(QWidget* parent)
                                          QObject::tr("Sound files (*.wav *.wave *.aif *.aiff *.aifc *.vxt);;All files (*)"));
 }
 
+QString QtDialogs::openLabelFile(QWidget* parent)
+{
+    return QFileDialog::getOpenFileName(parent, QObject::tr("Import Labels"), QDir::homePath(),
+                                        QObject::tr("TextGrid files (*.TextGrid *.textgrid);;All files (*)"));
+}
+
 QString QtDialogs::saveFile(QWidget* parent, const QString& proposedName, const QString& extension)
 {
     QFileDialog dialog(parent, QObject::tr("Save"), QDir::homePath() + "/" + proposedName);

@@ -25,6 +25,8 @@ public:
     // A file name to save to, with the required extension (without dot);
     // empty when the user cancels.
     virtual QString saveFile(QWidget* parent, const QString& proposedName, const QString& extension) = 0;
+    // A label file (TextGrid) to import; empty when the user cancels.
+    virtual QString openLabelFile(QWidget* parent) = 0;
     virtual SaveChoice askSaveChanges(QWidget* parent, const QString& documentName) = 0;
     virtual void showError(QWidget* parent, const QString& title, const QString& message,
                            const QString& informative = {}) = 0;
@@ -40,6 +42,7 @@ class QtDialogs : public Dialogs {
 public:
     QStringList openFiles(QWidget* parent) override;
     QString saveFile(QWidget* parent, const QString& proposedName, const QString& extension) override;
+    QString openLabelFile(QWidget* parent) override;
     SaveChoice askSaveChanges(QWidget* parent, const QString& documentName) override;
     void showError(QWidget* parent, const QString& title, const QString& message,
                    const QString& informative = {}) override;
