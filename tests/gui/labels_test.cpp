@@ -379,4 +379,10 @@ TEST_F(LabelsGui, SavingAsksFirstWhenHiddenTiersHoldLabels)
     EXPECT_TRUE(QFile::exists(out));
     EXPECT_EQ(dialogs.alerts.size(), 2);
     QFile::remove(out);
+
+    window->model().EditSelectAll();
+    dialogs.alertAnswers = {0};
+    EXPECT_FALSE(window->session().saveSelectionAs()) << "a selection's file keeps only shown tiers too";
+    EXPECT_FALSE(QFile::exists(out));
+    EXPECT_EQ(dialogs.alerts.size(), 3);
 }

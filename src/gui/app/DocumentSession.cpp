@@ -214,6 +214,8 @@ bool DocumentSession::saveCopyAs()
 
 bool DocumentSession::saveSelectionAs()
 {
+    if (!hiddenLabelsMayGo())
+        return false;
     const QString name = m_app.dialogs().saveFile(dialogParent(), "selection", "vxt");
     return !name.isEmpty() && writeTo(name, "selection");
 }
