@@ -263,4 +263,17 @@ TEST(SpectrogramColumns, FramesAtTheEndReadNothingPastTheData)
     EXPECT_EQ(a.formants, b.formants);
     const auto none = computeSpectrogram(x.data(), n, 0, n, 0, 40, p);
     EXPECT_TRUE(none.levels.empty());
+
+    // Digital silence after the sound is white, not the 0 dB of an empty
+    // power spectrum.
+    std::vector<float> padded(2 * n, 0.0f);
+    std::copy(x.begin(), x.begin() + n, padded.begin());
+    const auto d = computeSpectrogram(padded.data(), 2 * n, 0, 2 * n, 40, 40, p);
+    double loud = 0;
+    for (int j = 0; j < 40; ++j) {
+        for (int i = 0; i < 19; ++i)
+            loud = std::max(loud, d.level(i, j));
+        EXPECT_EQ(d.level(35, j), 0.0) << "row " << j;
+    }
+    EXPECT_EQ(loud, p.dynamicRange);
 }
