@@ -49,6 +49,7 @@ enum class Command {
     AnalysisPitchWindow,
     Spectrogram,
     SpectrogramSelection,
+    SpectrogramWindow,
     SpectrumAtMarker,
     SpectrumSelection,
     Play,
