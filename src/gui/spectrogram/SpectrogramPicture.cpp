@@ -109,6 +109,8 @@ QImage renderSpectrogramPicture(const Channels& c, const SpectrogramLayout& l, c
     }
     p.setPen(Qt::black);
     p.drawRect(qrect(l.spectrogram));
+    // Blue dots, so that they stand out from the greys.
+    p.setPen(QColor(0, 0, 255));
     if (result.data.haveFormants && s.formantTracking)
         DrawFormantTrack(p, result.data.formants, l.spectrogram, s.frequencyRange, result.data.columns, 1);
     drawGrids(p, l, s, st);
