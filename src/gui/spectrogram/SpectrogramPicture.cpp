@@ -104,7 +104,7 @@ QImage renderSpectrogramPicture(const Channels& c, const SpectrogramLayout& l, c
     if (s.drawAudio && l.audio.height() > 0) {
         p.setPen(Qt::black);
         p.drawRect(qrect(l.audio));
-        DrawGraphFloat_1(p, result.wave.get(), 0, st.endPoint - st.startPoint, l.audio.height() * 0.5, 0.5, l.audio,
+        DrawGraphFloat_1(p, result.wave.get(), st.startPoint, st.endPoint, l.audio.height() * 0.5, 0.5, l.audio,
                          RGBColor{}, 0.0, true, RGBColor{160, 160, 160});
     }
     p.setPen(Qt::black);

@@ -239,19 +239,28 @@ void SpectrogramWindow::start()
     const int generation = m_generation;
     m_waiting = true;
     const SpectrogramParams params = spectrogramParams(m_settings, m_source.rate);
-    const bool wave = m_settings.drawAudio;
+    std::shared_ptr<const SampleSummary> wave = m_session.waveSummary(m_channel);
+    if (!wave && m_channel == 0 && m_session.mainWindow())
+        wave = m_session.mainWindow()->view().waveSummary();
+    if (wave && (wave->samples() != m_source.samples || wave->size() < m_source.length))
+        wave.reset();
+    const bool summarise = m_settings.drawAudio && !wave && m_source.samples;
     // The window outlives the thread: it joins before it goes.
-    m_worker = std::thread([this, job, generation, params, wave, source = m_source, st = m_stretch,
+    m_worker = std::thread([this, job, generation, params, summarise, wave, source = m_source, st = m_stretch,
                             columns = m_layout.columns, rows = m_layout.rows] {
         auto result = std::make_shared<SpectrogramResult>();
+        result->wave = wave;
+        // A long recording's waveform scan runs beside the columns.
+        std::thread summary;
+        if (summarise)
+            summary = std::thread([&] {
+                result->wave = std::make_shared<SampleSummary>(source.samples, static_cast<std::size_t>(source.length));
+            });
         result->data = computeSpectrogram(source.samples, source.length, st.startPoint, st.endPoint, columns, rows,
                                           params, &job->control);
+        if (summary.joinable())
+            summary.join();
         result->cancelled = job->control.cancel;
-        const double first = std::clamp(st.startPoint, 0.0, source.length);
-        const double n = std::clamp(st.endPoint, first, source.length) - first;
-        if (wave && !result->cancelled && source.samples)
-            result->wave = std::make_unique<SampleSummary>(source.samples + static_cast<std::size_t>(first),
-                                                           static_cast<std::size_t>(n));
         if (!job->abandoned)
             QMetaObject::invokeMethod(
                 this,
@@ -272,6 +281,8 @@ void SpectrogramWindow::install(std::shared_ptr<SpectrogramResult> result)
     m_waiting = false;
     m_progressTimer.stop();
     m_result = std::move(result);
+    if (m_result->wave)
+        m_session.keepWaveSummary(m_channel, m_result->wave);
     render();
     m_menus->update();
 }

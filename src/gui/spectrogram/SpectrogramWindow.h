@@ -49,9 +49,9 @@ private:
 // What the worker hands over.
 struct SpectrogramResult {
     SpectrogramData data;
-    // The waveform of the stretch; it points into the samples, so it is
+    // The waveform of the channel; it points into the samples, so it is
     // dropped when they change.
-    std::unique_ptr<SampleSummary> wave;
+    std::shared_ptr<const SampleSummary> wave;
     bool cancelled = false;
 };
 
