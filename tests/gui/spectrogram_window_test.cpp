@@ -195,6 +195,29 @@ TEST_F(Spectrogram, TwoTonesShowDarkRowsAtTheirFrequenciesWithTheDocumentedGreys
     EXPECT_EQ(w->readout("Bandwidth"), QString::number(int(session().doc().s.m_dAnalysisSampleRate / 256)));
 }
 
+TEST_F(Spectrogram, AtPixelRatioTwoEachDevicePixelHasItsOwnColumnAndRow)
+{
+    ASSERT_NO_FATAL_FAILURE(open(makeTones(), [](Settings& s) {
+        s.m_nSpecWindowLength = 256;
+        s.m_bSpecDrawFormantTracking = false;
+    }));
+    SpectrogramWindow* w = spectrogram();
+    ASSERT_NE(w, nullptr);
+    const qreal dpr = w->view().devicePixelRatioF();
+    if (dpr < 2)
+        GTEST_SKIP() << "the screen's pixel ratio is " << dpr << "; the test runs again at 2";
+    const SpectrogramLayout& l = w->layout();
+    EXPECT_EQ(l.columns, 2 * l.spectrogram.width());
+    EXPECT_EQ(l.rows, 2 * l.spectrogram.height());
+    EXPECT_EQ(w->picture().size(), w->view().size() * dpr);
+    const SpectrogramData& d = w->result()->data;
+    ASSERT_EQ(d.rows, l.rows);
+    const int column = d.columns / 2, row = rowOf(*w, 1000);
+    EXPECT_EQ(qRed(pixel(*w, column, row)), greyRamp()[static_cast<std::size_t>(greyIndex(d.level(column, row), w->settings().dynamicRange))]);
+    EXPECT_EQ(qRed(pixel(*w, column, row + 1)),
+              greyRamp()[static_cast<std::size_t>(greyIndex(d.level(column, row + 1), w->settings().dynamicRange))]);
+}
+
 TEST_F(Spectrogram, AVowelHasFormantDotsNearItsResonancesAndNoneInSilence)
 {
     ASSERT_NO_FATAL_FAILURE(open(makeVowel(), [](Settings& s) {

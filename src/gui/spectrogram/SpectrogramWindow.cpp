@@ -129,7 +129,12 @@ SpectrogramWindow::SpectrogramWindow(DocumentSession& session, SpectrogramKind k
     connect(&m_session, &DocumentSession::samplesChanged, this, &SpectrogramWindow::followSamples);
     connect(&m_session, &DocumentSession::settingsChanged, this, &SpectrogramWindow::followSettings);
     connect(&m_session, &DocumentSession::labelsChanged, this, [this] {
-        if (m_result && !m_waiting)
+        // Tiers shown or resized move the spectrogram: analyse again.
+        const SpectrogramLayout l = layoutSpectrogram(m_session.doc().getChannel(m_channel), m_settings,
+                                                      m_view->width(), m_view->height(), m_view->devicePixelRatioF());
+        if (!(l.spectrogram == m_layout.spectrogram) || !(l.tiers == m_layout.tiers))
+            start();
+        else if (m_result && !m_waiting)
             render();
     });
     connect(&m_session, &DocumentSession::fileNameChanged, this, &SpectrogramWindow::updateTitle);
