@@ -491,6 +491,12 @@ TEST_F(Spectrogram, ClosingOrChangingSamplesDuringAComputationJoinsTheWorker)
         w->start();
         EXPECT_TRUE(w->busy());
         if (round == 0) {
+            // A click cancels; closing joins what is left.
+            send(&w->view(), QEvent::MouseButtonPress, QPointF(300, 100), Qt::LeftButton);
+            EXPECT_TRUE(waitUntil([&] { return !w->busy(); }));
+            EXPECT_TRUE(w->cancelled());
+            EXPECT_FALSE(w->cursor().marker()) << "the click only cancels";
+            w->start();
             w->close();
             QApplication::processEvents();
             EXPECT_FALSE(w);
