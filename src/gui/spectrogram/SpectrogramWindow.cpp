@@ -95,11 +95,12 @@ SpectrogramWindow::SpectrogramWindow(DocumentSession& session, SpectrogramKind k
         grid->addWidget(value, row, column + 1);
         m_readouts[name] = value;
     };
+    // Three to a row, so that a narrow window still shows them whole.
     for (int k = 0; k < 6; ++k)
-        addReadout(kSettingNames[k], 0, k * 2);
+        addReadout(kSettingNames[k], k / 3, (k % 3) * 2);
     for (int k = 0; k < 3; ++k)
-        addReadout(kMouseNames[k], 1, k * 2);
-    grid->setColumnStretch(12, 1);
+        addReadout(kMouseNames[k], 2, k * 2);
+    grid->setColumnStretch(6, 1);
     layout->addLayout(grid);
     m_view = new SpectrogramView(*this, this);
     layout->addWidget(m_view, 1);
