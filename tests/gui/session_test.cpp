@@ -244,9 +244,9 @@ TEST_F(Session, EveryCommandHasItsEntryAndItsResponderDecidesEnabling)
     EXPECT_EQ(m.responderFor(Command::ZoomIn), static_cast<CommandResponder*>(window));
     EXPECT_EQ(m.responderFor(Command::Save), static_cast<CommandResponder*>(&session()));
     EXPECT_EQ(m.responderFor(Command::New), static_cast<CommandResponder*>(&controller));
-    EXPECT_EQ(m.responderFor(Command::Spectrogram), nullptr) << "no window answers it yet";
+    EXPECT_EQ(m.responderFor(Command::NewLog), nullptr) << "no window answers it yet";
     window->updateActions();
-    EXPECT_FALSE(window->action(Command::Spectrogram)->isEnabled());
+    EXPECT_FALSE(window->action(Command::NewLog)->isEnabled());
 
     // The widget with focus is asked first.
     struct FocusedResponder : QWidget, CommandResponder {

@@ -45,6 +45,9 @@ SpectrogramData computeSpectrogram(const float* samples, double dataLength, doub
         static_cast<std::size_t>(std::max({P, p.windowLength, out.rows})) + 20;
     std::atomic<int> done{0};
     std::atomic<bool> anyFormant{false};
+    // Digital silence: the FFT answers 0 dB for a power of 0, which would
+    // draw silence nearly as dark as the loudest sound.
+    std::vector<char> silent(static_cast<std::size_t>(out.columns), 0);
 
     auto work = [&](int from, int to) {
         CMathFunc math;
@@ -56,6 +59,8 @@ SpectrogramData computeSpectrogram(const float* samples, double dataLength, doub
             const long s = static_cast<long>(x);
             std::fill(frame.begin(), frame.end(), 0.0);
             fetch(samples, dataLength, s, static_cast<long>(x + p.windowLength + 10) - s, frame.data());
+            silent[static_cast<std::size_t>(i)] =
+                std::all_of(frame.begin(), frame.begin() + std::clamp<std::ptrdiff_t>(p.windowLength, 0, std::ssize(frame)), [](double v) { return v == 0.0; });
             math.DoFFT_Real(frame.data(), p.windowLength, p.preEmphasis, 1, true, out.rows, p.frequencyRange,
                             p.sampleRate);
             std::copy(frame.begin(), frame.begin() + out.rows,
@@ -97,10 +102,15 @@ SpectrogramData computeSpectrogram(const float* samples, double dataLength, doub
     // The loudest point becomes the dynamic range; anything more than the
     // range below it becomes 0.
     double M = -1e7;
-    for (double v : out.levels)
-        M = std::max(M, v);
-    for (double& v : out.levels)
-        v = std::max(0.0, v - M + p.dynamicRange);
+    for (int i = 0; i < out.columns; ++i)
+        if (!silent[static_cast<std::size_t>(i)])
+            for (int j = 0; j < out.rows; ++j)
+                M = std::max(M, out.level(i, j));
+    for (int i = 0; i < out.columns; ++i) {
+        auto column = out.levels.begin() + static_cast<std::ptrdiff_t>(i) * out.rows;
+        for (auto v = column; v != column + out.rows; ++v)
+            *v = silent[static_cast<std::size_t>(i)] ? 0.0 : std::max(0.0, *v - M + p.dynamicRange);
+    }
 
     // Columns whose loudest point is below half the range show no formants.
     if (p.formantTracking) {

@@ -51,6 +51,7 @@ const std::array<CommandInfo, kCommandCount> kTable{{
     {Command::AnalysisPitchWindow, Menu::Analysis, "Pitch and Intensity of &Window", none},
     {Command::Spectrogram, Menu::Analysis, "Spectrogram", none, true},
     {Command::SpectrogramSelection, Menu::Analysis, "Spectrogram of Selection", none},
+    {Command::SpectrogramWindow, Menu::Analysis, "Spectrogram of Window", none},
     {Command::SpectrumAtMarker, Menu::Analysis, "FFT/LPC Spectrum", none, true},
     {Command::SpectrumSelection, Menu::Analysis, "FFT/LPC of Selection", none},
     {Command::Play, Menu::Sound, "&Play", none},

@@ -53,6 +53,7 @@ enum class Command {
     AnalysisPitchWindow,
     Spectrogram,
     SpectrogramSelection,
+    SpectrogramWindow,
     SpectrumAtMarker,
     SpectrumSelection,
     Play,

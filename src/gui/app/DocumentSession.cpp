@@ -109,6 +109,7 @@ void DocumentSession::stopReaders()
 bool DocumentSession::changeSamples(const std::function<bool(Document&)>& change)
 {
     stopReaders();
+    m_summaries.clear();
     if (!change(*m_doc))
         return false;
     emit samplesChanged();
@@ -116,6 +117,17 @@ bool DocumentSession::changeSamples(const std::function<bool(Document&)>& change
     emit selectionChanged(nullptr);
     emit modifiedChanged(m_doc->isDocumentEdited());
     return true;
+}
+
+std::shared_ptr<const SampleSummary> DocumentSession::waveSummary(int channel) const
+{
+    auto it = m_summaries.find(channel);
+    return it == m_summaries.end() ? nullptr : it->second;
+}
+
+void DocumentSession::keepWaveSummary(int channel, std::shared_ptr<const SampleSummary> summary)
+{
+    m_summaries[channel] = std::move(summary);
 }
 
 void DocumentSession::labelsEdited(QObject* origin)

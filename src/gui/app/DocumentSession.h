@@ -10,6 +10,7 @@
 
 #include "document/Document.h"
 #include "gui/app/Commands.h"
+#include "model/SampleSummary.h"
 
 #include <QObject>
 #include <QPointer>
@@ -17,6 +18,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <memory>
 #include <vector>
@@ -72,6 +74,10 @@ public:
     // runs `change`, and when it returns true announces samplesChanged and
     // the changed state.
     bool changeSamples(const std::function<bool(Document&)>& change);
+    // A waveform summary of a channel's samples that the windows share, so
+    // that a long recording is scanned once; the gate drops it.
+    std::shared_ptr<const SampleSummary> waveSummary(int channel) const;
+    void keepWaveSummary(int channel, std::shared_ptr<const SampleSummary> summary);
 
     // Announcements from the window that made a change (origin), for the
     // others.
@@ -121,6 +127,7 @@ private:
     MainWindow* m_main = nullptr;
     std::vector<QPointer<QWidget>> m_windows;
     std::vector<SampleReader*> m_readers;
+    std::map<int, std::shared_ptr<const SampleSummary>> m_summaries;
 };
 
 } // namespace vx

@@ -46,7 +46,7 @@ MainView::MainView(MainViewModel& model, ViewControllers controllers, QWidget* p
 void MainView::dataChanged()
 {
     const Channels& c = m_model.doc().getChannel(0);
-    m_summary = c.m_hData.size() ? std::make_unique<SampleSummary>(c.m_hData.data(), c.m_hData.size()) : nullptr;
+    m_summary = c.m_hData.size() ? std::make_shared<SampleSummary>(c.m_hData.data(), c.m_hData.size()) : nullptr;
     m_model.m_bRedraw = true;
     update();
 }

@@ -45,6 +45,8 @@ public:
     const QImage& picture() const { return m_image; }
     // Called when the samples changed (load, recording, edit).
     void dataChanged();
+    // The waveform summary of channel 0, for other windows to share.
+    std::shared_ptr<const SampleSummary> waveSummary() const { return m_summary; }
 
     // Renders the model's picture laid out by `geometry` (the model's own,
     // or one from geometryFor for another size). Reads the document only.
@@ -89,7 +91,7 @@ private:
 
     MainViewModel& m_model;
     ViewControllers m_c;
-    std::unique_ptr<SampleSummary> m_summary;
+    std::shared_ptr<const SampleSummary> m_summary;
     std::unique_ptr<SampleSummary> m_intensitySummary;
     const IntensityContour* m_summarisedContour = nullptr;
     QImage m_image;

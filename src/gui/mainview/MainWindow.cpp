@@ -4,6 +4,7 @@
 #include "gui/app/DocumentSession.h"
 #include "gui/labels/LabelEditor.h"
 #include "gui/labels/TierDialog.h"
+#include "gui/spectrogram/SpectrogramWindow.h"
 #include "gui/spectrum/SpectrumWindow.h"
 
 #include <QAction>
@@ -211,6 +212,9 @@ std::optional<bool> MainWindow::commandEnabled(Command id) const
     case Command::AnalysisPitchWindow: return !recording && m.validateMenuItem(ViewAction::AnalysisPitchWindow);
     case Command::AnalysisPitchSelection:
         return !recording && m.validateMenuItem(ViewAction::AnalysisPitchSelection);
+    case Command::Spectrogram:
+    case Command::SpectrogramWindow: return !recording && m.doc().m_bHaveData;
+    case Command::SpectrogramSelection: return !recording && m.doc().m_bHaveData && m.doc().m_bHaveSelection;
     case Command::SpectrumAtMarker: return !recording && m.doc().m_bHaveData && m.doc().m_bHaveMarker;
     case Command::SpectrumSelection: return !recording && m.doc().m_bHaveData && m.doc().m_bHaveSelection;
     case Command::Play: return !recording && m.validateMenuItem(ViewAction::Play);
@@ -246,6 +250,9 @@ void MainWindow::runCommand(Command id)
     case Command::AnalysisPitch:
     case Command::AnalysisPitchSelection:
     case Command::AnalysisPitchWindow: analyse(id); break;
+    case Command::Spectrogram: openSpectrogram(m_session, SpectrogramKind::WholeFile); break;
+    case Command::SpectrogramSelection: openSpectrogram(m_session, SpectrogramKind::Selection); break;
+    case Command::SpectrogramWindow: openSpectrogram(m_session, SpectrogramKind::Window); break;
     case Command::SpectrumAtMarker: openSpectrumAtMarker(m_session); break;
     case Command::SpectrumSelection: openSpectrumOfSelection(m_session); break;
     case Command::Play: play(PlayCode::WholeFile); break;

@@ -230,8 +230,19 @@ void SpectrumWindow::runCommand(Command id)
         close();
 }
 
+void SpectrumWindow::setTitleOwner(QWidget* owner, const QString& prefix)
+{
+    m_titleOwner = owner;
+    m_titlePrefix = prefix;
+    updateTitle();
+}
+
 void SpectrumWindow::updateTitle()
 {
+    if (m_titleOwner) {
+        setWindowTitle(m_titlePrefix + m_titleOwner->windowTitle());
+        return;
+    }
     QString title = m_session.mainWindow() ? m_session.mainWindow()->windowTitle()
                                            : m_session.displayName() + " - Voxtrace";
     title.remove("[*]");

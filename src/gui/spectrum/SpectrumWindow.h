@@ -10,6 +10,7 @@
 #include "spectrum/SliceDisplay.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -67,6 +68,9 @@ public:
     QString formantText() const { return m_formants->text(); }
     double startPoint() const { return m_start; }
     double stopPoint() const { return m_stop; }
+    // Titles the window `prefix` followed by the owner's title, while the
+    // owner exists.
+    void setTitleOwner(QWidget* owner, const QString& prefix);
 
     std::optional<bool> commandEnabled(Command id) const override;
     void runCommand(Command id) override;
@@ -100,6 +104,8 @@ private:
     bool m_waiting = false;
     int m_generation = 0;
     int m_started = 0;
+    QPointer<QWidget> m_titleOwner;
+    QString m_titlePrefix;
 };
 
 // Opens a slice window on samples the caller names (a view of the

@@ -1,0 +1,556 @@
+#include "gui/spectrogram/SpectrogramWindow.h"
+
+#include "gui/app/DocumentController.h"
+#include "gui/mainview/MainWindow.h"
+#include "gui/spectrogram/SpectrogramPicture.h"
+#include "gui/spectrum/SpectrumWindow.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QMenuBar>
+#include <QMetaObject>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include <cstdio>
+
+namespace vx {
+
+namespace {
+
+constexpr int kPlaySelection = 1;
+constexpr int kPlayWindow = 2;
+// How long the size must stay still before the picture is computed again.
+constexpr int kResizeSettleMs = 250;
+
+const char* const kSettingNames[] = {"Sample rate", "Window length", "Dynamic range",
+                                     "LPC coefficients", "Bandwidth", "Pre-emphasis"};
+const char* const kMouseNames[] = {"Frequency", "Duration", "Cursor"};
+
+} // namespace
+
+SpectrogramView::SpectrogramView(SpectrogramWindow& window, QWidget* parent) : QWidget(parent), m_window(window)
+{
+    setMouseTracking(true);
+    setMinimumSize(kSpectrogramLeftMargin + 150, kSpectrogramTimeBand + 120);
+}
+
+void SpectrogramView::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    m_window.paint(p, size());
+}
+
+void SpectrogramView::resizeEvent(QResizeEvent*)
+{
+    m_window.viewResized();
+}
+
+void SpectrogramView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && m_window.mousePressed(event->position()))
+        update();
+}
+
+void SpectrogramView::mouseMoveEvent(QMouseEvent* event)
+{
+    const bool changed = event->buttons() & Qt::LeftButton ? m_window.mouseDragged(event->position())
+                                                           : m_window.mouseMoved(event->position());
+    if (changed)
+        update();
+}
+
+void SpectrogramView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        m_window.mouseReleased();
+        update();
+    }
+}
+
+SpectrogramWindow::SpectrogramWindow(DocumentSession& session, SpectrogramKind kind, int channel,
+                                     const SpectrogramStretch& stretch)
+    : QWidget(nullptr), m_session(session), m_kind(kind), m_channel(channel), m_stretch(stretch)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_session.addWindow(this);
+    m_session.addReader(this);
+    m_source = sliceSource(m_session.doc().getChannel(m_channel));
+    m_settings = spectrogramSettings(m_session.doc().s);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* bar = new QMenuBar(this);
+    layout->setMenuBar(bar);
+    auto* grid = new QGridLayout;
+    grid->setContentsMargins(8, 4, 8, 4);
+    grid->setHorizontalSpacing(6);
+    auto addReadout = [&](const char* name, int row, int column) {
+        grid->addWidget(new QLabel(tr(name) + ":", this), row, column, Qt::AlignRight);
+        auto* value = new QLabel(this);
+        value->setMinimumWidth(50);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        grid->addWidget(value, row, column + 1);
+        m_readouts[name] = value;
+    };
+    // Three to a row, so that a narrow window still shows them whole.
+    for (int k = 0; k < 6; ++k)
+        addReadout(kSettingNames[k], k / 3, (k % 3) * 2);
+    for (int k = 0; k < 3; ++k)
+        addReadout(kMouseNames[k], 2, k * 2);
+    grid->setColumnStretch(6, 1);
+    layout->addLayout(grid);
+    m_view = new SpectrogramView(*this, this);
+    layout->addWidget(m_view, 1);
+    resize(1000, 520);
+
+    m_menus = std::make_unique<CommandMenus>(this, bar, [this] { return route(); });
+    m_progressTimer.setInterval(500);
+    connect(&m_progressTimer, &QTimer::timeout, m_view, qOverload<>(&QWidget::update));
+    m_resizeTimer.setSingleShot(true);
+    m_resizeTimer.setInterval(kResizeSettleMs);
+    connect(&m_resizeTimer, &QTimer::timeout, this, &SpectrogramWindow::start);
+
+    SoundController& sound = m_session.app().sound();
+    connect(&sound, &SoundController::playbackTick, this, [this, &sound](QObject* owner) {
+        if (owner != this)
+            return;
+        m_playedNs = sound.playedNanoseconds();
+        m_view->update();
+    });
+    connect(&sound, &SoundController::playbackStopped, this, [this](QObject* owner) {
+        if (owner != this)
+            return;
+        m_playing = false;
+        m_view->update();
+        m_menus->update();
+    });
+    connect(&m_session, &DocumentSession::samplesChanged, this, &SpectrogramWindow::followSamples);
+    connect(&m_session, &DocumentSession::settingsChanged, this, &SpectrogramWindow::followSettings);
+    connect(&m_session, &DocumentSession::labelsChanged, this, [this] {
+        // Tiers shown or resized move the spectrogram: analyse again.
+        const SpectrogramLayout l = layoutSpectrogram(m_session.doc().getChannel(m_channel), m_settings,
+                                                      m_view->width(), m_view->height(), m_view->devicePixelRatioF());
+        if (!(l.spectrogram == m_layout.spectrogram) || !(l.tiers == m_layout.tiers))
+            start();
+        else if (m_result && !m_waiting)
+            render();
+    });
+    connect(&m_session, &DocumentSession::fileNameChanged, this, &SpectrogramWindow::updateTitle);
+    updateTitle();
+    showReadouts();
+    m_menus->update();
+}
+
+SpectrogramWindow::~SpectrogramWindow()
+{
+    joinWorker();
+    m_session.app().sound().release(this);
+    m_session.removeReader(this);
+}
+
+std::vector<CommandResponder*> SpectrogramWindow::route()
+{
+    std::vector<CommandResponder*> out;
+    for (QWidget* w = QApplication::focusWidget(); w && w != this && isAncestorOf(w); w = w->parentWidget())
+        if (auto* r = dynamic_cast<CommandResponder*>(w))
+            out.push_back(r);
+    out.push_back(this);
+    out.push_back(&m_session);
+    out.push_back(&m_session.app());
+    return out;
+}
+
+void SpectrogramWindow::updateTitle()
+{
+    QString title = m_session.mainWindow() ? m_session.mainWindow()->windowTitle()
+                                           : m_session.displayName() + " - Voxtrace";
+    title.remove("[*]");
+    setWindowTitle("Spectrogram:: " + title);
+}
+
+void SpectrogramWindow::showReadouts()
+{
+    const SpectrogramReadouts r = spectrogramReadouts(m_session.doc().s);
+    const std::string values[] = {r.sampleRate, r.windowLength, r.dynamicRange,
+                                  r.lpcCoefficients, r.bandwidths, r.preemphasis};
+    for (int k = 0; k < 6; ++k)
+        m_readouts[kSettingNames[k]]->setText(QString::fromStdString(values[k]));
+    m_readouts["Frequency"]->setText(QString::fromStdString(m_cursor.frequencyReadout()));
+    m_readouts["Duration"]->setText(QString::fromStdString(m_cursor.durationReadout()));
+    m_readouts["Cursor"]->setText(QString::fromStdString(m_cursor.cursorReadout()));
+}
+
+QString SpectrogramWindow::readout(const QString& name) const
+{
+    auto it = m_readouts.find(name);
+    return it == m_readouts.end() ? QString() : it->second->text();
+}
+
+int SpectrogramWindow::progress() const
+{
+    return m_job ? m_job->control.progress.load() : 0;
+}
+
+bool SpectrogramWindow::haveSpectrogram() const
+{
+    return m_session.doc().m_bHaveData && m_result && !m_result->cancelled && !m_waiting;
+}
+
+void SpectrogramWindow::joinWorker()
+{
+    if (m_job) {
+        m_job->abandoned = true;
+        m_job->control.cancel = true;
+    }
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+void SpectrogramWindow::stopReading()
+{
+    joinWorker();
+    // A result already on its way was computed from the old samples.
+    ++m_generation;
+    m_waiting = false;
+    m_progressTimer.stop();
+    if (m_result)
+        m_result->wave.reset();
+    if (m_session.app().sound().playOwner() == this)
+        m_session.app().sound().stopPlay();
+}
+
+void SpectrogramWindow::start()
+{
+    stopReading();
+    m_resizeTimer.stop();
+    const qreal scale = m_view->devicePixelRatioF();
+    m_analysedSize = m_view->size();
+    m_analysedScale = scale;
+    const Channels& c = m_session.doc().getChannel(m_channel);
+    m_layout = layoutSpectrogram(c, m_settings, m_view->width(), m_view->height(), scale);
+    m_cursor.setMapping(SpectrogramMapping(m_layout, m_stretch, m_settings.frequencyRange));
+    m_result.reset();
+    if (!m_session.doc().m_bHaveData || m_layout.empty()) {
+        m_picture = renderSpectrogramPicture(c, m_layout, m_settings, m_stretch, SpectrogramResult{});
+        m_view->update();
+        m_menus->update();
+        return;
+    }
+    ++m_started;
+    auto job = std::make_shared<Job>();
+    m_job = job;
+    const int generation = m_generation;
+    m_waiting = true;
+    const SpectrogramParams params = spectrogramParams(m_settings, m_source.rate);
+    std::shared_ptr<const SampleSummary> wave = m_session.waveSummary(m_channel);
+    if (!wave && m_channel == 0 && m_session.mainWindow())
+        wave = m_session.mainWindow()->view().waveSummary();
+    if (wave && (wave->samples() != m_source.samples || wave->size() < m_source.length))
+        wave.reset();
+    const bool summarise = m_settings.drawAudio && !wave && m_source.samples;
+    // The window outlives the thread: it joins before it goes.
+    m_worker = std::thread([this, job, generation, params, summarise, wave, source = m_source, st = m_stretch,
+                            columns = m_layout.columns, rows = m_layout.rows] {
+        auto result = std::make_shared<SpectrogramResult>();
+        result->wave = wave;
+        // A long recording's waveform scan runs beside the columns.
+        std::thread summary;
+        if (summarise)
+            summary = std::thread([&] {
+                result->wave = std::make_shared<SampleSummary>(source.samples, static_cast<std::size_t>(source.length));
+            });
+        result->data = computeSpectrogram(source.samples, source.length, st.startPoint, st.endPoint, columns, rows,
+                                          params, &job->control);
+        if (summary.joinable())
+            summary.join();
+        result->cancelled = job->control.cancel;
+        if (!job->abandoned)
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation, result] {
+                    if (generation == m_generation)
+                        install(result);
+                },
+                Qt::QueuedConnection);
+    });
+    m_progressTimer.start();
+    m_view->update();
+    m_menus->update();
+}
+
+void SpectrogramWindow::install(std::shared_ptr<SpectrogramResult> result)
+{
+    joinWorker();
+    m_waiting = false;
+    m_progressTimer.stop();
+    m_result = std::move(result);
+    if (m_result->wave)
+        m_session.keepWaveSummary(m_channel, m_result->wave);
+    render();
+    m_menus->update();
+}
+
+void SpectrogramWindow::render()
+{
+    static const SpectrogramResult none;
+    m_picture = renderSpectrogramPicture(m_session.doc().getChannel(m_channel), m_layout, m_settings, m_stretch,
+                                         m_result ? *m_result : none);
+    m_view->update();
+}
+
+void SpectrogramWindow::viewResized()
+{
+    if (m_view->size() == m_analysedSize && m_view->devicePixelRatioF() == m_analysedScale)
+        return;
+    if (m_started == 0 && !m_waiting) {
+        start();
+        return;
+    }
+    // The previous picture is shown scaled until the size settles.
+    m_resizeTimer.start();
+}
+
+// The gate has stopped the worker and playback. The channel either still
+// holds the stretch, which is analysed again, or not, and the window goes.
+void SpectrogramWindow::followSamples()
+{
+    const Document& d = m_session.doc();
+    const int channel = sliceChannel(d);
+    if (channel < 0) {
+        close();
+        return;
+    }
+    const Channels& c = d.getChannel(channel);
+    const SliceSource source = sliceSource(c);
+    if (m_kind == SpectrogramKind::WholeFile) {
+        const auto whole = spectrogramStretch(c, SpectrogramKind::WholeFile, nullptr);
+        if (!whole) {
+            close();
+            return;
+        }
+        m_stretch = *whole;
+    } else if (!source.samples || m_stretch.endPoint > source.length) {
+        close();
+        return;
+    }
+    m_channel = channel;
+    m_source = source;
+    m_cursor.clear();
+    showReadouts();
+    start();
+}
+
+void SpectrogramWindow::followSettings()
+{
+    m_settings = spectrogramSettings(m_session.doc().s);
+    showReadouts();
+    start();
+}
+
+double SpectrogramWindow::markerSample() const
+{
+    return m_cursor.marker() ? m_cursor.mapping().sampleAt(m_cursor.marker()->time, m_source.length) : 0;
+}
+
+bool SpectrogramWindow::mousePressed(QPointF at)
+{
+    if (m_waiting) {
+        if (m_job)
+            m_job->control.cancel = true;
+        return false;
+    }
+    if (!haveSpectrogram())
+        return false;
+    SoundController& sound = m_session.app().sound();
+    if (sound.isPlaying()) {
+        sound.stopPlay();
+        return false;
+    }
+    if (!m_cursor.press(at.x(), at.y()))
+        return false;
+    showReadouts();
+    m_menus->update();
+    return true;
+}
+
+bool SpectrogramWindow::mouseDragged(QPointF at)
+{
+    if (!haveSpectrogram() || !m_cursor.drag(at.x(), at.y()))
+        return false;
+    showReadouts();
+    return true;
+}
+
+void SpectrogramWindow::mouseReleased()
+{
+    m_cursor.release();
+    m_menus->update();
+}
+
+bool SpectrogramWindow::mouseMoved(QPointF at)
+{
+    if (!haveSpectrogram() || !m_cursor.move(at.x(), at.y()))
+        return false;
+    showReadouts();
+    return true;
+}
+
+void SpectrogramWindow::paint(QPainter& p, QSize viewSize)
+{
+    p.fillRect(QRect(QPoint(0, 0), viewSize), Qt::white);
+    if (m_waiting || cancelled()) {
+        QFont f("Arial");
+        f.setPixelSize(24);
+        p.setFont(f);
+        p.setPen(Qt::blue);
+        char text[40];
+        std::snprintf(text, sizeof text, "Progress = %d", progress());
+        p.drawText(QPointF(viewSize.width() / 3.0, 100), m_waiting ? QString(text) : tr("Cancelled"));
+        return;
+    }
+    if (m_picture.isNull())
+        return;
+    if (m_view->size() != m_analysedSize) {
+        p.drawImage(QRect(QPoint(0, 0), viewSize), m_picture);
+        return;
+    }
+    p.drawImage(QPoint(0, 0), m_picture);
+    if (haveSpectrogram())
+        paintOverlays(p);
+}
+
+void SpectrogramWindow::paintOverlays(QPainter& p)
+{
+    const Rect& r = m_layout.spectrogram;
+    const double h = m_layout.frameHeight();
+    if (m_cursor.selection()) {
+        const auto [x0, x1] = m_cursor.selectionX();
+        QColor c(0, 0, 77);
+        c.setAlphaF(0.1f);
+        p.fillRect(QRectF(x0, 0, x1 - x0, h), c);
+    }
+    if (const auto x = m_cursor.cursorX())
+        p.fillRect(QRectF(std::trunc(*x), 0, 1, h), Qt::red);
+    if (const auto y = m_cursor.cursorY())
+        p.fillRect(QRectF(r.left, std::trunc(*y), r.width(), 1), Qt::red);
+    if (m_cursor.marker()) {
+        QColor c;
+        c.setRgbF(0.2f, 0.4f, 0.6f, 0.5f);
+        p.fillRect(QRectF(std::trunc(m_cursor.markerX()), 0, 2, h), c);
+        p.fillRect(QRectF(r.left, std::trunc(m_cursor.markerY()), r.width(), 2), c);
+    }
+    if (const auto x = playCursorX())
+        p.fillRect(QRectF(std::trunc(*x), 0, 1, h), Qt::red);
+}
+
+std::optional<double> SpectrogramWindow::playCursorX() const
+{
+    if (!m_playing)
+        return std::nullopt;
+    return m_cursor.mapping().xOfTime(m_playStartTime + m_playedNs * 1e-6);
+}
+
+std::optional<bool> SpectrogramWindow::commandEnabled(Command id) const
+{
+    const bool have = haveSpectrogram();
+    switch (id) {
+    case Command::Close: return true;
+    case Command::SpectrumAtMarker: return have && m_cursor.marker().has_value();
+    case Command::SpectrumSelection:
+    case Command::PlaySelection: return have && m_cursor.selection().has_value();
+    case Command::PlayWindow:
+    case Command::PlayToggle: return have;
+    case Command::Play: return false;
+    default: return std::nullopt;
+    }
+}
+
+void SpectrogramWindow::runCommand(Command id)
+{
+    switch (id) {
+    case Command::Close: close(); break;
+    case Command::SpectrumAtMarker: openSpectrum(false); break;
+    case Command::SpectrumSelection: openSpectrum(true); break;
+    case Command::PlaySelection: play(kPlaySelection); break;
+    case Command::PlayWindow: play(kPlayWindow); break;
+    case Command::PlayToggle: play(m_cursor.selection() ? kPlaySelection : kPlayWindow); break;
+    default: break;
+    }
+}
+
+void SpectrogramWindow::openSpectrum(bool selection)
+{
+    const SpectrogramMapping& m = m_cursor.mapping();
+    double first = 0, last = 0;
+    if (selection && m_cursor.selection()) {
+        first = m.sampleAt(m_cursor.selection()->start, m_source.length);
+        last = m.sampleAt(m_cursor.selection()->stop, m_source.length);
+    } else if (!selection && m_cursor.marker()) {
+        first = last = markerSample();
+    } else {
+        return;
+    }
+    SpectrumWindow* w = openSpectrumSlice(m_session, m_source, first, last, selection);
+    w->setTitleOwner(this, selection ? "FFT Selection::" : "FFT::");
+    w->raise();
+    w->activateWindow();
+}
+
+void SpectrogramWindow::play(int code)
+{
+    m_playedNs = 0;
+    SoundController& sound = m_session.app().sound();
+    if (sound.isPlaying()) {
+        sound.stopPlay();
+        return;
+    }
+    if (!haveSpectrogram() || !m_source.samples)
+        return;
+    double first = m_stretch.startPoint, count = m_stretch.endPoint - m_stretch.startPoint;
+    m_playStartTime = m_stretch.startTime;
+    if (code == kPlaySelection) {
+        if (!m_cursor.selection())
+            return;
+        const SpectrogramMapping& m = m_cursor.mapping();
+        first = m.sampleAt(m_cursor.selection()->start, m_source.length);
+        count = m.sampleAt(m_cursor.selection()->stop, m_source.length) - first;
+        m_playStartTime = m_cursor.selection()->start;
+    }
+    count = std::min(count, m_source.length - first);
+    if (count < 1)
+        return;
+    const QString error = sound.startPlay(this, m_source.samples, count, first, m_source.rate);
+    if (!error.isEmpty()) {
+        m_session.app().dialogs().showError(this, tr("Playback could not start."), error, QString());
+        return;
+    }
+    m_playing = true;
+    m_view->update();
+}
+
+SpectrogramWindow* openSpectrogram(DocumentSession& session, SpectrogramKind kind)
+{
+    const Document& d = session.doc();
+    const int channel = sliceChannel(d);
+    if (channel < 0)
+        return nullptr;
+    std::string why;
+    const auto stretch = spectrogramStretch(d.getChannel(channel), kind, &why);
+    if (!stretch) {
+        AlertSpec alert;
+        alert.title = "No spectrogram";
+        alert.message = why;
+        alert.buttons = {"OK"};
+        session.app().dialogs().alert(alert);
+        return nullptr;
+    }
+    auto* w = new SpectrogramWindow(session, kind, channel, *stretch);
+    w->show();
+    w->raise();
+    return w;
+}
+
+} // namespace vx

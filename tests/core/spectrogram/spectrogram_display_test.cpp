@@ -1,0 +1,279 @@
+// The spectrogram window's model without a window: the stretch a command
+// analyses, the layout, the grey mapping and the picture's pixels, the
+// mappings, marker, selection and readouts, and the column analysis at
+// the end of the data.
+
+#include "spectrogram/SpectrogramDisplay.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace vx;
+
+namespace {
+
+Channels channelOf(int n, double rate)
+{
+    Channels c;
+    c.m_hData.resize(static_cast<std::size_t>(n));
+    c.m_dwFileLength = n;
+    c.m_dSampleRate = rate;
+    c.m_dLengthMS = n * 1000.0 / rate;
+    return c;
+}
+
+SpectrogramCursor cursorOn(const SpectrogramLayout& l, SpectrogramStretch st = {0, 10000, 0, 1000})
+{
+    SpectrogramCursor c;
+    c.setMapping(SpectrogramMapping(l, st, 5000));
+    return c;
+}
+
+} // namespace
+
+TEST(SpectrogramStretch, WholeFileSelectionAndWindowEachTakeTheirOwnRange)
+{
+    Channels c = channelOf(20000, 10000);
+    c.m_dDurationStartFile = 1000, c.m_dDurationStopFile = 3000;
+    c.m_dDurationStartTime = 100, c.m_dDurationStopTime = 300;
+    c.m_dPageMin = 5000, c.m_dPageMax = 15000, c.m_dPageTimeMin = 500, c.m_dPageTimeMax = 1500;
+    EXPECT_EQ(spectrogramStretch(c, SpectrogramKind::WholeFile, nullptr), (SpectrogramStretch{0, 20000, 0, 2000}));
+    EXPECT_EQ(spectrogramStretch(c, SpectrogramKind::Selection, nullptr), (SpectrogramStretch{1000, 3000, 100, 300}));
+    EXPECT_EQ(spectrogramStretch(c, SpectrogramKind::Window, nullptr), (SpectrogramStretch{5000, 15000, 500, 1500}));
+
+    // Only a marker: the selection has no length, the window still has.
+    c.m_dDurationStopFile = c.m_dDurationStartFile, c.m_dDurationStopTime = c.m_dDurationStartTime;
+    std::string why;
+    EXPECT_FALSE(spectrogramStretch(c, SpectrogramKind::Selection, &why));
+    EXPECT_NE(why.find("selection is empty"), std::string::npos) << why;
+    EXPECT_TRUE(spectrogramStretch(c, SpectrogramKind::Window, nullptr));
+    // A page beyond the samples is held to them.
+    c.m_dPageMax = 90000;
+    EXPECT_EQ(spectrogramStretch(c, SpectrogramKind::Window, nullptr)->endPoint, 20000);
+    EXPECT_FALSE(spectrogramStretch(channelOf(0, 10000), SpectrogramKind::WholeFile, &why));
+}
+
+TEST(SpectrogramSettings, ReadoutsAreWholeNumbersAndPreEmphasisHasTwoDecimals)
+{
+    Settings s = makeDefaultSettings(22050);
+    s.m_nSpecWindowLength = 128;
+    s.m_dPreEmphasis = 0.975;
+    const SpectrogramReadouts r = spectrogramReadouts(s);
+    EXPECT_EQ(r.sampleRate, "22050");
+    EXPECT_EQ(r.windowLength, "128");
+    EXPECT_EQ(r.bandwidths, "172"); // 22050 / 128 truncated
+    EXPECT_EQ(r.dynamicRange, std::to_string(s.m_nSpecDynamicRange));
+    EXPECT_EQ(r.lpcCoefficients, std::to_string(s.m_nSpecLPCNumberofCoefficients));
+    EXPECT_EQ(r.preemphasis.substr(0, 3), "0.9");
+    EXPECT_EQ(r.preemphasis.size(), 4u);
+    EXPECT_EQ(formatTenths(1234.56), "1234.6");
+    EXPECT_EQ(formatTenths(-0.04), "-0.0");
+}
+
+TEST(SpectrogramLayout, MarginsTiersWaveformAndEmptyAreas)
+{
+    Channels c = channelOf(100, 10000);
+    SpectrogramSettings s;
+    SpectrogramLayout l = layoutSpectrogram(c, s, 800, 400, 1);
+    EXPECT_EQ(l.spectrogram, (Rect{0, 50, 380, 800}));
+    EXPECT_EQ(l.columns, 750);
+    EXPECT_EQ(l.rows, 380);
+    EXPECT_EQ(layoutSpectrogram(c, s, 800, 400, 2).columns, 1500) << "one column per device pixel";
+
+    c.m_Tiers[1].bSelected = true, c.m_Tiers[1].nHeigth = 30;
+    c.m_Tiers[4].bSelected = true, c.m_Tiers[4].nHeigth = 25;
+    EXPECT_EQ(layoutSpectrogram(c, s, 800, 400, 1).spectrogram.top, 0) << "tiers are not drawn";
+    s.drawLabels = s.drawAudio = true;
+    l = layoutSpectrogram(c, s, 800, 400, 1);
+    EXPECT_EQ(l.tiers[1], (Rect{0, 50, 30, 800}));
+    EXPECT_EQ(l.tiers[4], (Rect{30, 50, 55, 800}));
+    EXPECT_EQ(l.tiers[0].height(), 0);
+    EXPECT_EQ(l.audio, (Rect{55, 50, 55 + 325 / 7, 800}));
+    EXPECT_EQ(l.spectrogram, (Rect{55 + 325 / 7, 50, 380, 800}));
+    EXPECT_EQ(l.frameHeight(), 380);
+
+    // Tiers taller than the window, a window narrower than the margin.
+    c.m_Tiers[4].nHeigth = 900;
+    for (const SpectrogramLayout& e : {layoutSpectrogram(c, s, 800, 400, 1), layoutSpectrogram(c, {}, 40, 400, 1),
+                                       layoutSpectrogram(c, {}, 300, 10, 1)}) {
+        EXPECT_TRUE(e.empty());
+        SpectrogramCursor k = cursorOn(e);
+        EXPECT_FALSE(k.press(60, 5));
+        const SpectrogramMapping& m = k.mapping();
+        EXPECT_TRUE(std::isfinite(m.timeAt(60)) && std::isfinite(m.frequencyAt(5)) && std::isfinite(m.xOfTime(5)));
+        EXPECT_LT(m.columnAt(70), std::max(1, e.columns));
+    }
+}
+
+TEST(SpectrogramPicture, GreyIndicesRampAndPixelPlacement)
+{
+    EXPECT_EQ(greyIndex(35, 35), 256);
+    EXPECT_EQ(greyIndex(0, 35), 0);
+    EXPECT_EQ(greyIndex(-3, 35), 0);
+    EXPECT_EQ(greyIndex(17.5, 35), 128);
+    EXPECT_EQ(greyRamp()[256], 0) << "the maximum is black";
+    EXPECT_EQ(greyRamp()[0], 254) << "nearly white";
+    for (int g = 1; g <= 256; ++g)
+        EXPECT_LE(greyRamp()[static_cast<std::size_t>(g)], greyRamp()[static_cast<std::size_t>(g - 1)]);
+
+    SpectrogramData d;
+    d.columns = 3, d.rows = 4;
+    d.levels = {35, 0, 0, 0, /**/ 0, 0, 0, 17.5, /**/ 0, 10, 0, 0};
+    const std::ptrdiff_t stride = 7; // guard pixels around a 3 x 4 area at (2, 1)
+    std::vector<std::uint32_t> image(static_cast<std::size_t>(stride * 6), 0x12345678u);
+    renderSpectrogramPixels(d, 35, image.data() + stride + 2, stride);
+    auto at = [&](int x, int y) { return image[static_cast<std::size_t>(y * stride + x)]; };
+    EXPECT_EQ(at(2, 4), 0xFF000000u) << "column 0, row 0 at the bottom line";
+    EXPECT_EQ(at(3, 1), 0xFF000000u | 0x7F7F7Fu) << "column 1, the top row, index 128";
+    EXPECT_EQ(at(4, 3) & 0xFF, greyRamp()[static_cast<std::size_t>(greyIndex(10, 35))]);
+    int guards = 0;
+    for (std::uint32_t v : image)
+        guards += v == 0x12345678u;
+    EXPECT_EQ(guards, 6 * 7 - 12) << "nothing outside the area is written";
+}
+
+TEST(SpectrogramPicture, GridsFollowTheLayoutAndStayReadable)
+{
+    SpectrogramSettings s;
+    const SpectrogramLayout l = layoutSpectrogram(channelOf(1, 1), s, 1050, 520, 1); // 1000 x 500
+    const auto f = spectrogramFrequencyGrid(l, s);
+    ASSERT_EQ(f.size(), 6u);
+    EXPECT_DOUBLE_EQ(f[0].at, 500);
+    EXPECT_EQ(f[0].label, "0");
+    EXPECT_DOUBLE_EQ(f[5].at, 0);
+    EXPECT_EQ(f[5].label, "5000");
+    const auto t = spectrogramTimeGrid(l, s, {0, 1, 250, 4200});
+    ASSERT_EQ(t.size(), 4u);
+    EXPECT_EQ(t[0].label, "1000");
+    EXPECT_DOUBLE_EQ(t[0].at, 50 + 750 * 1000.0 / 3950);
+    // An hour: lines at least 40 pixels apart.
+    const auto hour = spectrogramTimeGrid(l, s, {0, 1, 0, 3600000});
+    ASSERT_GE(hour.size(), 2u);
+    EXPECT_GE(hour[1].at - hour[0].at, 40);
+    EXPECT_LE(hour.size(), 26u);
+    s.drawTimeGrid = s.drawFrequencyGrid = false;
+    EXPECT_TRUE(spectrogramTimeGrid(l, s, {0, 1, 0, 10}).empty());
+    EXPECT_TRUE(spectrogramFrequencyGrid(l, s).empty());
+}
+
+TEST(SpectrogramCursor, PressDragReleaseWithinTheSpectrogram)
+{
+    Channels c = channelOf(10000, 10000);
+    const SpectrogramLayout l = layoutSpectrogram(c, {}, 1050, 520, 1); // 1000 x 500 at x = 50
+    SpectrogramCursor k = cursorOn(l);
+    const SpectrogramMapping& m = k.mapping();
+    EXPECT_DOUBLE_EQ(m.frequencyAt(500), 0) << "bottom edge";
+    EXPECT_DOUBLE_EQ(m.frequencyAt(0), 5000) << "top edge";
+    EXPECT_DOUBLE_EQ(m.timeAt(50), 0);
+    EXPECT_DOUBLE_EQ(m.timeAt(1050), 1000);
+
+    // Presses in the frequency margin or the time band are ignored.
+    EXPECT_FALSE(k.press(20, 100));
+    EXPECT_FALSE(k.press(300, 510));
+    EXPECT_FALSE(k.marker());
+    EXPECT_FALSE(k.drag(400, 100)) << "no drag without a press";
+
+    ASSERT_TRUE(k.press(550, 250));
+    ASSERT_TRUE(k.marker());
+    EXPECT_DOUBLE_EQ(k.marker()->time, 500);
+    EXPECT_DOUBLE_EQ(k.marker()->frequency, 2500);
+    EXPECT_EQ(k.frequencyReadout(), "2500.0");
+    EXPECT_EQ(k.cursorReadout(), "500.0");
+    k.release();
+
+    // A drag past the left edge stops at the stretch's start.
+    k.press(250, 100);
+    k.drag(-80, 700);
+    ASSERT_TRUE(k.selection());
+    EXPECT_FALSE(k.marker());
+    EXPECT_DOUBLE_EQ(k.selection()->start, 0);
+    EXPECT_DOUBLE_EQ(k.selection()->stop, 200);
+    EXPECT_EQ(k.durationReadout(), "200.0");
+    EXPECT_EQ(k.frequencyReadout(), "0.0");
+    k.release();
+
+    // A click that ends a selection sets no marker; the next one does.
+    k.press(700, 100);
+    k.release();
+    EXPECT_FALSE(k.selection());
+    EXPECT_FALSE(k.marker());
+    k.press(700, 100);
+    k.release();
+    EXPECT_TRUE(k.marker());
+
+    // Mirror drags give the same selection.
+    SpectrogramCursor right = cursorOn(l), left = cursorOn(l);
+    right.press(300, 50), right.drag(480, 90), right.release();
+    left.press(480, 50), left.drag(300, 90), left.release();
+    ASSERT_TRUE(right.selection() && left.selection());
+    EXPECT_DOUBLE_EQ(right.selection()->start, left.selection()->start);
+    EXPECT_DOUBLE_EQ(right.selection()->stop, left.selection()->stop);
+    EXPECT_EQ(right.durationReadout(), left.durationReadout());
+
+    // Moves outside leave the cursor and readouts as they were.
+    EXPECT_TRUE(k.move(150, 400));
+    EXPECT_FALSE(k.move(10, 400));
+    EXPECT_EQ(k.cursorReadout(), "100.0");
+    EXPECT_DOUBLE_EQ(*k.cursorX(), 150);
+}
+
+TEST(SpectrogramCursor, MarkerAndSelectionArePlacedAnewForEveryLayout)
+{
+    Channels c = channelOf(10000, 10000);
+    const SpectrogramStretch st{2000, 6000, 200, 600};
+    SpectrogramCursor k = cursorOn(layoutSpectrogram(c, {}, 450, 220, 1), st); // 400 x 200
+    k.press(150, 100);
+    k.release();
+    ASSERT_TRUE(k.marker());
+    EXPECT_DOUBLE_EQ(k.marker()->time, 300);
+    k.setMapping(SpectrogramMapping(layoutSpectrogram(c, {}, 850, 420, 2), st, 5000)); // 800 x 400
+    EXPECT_DOUBLE_EQ(k.markerX(), 250);
+    EXPECT_DOUBLE_EQ(k.markerY(), 200);
+    k.press(450, 100), k.drag(650, 100), k.release(); // 400 .. 500 ms
+    k.setMapping(SpectrogramMapping(layoutSpectrogram(c, {}, 450, 220, 1), st, 5000));
+    EXPECT_EQ(k.selectionX(), std::make_pair(250.0, 350.0));
+
+    // The marker's sample is the one its time names, inside the stretch.
+    const SpectrogramMapping& m = k.mapping();
+    EXPECT_DOUBLE_EQ(m.sampleAt(300, 10000), 3000);
+    EXPECT_DOUBLE_EQ(m.sampleAt(600, 10000), 5999);
+    EXPECT_DOUBLE_EQ(m.sampleAt(-50, 10000), 2000);
+    EXPECT_DOUBLE_EQ(m.sampleAt(600, 4000), 3999) << "never past the data";
+    EXPECT_EQ(m.columnAt(-10), 0);
+    EXPECT_EQ(m.columnAt(5000), 399);
+}
+
+TEST(SpectrogramColumns, FramesAtTheEndReadNothingPastTheData)
+{
+    // Guard values just past the data must not change any column.
+    const int n = 4000;
+    std::vector<float> x(n + 40, 0.0f);
+    for (int i = 0; i < n; ++i)
+        x[static_cast<std::size_t>(i)] = static_cast<float>(std::sin(i * 0.3) * 0.5);
+    std::vector<float> guarded = x;
+    for (int i = n; i < n + 40; ++i)
+        guarded[static_cast<std::size_t>(i)] = 1e6f;
+    SpectrogramParams p;
+    p.formantTracking = true;
+    p.sampleRate = 10000;
+    const auto a = computeSpectrogram(x.data(), n, 3000, n, 50, 40, p);
+    const auto b = computeSpectrogram(guarded.data(), n, 3000, n, 50, 40, p);
+    EXPECT_EQ(a.levels, b.levels);
+    EXPECT_EQ(a.formants, b.formants);
+    const auto none = computeSpectrogram(x.data(), n, 0, n, 0, 40, p);
+    EXPECT_TRUE(none.levels.empty());
+
+    // Digital silence after the sound is white, not the 0 dB of an empty
+    // power spectrum.
+    std::vector<float> padded(2 * n, 0.0f);
+    std::copy(x.begin(), x.begin() + n, padded.begin());
+    const auto d = computeSpectrogram(padded.data(), 2 * n, 0, 2 * n, 40, 40, p);
+    double loud = 0;
+    for (int j = 0; j < 40; ++j) {
+        for (int i = 0; i < 19; ++i)
+            loud = std::max(loud, d.level(i, j));
+        EXPECT_EQ(d.level(35, j), 0.0) << "row " << j;
+    }
+    EXPECT_EQ(loud, p.dynamicRange);
+}
