@@ -39,18 +39,38 @@ SampleSummary::SampleSummary(const float* samples, std::size_t n) : m_samples(sa
 
 void SampleSummary::scan(std::size_t from, std::size_t to, Range& r) const
 {
-    for (std::size_t i = from; i < to; ++i) {
-        const float v = m_samples[i];
-        if (!r.any) {
-            if (v == v) { // not NaN
-                r = {v, v, true};
-            }
-            continue;
+    std::size_t i = from;
+    if (!r.any) {
+        while (i < to && m_samples[i] != m_samples[i]) // NaN
+            ++i;
+        if (i == to)
+            return;
+        r = {m_samples[i], m_samples[i], true};
+        ++i;
+    }
+    // Eight running extremes, each started from a sample already counted, so
+    // that the loop has no branch and vectorises; a NaN never wins a
+    // comparison, as in a plain scan.
+    constexpr std::size_t kLanes = 8;
+    float lo[kLanes], hi[kLanes];
+    for (std::size_t k = 0; k < kLanes; ++k) {
+        lo[k] = r.min;
+        hi[k] = r.max;
+    }
+    for (; i + kLanes <= to; i += kLanes)
+        for (std::size_t k = 0; k < kLanes; ++k) {
+            const float v = m_samples[i + k];
+            hi[k] = v > hi[k] ? v : hi[k];
+            lo[k] = v < lo[k] ? v : lo[k];
         }
-        if (v > r.max)
-            r.max = v;
-        if (v < r.min)
-            r.min = v;
+    for (; i < to; ++i) {
+        const float v = m_samples[i];
+        hi[0] = v > hi[0] ? v : hi[0];
+        lo[0] = v < lo[0] ? v : lo[0];
+    }
+    for (std::size_t k = 0; k < kLanes; ++k) {
+        r.max = hi[k] > r.max ? hi[k] : r.max;
+        r.min = lo[k] < r.min ? lo[k] : r.min;
     }
 }
 

@@ -17,6 +17,10 @@ TEST(SampleSummary, GivesExactlyTheValuesOfAPlainScan)
         v = u(rng);
     x[70000] = std::nanf("");
     x[123456] = 1.5f;
+    for (std::size_t i = 640; i < 704; ++i) // a whole block of NaN
+        x[i] = std::nanf("");
+    for (std::size_t i = 1024; i < 1030; ++i) // a block that starts with NaN
+        x[i] = std::nanf("");
     SampleSummary s(x.data(), n);
     std::uniform_int_distribution<std::size_t> at(0, n - 1), len(0, 200000);
     for (int trial = 0; trial < 2000; ++trial) {
@@ -39,5 +43,8 @@ TEST(SampleSummary, GivesExactlyTheValuesOfAPlainScan)
     }
     EXPECT_EQ(s.minMax(123000, 1000).max, 1.5f);
     EXPECT_FALSE(s.minMax(70000, 1).any);
+    EXPECT_FALSE(s.minMax(640, 64).any);
+    EXPECT_TRUE(s.minMax(1024, 64).any);
+    EXPECT_EQ(s.minMax(1024, 64).max, s.minMax(1030, 58).max);
     EXPECT_FALSE(s.minMax(n, 10).any);
 }
