@@ -7,6 +7,7 @@
 #include "labels/Labelling.h"
 #include "platform/FileIO.h"
 
+#include <QApplication>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -281,6 +282,18 @@ bool DocumentSession::confirmClose()
     case SaveChoice::Cancel: return false;
     }
     return false;
+}
+
+std::vector<CommandResponder*> DocumentSession::route(QWidget* window, CommandResponder* windowResponder)
+{
+    std::vector<CommandResponder*> out;
+    for (QWidget* w = QApplication::focusWidget(); w && w != window && window->isAncestorOf(w); w = w->parentWidget())
+        if (auto* r = dynamic_cast<CommandResponder*>(w))
+            out.push_back(r);
+    out.push_back(windowResponder);
+    out.push_back(this);
+    out.push_back(&m_app);
+    return out;
 }
 
 std::optional<bool> DocumentSession::commandEnabled(Command id) const

@@ -102,6 +102,11 @@ public:
     // Deletes every window but the main one; each stops its own work first.
     void closeOtherWindows();
 
+    // The responders a command of `window` goes to, in order: the focused
+    // widget and its parents inside the window, the window's own responder,
+    // this session, the application.
+    std::vector<CommandResponder*> route(QWidget* window, CommandResponder* windowResponder);
+
     std::optional<bool> commandEnabled(Command id) const override;
     void runCommand(Command id) override;
 

@@ -153,14 +153,7 @@ SpectrogramWindow::~SpectrogramWindow()
 
 std::vector<CommandResponder*> SpectrogramWindow::route()
 {
-    std::vector<CommandResponder*> out;
-    for (QWidget* w = QApplication::focusWidget(); w && w != this && isAncestorOf(w); w = w->parentWidget())
-        if (auto* r = dynamic_cast<CommandResponder*>(w))
-            out.push_back(r);
-    out.push_back(this);
-    out.push_back(&m_session);
-    out.push_back(&m_session.app());
-    return out;
+    return m_session.route(this, this);
 }
 
 void SpectrogramWindow::updateTitle()

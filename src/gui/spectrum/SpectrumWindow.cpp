@@ -207,14 +207,7 @@ SpectrumWindow::~SpectrumWindow()
 
 std::vector<CommandResponder*> SpectrumWindow::route()
 {
-    std::vector<CommandResponder*> out;
-    for (QWidget* w = QApplication::focusWidget(); w && w != this && isAncestorOf(w); w = w->parentWidget())
-        if (auto* r = dynamic_cast<CommandResponder*>(w))
-            out.push_back(r);
-    out.push_back(this);
-    out.push_back(&m_session);
-    out.push_back(&m_session.app());
-    return out;
+    return m_session.route(this, this);
 }
 
 std::optional<bool> SpectrumWindow::commandEnabled(Command id) const
