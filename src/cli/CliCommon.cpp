@@ -70,31 +70,31 @@ Args::Args(int argc, char** argv, int first, const std::vector<Option>& options)
             continue;
         }
         const std::string name = a.substr(2);
-        const Option* spec = nullptr;
+        const Option* option = nullptr;
         for (const Option& o : m_options)
             if (o.name == name)
-                spec = &o;
-        if (!spec)
+                option = &o;
+        if (!option)
             throw CliError("unknown option \"" + a + "\" (see --help)");
         if (has(name))
             throw CliError("option \"" + a + "\" is given twice");
         std::vector<std::string> values;
         std::vector<double> numbers;
-        for (int k = 0; k < spec->values; ++k) {
+        for (int k = 0; k < option->values; ++k) {
             if (i + 1 >= argc || isOptionName(argv[i + 1]))
-                throw CliError("option \"" + a + "\" needs " + std::to_string(spec->values) + " value"
-                               + (spec->values == 1 ? "" : "s") + " (" + spec->metavar + ")");
+                throw CliError("option \"" + a + "\" needs " + std::to_string(option->values) + " value"
+                               + (option->values == 1 ? "" : "s") + " (" + option->metavar + ")");
             const std::string s = argv[++i];
             values.push_back(s);
-            if (!spec->numeric)
+            if (!option->numeric)
                 continue;
             char* end = nullptr;
             const double v = std::strtod(s.c_str(), &end);
             if (s.empty() || std::isspace(static_cast<unsigned char>(s[0])) || *end != '\0' || !std::isfinite(v))
                 throw CliError("option \"" + a + "\" needs a number, not \"" + s + "\"");
-            if (!spec->accepts(v))
-                throw CliError("option \"" + a + "\" must be " + std::string(spec->whole ? "a whole number " : "")
-                               + spec->rangeText() + ", not " + s);
+            if (!option->accepts(v))
+                throw CliError("option \"" + a + "\" must be " + std::string(option->whole ? "a whole number " : "")
+                               + option->rangeText() + ", not " + s);
             numbers.push_back(v);
         }
         m_values[name] = values;

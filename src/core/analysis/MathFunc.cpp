@@ -231,7 +231,7 @@ void CMathFunc::spline(const double* x, const double* y, int n, double yp1, doub
         y2[k] = y2[k] * y2[k + 1] + u[k];
 }
 
-int CMathFunc::splint(const double* xa, const double* ya, const double* y2a, int n, double x, double* y)
+int CMathFunc::splintInterval(const double* xa, int n, double x)
 {
     int lo = 1;
     int hi = n;
@@ -242,6 +242,13 @@ int CMathFunc::splint(const double* xa, const double* ya, const double* y2a, int
         else
             lo = k;
     }
+    return lo;
+}
+
+int CMathFunc::splint(const double* xa, const double* ya, const double* y2a, int n, double x, double* y)
+{
+    const int lo = splintInterval(xa, n, x);
+    const int hi = n > 1 ? lo + 1 : lo;
     const double h = xa[hi] - xa[lo];
     if (h == 0.0)
         return 1;

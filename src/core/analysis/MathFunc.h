@@ -72,6 +72,9 @@ public:
     // Returns 0 and stores the value, or 1 (storing nothing) for an interval
     // of zero width.
     static int splint(const double* xa, const double* ya, const double* y2a, int n, double x, double* y);
+    // The knot lo (1-based, lo + 1 <= n) of the interval [xa[lo], xa[lo + 1]]
+    // that splint evaluates x in, found by the same bisection.
+    static int splintInterval(const double* xa, int n, double x);
 
     // Autocorrelation LPC with the Schur recursion; order capped at 400.
     static void autolpc(const double* x, int n, int p, LpcOut& out);

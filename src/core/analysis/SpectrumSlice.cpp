@@ -31,15 +31,8 @@ public:
         const double* xa = m_x.data();
         for (int j = 0; j < P; ++j) {
             const double x = j * step;
-            int lo = 1;
-            int hi = bins;
-            while (hi - lo > 1) {
-                const int k = (hi + lo) / 2;
-                if (xa[k] > x)
-                    hi = k;
-                else
-                    lo = k;
-            }
+            const int lo = CMathFunc::splintInterval(xa, bins, x);
+            const int hi = bins > 1 ? lo + 1 : lo;
             const double h = xa[hi] - xa[lo];
             const double a = (xa[hi] - x) / h;
             const double b = (x - xa[lo]) / h;
