@@ -30,7 +30,7 @@ void applicationWillFinishLaunching()
     AppState& a = app();
     a.gAppPath = configFolder();
     makeFolders(a.gAppPath);
-    a.gstrVersion = "1712";
+    a.gstrVersion = kVersionText;
     a.appPathTemp = tempFolder();
     makeFolders(a.appPathTemp);
     a.gChannels.clear();

@@ -14,13 +14,17 @@
 
 namespace vx {
 
+// The version text: shown in the About window and written into (and
+// expected in) the configuration record.
+inline constexpr char kVersionText[] = "1712";
+
 constexpr int kNumChannelSlots = 20;
 constexpr int kNumWindowRects = 11;
 constexpr int kNumDSPValues = 17;
 
 struct AppState {
     std::string gAppPath;
-    std::string gstrVersion = "1712";
+    std::string gstrVersion = kVersionText;
     std::string appPathTemp;
     std::vector<std::unique_ptr<Channels>> gChannels;
 

@@ -1,15 +1,14 @@
 #include "labels/Labelling.h"
 
+#include "platform/Format.h"
+
 #include <algorithm>
-#include <charconv>
 
 namespace vx {
 
 std::string formatFixed1(double v)
 {
-    char buf[400];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 1);
-    return std::string(buf, r.ptr);
+    return formatFixed(v, 1);
 }
 
 std::optional<std::string> checkFieldLength(const std::string& text, const std::string& what)

@@ -1,7 +1,8 @@
 #include "spectrogram/SpectrogramDisplay.h"
 
+#include "platform/Format.h"
+
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 namespace vx {
@@ -11,13 +12,6 @@ namespace {
 std::string formatInt(int v)
 {
     return std::to_string(v);
-}
-
-std::string formatFixed(double v, int digits)
-{
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, digits);
-    return r.ec == std::errc() ? std::string(buf, r.ptr) : std::string("nan");
 }
 
 Rect makeRect(int top, int left, int bottom, int right)

@@ -1,0 +1,212 @@
+#include "log/LogFile.h"
+
+#include "platform/FileIO.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace vx {
+
+namespace {
+
+// Length of the UTF-8 sequence at `i`, or 0 when it is not a valid one
+// (overlong forms, surrogates and code points past U+10FFFF included).
+std::size_t utf8SequenceAt(std::string_view s, std::size_t i)
+{
+    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char c = b(i);
+    if (c < 0x80)
+        return 1;
+    std::size_t n = 0;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF)
+        n = 2;
+    else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        if (c == 0xE0)
+            lo = 0xA0;
+        if (c == 0xED)
+            hi = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        if (c == 0xF0)
+            lo = 0x90;
+        if (c == 0xF4)
+            hi = 0x8F;
+    } else
+        return 0;
+    if (i + n > s.size())
+        return 0;
+    if (b(i + 1) < lo || b(i + 1) > hi)
+        return 0;
+    for (std::size_t k = 2; k < n; ++k)
+        if (b(i + k) < 0x80 || b(i + k) > 0xBF)
+            return 0;
+    return n;
+}
+
+bool validUtf8(std::string_view s)
+{
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t n = utf8SequenceAt(s, i);
+        if (n == 0)
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+std::string latin1ToUtf8(std::string_view s)
+{
+    std::string out;
+    out.reserve(s.size() + s.size() / 8);
+    for (const char ch : s) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out.push_back(ch);
+        } else {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+// Splits at tabs; "a\t" gives "a" and "".
+std::vector<std::string> splitTabs(std::string_view line)
+{
+    std::vector<std::string> out;
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t tab = line.find('\t', from);
+        out.emplace_back(line.substr(from, tab == std::string_view::npos ? std::string_view::npos : tab - from));
+        if (tab == std::string_view::npos)
+            return out;
+        from = tab + 1;
+    }
+}
+
+std::vector<std::string_view> splitLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    std::size_t from = 0;
+    while (from < text.size()) {
+        std::size_t end = text.find('\n', from);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(from, end - from);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        lines.push_back(line);
+        from = end + 1;
+    }
+    while (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    return lines;
+}
+
+void appendCell(std::string& out, std::string_view text)
+{
+    out += logCellText(text);
+    out += '\t';
+}
+
+} // namespace
+
+std::string logCellText(std::string_view text)
+{
+    std::string out(text);
+    std::replace_if(out.begin(), out.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
+    return out;
+}
+
+std::string logFileText(const LogTable& table)
+{
+    std::string out;
+    for (int c = 1; c < table.columnCount(); ++c)
+        appendCell(out, table.column(c).title);
+    out += '\n';
+    for (std::size_t r = 0; r < table.rowCount(); ++r) {
+        for (int c = 1; c < table.columnCount(); ++c)
+            appendCell(out, table.column(c).cells[r]);
+        out += '\n';
+    }
+    return out;
+}
+
+std::string decodeLogText(std::string_view bytes)
+{
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
+    return validUtf8(bytes) ? std::string(bytes) : latin1ToUtf8(bytes);
+}
+
+LogReadResult parseLog(std::string_view bytes)
+{
+    if (bytes.empty())
+        return {std::nullopt, "The file is empty."};
+    if (bytes.find('\0') != std::string_view::npos)
+        return {std::nullopt, "The file is not a text file."};
+    const std::string text = decodeLogText(bytes);
+    const std::vector<std::string_view> lines = splitLines(text);
+    if (lines.empty())
+        return {std::nullopt, "The file holds no lines of text."};
+
+    std::vector<std::string> titles = splitTabs(lines[0]);
+    // The titles end at the last one that is not empty: the tab after the
+    // last title leaves an empty field behind it.
+    while (!titles.empty() && titles.back().empty())
+        titles.pop_back();
+    if (titles.size() < 3)
+        return {std::nullopt, "Its first line does not hold at least three tab-separated column titles "
+                              "(file name, definition and comment), so it is not a measurement log."};
+    const std::size_t n = titles.size();
+
+    std::vector<std::vector<std::string>> rows;
+    rows.reserve(lines.size() - 1);
+    for (std::size_t l = 1; l < lines.size(); ++l) {
+        if (lines[l].empty())
+            continue;
+        std::vector<std::string> cells = splitTabs(lines[l]);
+        if (std::any_of(cells.begin() + static_cast<std::ptrdiff_t>(std::min(n, cells.size())), cells.end(),
+                        [](const std::string& c) { return !c.empty(); }))
+            return {std::nullopt, "Line " + std::to_string(l + 1) + " has more cells than the first line has "
+                                  "column titles (" + std::to_string(n) + ")."};
+        cells.resize(n);
+        rows.push_back(std::move(cells));
+    }
+    LogReadResult result;
+    result.table.emplace();
+    result.table->rebuild(std::move(titles), std::move(rows));
+    return result;
+}
+
+LogReadResult readLog(const std::string& path)
+{
+    std::string error;
+    const auto bytes = readWholeFile(path, &error);
+    if (!bytes)
+        return {std::nullopt, "The file could not be read: " + error};
+    LogReadResult r = parseLog(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    if (r.table) {
+        r.table->m_strFilePath = path;
+        r.table->m_bhasData = true;
+    }
+    return r;
+}
+
+bool saveLog(LogTable& table, const std::string& path, std::string* why)
+{
+    const std::string text = logFileText(table);
+    std::string error;
+    if (!writeFileAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), &error)) {
+        if (why)
+            *why = error;
+        return false;
+    }
+    table.m_bDirty = false;
+    table.m_strFilePath = path;
+    return true;
+}
+
+} // namespace vx

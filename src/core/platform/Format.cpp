@@ -1,0 +1,15 @@
+#include "platform/Format.h"
+
+#include <charconv>
+
+namespace vx {
+
+std::string formatFixed(double v, int digits)
+{
+    // Room for the largest double written out in full, and its fraction.
+    char buf[512];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, digits);
+    return r.ec == std::errc() ? std::string(buf, r.ptr) : std::string("nan");
+}
+
+} // namespace vx

@@ -1,0 +1,14 @@
+#pragma once
+// Numbers as text for files, table cells and readouts: always with a
+// decimal point, whatever the user's locale, so that what is written means
+// the same to every program that reads it back.
+
+#include <string>
+
+namespace vx {
+
+// printf's "%.<digits>f" in the C locale ("nan" and "inf" as printf writes
+// them).
+std::string formatFixed(double v, int digits);
+
+} // namespace vx

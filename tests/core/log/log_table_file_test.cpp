@@ -1,0 +1,232 @@
+#include "log/LogFile.h"
+#include "support/SoundFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+using namespace vx;
+
+namespace {
+
+LogEntry entry(std::string def, std::vector<std::string> values, std::string name = "a.wav")
+{
+    return {std::move(name), std::move(def), std::move(values)};
+}
+
+std::vector<std::string> numbers(int n)
+{
+    std::vector<std::string> out;
+    for (int k = 1; k <= n; ++k)
+        out.push_back(std::to_string(k));
+    return out;
+}
+
+// Cells of every stored column of every row, titles first.
+std::vector<std::vector<std::string>> grid(const LogTable& t)
+{
+    std::vector<std::vector<std::string>> out(1);
+    for (int c = 1; c < t.columnCount(); ++c)
+        out[0].push_back(t.column(c).title);
+    for (std::size_t r = 0; r < t.rowCount(); ++r) {
+        out.emplace_back();
+        for (int c = 1; c < t.columnCount(); ++c)
+            out.back().push_back(t.cell(r, c));
+    }
+    return out;
+}
+
+// A plain tab-separated reader, as any spreadsheet or data-frame library
+// reads such a file: lines at LF, cells at tabs, the empty cell after the
+// final tab dropped.
+std::vector<std::vector<std::string>> readTsv(const std::string& text)
+{
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::vector<std::string> cells;
+        std::string cell;
+        std::istringstream fields(line);
+        while (std::getline(fields, cell, '\t'))
+            cells.push_back(cell);
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+std::string readText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+} // namespace
+
+TEST(LogTable, EveryRowHasACellInEveryColumnWhateverTheEntriesCount)
+{
+    LogTable t;
+    EXPECT_EQ(t.columnCount(), 4);
+    EXPECT_EQ(t.column(0).identifier, "row");
+    EXPECT_EQ(t.column(3).title, "Comments");
+
+    EXPECT_EQ(t.AddLog(entry("six", numbers(6))), 6);
+    EXPECT_EQ(t.AddLog(entry("three", numbers(3))), 0);
+    EXPECT_EQ(t.AddLog(entry("eight", numbers(8))), 2);
+    EXPECT_EQ(t.AddLog(entry("twenty", numbers(20))), 12);
+    ASSERT_EQ(t.entryColumnCount(), 20);
+    EXPECT_EQ(t.column(t.columnCount() - 1).identifier, "comment") << "the comment column stays last";
+    for (int c = 1; c < t.columnCount(); ++c)
+        EXPECT_EQ(t.column(c).cells.size(), 4u) << "column " << c;
+    EXPECT_EQ(t.column(2 + 9).title, "Entry 9");
+    EXPECT_EQ(t.column(2 + 9).identifier, "entry9");
+    EXPECT_EQ(t.cell(1, 3 + 2), "3");
+    EXPECT_EQ(t.cell(1, 3 + 3), "") << "a shorter entry leaves the later columns empty";
+    EXPECT_EQ(t.cell(0, 3 + 7), "") << "columns added later are empty for earlier rows";
+    EXPECT_EQ(t.cell(3, 3 + 19), "20") << "values past the fifteenth are kept";
+    EXPECT_EQ(t.cell(3, 0), "4");
+
+    t.removeRows(0, 2);
+    EXPECT_EQ(t.rowCount(), 2u);
+    EXPECT_EQ(t.cell(0, 2), "eight");
+    EXPECT_EQ(t.cell(0, 0), "1") << "row numbers follow the rows";
+}
+
+TEST(LogTable, EditingTheSameTextLeavesTheLogClean)
+{
+    LogTable t;
+    t.AddLog(entry("d", {"1.00"}));
+    t.m_bDirty = false;
+    EXPECT_FALSE(t.setCell(0, 3, "1.00"));
+    EXPECT_FALSE(t.isDirty());
+    EXPECT_FALSE(t.setCell(0, 0, "7")) << "row numbers are not editable";
+    EXPECT_FALSE(t.setCell(5, 3, "x")) << "a row that does not exist";
+    EXPECT_TRUE(t.setCell(0, 4, "creaky"));
+    EXPECT_TRUE(t.isDirty());
+    EXPECT_EQ(t.cell(0, 4), "creaky");
+}
+
+TEST(LogFile, WritesWhatAPlainTsvReaderAndTheLogReadBack)
+{
+    LogTable t;
+    t.AddLog(entry("Duration Entry: start, end, duration ", {"10.00", "250.50", "240.50"}));
+    t.AddLog(entry("Labels All Entry: Tier, Label's Text, Time, pitch, Intensity ",
+                   {"Words\tand more", "caf\xc3\xa9\r\nbar", "12.00", "", "61.2"}, "voix\n.wav"));
+    t.setCell(0, t.columnCount() - 1, "first\ttry");
+
+    const std::string text = logFileText(t);
+    EXPECT_EQ(text.substr(0, text.find('\n')),
+              "File Name\tEntry definitions and order\tEntry 1\tEntry 2\tEntry 3\tEntry 4\tEntry 5\tComments\t");
+    const auto tsv = readTsv(text);
+    ASSERT_EQ(tsv.size(), 3u) << "a tab or line end inside a cell must not split its row";
+    const std::vector<std::string> second = {"voix .wav", "Labels All Entry: Tier, Label's Text, Time, pitch, Intensity ",
+                                             "Words and more", "caf\xc3\xa9  bar", "12.00", "", "61.2", ""};
+    EXPECT_EQ(tsv[2], second);
+    EXPECT_EQ(tsv[1][7], "first try");
+
+    const LogReadResult back = parseLog(text);
+    ASSERT_TRUE(back.table) << back.error;
+    EXPECT_EQ(grid(*back.table), tsv) << "the log reads the same cells as the plain reader";
+    EXPECT_EQ(back.table->entryColumnCount(), 5);
+    EXPECT_FALSE(back.table->isDirty());
+    EXPECT_EQ(logFileText(*back.table), text) << "reading and writing again changes nothing";
+}
+
+TEST(LogFile, OpensWhatSpreadsheetsAndOlderProgramsWrite)
+{
+    // A byte-order mark, CRLF line ends, no tab after the last cell, a row
+    // that stops before its empty trailing cells, a blank line.
+    const std::string exported = "\xEF\xBB\xBF"
+                                 "File Name\tEntry definitions and order\tF0\tF1\tComments\r\n"
+                                 "a.wav\tdef\t120.5\t700\tok\r\n"
+                                 "\r\n"
+                                 "b.wav\tdef\t99\r\n";
+    const LogReadResult r = parseLog(exported);
+    ASSERT_TRUE(r.table) << r.error;
+    const std::vector<std::vector<std::string>> expected = {
+        {"File Name", "Entry definitions and order", "F0", "F1", "Comments"},
+        {"a.wav", "def", "120.5", "700", "ok"},
+        {"b.wav", "def", "99", "", ""}};
+    EXPECT_EQ(grid(*r.table), expected);
+
+    // Sixteen entry columns, one of them without a title: the count goes by
+    // the last titled column, not by how many titles there are.
+    std::string wide = "File Name\tdef\t";
+    for (int k = 1; k <= 16; ++k) {
+        if (k != 5)
+            wide += 'E' + std::to_string(k);
+        wide += '\t';
+    }
+    wide += "Comments\t\nn\td\t";
+    for (int k = 1; k <= 16; ++k)
+        wide += std::to_string(k) + "\t";
+    wide += "c\t\n";
+    const LogReadResult w = parseLog(wide);
+    ASSERT_TRUE(w.table) << w.error;
+    EXPECT_EQ(w.table->entryColumnCount(), 16);
+    EXPECT_EQ(w.table->cell(0, 3 + 15), "16");
+    EXPECT_EQ(w.table->cell(0, w.table->columnCount() - 1), "c");
+
+    // Single-byte text from an older program: "é" as Latin-1.
+    const LogReadResult latin = parseLog("File Name\tdef\tComments\t\ncaf\xe9.wav\td\t\t\n");
+    ASSERT_TRUE(latin.table) << latin.error;
+    EXPECT_EQ(latin.table->cell(0, 1), "caf\xc3\xa9.wav");
+}
+
+TEST(LogFile, RefusesWhatIsNotALogAndSaysWhy)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "empty"},
+        {std::string("RIFF\0\0\0\0WAVEfmt ", 16), "not a text file"},
+        {"name,definition,comment\nx,y,z\n", "three tab-separated"},
+        {"\n\n\n", "no lines"},
+        {"File Name\tdef\tComments\t\na\tb\tc\td\t\n", "Line 2 has more cells"},
+    };
+    for (const auto& [bytes, why] : cases) {
+        const LogReadResult r = parseLog(bytes);
+        EXPECT_FALSE(r.table) << why;
+        EXPECT_NE(r.error.find(why), std::string::npos) << r.error;
+    }
+}
+
+TEST(LogFile, SavesAtomicallyAndAFailedSaveKeepsTheLogUnsaved)
+{
+    LogTable t;
+    t.AddLog(entry("def", {"1.00"}, "caf\xc3\xa9.wav"));
+    const std::string path = vxtest::tempPath("log-save.txt");
+    std::string why;
+    ASSERT_TRUE(saveLog(t, path, &why)) << why;
+    EXPECT_FALSE(t.isDirty());
+    EXPECT_EQ(t.m_strFilePath, path);
+    const std::string saved = readText(path);
+    EXPECT_NE(saved.find("caf\xc3\xa9.wav\t"), std::string::npos) << "UTF-8 on disk";
+
+    // Open and save many times: the text never changes.
+    LogTable again = *readLog(path).table;
+    EXPECT_TRUE(again.m_bhasData);
+    ASSERT_TRUE(saveLog(again, path, &why));
+    EXPECT_EQ(readText(path), saved);
+
+    const std::string folder = vxtest::tempPath("read-only-logs");
+    ::mkdir(folder.c_str(), 0755);
+    ::chmod(folder.c_str(), 0555);
+    const bool writable = ::access(folder.c_str(), W_OK) == 0; // root writes anyway
+    t.AddLog(entry("def", {"2.00"}));
+    if (!writable) {
+        EXPECT_FALSE(saveLog(t, folder + "/log.txt", &why));
+        EXPECT_FALSE(why.empty());
+        EXPECT_TRUE(t.isDirty()) << "a failed save leaves the rows unsaved";
+        EXPECT_EQ(t.m_strFilePath, path);
+    }
+    EXPECT_FALSE(saveLog(t, vxtest::tempPath("no-such-folder/log.txt"), &why));
+    EXPECT_TRUE(t.isDirty());
+    EXPECT_EQ(readText(path), saved) << "the earlier file is untouched";
+    ::chmod(folder.c_str(), 0755);
+
+    EXPECT_FALSE(readLog(vxtest::tempPath("no-such-log.txt")).table);
+    EXPECT_NE(readLog(folder).error.find("could not be read"), std::string::npos) << "a folder is not a log";
+}
