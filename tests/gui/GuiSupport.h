@@ -28,6 +28,7 @@ class ScriptedDialogs : public vx::Dialogs {
 public:
     QStringList openFiles(QWidget*) override { return toOpen; }
     QString openLabelFile(QWidget*) override { return toOpen.value(0); }
+    QString openLogFile(QWidget*) override { return toOpen.value(0); }
     QString saveFile(QWidget*, const QString& proposed, const QString& extension) override
     {
         proposals << proposed;

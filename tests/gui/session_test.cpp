@@ -244,9 +244,10 @@ TEST_F(Session, EveryCommandHasItsEntryAndItsResponderDecidesEnabling)
     EXPECT_EQ(m.responderFor(Command::ZoomIn), static_cast<CommandResponder*>(window));
     EXPECT_EQ(m.responderFor(Command::Save), static_cast<CommandResponder*>(&session()));
     EXPECT_EQ(m.responderFor(Command::New), static_cast<CommandResponder*>(&controller));
-    EXPECT_EQ(m.responderFor(Command::NewLog), nullptr) << "no window answers it yet";
+    EXPECT_EQ(m.responderFor(Command::NewLog), static_cast<CommandResponder*>(&controller));
+    EXPECT_EQ(m.responderFor(Command::DeleteRows), nullptr) << "only the log window answers it";
     window->updateActions();
-    EXPECT_FALSE(window->action(Command::NewLog)->isEnabled());
+    EXPECT_FALSE(window->action(Command::DeleteRows)->isEnabled());
 
     // The widget with focus is asked first.
     struct FocusedResponder : QWidget, CommandResponder {

@@ -1,13 +1,14 @@
 #include "gui/app/DocumentController.h"
 
 #include "app/AppState.h"
+#include "gui/app/AboutWindow.h"
+#include "gui/log/LogViewController.h"
 #include "gui/mainview/MainWindow.h"
 #include "platform/FileIO.h"
 #include "platform/Paths.h"
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QPointer>
 
 #include <fstream>
@@ -35,6 +36,8 @@ DocumentController::~DocumentController()
         m_sessions.pop_front();
         s.reset();
     }
+    gLogView.reset();
+    delete m_about;
 }
 
 MainWindow* DocumentController::makeWindow(std::unique_ptr<Document> doc, const QString& path, bool foreign)
@@ -90,8 +93,62 @@ void DocumentController::sessionEnded(DocumentSession* s)
     }
 }
 
+LogViewController& DocumentController::logWindow()
+{
+    if (!gLogView)
+        gLogView = std::make_unique<LogViewController>(*this);
+    return *gLogView;
+}
+
+bool DocumentController::logVisible() const
+{
+    return gLogView && gLogView->isVisible();
+}
+
+LogViewController& DocumentController::newLog()
+{
+    LogViewController& log = logWindow();
+    log.newLog();
+    log.show();
+    log.raise();
+    log.activateWindow();
+    return log;
+}
+
+void DocumentController::openLogWithDialog(QWidget* parent)
+{
+    const QString path = m_dialogs.openLogFile(parent);
+    if (!path.isEmpty())
+        openLog(path);
+}
+
+bool DocumentController::openLog(const QString& path)
+{
+    LogViewController& log = logWindow();
+    if (!log.openLog(path))
+        return false;
+    log.show();
+    log.raise();
+    log.activateWindow();
+    return true;
+}
+
+void DocumentController::showAbout()
+{
+    if (!m_about) {
+        m_about = new AboutWindow(QApplication::activeWindow());
+        m_about->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
 bool DocumentController::closeAll()
 {
+    // The log asks first about its unsaved rows; a Cancel stops here.
+    if (logVisible() && !gLogView->close())
+        return false;
     std::vector<QPointer<MainWindow>> windows;
     for (const auto& s : m_sessions)
         if (s->mainWindow())
@@ -110,6 +167,10 @@ std::optional<bool> DocumentController::commandEnabled(Command id) const
     case Command::Quit:
     case Command::About:
         return true;
+    case Command::NewLog:
+    case Command::OpenLog: return !logVisible();
+    case Command::SaveLog: return logVisible() && gLogView->log().isDirty();
+    case Command::SaveLogAs: return logVisible() && gLogView->hasFile();
     default:
         return std::nullopt;
     }
@@ -124,11 +185,11 @@ void DocumentController::runCommand(Command id)
         if (closeAll())
             QApplication::quit();
         break;
-    case Command::About:
-        QMessageBox::about(QApplication::activeWindow(), tr("About Voxtrace"),
-                           tr("Voxtrace\nAcoustic analysis of speech and voice\nVersion %1")
-                               .arg(QString::fromStdString(app().gstrVersion)));
-        break;
+    case Command::NewLog: newLog(); break;
+    case Command::OpenLog: openLogWithDialog(QApplication::activeWindow()); break;
+    case Command::SaveLog: gLogView->Save(); break;
+    case Command::SaveLogAs: gLogView->SaveAs(); break;
+    case Command::About: showAbout(); break;
     default: break;
     }
 }

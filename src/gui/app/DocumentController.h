@@ -1,16 +1,18 @@
 #pragma once
 // The application: the open documents (one session each), opening files
 // through the reader chain, the recent-files list, the one player and
-// recorder, and the commands that need no document (New, Open, Quit,
-// About).
+// recorder, the one measurement log window, and the commands that need no
+// document (New, Open, Quit, the log's New, Open and Save, About).
 
 #include "document/Document.h"
+#include "gui/app/AboutWindow.h"
 #include "gui/app/Commands.h"
 #include "gui/app/DocumentSession.h"
 #include "gui/app/SoundController.h"
 #include "gui/platform/Dialogs.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +21,7 @@
 
 namespace vx {
 
+class LogViewController;
 class MainWindow;
 
 class DocumentController : public QObject, public CommandResponder {
@@ -48,6 +51,18 @@ public:
     // A session whose main window has gone; it is deleted soon after.
     void sessionEnded(DocumentSession* s);
 
+    // The log window, once New Log or Open Log made it; null before.
+    LogViewController* logView() const { return gLogView.get(); }
+    // Views add entries only while the log window is shown.
+    bool logVisible() const;
+    // New Log: an empty log, shown in front.
+    LogViewController& newLog();
+    // Open Log: asks for a file; the log shows it when it is one.
+    void openLogWithDialog(QWidget* parent);
+    bool openLog(const QString& path);
+    AboutWindow* aboutWindow() const { return m_about; }
+    void showAbout();
+
     std::optional<bool> commandEnabled(Command id) const override;
     void runCommand(Command id) override;
 
@@ -56,10 +71,13 @@ signals:
 
 private:
     MainWindow* makeWindow(std::unique_ptr<Document> doc, const QString& path, bool foreign);
+    LogViewController& logWindow();
 
     Dialogs& m_dialogs;
     SoundController m_sound;
     std::list<std::unique_ptr<DocumentSession>> m_sessions;
+    std::unique_ptr<LogViewController> gLogView;
+    QPointer<AboutWindow> m_about;
 };
 
 } // namespace vx

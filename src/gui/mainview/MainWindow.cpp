@@ -4,6 +4,7 @@
 #include "gui/app/DocumentSession.h"
 #include "gui/labels/LabelEditor.h"
 #include "gui/labels/TierDialog.h"
+#include "gui/log/LogViewController.h"
 #include "gui/spectrogram/SpectrogramWindow.h"
 #include "gui/spectrum/SpectrumWindow.h"
 
@@ -24,6 +25,20 @@ namespace vx {
 namespace {
 
 constexpr int kScrollResolution = 1 << 20;
+
+std::optional<MainLogEntry> mainLogKind(Command id)
+{
+    switch (id) {
+    case Command::LogMarker: return MainLogEntry::Marker;
+    case Command::LogDuration: return MainLogEntry::Duration;
+    case Command::LogPitchAtMarker: return MainLogEntry::PitchAtMarker;
+    case Command::LogPitchSelection: return MainLogEntry::PitchSelection;
+    case Command::LogPitchAll: return MainLogEntry::PitchAll;
+    case Command::LogLabelsSelection: return MainLogEntry::LabelsSelection;
+    case Command::LogLabelsAll: return MainLogEntry::LabelsAll;
+    default: return std::nullopt;
+    }
+}
 
 } // namespace
 
@@ -191,6 +206,8 @@ std::optional<bool> MainWindow::commandEnabled(Command id) const
 {
     const MainViewModel& m = *m_model;
     const bool recording = m_recording->recording();
+    if (const auto kind = mainLogKind(id))
+        return !recording && mainLogEntryEnabled(m, *kind, m_session.app().logVisible());
     switch (id) {
     case Command::Close: return true;
     case Command::SelectWindow: return m.validateMenuItem(ViewAction::EditSelectWindow);
@@ -223,6 +240,10 @@ std::optional<bool> MainWindow::commandEnabled(Command id) const
 
 void MainWindow::runCommand(Command id)
 {
+    if (const auto kind = mainLogKind(id)) {
+        addLogEntries(*kind);
+        return;
+    }
     switch (id) {
     case Command::Close: close(); return;
     case Command::SelectWindow:
@@ -407,6 +428,20 @@ void MainWindow::dropEvent(QDropEvent* event)
         if (url.isLocalFile())
             m_session.app().openFile(url.toLocalFile());
     event->acceptProposedAction();
+}
+
+void MainWindow::addLogEntries(MainLogEntry kind)
+{
+    LogViewController* log = m_session.app().logView();
+    if (!log || !log->isVisible())
+        return;
+    const bool needsPitch = kind == MainLogEntry::PitchSelection || kind == MainLogEntry::PitchAll;
+    if (needsPitch && !m_model->pitch()) {
+        m_session.app().dialogs().showError(this, tr("Log"), tr("There is no pitch track to log yet."),
+                                            tr("Compute it with Analysis > Pitch and Intensity, then log again."));
+        return;
+    }
+    log->AddLog(mainLogEntries(*m_model, kind, m_session.displayName().toStdString()));
 }
 
 } // namespace vx

@@ -14,6 +14,7 @@
 #include "gui/mainview/MainView.h"
 #include "gui/mainview/PlaybackController.h"
 #include "gui/mainview/RecordingController.h"
+#include "log/LogEntries.h"
 #include "mainview/MainViewModel.h"
 
 #include <QLabel>
@@ -70,6 +71,7 @@ private:
     void playSelectionOrWindow();
     void record();
     void analyse(Command id);
+    void addLogEntries(MainLogEntry kind);
     void followSamples();
     void syncScrollBar();
     void showReadouts();

@@ -27,6 +27,12 @@ QString QtDialogs::openLabelFile(QWidget* parent)
                                         QObject::tr("TextGrid files (*.TextGrid *.textgrid);;All files (*)"));
 }
 
+QString QtDialogs::openLogFile(QWidget* parent)
+{
+    return QFileDialog::getOpenFileName(parent, QObject::tr("Open Log"), QDir::homePath(),
+                                        QObject::tr("Measurement logs (*.txt *.tsv *.tab);;All files (*)"));
+}
+
 QString QtDialogs::saveFile(QWidget* parent, const QString& proposedName, const QString& extension)
 {
     QFileDialog dialog(parent, QObject::tr("Save"), QDir::homePath() + "/" + proposedName);

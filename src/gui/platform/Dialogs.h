@@ -27,6 +27,8 @@ public:
     virtual QString saveFile(QWidget* parent, const QString& proposedName, const QString& extension) = 0;
     // A label file (TextGrid) to import; empty when the user cancels.
     virtual QString openLabelFile(QWidget* parent) = 0;
+    // A measurement log to open; empty when the user cancels.
+    virtual QString openLogFile(QWidget* parent) = 0;
     virtual SaveChoice askSaveChanges(QWidget* parent, const QString& documentName) = 0;
     virtual void showError(QWidget* parent, const QString& title, const QString& message,
                            const QString& informative = {}) = 0;
@@ -43,6 +45,7 @@ public:
     QStringList openFiles(QWidget* parent) override;
     QString saveFile(QWidget* parent, const QString& proposedName, const QString& extension) override;
     QString openLabelFile(QWidget* parent) override;
+    QString openLogFile(QWidget* parent) override;
     SaveChoice askSaveChanges(QWidget* parent, const QString& documentName) override;
     void showError(QWidget* parent, const QString& title, const QString& message,
                    const QString& informative = {}) override;

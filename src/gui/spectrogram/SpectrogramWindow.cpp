@@ -1,6 +1,7 @@
 #include "gui/spectrogram/SpectrogramWindow.h"
 
 #include "gui/app/DocumentController.h"
+#include "gui/log/LogViewController.h"
 #include "gui/mainview/MainWindow.h"
 #include "gui/spectrogram/SpectrogramPicture.h"
 #include "gui/spectrum/SpectrumWindow.h"
@@ -27,6 +28,17 @@ constexpr int kResizeSettleMs = 250;
 const char* const kSettingNames[] = {"Sample rate", "Window length", "Dynamic range",
                                      "LPC coefficients", "Bandwidth", "Pre-emphasis"};
 const char* const kMouseNames[] = {"Frequency", "Duration", "Cursor"};
+
+std::optional<SpectrogramLogEntry> spectrogramLogKind(Command id)
+{
+    switch (id) {
+    case Command::LogMarker: return SpectrogramLogEntry::Marker;
+    case Command::LogDuration: return SpectrogramLogEntry::Duration;
+    case Command::LogFormantsMarker: return SpectrogramLogEntry::FormantsMarker;
+    case Command::LogFormantsSelection: return SpectrogramLogEntry::FormantsSelection;
+    default: return std::nullopt;
+    }
+}
 
 } // namespace
 
@@ -449,6 +461,8 @@ std::optional<double> SpectrogramWindow::playCursorX() const
 std::optional<bool> SpectrogramWindow::commandEnabled(Command id) const
 {
     const bool have = haveSpectrogram();
+    if (const auto kind = spectrogramLogKind(id))
+        return have && spectrogramLogEntryEnabled(logSource(), *kind, m_session.app().logVisible());
     switch (id) {
     case Command::Close: return true;
     case Command::SpectrumAtMarker: return have && m_cursor.marker().has_value();
@@ -463,6 +477,10 @@ std::optional<bool> SpectrogramWindow::commandEnabled(Command id) const
 
 void SpectrogramWindow::runCommand(Command id)
 {
+    if (const auto kind = spectrogramLogKind(id)) {
+        addLogEntries(*kind);
+        return;
+    }
     switch (id) {
     case Command::Close: close(); break;
     case Command::SpectrumAtMarker: openSpectrum(false); break;
@@ -472,6 +490,25 @@ void SpectrogramWindow::runCommand(Command id)
     case Command::PlayToggle: play(m_cursor.selection() ? kPlaySelection : kPlayWindow); break;
     default: break;
     }
+}
+
+SpectrogramLogSource SpectrogramWindow::logSource() const
+{
+    return {m_cursor, m_stretch, haveSpectrogram() ? &m_result->data : nullptr, m_session.doc().s.m_dLogStepSize};
+}
+
+void SpectrogramWindow::addLogEntries(SpectrogramLogEntry kind)
+{
+    LogViewController* log = m_session.app().logView();
+    if (!log || !log->isVisible())
+        return;
+    SpectrogramLogRows r = spectrogramLogEntries(logSource(), kind, m_session.displayName().toStdString());
+    if (!r.error.empty()) {
+        m_session.app().dialogs().showError(this, tr("Log"), tr("The formants could not be logged."),
+                                            QString::fromStdString(r.error));
+        return;
+    }
+    log->AddLog(r.rows);
 }
 
 void SpectrogramWindow::openSpectrum(bool selection)

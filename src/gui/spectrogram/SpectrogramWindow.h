@@ -11,6 +11,7 @@
 
 #include "gui/app/Commands.h"
 #include "gui/app/DocumentSession.h"
+#include "log/LogEntries.h"
 #include "model/SampleSummary.h"
 #include "spectrogram/SpectrogramDisplay.h"
 #include "spectrum/SliceDisplay.h"
@@ -115,6 +116,8 @@ private:
     void showReadouts();
     void play(int code);
     void openSpectrum(bool selection);
+    SpectrogramLogSource logSource() const;
+    void addLogEntries(SpectrogramLogEntry kind);
 
     DocumentSession& m_session;
     SpectrogramKind m_kind;

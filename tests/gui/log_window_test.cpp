@@ -1,0 +1,286 @@
+// The measurement log window as a user meets it: opened from the Log menu,
+// filled by the entry commands of the main and spectrogram windows, edited,
+// saved, read back, and closed or quit with unsaved rows.
+
+#include "gui/GuiSupport.h"
+#include "gui/log/LogViewController.h"
+#include "gui/spectrogram/SpectrogramWindow.h"
+#include "log/LogFile.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QScrollBar>
+#include <QTableView>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
+using namespace vx;
+using namespace vxtest;
+
+namespace {
+
+class LogWindow : public WindowTest {
+protected:
+    void TearDown() override
+    {
+        if (controller.logView())
+            controller.logView()->hide();
+        WindowTest::TearDown();
+    }
+    int xOf(double ms)
+    {
+        const auto& m = window->model();
+        return static_cast<int>(50 + (ms - m.m_dTimePageMin) * m.geometry().dataArea.width() /
+                                         (m.m_dTimePageMax - m.m_dTimePageMin));
+    }
+    bool enabled(Command id)
+    {
+        window->menus().update();
+        return window->menus().isEnabled(id);
+    }
+    LogViewController& openNewLog()
+    {
+        EXPECT_TRUE(enabled(Command::NewLog));
+        window->menus().trigger(Command::NewLog);
+        return *controller.logView();
+    }
+    void selectStretch(double from, double to)
+    {
+        QTest::mousePress(&view(), Qt::LeftButton, {}, QPoint(xOf(from), 100));
+        QTest::mouseMove(&view(), QPoint(xOf((from + to) / 2), 100));
+        QTest::mouseRelease(&view(), Qt::LeftButton, {}, QPoint(xOf(to), 100));
+    }
+    const LogTable& log() { return controller.logView()->log(); }
+    std::string defOf(std::size_t row) { return log().cell(row, 2); }
+};
+
+} // namespace
+
+TEST_F(LogWindow, NewAndOpenOnlyWhileHiddenEntriesOnlyWhileShown)
+{
+    QTest::mouseClick(&view(), Qt::LeftButton, {}, QPoint(xOf(500), 100));
+    ASSERT_TRUE(window->model().m_bHaveMarker);
+    EXPECT_TRUE(enabled(Command::OpenLog));
+    EXPECT_FALSE(enabled(Command::LogMarker)) << "no log window to take the entry";
+
+    LogViewController& log = openNewLog();
+    EXPECT_TRUE(log.isVisible());
+    EXPECT_EQ(log.windowTitle(), "Untitled[*]");
+    EXPECT_FALSE(enabled(Command::NewLog));
+    EXPECT_FALSE(enabled(Command::OpenLog));
+    EXPECT_TRUE(enabled(Command::LogMarker));
+    EXPECT_TRUE(enabled(Command::LogPitchAll));
+    EXPECT_FALSE(enabled(Command::LogDuration)) << "needs a selection";
+    EXPECT_FALSE(enabled(Command::LogFormantsMarker)) << "the main view has no formants";
+    EXPECT_FALSE(log.table().horizontalHeader()->sectionsMovable());
+
+    window->menus().trigger(Command::LogMarker);
+    ASSERT_EQ(log.log().rowCount(), 1u);
+    EXPECT_EQ(defOf(0), "Marker Entry: time ,cha");
+    EXPECT_EQ(log.log().cell(0, 1), window->session().displayName().toStdString());
+    EXPECT_TRUE(log.isWindowModified());
+
+    log.hide();
+    EXPECT_TRUE(enabled(Command::NewLog)) << "closing the window enables them again";
+    EXPECT_FALSE(enabled(Command::LogMarker));
+
+    // New Log starts again from the four fixed columns, whatever the last
+    // log had.
+    window->menus().trigger(Command::NewLog);
+    EXPECT_EQ(log.log().rowCount(), 0u);
+    EXPECT_EQ(log.log().columnCount(), 4);
+    EXPECT_EQ(log.model().headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(), "Comments");
+
+    controller.runCommand(Command::About);
+    ASSERT_NE(controller.aboutWindow(), nullptr);
+    EXPECT_EQ(controller.aboutWindow()->versionText(), "Version " + QString::fromStdString(app().gstrVersion));
+    EXPECT_EQ(app().gstrVersion, kVersionText);
+    controller.aboutWindow()->close();
+}
+
+TEST_F(LogWindow, MainViewEntriesThroughTheCommandRoute)
+{
+    LogViewController& log = openNewLog();
+    selectStretch(200, 600);
+    ASSERT_TRUE(window->model().m_bHaveSelection);
+    window->menus().trigger(Command::LogDuration);
+    ASSERT_EQ(log.log().rowCount(), 1u);
+    EXPECT_EQ(defOf(0), "Duration Entry: start, end, duration ");
+
+    window->menus().trigger(Command::LogPitchSelection);
+    const std::size_t frames = log.log().rowCount() - 1;
+    EXPECT_GT(frames, 10u) << "one row per pitch frame in 400 ms";
+    EXPECT_EQ(defOf(1), "Pitch Selection Entry: time, pitch, intensity ");
+    const double first = std::stod(log.log().cell(1, 3));
+    EXPECT_GE(first, 200 - 2 * 2000.0 / 790);
+    EXPECT_NE(log.log().cell(1, 5), "") << "the intensity is shown, so it is logged";
+
+    window->menus().trigger(Command::LogPitchAll);
+    EXPECT_EQ(defOf(log.log().rowCount() - 1), "Pitch All Entry: time, pitch, intensity ");
+    for (std::size_t r = 1 + frames; r < log.log().rowCount(); ++r)
+        ASSERT_GT(std::stod(log.log().cell(r, 4)), 0) << "voiced frames only";
+
+    EXPECT_EQ(log.table().verticalScrollBar()->value(), log.table().verticalScrollBar()->maximum())
+        << "the newest row is in view";
+}
+
+TEST_F(LogWindow, SaveRunsSaveAsThenTheFileReadsBackCellForCell)
+{
+    LogViewController& log = openNewLog();
+    EXPECT_FALSE(enabled(Command::SaveLogAs)) << "a log never saved is saved through Save";
+    QTest::mouseClick(&view(), Qt::LeftButton, {}, QPoint(xOf(700), 100));
+    window->menus().trigger(Command::LogMarker);
+    window->menus().trigger(Command::LogPitchAtMarker);
+
+    const QModelIndex comment = log.model().index(1, log.log().columnCount() - 1);
+    ASSERT_TRUE(log.model().flags(comment) & Qt::ItemIsEditable);
+    EXPECT_FALSE(log.model().flags(log.model().index(0, 0)) & Qt::ItemIsSelectable) << "row numbers";
+    log.model().setData(comment, QString::fromUtf8("voix cass\u00e9e\tcreaky"), Qt::EditRole);
+
+    const QString path = QString::fromStdString(tempPath("session-log.txt"));
+    QFile::remove(path);
+    dialogs.saveAnswer = path;
+    ASSERT_TRUE(enabled(Command::SaveLog));
+    window->menus().trigger(Command::SaveLog);
+    EXPECT_EQ(dialogs.proposals.value(0), "logFile.txt");
+    EXPECT_EQ(dialogs.extensions.value(0), "txt");
+    EXPECT_FALSE(log.log().isDirty());
+    EXPECT_EQ(log.windowTitle(), QFileInfo(path).fileName() + "[*]");
+    EXPECT_TRUE(enabled(Command::SaveLogAs));
+    log.model().setData(log.model().index(0, 1), window->session().displayName(), Qt::EditRole);
+    EXPECT_FALSE(log.log().isDirty()) << "typing the same text changes nothing";
+
+    // Read it back through the program: the same titles and cells.
+    const LogTable before = log.log();
+    log.hide();
+    dialogs.toOpen = QStringList{path};
+    window->menus().trigger(Command::OpenLog);
+    ASSERT_TRUE(log.isVisible()) << dialogs.errors.join("\n").toStdString();
+    ASSERT_EQ(log.log().columnCount(), before.columnCount());
+    ASSERT_EQ(log.log().rowCount(), before.rowCount());
+    for (int c = 0; c < before.columnCount(); ++c) {
+        EXPECT_EQ(log.log().column(c).title, before.column(c).title);
+        for (std::size_t r = 0; r < before.rowCount(); ++r)
+            EXPECT_EQ(log.log().cell(r, c), logCellText(before.cell(r, c))) << r << "," << c;
+    }
+    EXPECT_EQ(log.log().cell(1, log.log().columnCount() - 1), "voix cass\xc3\xa9" "e creaky");
+
+    // Copy gives tab-separated cells; Delete Rows removes the rows.
+    log.table().selectionModel()->select(QItemSelection(log.model().index(0, 1), log.model().index(1, 3)),
+                                         QItemSelectionModel::Select);
+    log.runCommand(Command::Copy);
+    const QStringList lines = QApplication::clipboard()->text().split('\n');
+    EXPECT_EQ(lines.value(0).split('\t').size(), 3);
+    EXPECT_TRUE(lines.value(0).startsWith(window->session().displayName() + "\tMarker Entry: time ,cha\t"));
+    log.runCommand(Command::DeleteRows);
+    EXPECT_EQ(log.log().rowCount(), 0u);
+    EXPECT_TRUE(log.isWindowModified());
+}
+
+TEST_F(LogWindow, ClosingOrQuittingWithUnsavedRowsAsksAndAFailedSaveKeepsThem)
+{
+    LogViewController& log = openNewLog();
+    window->menus().trigger(Command::LogPitchAll);
+    ASSERT_GT(log.log().rowCount(), 0u);
+
+    dialogs.alertAnswers = {-1};
+    log.close();
+    EXPECT_EQ(dialogs.alerts.value(0), "Save changes before closing?");
+    EXPECT_TRUE(log.isVisible()) << "Cancel";
+
+    // Save to a folder that does not exist: the save fails, says so, and the
+    // window stays open with its rows unsaved.
+    dialogs.alertAnswers = {1};
+    dialogs.saveAnswer = QString::fromStdString(tempPath("no-such-folder/log.txt"));
+    log.close();
+    EXPECT_TRUE(log.isVisible());
+    EXPECT_TRUE(log.log().isDirty());
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].contains("log.txt")) << dialogs.errors[0].toStdString();
+
+    // Quitting asks too; Cancel keeps the documents open.
+    dialogs.alertAnswers = {-1};
+    EXPECT_FALSE(controller.closeAll());
+    EXPECT_EQ(dialogs.alerts.size(), 3);
+    EXPECT_EQ(controller.sessions().size(), 1u);
+
+    dialogs.alertAnswers = {0};
+    log.close();
+    EXPECT_FALSE(log.isVisible()) << "Don't save";
+}
+
+TEST_F(LogWindow, AFileThatIsNotALogLeavesTheLogAsItWas)
+{
+    LogViewController& log = openNewLog();
+    window->menus().trigger(Command::LogPitchAll);
+    const std::size_t rows = log.log().rowCount();
+    const std::string bad = tempPath("not-a-log.txt");
+    std::ofstream(bad) << "just one column\nof words\n";
+    EXPECT_FALSE(controller.openLog(QString::fromStdString(bad)));
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].contains("not-a-log.txt"));
+    EXPECT_EQ(log.log().rowCount(), rows);
+    EXPECT_EQ(log.log().columnCount(), 7);
+    EXPECT_EQ(log.windowTitle(), "Untitled[*]");
+
+    // A spreadsheet's export opens.
+    const std::string exported = tempPath("exported.txt");
+    std::ofstream(exported, std::ios::binary) << "\xEF\xBB\xBF" "File Name\tEntry definitions and order\tF0\tComments\r\n"
+                                                 "a.wav\tdef\t120.5\r\n";
+    ASSERT_TRUE(controller.openLog(QString::fromStdString(exported)));
+    EXPECT_EQ(log.log().rowCount(), 1u);
+    EXPECT_EQ(log.log().cell(0, 3), "120.5");
+    EXPECT_EQ(log.model().headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(), "F0");
+}
+
+TEST_F(LogWindow, SpectrogramEntriesGoToTheShownLogOnly)
+{
+    window->session().changeSettings([](Settings& st) {
+        st.m_bSpecDrawFormantTracking = true;
+        st.m_dLogStepSize = 10;
+    });
+    window->menus().trigger(Command::Spectrogram);
+    auto* s = qobject_cast<SpectrogramWindow*>(window->session().windows().back());
+    ASSERT_NE(s, nullptr);
+    s->resize(700, 400);
+    ASSERT_TRUE(waitUntil([&] { return s->analysesStarted() > 0 && !s->busy() && s->result(); }));
+    waitUntil([&] { return s->layout().client.width() == s->view().width() && !s->busy(); }, 2000);
+    const Rect r = s->layout().spectrogram;
+    ASSERT_TRUE(s->mousePressed(QPointF(r.left + 100, r.top + 50)));
+    s->mouseReleased();
+    s->menus().update();
+    EXPECT_FALSE(s->menus().isEnabled(Command::LogMarker)) << "no log window";
+
+    LogViewController& log = openNewLog();
+    s->menus().update();
+    ASSERT_TRUE(s->menus().isEnabled(Command::LogMarker));
+    EXPECT_FALSE(s->menus().isEnabled(Command::LogPitchAll)) << "a main-view entry";
+    ASSERT_TRUE(s->result()->data.haveFormants);
+    EXPECT_TRUE(s->menus().isEnabled(Command::LogFormantsMarker));
+    EXPECT_FALSE(s->menus().isEnabled(Command::LogFormantsSelection)) << "needs a selection";
+    s->menus().trigger(Command::LogMarker);
+    ASSERT_EQ(log.log().rowCount(), 1u);
+    EXPECT_EQ(defOf(0), "Spec. Marker Entry: time, frequency ");
+    EXPECT_NEAR(std::stod(log.log().cell(0, 3)), s->cursor().marker()->time, 0.005);
+
+    ASSERT_TRUE(s->mousePressed(QPointF(r.left + 100, r.top + 50)));
+    ASSERT_TRUE(s->mouseDragged(QPointF(r.left + 300, r.top + 50)));
+    s->mouseReleased();
+    s->menus().trigger(Command::LogDuration);
+    EXPECT_EQ(defOf(1), "Duration Entry: start, end, duration ");
+    const double length = std::stod(log.log().cell(1, 5));
+    s->menus().trigger(Command::LogFormantsSelection);
+    const std::size_t steps = log.log().rowCount() - 2;
+    EXPECT_EQ(steps, static_cast<std::size_t>(std::ceil(length / 10 - 1e-9))) << "one row per 10 ms step";
+    EXPECT_EQ(defOf(2), "Spec. Formants Duration Entry: time, F1, F2, F3, F4, F5 ");
+    EXPECT_EQ(log.log().entryColumnCount(), 6);
+    EXPECT_EQ(log.log().cell(2, 3), log.log().cell(1, 3)) << "the first row at the selection's start";
+}
