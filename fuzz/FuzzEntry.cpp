@@ -4,6 +4,7 @@
 #include "app/ConfigFile.h"
 #include "document/Document.h"
 #include "labels/TextGrid.h"
+#include "log/LogFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -127,6 +128,34 @@ std::string textGridInput(const std::uint8_t* data, std::size_t size)
             return std::string("written as ") + how + ", the labels are refused: " + error;
         if (std::string wrong = sameLabels(c, again, how); !wrong.empty())
             return wrong;
+    }
+    return {};
+}
+
+std::string logFileInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const vx::LogReadResult r = vx::parseLog(bytes);
+    if (!r.table)
+        return r.error.empty() ? "a refused log gives no reason" : std::string();
+    const vx::LogTable& t = *r.table;
+    if (t.columnCount() < 4 || t.column(0).identifier != "row" || t.column(t.columnCount() - 1).identifier != "comment")
+        return "the table lacks its fixed columns";
+    for (int c = 1; c < t.columnCount(); ++c)
+        if (t.column(c).cells.size() != t.rowCount())
+            return "column " + std::to_string(c) + " does not hold a cell for every row";
+    const std::string text = vx::logFileText(t);
+    const vx::LogReadResult again = vx::parseLog(text);
+    if (!again.table)
+        return "a written log is refused: " + again.error;
+    if (again.table->columnCount() != t.columnCount() || again.table->rowCount() != t.rowCount())
+        return "a written log reads back with another shape";
+    for (int c = 1; c < t.columnCount(); ++c) {
+        if (again.table->column(c).title != vx::logCellText(t.column(c).title))
+            return "a title changed on writing and reading";
+        for (std::size_t row = 0; row < t.rowCount(); ++row)
+            if (again.table->cell(row, c) != vx::logCellText(t.cell(row, c)))
+                return "a cell changed on writing and reading";
     }
     return {};
 }

@@ -20,4 +20,8 @@ std::string configurationInput(const std::uint8_t* data, std::size_t size);
 // come back the same after writing it out and reading it again.
 std::string textGridInput(const std::uint8_t* data, std::size_t size);
 
+// The bytes as a measurement log opened in the log window: the table must
+// be rectangular, and what is written of it must read back the same.
+std::string logFileInput(const std::uint8_t* data, std::size_t size);
+
 } // namespace vxfuzz

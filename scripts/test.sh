@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is needed, configures, builds and runs every test, then runs
-# the reader-chain fuzzer for a bounded time (VOXTRACE_FUZZ_SECONDS, 60 by
+# the fuzz targets for a bounded time (VOXTRACE_FUZZ_SECONDS, 60 by
 # default; 0 skips it). Extra arguments go to CMake's configure step, for
 # example -DVOXTRACE_SANITIZE=ON.
 set -euo pipefail

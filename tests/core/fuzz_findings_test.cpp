@@ -35,4 +35,5 @@ TEST(FuzzFindings, EveryKeptInputPassesItsFuzzTargetsEntry)
     EXPECT_GE(replayFolder(root + "/reader-chain", vxfuzz::readerChainInput), 1);
     replayFolder(root + "/config", vxfuzz::configurationInput);
     replayFolder(root + "/textgrid", vxfuzz::textGridInput);
+    replayFolder(root + "/log", vxfuzz::logFileInput);
 }

@@ -136,7 +136,7 @@ std::string logFileText(const LogTable& table)
 
 std::string decodeLogText(std::string_view bytes)
 {
-    if (bytes.starts_with("\xEF\xBB\xBF"))
+    while (bytes.starts_with("\xEF\xBB\xBF"))
         bytes.remove_prefix(3);
     return validUtf8(bytes) ? std::string(bytes) : latin1ToUtf8(bytes);
 }
