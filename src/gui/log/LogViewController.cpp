@@ -59,7 +59,7 @@ void LogTableModel::append(const std::vector<LogEntry>& rows)
     emit dirtyChanged();
 }
 
-void LogTableModel::removeRows(const std::vector<int>& rows)
+void LogTableModel::deleteRows(const std::vector<int>& rows)
 {
     std::vector<int> sorted(rows);
     std::sort(sorted.begin(), sorted.end(), std::greater<>());
@@ -289,7 +289,7 @@ void LogViewController::deleteSelectedRows()
     std::vector<int> rows;
     for (const QModelIndex& i : _logTable->selectionModel()->selectedIndexes())
         rows.push_back(i.row());
-    m_model->removeRows(rows);
+    m_model->deleteRows(rows);
 }
 
 std::optional<bool> LogViewController::commandEnabled(Command id) const

@@ -35,7 +35,7 @@ public:
     void replace(LogTable table);
     // Appends rows, adding the entry columns they need first.
     void append(const std::vector<LogEntry>& rows);
-    void removeRows(const std::vector<int>& rows);
+    void deleteRows(const std::vector<int>& rows);
     LogTable& editableTable() { return m_table; }
 
     int rowCount(const QModelIndex& parent = {}) const override;

@@ -87,12 +87,23 @@ int QtDialogs::chooseChannel(const std::vector<std::string>& items)
 
 int QtDialogs::alert(const AlertSpec& request)
 {
-    QMessageBox box(QMessageBox::Warning, QString::fromStdString(request.title), QString::fromStdString(request.message),
+    // The title is the question or statement itself; the message and the
+    // informative text explain it.
+    QMessageBox box(QMessageBox::Warning, QObject::tr("Voxtrace"), QString::fromStdString(request.title),
                     QMessageBox::NoButton, QApplication::activeWindow());
-    box.setInformativeText(QString::fromStdString(request.informative));
+    QStringList details;
+    for (const std::string& t : {request.message, request.informative})
+        if (!t.empty())
+            details << QString::fromStdString(t);
+    box.setInformativeText(details.join("\n\n"));
     std::vector<QPushButton*> buttons;
-    for (const std::string& b : request.buttons)
-        buttons.push_back(box.addButton(QString::fromStdString(b), QMessageBox::AcceptRole));
+    for (const std::string& b : request.buttons) {
+        const bool cancel = b == "Cancel";
+        buttons.push_back(box.addButton(QString::fromStdString(b), cancel ? QMessageBox::RejectRole
+                                                                          : QMessageBox::AcceptRole));
+        if (cancel)
+            box.setEscapeButton(buttons.back());
+    }
     if (!buttons.empty())
         box.setDefaultButton(buttons.front());
     box.exec();
