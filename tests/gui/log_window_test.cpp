@@ -180,6 +180,8 @@ TEST_F(LogWindow, SaveRunsSaveAsThenTheFileReadsBackCellForCell)
     const QStringList lines = QApplication::clipboard()->text().split('\n');
     EXPECT_EQ(lines.value(0).split('\t').size(), 3);
     EXPECT_TRUE(lines.value(0).startsWith(window->session().displayName() + "\tMarker Entry: time ,cha\t"));
+    log.table().clearSelection();
+    log.runCommand(Command::SelectAll);
     log.runCommand(Command::DeleteRows);
     EXPECT_EQ(log.log().rowCount(), 0u);
     EXPECT_TRUE(log.isWindowModified());

@@ -301,6 +301,7 @@ std::optional<bool> LogViewController::commandEnabled(Command id) const
     case Command::Close: return true;
     case Command::Copy:
     case Command::DeleteRows: return anySelected;
+    case Command::SelectAll: return log().rowCount() > 0;
     default: return std::nullopt;
     }
 }
@@ -313,6 +314,7 @@ void LogViewController::runCommand(Command id)
     case Command::Close: close(); break;
     case Command::Copy: copySelection(); break;
     case Command::DeleteRows: deleteSelectedRows(); break;
+    case Command::SelectAll: _logTable->selectAll(); break;
     default: break;
     }
 }
