@@ -8,6 +8,7 @@
 #include "analysis/SpectrogramData.h"
 #include "analysis/SpectrumSlice.h"
 #include "app/Settings.h"
+#include "support/Synthesis.h"
 
 #include <benchmark/benchmark.h>
 
@@ -42,20 +43,8 @@ const std::vector<float>& speechLike()
                 x[i] = noise(rng);
             }
         }
-        for (auto [F, B] : {std::pair{650.0, 80.0}, {1100.0, 90.0}, {2400.0, 120.0}}) {
-            const double rho = std::exp(-M_PI * B / kRate);
-            const double a1 = 2 * rho * std::cos(2 * M_PI * F / kRate), a2 = -rho * rho;
-            double y1 = 0, y2 = 0;
-            for (double& v : x) {
-                const double y = v + a1 * y1 + a2 * y2;
-                y2 = y1;
-                y1 = y;
-                v = y;
-            }
-        }
-        double peak = 0;
-        for (double v : x)
-            peak = std::max(peak, std::fabs(v));
+        vxtest::resonate(x, kRate, {{650, 80}, {1100, 90}, {2400, 120}});
+        const double peak = vxtest::peakOf(x);
         std::vector<float> out(n);
         for (std::size_t i = 0; i < n; ++i)
             out[i] = static_cast<float>(0.7 * x[i] / peak);

@@ -8,6 +8,7 @@
 #include "gui/GuiSupport.h"
 #include "gui/spectrogram/SpectrogramWindow.h"
 #include "gui/spectrum/SpectrumWindow.h"
+#include "support/Synthesis.h"
 
 #include <QMouseEvent>
 #include <QPointer>
@@ -51,18 +52,10 @@ std::string makeVowel()
     const int voiced = kRate * 6 / 10;
     for (int n = 0; n < voiced; n += kRate / 120)
         y[static_cast<std::size_t>(n)] = 1.0;
-    for (const auto& [f, b] : {std::pair{600.0, 60.0}, {1400.0, 80.0}, {2400.0, 100.0}}) {
-        const double r = std::exp(-std::numbers::pi * b / kRate), c = 2 * r * std::cos(2 * std::numbers::pi * f / kRate);
-        double y1 = 0, y2 = 0;
-        for (int n = 0; n < voiced; ++n) {
-            double& v = y[static_cast<std::size_t>(n)];
-            const double out = v + c * y1 - r * r * y2;
-            y2 = y1, y1 = out, v = out;
-        }
-    }
-    double peak = 0;
-    for (double v : y)
-        peak = std::max(peak, std::abs(v));
+    std::vector<double> voice(y.begin(), y.begin() + voiced);
+    vxtest::resonate(voice, kRate, {{600, 60}, {1400, 80}, {2400, 100}});
+    std::copy(voice.begin(), voice.end(), y.begin());
+    const double peak = vxtest::peakOf(y);
     for (double& v : y)
         v *= 0.8 / peak;
     return writeSignal(y, "vowel.wav");

@@ -5,6 +5,7 @@
 
 #include "gui/GuiSupport.h"
 #include "gui/spectrum/SpectrumWindow.h"
+#include "support/Synthesis.h"
 
 #include <QMouseEvent>
 #include <QPointer>
@@ -12,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <numbers>
 
 using namespace vx;
 using namespace vxtest;
@@ -28,20 +28,8 @@ std::string makeVowel()
     std::vector<double> y(kVowelLength, 0.0);
     for (int n = 0; n < kVowelLength; n += kRate / 120)
         y[static_cast<std::size_t>(n)] = 1.0;
-    for (const auto& [f, b] : {std::pair{700.0, 60.0}, {1200.0, 70.0}, {2600.0, 100.0}}) {
-        const double r = std::exp(-std::numbers::pi * b / kRate);
-        const double c = 2 * r * std::cos(2 * std::numbers::pi * f / kRate);
-        double y1 = 0, y2 = 0;
-        for (double& v : y) {
-            const double out = v + c * y1 - r * r * y2;
-            y2 = y1;
-            y1 = out;
-            v = out;
-        }
-    }
-    double peak = 0;
-    for (double v : y)
-        peak = std::max(peak, std::abs(v));
+    vxtest::resonate(y, kRate, {{700, 60}, {1200, 70}, {2600, 100}});
+    const double peak = vxtest::peakOf(y);
     std::vector<std::int16_t> s(kVowelLength + kRate * 3 / 10, 0);
     for (std::size_t n = 0; n < y.size(); ++n)
         s[n] = static_cast<std::int16_t>(16000 * y[n] / peak);

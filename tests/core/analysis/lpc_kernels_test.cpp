@@ -8,6 +8,7 @@
 #include "analysis/MathFunc.h"
 #include "analysis/VectorBuilds.h"
 #include "app/Settings.h"
+#include "support/Synthesis.h"
 
 #include <gtest/gtest.h>
 
@@ -198,22 +199,6 @@ double noiseSample(std::mt19937& rng, double amplitude)
     return amplitude * (rng() / 4294967296.0 - 0.5);
 }
 
-// Two-pole resonators at (frequency, bandwidth) pairs, in series.
-void resonate(std::vector<double>& x, double fs, std::initializer_list<std::pair<double, double>> formants)
-{
-    for (auto [F, B] : formants) {
-        const double rho = std::exp(-M_PI * B / fs);
-        const double a1 = 2 * rho * std::cos(2 * M_PI * F / fs), a2 = -rho * rho;
-        double y1 = 0, y2 = 0;
-        for (double& v : x) {
-            const double y = v + a1 * y1 + a2 * y2;
-            y2 = y1;
-            y1 = y;
-            v = y;
-        }
-    }
-}
-
 // 1.2 s at 44.1 kHz as in the benchmark: a gliding f0 through three
 // resonators for 0.8 s, then noise, then silence.
 std::vector<double> speechLike()
@@ -234,10 +219,8 @@ std::vector<double> speechLike()
             x[i] = noiseSample(rng, 0.2);
         }
     }
-    resonate(x, fs, {{650, 80}, {1100, 90}, {2400, 120}});
-    double peak = 0;
-    for (double v : x)
-        peak = std::max(peak, std::fabs(v));
+    vxtest::resonate(x, fs, {{650, 80}, {1100, 90}, {2400, 120}});
+    const double peak = vxtest::peakOf(x);
     for (double& v : x)
         v = static_cast<float>(0.7 * v / peak);
     return x;
@@ -258,7 +241,7 @@ std::vector<double> vowel(double fs, double f0, std::initializer_list<std::pair<
         }
         v += noiseSample(rng, 2e-3);
     }
-    resonate(x, fs, formants);
+    vxtest::resonate(x, fs, formants);
     return x;
 }
 

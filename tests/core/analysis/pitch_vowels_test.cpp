@@ -4,6 +4,7 @@
 
 #include "analysis/PitchIntensity.h"
 #include "app/Settings.h"
+#include "support/Synthesis.h"
 
 #include <gtest/gtest.h>
 
@@ -53,20 +54,11 @@ std::vector<float> vowel(const Vowel& v, double fs, const std::function<double(d
     }
     for (std::size_t i = x.size() - 1; i > 0; --i)
         x[i] -= x[i - 1];
-    for (int r = 0; r < 5; ++r) {
-        const double rho = std::exp(-M_PI * v.B[r] / fs);
-        const double a1 = 2 * rho * std::cos(2 * M_PI * v.F[r] / fs), a2 = -rho * rho;
-        double y1 = 0, y2 = 0;
-        for (double& s : x) {
-            const double y = (1 - a1 - a2) * s + a1 * y1 + a2 * y2;
-            y2 = y1;
-            y1 = y;
-            s = y;
-        }
-    }
-    double peak = 0;
-    for (double s : x)
-        peak = std::max(peak, std::fabs(s));
+    std::vector<vxtest::Formant> formants;
+    for (int r = 0; r < 5; ++r)
+        formants.emplace_back(v.F[r], v.B[r]);
+    vxtest::resonate(x, fs, formants, true);
+    const double peak = vxtest::peakOf(x);
     std::vector<float> out(x.size());
     for (std::size_t i = 0; i < x.size(); ++i)
         out[i] = static_cast<float>(std::round(0.5 * 32767 * x[i] / peak) / 32768);

@@ -1,6 +1,7 @@
 #include "analysis/MathFunc.h"
 #include "analysis/SpectrumSlice.h"
 #include "app/Settings.h"
+#include "support/Synthesis.h"
 
 #include <gtest/gtest.h>
 
@@ -53,20 +54,8 @@ std::vector<float> vowel(double seconds, double fs, bool speechLike = false)
             x[i] = 1.0;
         }
     }
-    for (auto [F, B] : {std::pair{700.0, 60.0}, {1200.0, 80.0}, {2600.0, 120.0}}) {
-        const double rho = std::exp(-M_PI * B / fs);
-        const double a1 = 2 * rho * std::cos(2 * M_PI * F / fs), a2 = -rho * rho;
-        double y1 = 0, y2 = 0;
-        for (double& v : x) {
-            const double y = v + a1 * y1 + a2 * y2;
-            y2 = y1;
-            y1 = y;
-            v = y;
-        }
-    }
-    double peak = 0;
-    for (double v : x)
-        peak = std::max(peak, std::fabs(v));
+    vxtest::resonate(x, fs, {{700, 60}, {1200, 80}, {2600, 120}});
+    const double peak = vxtest::peakOf(x);
     std::vector<float> out(n);
     for (std::size_t i = 0; i < n; ++i) {
         const double t = static_cast<double>(i) / fs;
