@@ -128,9 +128,22 @@ TEST_F(Sound, RecordingAsksForUnsavedWorkShowsItsLevelAndLoadsOnAClick)
     EXPECT_TRUE(dialogs.errors[0].startsWith("Error in Record")) << dialogs.errors[0].toStdString();
     EXPECT_EQ(channel().m_nLabelCount, 1);
 
-    // Save writes a copy first, then records.
+    // Labels on a hidden tier would not be saved: asked about first, and
+    // Cancel there records nothing.
     fake.refuse = false;
-    dialogs.alertAnswers = {1};
+    channel().m_Tiers[2].strName = "Notes";
+    auto note = std::make_shared<Labels>();
+    note->setLabelNSText("aside");
+    note->dTime = 800;
+    channel().Tier_Add_Label_Cocoa(2, note);
+    dialogs.alerts.clear();
+    dialogs.alertAnswers = {1, 0};
+    window->action(Command::Record)->trigger();
+    EXPECT_EQ(dialogs.alerts, (QStringList{"Save before recording?", "Labels on hidden tiers"}));
+    EXPECT_FALSE(view().recording());
+
+    // Save writes a copy first, then records.
+    dialogs.alertAnswers = {1, 1};
     dialogs.saveAnswer = QString::fromStdString(tempPath("before.vxt"));
     window->action(Command::Record)->trigger();
     ASSERT_TRUE(view().recording()) << dialogs.errors.join("\n").toStdString();

@@ -97,6 +97,9 @@ public:
     bool importLabels();
     bool exportLabels();
     bool writeTo(const QString& path, const std::string& context);
+    // A native save keeps only shown tiers: asks before labels on hidden
+    // ones are lost; whether to go on.
+    bool hiddenLabelsMayGo();
     // Asks once to save a changed document; false when the user cancels.
     bool confirmClose();
     // Deletes every window but the main one; each stops its own work first.
@@ -120,9 +123,6 @@ signals:
 
 private:
     QWidget* dialogParent() const;
-    // A native save keeps only shown tiers: asks before labels on hidden
-    // ones are lost; whether to go on.
-    bool hiddenLabelsMayGo();
     void setPath(const QString& path, bool foreign);
 
     DocumentController& m_app;

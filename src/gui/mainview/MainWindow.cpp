@@ -331,6 +331,8 @@ void MainWindow::record()
         if (answer == -1)
             return;
         if (answer == 1) {
+            if (!m_session.hiddenLabelsMayGo())
+                return;
             const QString name = dialogs.saveFile(this, "copyof.vxt", "vxt");
             if (name.isEmpty() || !m_session.writeTo(name, "copyof"))
                 return;
