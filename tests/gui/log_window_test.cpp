@@ -158,8 +158,22 @@ TEST_F(LogWindow, SaveRunsSaveAsThenTheFileReadsBackCellForCell)
     log.model().setData(log.model().index(0, 1), window->session().displayName(), Qt::EditRole);
     EXPECT_FALSE(log.log().isDirty()) << "typing the same text changes nothing";
 
-    // Read it back through the program: the same titles and cells.
+    // Any tab-separated reader sees the log's titles and cells: lines at
+    // line feeds, cells at tabs, an empty cell after the final tab.
     const LogTable before = log.log();
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(saved.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), static_cast<int>(before.rowCount()) + 1);
+    for (int l = 0; l < lines.size(); ++l) {
+        const QStringList cells = lines[l].split('\t');
+        ASSERT_EQ(cells.size(), before.columnCount()) << "one more than the stored columns: the final tab";
+        for (int c = 1; c < before.columnCount(); ++c)
+            EXPECT_EQ(cells[c - 1].toStdString(), logCellText(l == 0 ? before.column(c).title
+                                                                     : before.cell(static_cast<std::size_t>(l - 1), c)));
+    }
+
+    // Read it back through the program: the same titles and cells.
     log.hide();
     dialogs.toOpen = QStringList{path};
     window->menus().trigger(Command::OpenLog);
@@ -177,9 +191,9 @@ TEST_F(LogWindow, SaveRunsSaveAsThenTheFileReadsBackCellForCell)
     log.table().selectionModel()->select(QItemSelection(log.model().index(0, 1), log.model().index(1, 3)),
                                          QItemSelectionModel::Select);
     log.runCommand(Command::Copy);
-    const QStringList lines = QApplication::clipboard()->text().split('\n');
-    EXPECT_EQ(lines.value(0).split('\t').size(), 3);
-    EXPECT_TRUE(lines.value(0).startsWith(window->session().displayName() + "\tMarker Entry: time ,cha\t"));
+    const QStringList copied = QApplication::clipboard()->text().split('\n');
+    EXPECT_EQ(copied.value(0).split('\t').size(), 3);
+    EXPECT_TRUE(copied.value(0).startsWith(window->session().displayName() + "\tMarker Entry: time ,cha\t"));
     log.table().clearSelection();
     log.runCommand(Command::SelectAll);
     log.runCommand(Command::DeleteRows);
