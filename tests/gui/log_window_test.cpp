@@ -70,8 +70,11 @@ TEST_F(LogWindow, NewAndOpenOnlyWhileHiddenEntriesOnlyWhileShown)
     ASSERT_TRUE(window->model().m_bHaveMarker);
     EXPECT_TRUE(enabled(Command::OpenLog));
     EXPECT_FALSE(enabled(Command::LogMarker)) << "no log window to take the entry";
+    window->menus().update();
 
     LogViewController& log = openNewLog();
+    EXPECT_TRUE(window->action(Command::LogMarker)->isEnabled())
+        << "the shortcut works at once: the action follows the log window without a menu being opened";
     EXPECT_TRUE(log.isVisible());
     EXPECT_EQ(log.windowTitle(), "Untitled[*]");
     EXPECT_FALSE(enabled(Command::NewLog));
@@ -89,6 +92,7 @@ TEST_F(LogWindow, NewAndOpenOnlyWhileHiddenEntriesOnlyWhileShown)
     EXPECT_TRUE(log.isWindowModified());
 
     log.hide();
+    EXPECT_FALSE(window->action(Command::LogMarker)->isEnabled());
     EXPECT_TRUE(enabled(Command::NewLog)) << "closing the window enables them again";
     EXPECT_FALSE(enabled(Command::LogMarker));
 

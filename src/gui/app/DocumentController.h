@@ -68,6 +68,9 @@ public:
 
 signals:
     void recentFilesChanged();
+    // The log window was shown or hidden: the entry commands of every
+    // window change their enabling.
+    void logShownOrHidden();
 
 private:
     MainWindow* makeWindow(std::unique_ptr<Document> doc, const QString& path, bool foreign);

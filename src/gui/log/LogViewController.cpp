@@ -319,6 +319,18 @@ void LogViewController::runCommand(Command id)
     }
 }
 
+void LogViewController::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    emit m_app.logShownOrHidden();
+}
+
+void LogViewController::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    emit m_app.logShownOrHidden();
+}
+
 void LogViewController::closeEvent(QCloseEvent* event)
 {
     if (!log().isDirty()) {

@@ -138,6 +138,7 @@ MainWindow::MainWindow(DocumentSession& session)
     connect(&m_session, &DocumentSession::fileNameChanged, this, &MainWindow::updateTitle);
     connect(&m_session, &DocumentSession::modifiedChanged, this, &MainWindow::updateTitle);
     connect(&m_session.app(), &DocumentController::recentFilesChanged, this, &MainWindow::rebuildRecentMenu);
+    connect(&m_session.app(), &DocumentController::logShownOrHidden, this, &MainWindow::updateActions);
 
     const Document& d = m_session.doc();
     if (d.m_bHaveData) {

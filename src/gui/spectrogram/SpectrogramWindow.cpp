@@ -139,6 +139,7 @@ SpectrogramWindow::SpectrogramWindow(DocumentSession& session, SpectrogramKind k
         m_view->update();
         m_menus->update();
     });
+    connect(&m_session.app(), &DocumentController::logShownOrHidden, this, [this] { m_menus->update(); });
     connect(&m_session, &DocumentSession::samplesChanged, this, &SpectrogramWindow::followSamples);
     connect(&m_session, &DocumentSession::settingsChanged, this, &SpectrogramWindow::followSettings);
     connect(&m_session, &DocumentSession::labelsChanged, this, [this] {
