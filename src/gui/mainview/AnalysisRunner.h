@@ -5,14 +5,13 @@
 // Results reach the receiver on the main thread through a queued call.
 
 #include "analysis/PitchIntensity.h"
+#include "gui/platform/Worker.h"
 
 #include <QObject>
 
 #include <atomic>
 #include <functional>
-#include <memory>
 #include <optional>
-#include <thread>
 
 namespace vx {
 
@@ -36,32 +35,30 @@ class AnalysisRunner {
 public:
     using Receiver = std::function<void(AnalysisResult)>;
     AnalysisRunner() = default;
-    ~AnalysisRunner();
-    AnalysisRunner(const AnalysisRunner&) = delete;
-    AnalysisRunner& operator=(const AnalysisRunner&) = delete;
+    ~AnalysisRunner() { cancelAndJoin(); }
 
     // `context` must live on the main thread; the receiver runs there, and
     // not at all when the context has gone.
     void start(const AnalysisRequest& request, QObject* context, Receiver receiver);
-    void cancelAndJoin();
-
-    bool busy() const { return m_busy; }
-    int progress() const { return m_state ? m_state->control.progress.load() : 0; }
-    // A click while busy: the pitch track is dropped, intensity still runs.
-    void cancel()
+    void cancelAndJoin()
     {
-        if (m_state)
-            m_state->control.cancel = true;
+        m_stopping = true;
+        m_worker.stop();
+        m_stopping = false;
+        m_busy = false;
     }
 
+    bool busy() const { return m_busy; }
+    int progress() const { return m_worker.progress(); }
+    // A click while busy: the pitch track is dropped, intensity still runs.
+    void cancel() { m_worker.cancel(); }
+
 private:
-    struct State {
-        AnalysisControl control;
-        std::atomic<bool> abandoned{false}; // superseded or closing: deliver nothing
-    };
-    std::thread m_thread;
-    std::shared_ptr<State> m_state;
+    // Declared first, so that the worker is joined before the flags go.
     std::atomic<bool> m_busy{false};
+    // A stop under way: the result will be dropped, so intensity is skipped.
+    std::atomic<bool> m_stopping{false};
+    Worker<AnalysisControl> m_worker;
 };
 
 } // namespace vx

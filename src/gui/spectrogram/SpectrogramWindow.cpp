@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QGridLayout>
 #include <QMenuBar>
-#include <QMetaObject>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -159,7 +158,7 @@ SpectrogramWindow::SpectrogramWindow(DocumentSession& session, SpectrogramKind k
 
 SpectrogramWindow::~SpectrogramWindow()
 {
-    joinWorker();
+    m_worker.stop();
     m_session.app().sound().release(this);
     m_session.removeReader(this);
 }
@@ -197,7 +196,7 @@ QString SpectrogramWindow::readout(const QString& name) const
 
 int SpectrogramWindow::progress() const
 {
-    return m_job ? m_job->control.progress.load() : 0;
+    return m_worker.progress();
 }
 
 bool SpectrogramWindow::haveSpectrogram() const
@@ -205,21 +204,11 @@ bool SpectrogramWindow::haveSpectrogram() const
     return m_session.doc().m_bHaveData && m_result && !m_result->cancelled && !m_waiting;
 }
 
-void SpectrogramWindow::joinWorker()
-{
-    if (m_job) {
-        m_job->abandoned = true;
-        m_job->control.cancel = true;
-    }
-    if (m_worker.joinable())
-        m_worker.join();
-}
-
 void SpectrogramWindow::stopReading()
 {
-    joinWorker();
-    // A result already on its way was computed from the old samples.
-    ++m_generation;
+    // A result already on its way was computed from the old samples: it is
+    // dropped too.
+    m_worker.stop();
     m_waiting = false;
     m_progressTimer.stop();
     if (m_result)
@@ -246,9 +235,6 @@ void SpectrogramWindow::start()
         return;
     }
     ++m_started;
-    auto job = std::make_shared<Job>();
-    m_job = job;
-    const int generation = m_generation;
     m_waiting = true;
     const SpectrogramParams params = spectrogramParams(m_settings, m_source.rate);
     std::shared_ptr<const SampleSummary> wave = m_session.waveSummary(m_channel);
@@ -257,9 +243,8 @@ void SpectrogramWindow::start()
     if (wave && (wave->samples() != m_source.samples || wave->size() < m_source.length))
         wave.reset();
     const bool summarise = m_settings.drawAudio && !wave && m_source.samples;
-    // The window outlives the thread: it joins before it goes.
-    m_worker = std::thread([this, job, generation, params, summarise, wave, source = m_source, st = m_stretch,
-                            columns = m_layout.columns, rows = m_layout.rows] {
+    const auto compute = [params, summarise, wave, source = m_source, st = m_stretch, columns = m_layout.columns,
+                          rows = m_layout.rows](AnalysisControl& control) {
         auto result = std::make_shared<SpectrogramResult>();
         result->wave = wave;
         // A long recording's waveform scan runs beside the columns.
@@ -269,19 +254,13 @@ void SpectrogramWindow::start()
                 result->wave = std::make_shared<SampleSummary>(source.samples, static_cast<std::size_t>(source.length));
             });
         result->data = computeSpectrogram(source.samples, source.length, st.startPoint, st.endPoint, columns, rows,
-                                          params, &job->control);
+                                          params, &control);
         if (summary.joinable())
             summary.join();
-        result->cancelled = job->control.cancel;
-        if (!job->abandoned)
-            QMetaObject::invokeMethod(
-                this,
-                [this, generation, result] {
-                    if (generation == m_generation)
-                        install(result);
-                },
-                Qt::QueuedConnection);
-    });
+        result->cancelled = control.cancel;
+        return result;
+    };
+    m_worker.start(this, compute, [this](std::shared_ptr<SpectrogramResult> result) { install(std::move(result)); });
     m_progressTimer.start();
     m_view->update();
     m_menus->update();
@@ -289,7 +268,6 @@ void SpectrogramWindow::start()
 
 void SpectrogramWindow::install(std::shared_ptr<SpectrogramResult> result)
 {
-    joinWorker();
     m_waiting = false;
     m_progressTimer.stop();
     m_result = std::move(result);
@@ -364,8 +342,7 @@ double SpectrogramWindow::markerSample() const
 bool SpectrogramWindow::mousePressed(QPointF at)
 {
     if (m_waiting) {
-        if (m_job)
-            m_job->control.cancel = true;
+        m_worker.cancel();
         return false;
     }
     if (!haveSpectrogram())

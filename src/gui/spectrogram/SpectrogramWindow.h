@@ -11,6 +11,7 @@
 
 #include "gui/app/Commands.h"
 #include "gui/app/DocumentSession.h"
+#include "gui/platform/Worker.h"
 #include "log/LogEntries.h"
 #include "model/SampleSummary.h"
 #include "spectrogram/SpectrogramDisplay.h"
@@ -23,7 +24,6 @@
 
 #include <map>
 #include <memory>
-#include <thread>
 
 namespace vx {
 
@@ -100,13 +100,8 @@ public:
     void stopReading() override;
 
 private:
-    struct Job {
-        AnalysisControl control;
-        std::atomic<bool> abandoned{false};
-    };
     std::vector<CommandResponder*> route();
     bool haveSpectrogram() const;
-    void joinWorker();
     void install(std::shared_ptr<SpectrogramResult> result);
     void render();
     void paintOverlays(QPainter& p);
@@ -137,10 +132,8 @@ private:
     std::unique_ptr<CommandMenus> m_menus;
     QTimer m_progressTimer;
     QTimer m_resizeTimer;
-    std::thread m_worker;
-    std::shared_ptr<Job> m_job;
+    Worker<AnalysisControl> m_worker;
     bool m_waiting = false;
-    int m_generation = 0;
     int m_started = 0;
 
     bool m_playing = false;

@@ -8,7 +8,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMenuBar>
-#include <QMetaObject>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -186,10 +185,7 @@ SpectrumWindow::SpectrumWindow(DocumentSession& session, const SliceSource& sour
 
     m_progressTimer.setInterval(500);
     connect(&m_progressTimer, &QTimer::timeout, this, &SpectrumWindow::tick);
-    connect(m_view, &SpectrumView::cancelRequested, this, [this] {
-        if (m_job)
-            m_job->control.cancel = true;
-    });
+    connect(m_view, &SpectrumView::cancelRequested, this, [this] { m_worker.cancel(); });
     connect(m_view, &SpectrumView::readoutsChanged, this, &SpectrumWindow::showReadouts);
     connect(&m_session, &DocumentSession::samplesChanged, this, &SpectrumWindow::followSamples);
     connect(&m_session, &DocumentSession::settingsChanged, this, &SpectrumWindow::analyse);
@@ -201,7 +197,7 @@ SpectrumWindow::SpectrumWindow(DocumentSession& session, const SliceSource& sour
 
 SpectrumWindow::~SpectrumWindow()
 {
-    joinWorker();
+    m_worker.stop();
     m_session.removeReader(this);
 }
 
@@ -242,21 +238,11 @@ void SpectrumWindow::updateTitle()
     setWindowTitle((m_selection ? "FFT Selection::" : "FFT::") + title);
 }
 
-void SpectrumWindow::joinWorker()
-{
-    if (m_job) {
-        m_job->abandoned = true;
-        m_job->control.cancel = true;
-    }
-    if (m_worker.joinable())
-        m_worker.join();
-}
-
 void SpectrumWindow::stopReading()
 {
-    joinWorker();
-    // A result already on its way was computed from the old samples.
-    ++m_generation;
+    // A result already on its way was computed from the old samples: it is
+    // dropped too.
+    m_worker.stop();
     if (m_waiting) {
         m_waiting = false;
         m_progressTimer.stop();
@@ -285,22 +271,13 @@ void SpectrumWindow::analyse()
     }
     ++m_started;
     const SliceParams params = sliceParams(d.s, m_source.rate);
-    auto job = std::make_shared<Job>();
-    m_job = job;
-    const int generation = m_generation;
     m_waiting = true;
-    // The window outlives the thread: it joins before it goes.
-    m_worker = std::thread([this, job, generation, params, source = m_source, start = m_start, stop = m_stop] {
-        SliceResult result = computeSpectrumSlice(source.samples, source.length, start, stop, params, &job->control);
-        if (!job->abandoned)
-            QMetaObject::invokeMethod(
-                this,
-                [this, generation, result = std::move(result)]() mutable {
-                    if (generation == m_generation)
-                        install(std::move(result));
-                },
-                Qt::QueuedConnection);
-    });
+    m_worker.start(
+        this,
+        [params, source = m_source, start = m_start, stop = m_stop](SliceControl& control) {
+            return computeSpectrumSlice(source.samples, source.length, start, stop, params, &control);
+        },
+        [this](SliceResult result) { install(std::move(result)); });
     m_progressTimer.start();
     m_view->setBusy(true, 0);
 }
@@ -308,12 +285,11 @@ void SpectrumWindow::analyse()
 void SpectrumWindow::tick()
 {
     if (m_waiting)
-        m_view->setBusy(true, m_job ? m_job->control.progress.load() : 0);
+        m_view->setBusy(true, m_worker.progress());
 }
 
 void SpectrumWindow::install(SliceResult result)
 {
-    joinWorker();
     m_waiting = false;
     m_progressTimer.stop();
     if (result.cancelled) {

@@ -7,6 +7,7 @@
 
 #include "gui/app/Commands.h"
 #include "gui/app/DocumentSession.h"
+#include "gui/platform/Worker.h"
 #include "spectrum/SliceDisplay.h"
 
 #include <QLabel>
@@ -16,7 +17,6 @@
 
 #include <map>
 #include <memory>
-#include <thread>
 
 namespace vx {
 
@@ -77,12 +77,7 @@ public:
     void stopReading() override;
 
 private:
-    struct Job {
-        SliceControl control;
-        std::atomic<bool> abandoned{false};
-    };
     std::vector<CommandResponder*> route();
-    void joinWorker();
     void install(SliceResult result);
     void followSamples();
     void updateTitle();
@@ -99,10 +94,8 @@ private:
     std::map<QString, QLabel*> m_readouts;
     std::unique_ptr<CommandMenus> m_menus;
     QTimer m_progressTimer;
-    std::thread m_worker;
-    std::shared_ptr<Job> m_job;
+    Worker<SliceControl> m_worker;
     bool m_waiting = false;
-    int m_generation = 0;
     int m_started = 0;
     QPointer<QWidget> m_titleOwner;
     QString m_titlePrefix;
