@@ -31,8 +31,9 @@ void applicationWillFinishLaunching()
     a.gAppPath = configFolder();
     makeFolders(a.gAppPath);
     a.gstrVersion = kVersionText;
-    a.appPathTemp = tempFolder();
-    makeFolders(a.appPathTemp);
+    // Private to this process: nothing in it can be read, replaced or
+    // removed by another user, whatever its name.
+    a.appPathTemp = processTempFolder();
     a.gChannels.clear();
     for (int k = 0; k < kNumChannelSlots; ++k)
         a.gChannels.push_back(std::make_unique<Channels>());

@@ -1,9 +1,12 @@
 #include "platform/Paths.h"
 
 #include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
 #include <filesystem>
 #include <mutex>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vx {
@@ -14,6 +17,58 @@ std::string env(const char* name)
 {
     const char* v = std::getenv(name);
     return v && *v ? std::string(v) : std::string();
+}
+
+// Deeper folders than this are left in place rather than recursed into.
+constexpr int kMaxDepth = 64;
+
+// Removes every entry of the open folder dirFd; folders are opened with
+// O_NOFOLLOW relative to their parent, so no link is ever followed.
+bool removeEntries(int dirFd, int depth)
+{
+    if (depth > kMaxDepth)
+        return false;
+    const int listFd = ::dup(dirFd);
+    if (listFd < 0)
+        return false;
+    DIR* dir = ::fdopendir(listFd);
+    if (!dir) {
+        ::close(listFd);
+        return false;
+    }
+    bool ok = true;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name == "." || name == "..")
+            continue;
+        struct stat st {};
+        if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            ok = false;
+            continue;
+        }
+        if (S_ISDIR(st.st_mode)) {
+            const int sub = ::openat(dirFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (sub < 0) {
+                ok = false;
+                continue;
+            }
+            ok = removeEntries(sub, depth + 1) && ok;
+            ::close(sub);
+            ok = ::unlinkat(dirFd, name.c_str(), AT_REMOVEDIR) == 0 && ok;
+        } else {
+            ok = ::unlinkat(dirFd, name.c_str(), 0) == 0 && ok;
+        }
+    }
+    ::closedir(dir);
+    return ok;
+}
+
+std::optional<PrivateFolder> g_processTemp;
+
+void removeProcessTemp()
+{
+    if (g_processTemp)
+        g_processTemp->remove();
 }
 
 } // namespace
@@ -37,46 +92,62 @@ std::string configFolder()
     return homeFolder() + "/.config/voxtrace";
 }
 
-std::string tempFolder()
+std::optional<PrivateFolder> PrivateFolder::make(const std::string& parent, const std::string& prefix)
 {
-    std::string dir = env("VOXTRACE_TEMP_DIR");
-    if (dir.empty()) {
-        std::string tmp = env("TMPDIR");
-        dir = (tmp.empty() ? std::string("/tmp") : tmp) + "/temp/";
+    std::string pattern = parent + (parent.ends_with('/') ? "" : "/") + prefix + "XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        return std::nullopt;
+    struct stat st {};
+    if (::lstat(pattern.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        ::rmdir(pattern.c_str());
+        return std::nullopt;
     }
-    if (dir.back() != '/')
-        dir += '/';
-    return dir;
+    PrivateFolder f;
+    f.m_path = pattern;
+    f.m_dev = st.st_dev;
+    f.m_ino = st.st_ino;
+    return f;
 }
 
-namespace {
-
-std::string g_processTemp;
-
-void removeProcessTemp()
+bool PrivateFolder::remove() const
 {
-    std::error_code ec;
-    std::filesystem::remove_all(g_processTemp, ec);
+    struct stat st {};
+    if (::lstat(m_path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()
+        || st.st_dev != m_dev || st.st_ino != m_ino)
+        return false;
+    const int fd = ::open(m_path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // The open folder is checked again: the path may have been swapped
+    // between the lstat and the open.
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || opened.st_dev != m_dev || opened.st_ino != m_ino) {
+        ::close(fd);
+        return false;
+    }
+    const bool emptied = removeEntries(fd, 0);
+    ::close(fd);
+    // rmdir never follows a link and never removes a folder with entries.
+    return ::rmdir(m_path.c_str()) == 0 && emptied;
 }
-
-} // namespace
 
 std::string processTempFolder()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        std::string tmp = env("TMPDIR");
-        for (std::string parent : {tempFolder(), tmp.empty() ? std::string("/tmp/") : tmp + "/"}) {
-            makeFolders(parent);
-            std::string pattern = parent + "voxtrace-" + std::to_string(getpid()) + "-XXXXXX";
-            if (mkdtemp(pattern.data())) {
-                g_processTemp = pattern + "/";
+        const std::string own = env("VOXTRACE_TEMP_DIR");
+        if (!own.empty())
+            makeFolders(own);
+        for (const std::string& parent : {own, env("XDG_RUNTIME_DIR"), env("TMPDIR"), std::string("/tmp")}) {
+            if (parent.empty())
+                continue;
+            if ((g_processTemp = PrivateFolder::make(parent, "voxtrace-" + std::to_string(getpid()) + "-"))) {
                 std::atexit(removeProcessTemp);
                 return;
             }
         }
     });
-    return g_processTemp;
+    return g_processTemp ? g_processTemp->path() : std::string();
 }
 
 bool makeFolders(const std::string& path)

@@ -28,7 +28,7 @@ RecordingController::~RecordingController()
 std::string RecordingController::recordingPath()
 {
     const std::string folder = processTempFolder();
-    return folder.empty() ? std::string() : folder + "$$$recTemp001.wav";
+    return folder.empty() ? std::string() : folder + "/$$$recTemp001.wav";
 }
 
 BlockLevels RecordingController::latestLevels() const
