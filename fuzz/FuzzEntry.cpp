@@ -3,6 +3,8 @@
 #include "app/AppState.h"
 #include "app/ConfigFile.h"
 #include "document/Document.h"
+#include "document/Limits.h"
+#include "document/SaveCommands.h"
 #include "labels/TextGrid.h"
 #include "log/LogFile.h"
 
@@ -34,8 +36,34 @@ std::string readerChainInput(const std::uint8_t* data, std::size_t size)
     // Everything a view would touch next must be consistent.
     for (int k = 0; k < std::max(1, std::min(d.m_nNumofChannels, vx::Document::kNumChannels)); ++k) {
         const vx::Channels& c = d.getChannel(k);
+        const std::string channel = "channel " + std::to_string(k + 1) + " (" + r.reader + ") ";
         if (c.m_hData.size() < static_cast<std::size_t>(c.m_dwFileLength))
-            return "channel " + std::to_string(k + 1) + " holds fewer samples than its length (" + r.reader + ")";
+            return channel + "holds fewer samples than its length";
+        if (!vx::sampleRateUsable(c.m_dSampleRate))
+            return channel + "has a sample rate out of range";
+        if (!std::isfinite(c.m_dLengthMS)
+            || std::fabs(c.m_dLengthMS - c.m_dwFileLength * 1000.0 / c.m_dSampleRate)
+                   > std::max({2000.0 / c.m_dSampleRate, 1.0, 1e-9 * c.m_dLengthMS}))
+            return channel + "has a duration that disagrees with its samples and rate";
+        for (const vx::TIERS& t : c.m_Tiers) {
+            if (t.nHeigth < 0 || t.nHeigth > vx::TIERS::kMaxHeight)
+                return channel + "has a tier of height " + std::to_string(t.nHeigth);
+            for (const vx::LabelPtr& l : t.m_pArrayLabels)
+                if (!std::isfinite(l->dTime))
+                    return channel + "has a label without a usable time";
+        }
+    }
+    if (d.getChannel(0).m_dwFileLength < 1)
+        return "a document opened without samples (" + r.reader + ")";
+    // What the writers write, the readers read back.
+    for (const char* context : {"copyof", "channel"}) {
+        const vx::SaveBytes saved = vx::bytesForSave(d, context);
+        if (!saved.error.empty())
+            continue;
+        vx::Document again(vx::StartingSettings::defaultsOnly);
+        const vx::ReadResult back = again.readFromData(saved.bytes, &ui);
+        if (!back.ok)
+            return std::string("a document saved as \"") + context + "\" is refused: " + back.reason;
     }
     return {};
 }
@@ -141,9 +169,21 @@ std::string logFileInput(const std::uint8_t* data, std::size_t size)
     const vx::LogTable& t = *r.table;
     if (t.columnCount() < 4 || t.column(0).identifier != "row" || t.column(t.columnCount() - 1).identifier != "comment")
         return "the table lacks its fixed columns";
-    for (int c = 1; c < t.columnCount(); ++c)
-        if (t.column(c).cells.size() != t.rowCount())
-            return "column " + std::to_string(c) + " does not hold a cell for every row";
+    // A row never stores more cells than there are columns, nor a line end.
+    for (std::size_t row = 0; row < t.rowCount(); ++row) {
+        const std::string& text = t.rowText(row);
+        if (text.find_first_of("\r\n") != std::string::npos)
+            return "row " + std::to_string(row + 1) + " holds a line end";
+        if (static_cast<long>(std::count(text.begin(), text.end(), '\t')) + 1 > t.columnCount() - 1)
+            return "row " + std::to_string(row + 1) + " holds more cells than the table has columns";
+    }
+    // A file under 1 MB is held in about its own size again, whatever its
+    // shape.
+    std::size_t held = 0;
+    for (std::size_t row = 0; row < t.rowCount(); ++row)
+        held += sizeof(std::string) + t.rowText(row).capacity();
+    if (size < (1u << 20) && held > 50u * (1u << 20))
+        return "a log of " + std::to_string(size) + " bytes takes " + std::to_string(held) + " bytes";
     const std::string text = vx::logFileText(t);
     const vx::LogReadResult again = vx::parseLog(text);
     if (!again.table)

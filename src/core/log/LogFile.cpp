@@ -86,23 +86,42 @@ std::vector<std::string> splitTabs(std::string_view line)
     }
 }
 
-std::vector<std::string_view> splitLines(std::string_view text)
+// Calls f(number, line) for every line, numbered from 1, without its line
+// end (LF, or CR LF), until f returns false.
+template <typename F>
+void forEachLine(std::string_view text, F f)
 {
-    std::vector<std::string_view> lines;
-    std::size_t from = 0;
-    while (from < text.size()) {
+    std::size_t number = 0;
+    for (std::size_t from = 0; from < text.size();) {
         std::size_t end = text.find('\n', from);
         if (end == std::string_view::npos)
             end = text.size();
         std::string_view line = text.substr(from, end - from);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        lines.push_back(line);
+        if (!f(++number, line))
+            return;
         from = end + 1;
     }
-    while (!lines.empty() && lines.back().empty())
-        lines.pop_back();
-    return lines;
+}
+
+// The line's first n cells up to the last that is not empty, or nothing
+// when a cell past the n-th is not empty.
+std::optional<std::string_view> rowWithin(std::string_view line, std::size_t n)
+{
+    std::size_t kept = 0, from = 0;
+    for (std::size_t k = 0;; ++k) {
+        const std::size_t tab = line.find('\t', from);
+        const std::size_t end = tab == std::string_view::npos ? line.size() : tab;
+        if (end > from) {
+            if (k >= n)
+                return std::nullopt;
+            kept = end;
+        }
+        if (tab == std::string_view::npos)
+            return line.substr(0, kept);
+        from = tab + 1;
+    }
 }
 
 void appendCell(std::string& out, std::string_view text)
@@ -126,9 +145,15 @@ std::string logFileText(const LogTable& table)
     for (int c = 1; c < table.columnCount(); ++c)
         appendCell(out, table.column(c).title);
     out += '\n';
+    const std::size_t cells = static_cast<std::size_t>(table.columnCount() - 1);
     for (std::size_t r = 0; r < table.rowCount(); ++r) {
-        for (int c = 1; c < table.columnCount(); ++c)
-            appendCell(out, table.column(c).cells[r]);
+        // Cells hold no tab or line end, so the row's text goes as it is.
+        // The row's stored cells, then a tab after each cell, the empty
+        // ones after the stored cells included.
+        const std::string& row = table.rowText(r);
+        const std::size_t stored = row.empty() ? 0 : 1 + static_cast<std::size_t>(std::count(row.begin(), row.end(), '\t'));
+        out += row;
+        out.append(cells - stored + (stored > 0 ? 1 : 0), '\t');
         out += '\n';
     }
     return out;
@@ -148,43 +173,52 @@ LogReadResult parseLog(std::string_view bytes)
     if (bytes.find('\0') != std::string_view::npos)
         return {std::nullopt, "The file is not a text file."};
     const std::string text = decodeLogText(bytes);
-    const std::vector<std::string_view> lines = splitLines(text);
-    if (lines.empty())
+    if (text.find_first_not_of("\r\n") == std::string::npos)
         return {std::nullopt, "The file holds no lines of text."};
-
-    std::vector<std::string> titles = splitTabs(lines[0]);
-    // The titles end at the last one that is not empty: the tab after the
-    // last title leaves an empty field behind it.
-    while (!titles.empty() && titles.back().empty())
-        titles.pop_back();
-    if (titles.size() < 3)
-        return {std::nullopt, "Its first line does not hold at least three tab-separated column titles "
-                              "(file name, definition and comment), so it is not a measurement log."};
-    const std::size_t n = titles.size();
-
-    std::vector<std::vector<std::string>> rows;
-    rows.reserve(lines.size() - 1);
-    for (std::size_t l = 1; l < lines.size(); ++l) {
-        if (lines[l].empty())
-            continue;
-        std::vector<std::string> cells = splitTabs(lines[l]);
-        if (std::any_of(cells.begin() + static_cast<std::ptrdiff_t>(std::min(n, cells.size())), cells.end(),
-                        [](const std::string& c) { return !c.empty(); }))
-            return {std::nullopt, "Line " + std::to_string(l + 1) + " has more cells than the first line has "
-                                  "column titles (" + std::to_string(n) + ")."};
-        cells.resize(n);
-        rows.push_back(std::move(cells));
-    }
+    std::optional<std::vector<std::string>> titles;
+    std::vector<std::string> rows;
+    std::string error;
+    forEachLine(text, [&](std::size_t number, std::string_view line) {
+        if (!titles) {
+            titles = splitTabs(line);
+            // The titles end at the last one that is not empty: the tab after
+            // the last title leaves an empty field behind it.
+            while (!titles->empty() && titles->back().empty())
+                titles->pop_back();
+            if (titles->size() < 3) {
+                error = "Its first line does not hold at least three tab-separated column titles "
+                        "(file name, definition and comment), so it is not a measurement log.";
+                return false;
+            }
+            return true;
+        }
+        if (line.empty())
+            return true;
+        const auto row = rowWithin(line, titles->size());
+        if (!row) {
+            error = "Line " + std::to_string(number) + " has more cells than the first line has column titles ("
+                  + std::to_string(titles->size()) + ").";
+            return false;
+        }
+        // A carriage return inside a line is a space in the table, as it
+        // would be written.
+        std::string& stored = rows.emplace_back(*row);
+        std::replace(stored.begin(), stored.end(), '\r', ' ');
+        return true;
+    });
+    if (!error.empty())
+        return {std::nullopt, error};
     LogReadResult result;
     result.table.emplace();
-    result.table->rebuild(std::move(titles), std::move(rows));
+    result.table->rebuild(std::move(*titles), std::move(rows));
     return result;
 }
 
 LogReadResult readLog(const std::string& path)
 {
     std::string error;
-    const auto bytes = readWholeFile(path, &error);
+    // A log of a million rows is well under this; larger is not one.
+    const auto bytes = readWholeFile(path, &error, std::uint64_t(256) << 20);
     if (!bytes)
         return {std::nullopt, "The file could not be read: " + error};
     LogReadResult r = parseLog(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));

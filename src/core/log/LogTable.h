@@ -1,8 +1,12 @@
 #pragma once
 // The measurement log's table: a row-number column, the entry's name and
 // definition, one column per value position, and a comment column that is
-// always last. Cells are kept per column, as strings; every stored column
-// holds one cell for every row, so the table is always rectangular.
+// always last. Every row has a cell in every column; a row keeps only the
+// cells up to its last one that is not empty, as one text with its cells
+// separated by tabs (as its line in the file), so that a table costs
+// memory in proportion to what it holds, however wide its header. A tab,
+// carriage return or line feed in a text becomes a space as it enters the
+// table, as it would in the file.
 //
 // The row numbers are not stored: row r shows r + 1.
 
@@ -25,7 +29,6 @@ struct LogColumn {
     std::string title;
     int width = 100;
     bool rightAligned = false;
-    std::vector<std::string> cells; // empty for "row"
 };
 
 class LogTable {
@@ -39,7 +42,7 @@ public:
     int columnCount() const { return static_cast<int>(m_columns.size()); }
     // Columns between "def" and "comment".
     int entryColumnCount() const { return columnCount() - 4; }
-    std::size_t rowCount() const { return m_columns.back().cells.size(); }
+    std::size_t rowCount() const { return m_rows.size(); }
     const LogColumn& column(int c) const { return m_columns[static_cast<std::size_t>(c)]; }
     // The text shown in a cell; the row column gives the row number.
     std::string cell(std::size_t row, int c) const;
@@ -59,8 +62,13 @@ public:
 
     // Columns in the order a file's header gives them: the name's, the
     // definition's, the entry columns' and the comment's titles. Used when
-    // a file is read; `rows` holds one cell per title in each row.
-    void rebuild(std::vector<std::string> titles, std::vector<std::vector<std::string>> rows);
+    // a file is read; each of `rows` holds a line's cells separated by tabs,
+    // at most one per title, without line ends.
+    void rebuild(std::vector<std::string> titles, std::vector<std::string> rows);
+
+    // Row r's cells of columns 1 to columnCount() - 1 separated by tabs,
+    // without its trailing empty cells.
+    const std::string& rowText(std::size_t r) const { return m_rows[r]; }
 
     bool isDirty() const { return m_bDirty; }
 
@@ -71,9 +79,8 @@ public:
     std::string m_strFilePath;
 
 private:
-    LogColumn& comment() { return m_columns.back(); }
-
     std::vector<LogColumn> m_columns;
+    std::vector<std::string> m_rows;
 };
 
 } // namespace vx
