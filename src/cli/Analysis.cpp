@@ -18,9 +18,6 @@ struct Range {
     double startPoint, stopPoint, startTime, stopTime;
 };
 
-// Rates above this would overflow the analyses' sample counts.
-constexpr double kMaxAnalysisRate = 1e6;
-
 double timeWithin(const Args& args, const char* name, const vx::Channels& c)
 {
     const double t = args.number(name);
@@ -58,10 +55,6 @@ Analysed loadForAnalysis(const Args& args)
     const vx::Channels& c = a.loaded.doc->getChannel(0);
     if (c.m_hData.size() == 0 || !(c.m_dLengthMS > 0))
         throw CliError(args.positional()[0] + ": the file holds no samples");
-    if (c.m_dSampleRate > kMaxAnalysisRate)
-        throw CliError(args.positional()[0] + ": a sample rate of " + formatNumber(c.m_dSampleRate)
-                       + " Hz is beyond what the analyses take (at most " + formatNumber(kMaxAnalysisRate)
-                       + " Hz)");
     a.channel = &c;
     return a;
 }

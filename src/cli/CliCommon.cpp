@@ -1,6 +1,7 @@
 #include "CliCommon.h"
 
 #include "app/ConfigFile.h"
+#include "document/LoadCommon.h"
 #include "platform/FileIO.h"
 
 #include <cctype>
@@ -146,25 +147,34 @@ std::optional<int> channelOption(const Args& args)
     return static_cast<int>(args.number("channel"));
 }
 
-Loaded loadDocument(const std::string& path, std::optional<int> channel)
+Loaded loadDocument(const std::string& path, std::optional<int> channel, bool headerOnly)
 {
     if (channel && *channel < 1)
         throw CliError("--channel counts from 1");
     Loaded out;
     out.doc = std::make_unique<vx::Document>(vx::StartingSettings::defaultsOnly);
     CliAnswers answers(channel);
-    out.result = out.doc->loadFile(path, &answers);
+    out.result = out.doc->loadFile(path, &answers, headerOnly);
     if (!out.result.ok) {
         if (channel && answers.offered() > 0 && *channel > answers.offered())
             throw CliError(path + ": channel " + std::to_string(*channel) + " was asked for, but the file has "
                            + std::to_string(answers.offered()) + " channels");
         throw CliError(path + ": " + out.result.reason);
     }
-    const vx::Channels& c0 = out.doc->getChannel(0);
-    int inFile = c0.m_nChannelsinFile > 0 ? c0.m_nChannelsinFile : out.doc->m_nNumofChannels;
+    vx::Document& d = *out.doc;
+    const vx::Channels& c0 = d.getChannel(0);
+    int inFile = c0.m_nChannelsinFile > 0 ? c0.m_nChannelsinFile : d.m_nNumofChannels;
     if (channel && *channel > inFile)
         throw CliError(path + ": channel " + std::to_string(*channel) + " was asked for, but the file has "
                        + std::to_string(inFile) + " channel" + (inFile == 1 ? "" : "s"));
+    if (channel && *channel > 1 && d.m_nNumofChannels > 1) {
+        const auto k = static_cast<std::size_t>(*channel - 1);
+        std::swap(d.m_Channel[0], d.m_Channel[k]);
+        d.m_Channel[0].m_bAnchorChannel = true;
+        d.m_Channel[k].m_bAnchorChannel = false;
+        vx::applyAnalysisRate(d);
+        out.result.channel = *channel - 1;
+    }
     return out;
 }
 
@@ -174,7 +184,7 @@ void applySettingsOption(const Args& args, vx::Document& doc)
         return;
     const std::string path = args.text("settings");
     std::string error;
-    auto bytes = vx::readWholeFile(path, &error);
+    auto bytes = vx::readWholeFile(path, &error, 1 << 20);
     if (!bytes)
         throw CliError(path + ": the settings file cannot be read (" + error + ")");
     std::string why;

@@ -68,9 +68,11 @@ struct Loaded {
 
 // Opens a file through the reader chain into a document that starts from
 // the built-in default settings; `channel` (from 1) answers the channel
-// question of multi-channel files. Throws CliError with the reason when
+// question of multi-channel files, and of a file whose reader loads every
+// channel it is moved to channel 0, which every command reads. With
+// headerOnly, no samples are decoded. Throws CliError with the reason when
 // nothing could load it.
-Loaded loadDocument(const std::string& path, std::optional<int> channel);
+Loaded loadDocument(const std::string& path, std::optional<int> channel, bool headerOnly = false);
 
 // Applies the user configuration file named by --settings, when given.
 void applySettingsOption(const Args& args, vx::Document& doc);

@@ -33,7 +33,8 @@ int runInfo(const Args& args)
 {
     if (args.positional().size() != 1)
         throw CliError("one sound file is needed (see voxtrace-cli info --help)");
-    Loaded l = loadDocument(args.positional()[0], channelOption(args));
+    // Everything info says comes from the header: no sample is decoded.
+    Loaded l = loadDocument(args.positional()[0], channelOption(args), true);
     const vx::Channels& c = l.doc->getChannel(0);
     int inFile = c.m_nChannelsinFile > 0 ? c.m_nChannelsinFile : l.doc->m_nNumofChannels;
     std::printf("format\t%s\n", l.result.reader.c_str());
@@ -43,6 +44,8 @@ int runInfo(const Args& args)
     std::printf("samples\t%s\n", formatNumber(c.m_dwFileLength).c_str());
     std::printf("duration_ms\t%s\n", formatNumber(c.m_dLengthMS).c_str());
     std::printf("labels\t%d\n", labelCount(c));
+    for (const std::string& note : l.result.notes)
+        std::printf("repaired\t%s\n", note.c_str());
     return 0;
 }
 

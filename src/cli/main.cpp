@@ -6,6 +6,7 @@
 
 #include "CliCommon.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -78,7 +79,7 @@ Option settingsOption()
     Option o;
     o.name = "settings";
     o.metavar = "FILE";
-    o.help = "apply a configuration file saved by Voxtrace (File > Save Configuration) over the "
+    o.help = "apply a configuration file saved by Voxtrace over the "
              "defaults (default: none; the per-user settings are never read)";
     o.numeric = false;
     return o;
@@ -259,7 +260,17 @@ int main(int argc, char** argv)
     }
     try {
         vxcli::Args args(argc, argv, 2, command->options);
-        return command->run(args);
+        const int status = command->run(args);
+        // Rows that did not reach their file (a full disk, a closed pipe)
+        // make the run a failure.
+        errno = 0;
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            const int err = errno;
+            std::fprintf(stderr, "voxtrace-cli %s: the output could not be written%s%s\n", argv[1],
+                         err ? ": " : "", err ? std::strerror(err) : "");
+            return 1;
+        }
+        return status;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "voxtrace-cli %s: %s\n", argv[1], e.what());
     }

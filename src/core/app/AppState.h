@@ -43,6 +43,10 @@ struct AppState {
     // play gain index, play gain, play count, play hardware
     std::array<int, kNumDSPValues> g_nDSPValues{};
 
+    // Set at start-up when the settings file could not be used, for the
+    // application to tell the user once; empty otherwise.
+    std::string settingsNotice;
+
     Rect& g_rMainWindowPosition() { return g_rWindowPositions[0]; }
 };
 

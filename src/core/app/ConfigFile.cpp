@@ -2,11 +2,13 @@
 
 #include "app/AppState.h"
 #include "document/Document.h"
+#include "document/Limits.h"
 #include "platform/ByteReader.h"
 #include "platform/FileIO.h"
 
 #include <cmath>
 #include <cstdio>
+#include <unistd.h>
 #include <cstring>
 #include <variant>
 #include <vector>
@@ -103,6 +105,7 @@ const std::vector<Field>& documentFields()
     return fields;
 }
 
+constexpr int kAnalysisRateOffset = 520;
 constexpr int kZoomRangeOffset = 580;
 constexpr int kUnusedFlagOffset = 560;
 constexpr int kIntensityWindowOffset = 664;
@@ -314,9 +317,13 @@ void writeHeaderTexts(ConfigRecord& r)
     putText(r, 36, 36, app().g_strPlaySource);
 }
 
+// A settings or configuration file is one record; anything much larger is
+// not one and is not read whole.
+constexpr std::uint64_t kMaxConfigFileBytes = 1 << 20;
+
 bool readRecordFile(ConfigRecord& r)
 {
-    auto bytes = readWholeFile(legacyConfigPath());
+    auto bytes = readWholeFile(legacyConfigPath(), nullptr, kMaxConfigFileBytes);
     if (!bytes || bytes->size() < kConfigRecordSize)
         return false;
     std::copy_n(bytes->begin(), kConfigRecordSize, r.begin());
@@ -466,20 +473,63 @@ ConfigRecord buildLegacyDefaultRecord()
     return r;
 }
 
+namespace {
+
+// Why the settings file's record cannot be taken, or nothing.
+std::string refusedRecord(const std::vector<std::uint8_t>& bytes, ConfigRecord& r)
+{
+    if (bytes.size() < kConfigRecordSize)
+        return "it is " + std::to_string(bytes.size()) + " bytes long, not " + std::to_string(kConfigRecordSize);
+    std::copy_n(bytes.begin(), kConfigRecordSize, r.begin());
+    if (const std::string version = getText(r, 0, 20); version != app().gstrVersion)
+        return "it was written by another version (\"" + truncateUtf8(version, 20) + "\")";
+    if (!legacyRangesHold(r))
+        return "a pitch value lies outside its range";
+    Settings s = makeDefaultSettings(app().g_nRecordSampleRate);
+    readFields(r, s, legacyTakenFields());
+    if (const std::string bad = unusableValue(s, readSlots(r)); !bad.empty())
+        return "it holds an unusable " + bad;
+    return {};
+}
+
+} // namespace
+
 void ReadConfig()
 {
     AppState& a = app();
+    a.settingsNotice.clear();
+    const std::string path = legacyConfigPath();
+    std::string error;
+    const auto bytes = readWholeFile(path, &error, kMaxConfigFileBytes);
     ConfigRecord r{};
-    if (readRecordFile(r) && getText(r, 0, 20) == a.gstrVersion) {
-        a.g_strInputSource = "Mic";
-        a.g_strPlaySource = "Computer";
-        a.g_rWindowPositions = readWindowRects(r);
-        a.g_dAnalysisSampleRate = getF64(r, 520);
-        for (int k = 0; k < kNumDSPValues; ++k)
-            a.g_nDSPValues[static_cast<std::size_t>(k)] = getI32(r, 2256 + 4 * k);
+    if (bytes) {
+        const std::string why = refusedRecord(*bytes, r);
+        if (why.empty()) {
+            a.g_strInputSource = "Mic";
+            a.g_strPlaySource = "Computer";
+            a.g_rWindowPositions = readWindowRects(r);
+            a.g_dAnalysisSampleRate = getF64(r, 520);
+            for (int k = 0; k < kNumDSPValues; ++k)
+                a.g_nDSPValues[static_cast<std::size_t>(k)] = getI32(r, 2256 + 4 * k);
+            return;
+        }
+        // The user's file is never lost: it is kept beside the new one.
+        const std::string kept = path + ".damaged";
+        if (std::rename(path.c_str(), kept.c_str()) != 0) {
+            a.settingsNotice = "The settings file \"" + path + "\" cannot be used (" + why
+                             + ") and could not be kept aside, so it was left as it is; the built-in settings "
+                               "are used.";
+            return;
+        }
+        a.settingsNotice = "The settings file \"" + path + "\" could not be used: " + why
+                         + ". It was kept as \"" + kept + "\", and the built-in settings are used.";
+    } else if (::access(path.c_str(), F_OK) == 0) {
+        // There but unreadable (permissions, a folder in its place): left
+        // alone.
+        a.settingsNotice = "The settings file could not be read (" + error + "); the built-in settings are used.";
         return;
     }
-    writeRecordFile(legacyConfigPath(), buildLegacyDefaultRecord());
+    writeRecordFile(path, buildLegacyDefaultRecord());
 }
 
 bool applyLegacyConfig(Document& doc)
@@ -489,6 +539,10 @@ bool applyLegacyConfig(Document& doc)
         return false;
     Settings s = doc.s;
     readFields(r, s, legacyTakenFields());
+    // The rate-dependent values taken were made for the rate the file was
+    // written for; a file of that rate keeps them.
+    if (const double made = getF64(r, kAnalysisRateOffset); sampleRateUsable(made))
+        s.m_dAnalysisSampleRate = made;
     std::vector<SlotValues> slots = readSlots(r);
     if (!unusableValue(s, slots).empty())
         return false;
@@ -555,6 +609,8 @@ bool updateLegacyConfig(const Document& doc, ConfigGroup group)
     if (!readRecordFile(r))
         return false;
     writeFields(r, doc.s, groupFields(group));
+    if (group == ConfigGroup::FFTLPC || group == ConfigGroup::Spectrogram)
+        putF64le(r.data() + kAnalysisRateOffset, doc.s.m_dAnalysisSampleRate);
     return writeRecordFile(legacyConfigPath(), r);
 }
 

@@ -48,16 +48,17 @@ std::string checkComm(const Comm& c)
 {
     if (c.K < 1)
         return "The AIFF file declares " + std::to_string(c.K) + " channels.";
-    if (!(c.rate > 0) || !std::isfinite(c.rate))
-        return "The AIFF file declares an unusable sample rate.";
+    if (!sampleRateUsable(c.rate))
+        return sampleRateRefusal("The AIFF file", c.rate);
     if (c.sampleSize != 8 && c.sampleSize != 16)
         return std::to_string(c.sampleSize) + "-bit AIFF samples are not supported; only 8 and 16 bits are.";
     if (c.N == 0)
         return "The AIFF file contains no samples.";
     // A channel's length is a 32-bit signed count everywhere after loading,
     // as the other readers refuse longer ones.
-    if (c.N > 0x7FFFFFFF)
-        return "The AIFF file is too long to load.";
+    if (c.N > kMaxSamples)
+        return "The AIFF file holds " + std::to_string(c.N) + " samples per channel; at most "
+             + std::to_string(kMaxSamples) + " can be opened.";
     return {};
 }
 
@@ -84,8 +85,7 @@ void decode(Channels& c, const std::uint8_t* src, const Comm& comm, int j)
 {
     const std::size_t N = comm.N;
     const std::size_t K = static_cast<std::size_t>(comm.K);
-    c.m_hData.newClear(N);
-    float* out = c.m_hData.data();
+    float* out = allocateSamples(c, N);
     for (std::size_t i = 0; i < N; ++i) {
         const std::size_t at = static_cast<std::size_t>(j) + i * K;
         if (comm.sampleSize == 8) {
@@ -169,7 +169,10 @@ int Read_AIFF_FileType(Document& d, std::span<const std::uint8_t> data, ReadCont
         int j = 0;
         if (comm.K >= 2 && (j = askChannel(ctx, comm.K)) < 0)
             return -1;
-        decode(d.getChannel(0), data.data() + soundStart, comm, j);
+        if (ctx.headerOnly)
+            d.getChannel(0).m_hData.dispose();
+        else
+            decode(d.getChannel(0), data.data() + soundStart, comm, j);
         d.m_bHaveData = true;
         d.m_bForeignFile = true;
         d.m_nNumofChannels = 1;

@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/ConfigFile.h"
+#include "document/Limits.h"
 #include "platform/ByteReader.h"
 #include "platform/FileIO.h"
 
@@ -55,13 +56,14 @@ void Document::clearSelection()
 }
 
 ReadResult Document::readFromData(std::span<const std::uint8_t> data, UserInteraction* ui,
-                                  const std::vector<FileReader>& readers)
+                                  const std::vector<FileReader>& readers, const ReadOptions& options)
 {
     Snapshot before{m_Channel, m_nNumofChannels, m_bHaveData, m_bNewFile, m_bForeignFile,
                     m_bHaveSelection, m_bHaveMarker, s, app().g_dAnalysisSampleRate};
     FixedAnswers defaultAnswers;
     ReadContext ctx;
     ctx.ui = ui ? ui : &defaultAnswers;
+    ctx.headerOnly = options.headerOnly;
     ReadResult result;
     try {
         for (const FileReader& reader : readers) {
@@ -69,6 +71,7 @@ ReadResult Document::readFromData(std::span<const std::uint8_t> data, UserIntera
                 result.ok = true;
                 result.reader = ctx.format.empty() ? reader.name : ctx.format;
                 result.channel = ctx.channel;
+                result.notes = std::move(ctx.notes);
                 return result;
             }
         }
@@ -79,6 +82,8 @@ ReadResult Document::readFromData(std::span<const std::uint8_t> data, UserIntera
     } catch (const ReadPastEnd&) {
         result.reason = ctx.reason.empty() ? "The file is damaged: its data ends before its header says."
                                            : ctx.reason;
+    } catch (const NotEnoughMemory& e) {
+        result.reason = "not enough memory to open " + options.name + " (" + std::to_string(e.samples) + " samples)";
     } catch (const std::bad_alloc&) {
         result.reason = "There is not enough memory to load the file.";
     } catch (const std::exception& e) {
@@ -97,13 +102,16 @@ ReadResult Document::readFromData(std::span<const std::uint8_t> data, UserIntera
     return result;
 }
 
-ReadResult Document::loadFile(const std::string& path, UserInteraction* ui)
+ReadResult Document::loadFile(const std::string& path, UserInteraction* ui, bool headerOnly)
 {
     std::string error;
-    auto bytes = readWholeFile(path, &error);
-    if (!bytes)
-        return {false, {}, "The file could not be read (" + error + ")."};
-    return readFromData(*bytes, ui);
+    const auto file = MappedFile::open(path, &error);
+    if (!file) {
+        ReadResult refused;
+        refused.reason = "The file could not be read (" + error + ").";
+        return refused;
+    }
+    return readFromData(file->bytes(), ui, standardReaders(), {path, headerOnly});
 }
 
 bool Document::validateMenuItem(DocumentAction action) const

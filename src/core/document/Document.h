@@ -27,6 +27,11 @@ struct ReadContext {
     // channel (0-based) by a reader that asked for one.
     std::string format;
     int channel = 0;
+    // Decode no samples: the fields of the channels are set from the
+    // header, their sample buffers stay empty.
+    bool headerOnly = false;
+    // Repairs a reader made while loading, for the user to be told.
+    std::vector<std::string> notes;
 };
 
 // A reader returns 0 when it has recognised and loaded the data, non-zero
@@ -45,6 +50,14 @@ struct ReadResult {
     std::string reader; // the format that loaded the data
     std::string reason; // why nothing loaded it
     int channel = 0;    // the file's channel that was loaded, 0-based
+    std::vector<std::string> notes; // repairs made while loading
+};
+
+struct ReadOptions {
+    // How messages name the file.
+    std::string name = "the file";
+    // Read the header only: no samples are decoded (see ReadContext).
+    bool headerOnly = false;
 };
 
 enum class DocumentAction {
@@ -94,8 +107,11 @@ public:
     // an exception ends it at once. When nothing loads the data the
     // document is put back exactly as it was before the call.
     ReadResult readFromData(std::span<const std::uint8_t> data, UserInteraction* ui,
-                            const std::vector<FileReader>& readers = standardReaders());
-    ReadResult loadFile(const std::string& path, UserInteraction* ui);
+                            const std::vector<FileReader>& readers = standardReaders(),
+                            const ReadOptions& options = {});
+    // Reads the file mapped, so that only the bytes the readers touch are
+    // read from the disk.
+    ReadResult loadFile(const std::string& path, UserInteraction* ui, bool headerOnly = false);
 
     bool validateMenuItem(DocumentAction action) const;
 

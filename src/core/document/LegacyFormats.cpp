@@ -2,7 +2,9 @@
 
 #include "document/LoadCommon.h"
 #include "platform/ByteReader.h"
+#include "platform/Format.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -29,11 +31,35 @@ LabelRecord legacyLabel(const std::string& text, double time, double verticalFac
 
 std::string checkExtent(double rate, double N, int k)
 {
-    if (!(rate > 0) || !std::isfinite(rate))
-        return "Channel " + std::to_string(k + 1) + " of the file declares an unusable sample rate.";
-    if (!(N >= 0) || N > 2147483647.0)
-        return "Channel " + std::to_string(k + 1) + " of the file declares an unusable length.";
+    const std::string channel = "Channel " + std::to_string(k + 1) + " of the file";
+    if (!sampleRateUsable(rate))
+        return sampleRateRefusal(channel, rate);
+    if (!(N >= 0) || N > double(kMaxSamples))
+        return channel + " declares " + formatShortest(N) + " samples; 0 to " + std::to_string(kMaxSamples)
+             + " can be opened.";
+    if (k == 0 && N < 1)
+        return channel + " contains no samples.";
     return {};
+}
+
+// Reads a channel's samples, or none when only the header is wanted.
+void loadChannel(Channels& c, std::span<const std::uint8_t> data, std::size_t at, int bits, bool swap,
+                 const ReadContext& ctx)
+{
+    if (ctx.headerOnly)
+        c.m_hData.dispose();
+    else
+        requireSamples(c.readData(data, c.m_dwFileLength, double(at), bits, swap), c.m_dwFileLength);
+}
+
+// A label whose time is not a number is left out, and a note says so.
+bool usableTime(double time, int channel, int label, ReadContext& ctx)
+{
+    if (std::isfinite(time))
+        return true;
+    ctx.notes.push_back("label " + std::to_string(label + 1) + " of channel " + std::to_string(channel + 1)
+                        + " has no usable time and was left out");
+    return false;
 }
 
 std::int16_t s16(std::int32_t v)
@@ -92,10 +118,13 @@ int readQadFloat(Document& d, std::span<const std::uint8_t> data, ReadContext& c
             return -1;
         }
         c.m_dwFileLength = std::trunc(N);
+        repairDuration(c, ctx, k);
         c.m_bShow = true;
         setWholePage(c);
         c.RemoveAllLabels();
         p += 248;
+        if (L > TIERS::kMaxLabels || static_cast<std::uint64_t>(std::max(L, 0)) * 368 > data.size() - p)
+            throw ReadPastEnd();
         for (std::int32_t i = 0; i < L; ++i) {
             r.seek(p);
             const double time = r.f64le();
@@ -105,11 +134,12 @@ int readQadFloat(Document& d, std::span<const std::uint8_t> data, ReadContext& c
             r.seek(p + 24);
             std::int32_t left = r.i32le(), top = r.i32le(), right = r.i32le(), bottom = r.i32le();
             r.seek(p + 368);
-            c.Add_Label(legacyLabel(fixedText(data, p + 112, 256), time, vf, just,
-                                    {s16(top), s16(left), s16(bottom), s16(right)}, addLine));
+            if (usableTime(time, k, i, ctx))
+                c.Add_Label(legacyLabel(fixedText(data, p + 112, 256), time, vf, just,
+                                        {s16(top), s16(left), s16(bottom), s16(right)}, addLine));
             p += 368;
         }
-        c.readData(data, c.m_dwFileLength, double(p), 32, false);
+        loadChannel(c, data, p, 32, false, ctx);
         p += 4 * static_cast<std::size_t>(c.m_dwFileLength);
     }
     d.s.m_nFileFormat = K > 1 ? 4 : 1;
@@ -126,6 +156,20 @@ int readQadFloat(Document& d, std::span<const std::uint8_t> data, ReadContext& c
     }
     applyAnalysisRate(d);
     return 0;
+}
+
+// The number a text starts with, read in the C locale (as atof reads it
+// there, blanks first); 0 when there is none.
+double leadingNumber(const std::string& text)
+{
+    std::size_t at = text.find_first_not_of(" \t\n\r\f\v");
+    if (at == std::string::npos)
+        return 0;
+    if (text[at] == '+')
+        ++at;
+    double v = 0;
+    const auto r = std::from_chars(text.data() + at, text.data() + text.size(), v);
+    return r.ec == std::errc() ? v : 0;
 }
 
 struct OldLayout {
@@ -174,8 +218,12 @@ int readOldPc(Document& d, std::span<const std::uint8_t> data, ReadContext& ctx,
         ctx.reason = "The legacy PC file declares " + std::to_string(K) + " channels; 1 to 19 can be opened.";
         return -1;
     }
-    if (!(R0 > 0) || (K > 1 && !(R1 > 0))) {
-        ctx.reason = "The legacy PC file declares an unusable sample rate.";
+    if (!sampleRateUsable(R0) || (K > 1 && !sampleRateUsable(R1))) {
+        ctx.reason = sampleRateRefusal("The legacy PC file", sampleRateUsable(R0) ? R1 : R0);
+        return -1;
+    }
+    if (len0 < 2) {
+        ctx.reason = "The legacy PC file contains no samples.";
         return -1;
     }
     d.m_nNumofChannels = K;
@@ -217,16 +265,14 @@ int readOldPc(Document& d, std::span<const std::uint8_t> data, ReadContext& ctx,
         for (std::int32_t i = 0; i < M; ++i) {
             const std::size_t at = 1728 + 140 * static_cast<std::size_t>(i);
             r.seek(at + 140);
-            addIfInside(fixedText(data, at, 100), std::atof(fixedText(data, at + 100, 40).c_str()));
+            addIfInside(fixedText(data, at, 100), leadingNumber(fixedText(data, at + 100, 40)));
         }
         firstSample = 1728 + 140 * static_cast<std::size_t>(M);
     }
     // Every channel's samples are read from the first sample byte; where
     // the extra channels' data start in these files is not known.
-    for (int k = 0; k < K; ++k) {
-        Channels& c = d.getChannel(k);
-        c.readData(data, c.m_dwFileLength, double(firstSample), k == 0 ? 16 : 12, false);
-    }
+    for (int k = 0; k < K; ++k)
+        loadChannel(d.getChannel(k), data, firstSample, k == 0 ? 16 : 12, false, ctx);
     return 0;
 }
 
@@ -252,6 +298,7 @@ int readQadMac(Document& d, std::span<const std::uint8_t> data, ReadContext& ctx
             return -1;
         }
         c.m_dwFileLength = std::trunc(N);
+        repairDuration(c, ctx, k);
         char title[32];
         std::snprintf(title, sizeof title, "Chan  %d", k);
         c.SetTitlecText(title);
@@ -273,6 +320,8 @@ int readQadMac(Document& d, std::span<const std::uint8_t> data, ReadContext& ctx
         c.m_dFilterRate = c.m_dSampleRate / 2;
         c.RemoveAllLabels();
         p += 248;
+        if (L > TIERS::kMaxLabels || static_cast<std::uint64_t>(std::max(L, 0)) * 368 > data.size() - p)
+            throw ReadPastEnd();
         for (std::int32_t i = 0; i < L; ++i) {
             r.seek(p);
             const double time = r.f64be();
@@ -281,12 +330,13 @@ int readQadMac(Document& d, std::span<const std::uint8_t> data, ReadContext& ctx
             const bool addLine = r.i32be() != 0;
             std::int32_t left = r.i32be(), top = r.i32be(), right = r.i32be();
             r.seek(p + 368);
-            c.Add_Label(legacyLabel(fixedText(data, p + 112, 256), time, vf, just,
-                                    {s16(top), s16(left), s16(plus18(top)), s16(right)}, addLine));
+            if (usableTime(time, k, i, ctx))
+                c.Add_Label(legacyLabel(fixedText(data, p + 112, 256), time, vf, just,
+                                        {s16(top), s16(left), s16(plus18(top)), s16(right)}, addLine));
             p += 368;
         }
         // The samples are big-endian like the rest of the file.
-        c.readData(data, c.m_dwFileLength, double(p), k == 0 ? 16 : 12, true);
+        loadChannel(c, data, p, k == 0 ? 16 : 12, true, ctx);
         p += 2 * static_cast<std::size_t>(c.m_dwFileLength);
     }
     return 0;

@@ -1,6 +1,9 @@
 #include "document/LoadCommon.h"
 
 #include "app/AppState.h"
+#include "platform/Format.h"
+
+#include <algorithm>
 
 #include <cmath>
 #include <cstring>
@@ -19,14 +22,80 @@ void setWholePage(Channels& c)
     c.m_dMaxUnZoom = c.m_dwFileLength;
 }
 
+std::string sampleRateRefusal(const std::string& what, double rate)
+{
+    return what + " declares a sample rate of " + formatShortest(rate) + " Hz; recordings of "
+         + formatShortest(kMinSampleRate) + " to " + formatShortest(kMaxSampleRate) + " Hz can be opened.";
+}
+
+float* allocateSamples(Channels& c, std::size_t n)
+{
+    try {
+        c.m_hData.newUninitialized(n);
+    } catch (const std::bad_alloc&) {
+        c.m_hData.dispose();
+        throw NotEnoughMemory(n);
+    } catch (const std::length_error&) {
+        c.m_hData.dispose();
+        throw NotEnoughMemory(n);
+    }
+    return c.m_hData.data();
+}
+
+void requireSamples(bool loaded, double n)
+{
+    if (!loaded)
+        throw NotEnoughMemory(static_cast<std::uint64_t>(std::max(0.0, n)));
+}
+
+void repairDuration(Channels& c, ReadContext& ctx, int channel)
+{
+    const double expected = c.m_dwFileLength * 1000.0 / c.m_dSampleRate;
+    const double period = 1000.0 / c.m_dSampleRate;
+    const double tolerance = std::max({2 * period, 1.0, 1e-9 * expected});
+    if (std::isfinite(c.m_dLengthMS) && std::fabs(c.m_dLengthMS - expected) <= tolerance)
+        return;
+    ctx.notes.push_back("channel " + std::to_string(channel + 1) + ": the stored duration ("
+                        + formatShortest(c.m_dLengthMS) + " ms) does not agree with its "
+                        + formatShortest(c.m_dwFileLength) + " samples at " + formatShortest(c.m_dSampleRate)
+                        + " Hz; " + formatShortest(expected) + " ms is used");
+    c.m_dLengthMS = expected;
+}
+
+SampleSpan samplesToWrite(const Channels& c, bool selection, double writtenRate, const std::string& format)
+{
+    if (!sampleRateUsable(writtenRate))
+        throw WriteRefused("A " + format + " file at " + formatShortest(writtenRate)
+                           + " Hz could not be opened again, so it was not written; recordings of "
+                           + formatShortest(kMinSampleRate) + " to " + formatShortest(kMaxSampleRate)
+                           + " Hz can be saved.");
+    std::int64_t first = 0;
+    std::int64_t count = truncInt(c.m_dwFileLength);
+    if (selection) {
+        first = truncInt(c.m_dDurationStartFile);
+        const std::int64_t end = truncInt(c.m_dDurationStopFile);
+        count = end > first ? end - first : 0;
+    }
+    const std::int64_t have = static_cast<std::int64_t>(c.m_hData.size());
+    if (first < 0 || count < 0 || first > have || count > have - first)
+        throw WriteRefused("Voxtrace holds " + std::to_string(have) + " samples of this recording where "
+                           + std::to_string(first + count) + " were to be written (an internal fault); "
+                           "nothing was written.");
+    return {first, count};
+}
+
 void applyAnalysisRate(Document& d)
 {
     const Channels& c = d.getChannel(0);
     const double R = c.m_dSampleRate;
+    // The rate-dependent values were made for the rate the settings hold
+    // (a new document's, or the one the settings file carried them for);
+    // values a user chose for this rate stay as they are.
+    const double madeFor = d.s.m_dAnalysisSampleRate;
     d.s.m_dAnalysisSampleRate = R;
     d.s.m_dwAnalysisFileLength = c.m_dwFileLength;
     d.s.m_dAnalysisLengthMS = c.m_dLengthMS;
-    if (R != app().g_dAnalysisSampleRate)
+    if (R != madeFor)
         applyRateRule(d.s, R);
     app().g_dAnalysisSampleRate = R;
 }

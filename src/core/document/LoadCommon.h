@@ -2,6 +2,7 @@
 // Steps that several readers share.
 
 #include "document/Document.h"
+#include "document/Limits.h"
 
 #include <cstdint>
 #include <span>
@@ -14,9 +15,30 @@ namespace vx {
 // channel.
 void setWholePage(Channels& c);
 
+// Allocates a channel's n samples for a decoder to fill; throws
+// NotEnoughMemory when they cannot be held.
+float* allocateSamples(Channels& c, std::size_t n);
+
+// Throws NotEnoughMemory for n samples unless `loaded` (what a channel's
+// read returned).
+void requireSamples(bool loaded, double n);
+
+// A duration stored in a file that does not agree with the channel's
+// samples and rate (beyond a couple of samples or a millisecond of
+// rounding) is replaced by the one they give, and a note says so.
+void repairDuration(Channels& c, ReadContext& ctx, int channel);
+
+// The first and count of the samples a writer takes from channel c (its
+// selection when `selection`); throws WriteRefused, naming `format`, when
+// the buffer does not hold them all or the rate is one no reader takes.
+struct SampleSpan {
+    std::int64_t first, count;
+};
+SampleSpan samplesToWrite(const Channels& c, bool selection, double writtenRate, const std::string& format);
+
 // Takes the analysis extent from channel 0 and, when its rate differs from
-// the rate of the previously loaded file, recomputes the rate-dependent
-// Settings; then remembers the rate process-wide.
+// the rate the document's settings were made for, recomputes the
+// rate-dependent Settings; then remembers the rate process-wide.
 void applyAnalysisRate(Document& d);
 
 // "Channel 1 " ... "Channel K ".

@@ -2,6 +2,7 @@
 
 #include "document/LoadCommon.h"
 #include "platform/ByteReader.h"
+#include "platform/Format.h"
 
 #include <cmath>
 #include <cstring>
@@ -115,10 +116,13 @@ std::string parse(std::span<const std::uint8_t> data, bool pc, NativeImage& img)
     img.title = fixedText(data, kNativeFileHeaderSize + 116, 64);
     img.unit = fixedText(data, kNativeFileHeaderSize + 180, 68);
 
-    if (!(img.sampleRate > 0) || !std::isfinite(img.sampleRate))
-        return "The Voxtrace file declares an unusable sample rate.";
-    if (!(img.fileLength >= 0) || img.fileLength > 2147483647.0 || !std::isfinite(img.lengthMS))
-        return "The Voxtrace file declares an unusable length.";
+    if (!sampleRateUsable(img.sampleRate))
+        return sampleRateRefusal("The Voxtrace file", img.sampleRate);
+    if (!(img.fileLength >= 0) || img.fileLength > double(kMaxSamples))
+        return "The Voxtrace file declares " + formatShortest(img.fileLength) + " samples; 1 to "
+             + std::to_string(kMaxSamples) + " can be opened.";
+    if (img.fileLength < 1)
+        return "The Voxtrace file contains no samples.";
     if (T < 0 || T > Channels::kNumTiers)
         return "The Voxtrace file declares " + std::to_string(T) + " tiers; a channel has at most 10.";
 
@@ -130,10 +134,14 @@ std::string parse(std::span<const std::uint8_t> data, bool pc, NativeImage& img)
         tier.name = fixedText(data, p, 256);
         r.seek(p + 256);
         const std::int32_t L = r.i32le();
-        tier.height = r.i32le();
+        tier.height = std::min(r.i32le(), TIERS::kMaxHeight);
         if (!pc && tier.height < 1)
             tier.height = 15;
+        tier.height = std::max(tier.height, 0);
         p += kNativeTierRecordSize;
+        if (L > TIERS::kMaxLabels)
+            return "The Voxtrace file's tier " + std::to_string(t + 1) + " declares " + std::to_string(L)
+                 + " labels; a tier holds at most " + std::to_string(TIERS::kMaxLabels) + ".";
         if (L < 0 || static_cast<std::uint64_t>(L) * kNativeLabelRecordSize > data.size() - p)
             return "The Voxtrace file is damaged: tier " + std::to_string(t + 1) + " declares "
                  + std::to_string(L) + " labels, more than the file holds.";
@@ -150,7 +158,7 @@ std::string parse(std::span<const std::uint8_t> data, bool pc, NativeImage& img)
     return {};
 }
 
-void commit(Document& d, std::span<const std::uint8_t> data, const NativeImage& img)
+void commit(Document& d, std::span<const std::uint8_t> data, const NativeImage& img, ReadContext& ctx)
 {
     Channels& c = d.getChannel(0);
     c.m_dLengthMS = img.lengthMS;
@@ -184,9 +192,16 @@ void commit(Document& d, std::span<const std::uint8_t> data, const NativeImage& 
         c.m_Tiers[t].setLevelName(nt.name);
         c.m_Tiers[t].nHeigth = nt.height;
         c.m_Tiers[t].bSelected = true;
+        int number = 0;
         for (const NativeLabel& nl : nt.labels) {
+            ++number;
             if (nl.text.empty())
                 continue;
+            if (!std::isfinite(nl.time)) {
+                ctx.notes.push_back("label " + std::to_string(number) + " of tier " + std::to_string(t + 1)
+                                    + " has no usable time and was left out");
+                continue;
+            }
             auto label = std::make_shared<Labels>();
             label->dTime = nl.time;
             label->dVerticalFactor = nl.verticalFactor;
@@ -198,7 +213,11 @@ void commit(Document& d, std::span<const std::uint8_t> data, const NativeImage& 
             c.Tier_Add_Label_Cocoa(i, std::move(label));
         }
     }
-    c.readData(data, c.m_dwFileLength, double(img.samplesAt), 16, false);
+    repairDuration(c, ctx, 0);
+    if (ctx.headerOnly)
+        c.m_hData.dispose();
+    else
+        requireSamples(c.readData(data, c.m_dwFileLength, double(img.samplesAt), 16, false), c.m_dwFileLength);
     c.m_nChannelType = 1;
     d.m_nNumofChannels = 1;
     d.s.m_nFileFormat = 13;
@@ -219,7 +238,7 @@ int readNative(Document& d, std::span<const std::uint8_t> data, ReadContext& ctx
         ctx.reason = why;
         return -1;
     }
-    commit(d, data, img);
+    commit(d, data, img, ctx);
     return 0;
 }
 
@@ -278,16 +297,8 @@ std::vector<std::uint8_t> Save_VXT_FileType(const Document& d, int mode)
 {
     const Channels& c = d.getChannel(0);
     const bool selection = mode == 1;
-    const std::int64_t have = static_cast<std::int64_t>(c.m_hData.size());
-    std::int64_t s = 0;
-    std::int64_t n = truncInt(c.m_dwFileLength);
-    double duration = c.m_dLengthMS;
-    if (selection) {
-        s = truncInt(c.m_dDurationStartFile);
-        std::int64_t e = truncInt(c.m_dDurationStopFile);
-        n = e > s ? e - s : 0;
-        duration = c.m_dDurationStopTime - c.m_dDurationStartTime;
-    }
+    const auto [s, n] = samplesToWrite(c, selection, c.m_dSampleRate, "Voxtrace");
+    const double duration = selection ? c.m_dDurationStopTime - c.m_dDurationStartTime : c.m_dLengthMS;
     const double t0 = selection ? c.m_dDurationStartTime : 0.0;
     const double t1 = c.m_dDurationStopTime;
     auto inSelection = [&](const Labels& l) { return !selection || (t0 < l.dTime && l.dTime < t1); };
@@ -340,14 +351,10 @@ std::vector<std::uint8_t> Save_VXT_FileType(const Document& d, int mode)
                 appendLabel(out, *l, t0);
     }
 
-    // Samples the buffer does not hold (a channel without data) are not
-    // written; the header still states the count.
-    const std::int64_t from = std::clamp<std::int64_t>(s, 0, have);
-    const std::int64_t count = std::clamp<std::int64_t>(n, 0, have - from);
     const std::size_t at = out.size();
-    out.resize(at + 2 * static_cast<std::size_t>(count));
-    for (std::int64_t k = 0; k < count; ++k)
-        putU16le(out.data() + at + 2 * k, static_cast<std::uint16_t>(toPcm16(c.m_hData[static_cast<std::size_t>(from + k)])));
+    out.resize(at + 2 * static_cast<std::size_t>(n));
+    for (std::int64_t k = 0; k < n; ++k)
+        putU16le(out.data() + at + 2 * k, static_cast<std::uint16_t>(toPcm16(c.m_hData[static_cast<std::size_t>(s + k)])));
     return out;
 }
 

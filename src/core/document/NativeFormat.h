@@ -21,7 +21,9 @@ int Read_VXT_MACX_FileType(Document& d, std::span<const std::uint8_t> data, Read
 int Read_VXT_PC_FileType(Document& d, std::span<const std::uint8_t> data, ReadContext& ctx);
 
 // Mode 0: the whole of channel 0. Mode 1: its selection, with label times
-// relative to the selection's start.
+// relative to the selection's start. Throws WriteRefused when the channel's
+// buffer does not hold the samples to write, or its rate could not be read
+// back.
 std::vector<std::uint8_t> Save_VXT_FileType(const Document& d, int mode);
 
 } // namespace vx

@@ -8,7 +8,7 @@ namespace vx {
 int Read_RecordedFile(Document& d, const std::string& path, std::string* reason)
 {
     std::string error;
-    auto bytes = readWholeFile(path, &error);
+    const auto bytes = MappedFile::open(path, &error);
     if (!bytes) {
         if (reason)
             *reason = "The recording could not be read (" + error + ").";
@@ -18,7 +18,7 @@ int Read_RecordedFile(Document& d, const std::string& path, std::string* reason)
     const bool foreign = d.m_bForeignFile;
     const int format = d.s.m_nFileFormat;
     static const std::vector<FileReader> readers{{"WAVE", Read_WAVE_FileType}};
-    const ReadResult r = d.readFromData(*bytes, nullptr, readers);
+    const ReadResult r = d.readFromData(bytes->bytes(), nullptr, readers, {path, false});
     if (!r.ok) {
         if (reason)
             *reason = r.reason;

@@ -1,5 +1,6 @@
 #include "document/SaveCommands.h"
 
+#include "document/Limits.h"
 #include "document/NativeFormat.h"
 #include "document/WaveFormat.h"
 
@@ -21,14 +22,20 @@ SaveBytes bytesForSave(const Document& d, const std::string& context)
     if (selection && selectionIsEmpty(d))
         return {{}, "The selection holds no samples, so nothing was written."};
     SaveBytes out;
-    if (context == "selection")
-        out.bytes = Save_VXT_FileType(d, 1);
-    else if (context == "copyof")
-        out.bytes = Save_VXT_FileType(d, 0);
-    else if (context == "channel")
-        out.bytes = Save_WAVE_FileType(d, false, 0);
-    else if (context == "channelselection")
-        out.bytes = Save_WAVE_FileType(d, true, 0);
+    try {
+        if (context == "selection")
+            out.bytes = Save_VXT_FileType(d, 1);
+        else if (context == "copyof")
+            out.bytes = Save_VXT_FileType(d, 0);
+        else if (context == "channel")
+            out.bytes = Save_WAVE_FileType(d, false, 0);
+        else if (context == "channelselection")
+            out.bytes = Save_WAVE_FileType(d, true, 0);
+    } catch (const WriteRefused& e) {
+        return {{}, e.what()};
+    } catch (const std::bad_alloc&) {
+        return {{}, "There is not enough memory to save the recording; nothing was written."};
+    }
     if (out.bytes.empty())
         out.error = "Wrong save file method.";
     return out;

@@ -48,8 +48,8 @@ std::string checkFormat(const WaveFmt& f)
     }
     if (f.K < 1)
         return "The WAVE file declares " + std::to_string(f.K) + " channels.";
-    if (f.rate <= 0)
-        return "The WAVE file declares a sample rate of " + std::to_string(f.rate) + " Hz.";
+    if (!sampleRateUsable(f.rate))
+        return sampleRateRefusal("The WAVE file", f.rate);
     if (f.blockAlign <= 0 || f.blockAlign % f.K != 0)
         return "The WAVE file declares a block align of " + std::to_string(f.blockAlign) + " for "
              + std::to_string(f.K) + " channels.";
@@ -68,8 +68,7 @@ void decodeInto(Channels& c, std::span<const std::uint8_t> data, std::size_t p, 
 {
     const std::size_t width = static_cast<std::size_t>(f.blockAlign / f.K);
     const std::size_t frame = static_cast<std::size_t>(f.blockAlign);
-    c.m_hData.newClear(static_cast<std::size_t>(N));
-    float* out = c.m_hData.data();
+    float* out = allocateSamples(c, static_cast<std::size_t>(N));
     const std::uint8_t* base = data.data() + p + static_cast<std::size_t>(j) * width;
     for (std::size_t k = 0; k < static_cast<std::size_t>(N); ++k) {
         const std::uint8_t* s = base + k * frame;
@@ -179,8 +178,9 @@ int Read_WAVE_FileType(Document& d, std::span<const std::uint8_t> data, ReadCont
             // A recording that was cut short keeps the frames it has.
             const std::uint64_t D = std::min<std::uint64_t>(S, L - p);
             const std::uint64_t N64 = D / static_cast<std::uint64_t>(f.blockAlign);
-            if (N64 > 0x7FFFFFFF) {
-                ctx.reason = "The WAVE file is too long to load.";
+            if (N64 > kMaxSamples) {
+                ctx.reason = "The WAVE file holds " + std::to_string(N64) + " samples per channel; at most "
+                           + std::to_string(kMaxSamples) + " can be opened.";
                 return -1;
             }
             const int N = static_cast<int>(N64);
@@ -190,10 +190,12 @@ int Read_WAVE_FileType(Document& d, std::span<const std::uint8_t> data, ReadCont
             }
             Channels& c = d.getChannel(0);
             const int width = f.blockAlign / f.K;
-            if (f.tag == kTagPCM && width == 2)
-                c.readDataMuliChannel(data, N, double(p), 16, false, f.K, j);
+            if (ctx.headerOnly)
+                c.m_hData.dispose();
+            else if (f.tag == kTagPCM && width == 2)
+                requireSamples(c.readDataMuliChannel(data, N, double(p), 16, false, f.K, j), N);
             else if (f.tag == kTagFloat && width == 4)
-                c.readDataMuliChannel(data, N, double(p), 32, false, f.K, j);
+                requireSamples(c.readDataMuliChannel(data, N, double(p), 32, false, f.K, j), N);
             else
                 decodeInto(c, data, static_cast<std::size_t>(p), f, N, j);
             setLoadedFields(d, N, f.rate);
@@ -210,20 +212,15 @@ int Read_WAVE_FileType(Document& d, std::span<const std::uint8_t> data, ReadCont
 std::vector<std::uint8_t> Save_WAVE_FileType(const Document& d, bool bSelection, int nWhichChannel)
 {
     const Channels& c = d.getChannel(nWhichChannel);
-    std::int64_t s = 0;
-    std::int64_t n = truncInt(c.m_dwFileLength);
-    if (bSelection) {
-        s = truncInt(c.m_dDurationStartFile);
-        std::int64_t e = truncInt(c.m_dDurationStopFile);
-        n = e > s ? e - s : 0;
-    }
-    const std::int64_t have = static_cast<std::int64_t>(c.m_hData.size());
-    s = std::clamp<std::int64_t>(s, 0, have);
-    n = std::clamp<std::int64_t>(n, 0, have - s);
+    const int rate = truncInt(c.m_dSampleRate);
+    const auto [s, n] = samplesToWrite(c, bSelection, rate, "WAVE");
+    // The RIFF size (40 + 2n bytes) is a 32-bit field.
+    if (n > (0xFFFFFFFFll - 40) / 2)
+        throw WriteRefused("The recording is too long for a WAVE file (" + std::to_string(n)
+                           + " samples); save it in the Voxtrace format instead.");
 
     std::vector<std::uint8_t> out(48 + 2 * static_cast<std::size_t>(n));
     std::uint8_t* h = out.data();
-    const int rate = truncInt(c.m_dSampleRate);
     std::memcpy(h, "RIFF", 4);
     putU32le(h + 4, static_cast<std::uint32_t>(40 + 2 * n));
     std::memcpy(h + 8, "WAVEfmt ", 8);

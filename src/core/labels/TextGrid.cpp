@@ -13,6 +13,10 @@ namespace vx {
 namespace {
 
 constexpr std::size_t kFieldBytes = 255;
+constexpr std::size_t kMaxMessageBytes = 1000;
+// A TextGrid of ten tiers of a long recording's words and phones is a few
+// megabytes; a file far beyond that is not read whole.
+constexpr std::uint64_t kMaxTextGridBytes = std::uint64_t(256) << 20;
 
 struct Failure {
     int line;
@@ -342,8 +346,12 @@ public:
                                                + describe(m_tok));
         if (out.tiers.size() > static_cast<std::size_t>(Channels::kNumTiers)) {
             std::string names;
-            for (std::size_t k = Channels::kNumTiers; k < out.tiers.size(); ++k)
-                names += (names.empty() ? "" : ", ") + std::to_string(k + 1) + " \"" + out.tiers[k].name + "\"";
+            const std::size_t named = std::min<std::size_t>(out.tiers.size(), Channels::kNumTiers + 3);
+            for (std::size_t k = Channels::kNumTiers; k < named; ++k)
+                names += (names.empty() ? "" : ", ") + std::to_string(k + 1) + " \""
+                       + truncateUtf8(out.tiers[k].name, 40) + "\"";
+            if (named < out.tiers.size())
+                names += " and " + std::to_string(out.tiers.size() - named) + " more";
             fail(m_tierLines[Channels::kNumTiers],
                  at(m_tierLines[Channels::kNumTiers]) + "the TextGrid has " + std::to_string(out.tiers.size())
                      + " tiers and a channel holds 10; tier" + (out.tiers.size() > 11 ? "s " : " ") + names
@@ -444,6 +452,10 @@ private:
         order(xmin, xmax, xmaxLine, "the xmin and xmax of " + owner);
         const long long items = count("the number of " + std::string(t.intervals ? "intervals" : "points") + " of "
                                       + owner);
+        if (items > TIERS::kMaxLabels)
+            fail(m_tok.line, at(m_tok.line) + owner + " declares " + std::to_string(items)
+                                 + (t.intervals ? " intervals" : " points") + "; a tier holds at most "
+                                 + std::to_string(TIERS::kMaxLabels) + " labels");
         m_lastItems = std::to_string(items) + (t.intervals ? " intervals" : " points");
         for (long long k = 1; k <= items; ++k) {
             const std::string item = (t.intervals ? "interval " : "point ") + std::to_string(k) + " of " + owner;
@@ -504,7 +516,8 @@ TextGridRead parseTextGrid(std::span<const std::uint8_t> bytes, double lengthMs)
         r.ok = true;
     } catch (const Failure& f) {
         r.line = f.line;
-        r.error = f.message;
+        // Messages quote the file; a sentence is enough of it.
+        r.error = f.message.size() > kMaxMessageBytes ? truncateUtf8(f.message, kMaxMessageBytes) + "..." : f.message;
         r.contents = {};
     }
     return r;
@@ -548,7 +561,7 @@ bool importTextGrid(Channels& c, std::span<const std::uint8_t> bytes, std::strin
 bool importTextGridFile(Channels& c, const std::string& path, std::string* error)
 {
     std::string why;
-    auto bytes = readWholeFile(path, &why);
+    auto bytes = readWholeFile(path, &why, kMaxTextGridBytes);
     if (!bytes) {
         if (error)
             *error = why;
@@ -565,6 +578,10 @@ TextGridWrite textGridText(const Channels& c, TextGridTiers kind)
         std::vector<const Labels*> labels;
     };
     std::vector<Held> held;
+    if (!std::isfinite(c.m_dLengthMS)) {
+        w.error = "the recording's length is not a number of milliseconds";
+        return w;
+    }
     double endMs = std::max(0.0, c.m_dLengthMS);
     for (std::size_t i = 0; i < c.m_Tiers.size(); ++i) {
         const TIERS& t = c.m_Tiers[i];
@@ -572,6 +589,11 @@ TextGridWrite textGridText(const Channels& c, TextGridTiers kind)
             continue;
         Held h{&t, {}};
         for (const LabelPtr& l : t.m_pArrayLabels) {
+            if (!std::isfinite(l->dTime)) {
+                w.error = "tier " + std::to_string(i + 1) + " \"" + t.strName + "\" has a label (\""
+                        + l->getLabelText() + "\") without a usable time";
+                return w;
+            }
             if (!(l->dTime >= 0)) {
                 w.error = "tier " + std::to_string(i + 1) + " \"" + t.strName + "\" has a label (\""
                         + l->getLabelText() + "\") before the start of the sound";

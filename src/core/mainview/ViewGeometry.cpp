@@ -42,7 +42,7 @@ ViewGeometry layoutMainView(const Channels& c, int audioHeight, int width, int h
     int y = 0;
     for (int i = 0; i < Channels::kNumTiers; ++i) {
         const TIERS& t = c.m_Tiers[static_cast<std::size_t>(i)];
-        const int h = t.bSelected ? t.nHeigth : 0;
+        const int h = t.bSelected ? std::clamp(t.nHeigth, 0, TIERS::kMaxHeight) : 0;
         g.tiers[static_cast<std::size_t>(i)] = {s16(y), left, s16(y + h), right};
         y += h;
     }

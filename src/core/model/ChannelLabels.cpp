@@ -85,7 +85,7 @@ Labels* Channels::Tier_Add_Label_Cocoa_Where(int i, const LabelRecord& record, c
     label->rectLocation = {s16(top), s16(x.left), s16(top + h), s16(x.right)};
     label->_textSize = {double(std::abs(x.right - x.left)), double(h)};
     t->addLabel(label);
-    t->nHeigth = std::max(t->nHeigth, h);
+    t->nHeigth = std::max(t->nHeigth, std::min(h, TIERS::kMaxHeight));
     return label.get();
 }
 
@@ -104,7 +104,7 @@ void Channels::Tier_Modify_Label(int i, const Labels* label, const Labels& modif
         if (p.get() != label)
             continue;
         p->Duplicate(modified);
-        t->nHeigth = std::max(t->nHeigth, std::abs(modified.rectLocation.height()));
+        t->nHeigth = std::max(t->nHeigth, std::min(std::abs(modified.rectLocation.height()), TIERS::kMaxHeight));
         return;
     }
 }

@@ -102,6 +102,11 @@ public:
 
 class TIERS {
 public:
+    // The tallest band a tier may have, in pixels, and the most labels it
+    // may hold: what the layouts and the file formats are made for.
+    static constexpr int kMaxHeight = 1000;
+    static constexpr int kMaxLabels = 1000000;
+
     std::string strName;
     int nLabelCount = 0;
     std::vector<LabelPtr> m_pArrayLabels;

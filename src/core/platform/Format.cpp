@@ -13,3 +13,14 @@ std::string formatFixed(double v, int digits)
 }
 
 } // namespace vx
+
+namespace vx {
+
+std::string formatShortest(double v)
+{
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return r.ec == std::errc() ? std::string(buf, r.ptr) : std::string("nan");
+}
+
+} // namespace vx

@@ -12,3 +12,11 @@ namespace vx {
 std::string formatFixed(double v, int digits);
 
 } // namespace vx
+
+namespace vx {
+
+// The shortest text that reads back as v, in the C locale ("44100",
+// "0.001", "1e-300").
+std::string formatShortest(double v);
+
+} // namespace vx

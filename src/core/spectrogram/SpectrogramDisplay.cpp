@@ -112,7 +112,7 @@ SpectrogramLayout layoutSpectrogram(const Channels& c, const SpectrogramSettings
     int stacked = 0;
     for (int t = 0; t < Channels::kNumTiers; ++t) {
         const TIERS& tier = c.m_Tiers[static_cast<std::size_t>(t)];
-        const int h = tier.bSelected ? std::max(0, tier.nHeigth) : 0;
+        const int h = tier.bSelected ? std::clamp(tier.nHeigth, 0, TIERS::kMaxHeight) : 0;
         l.tiers[static_cast<std::size_t>(t)] = makeRect(stacked, kSpectrogramLeftMargin, stacked + h, W);
         stacked += h;
     }

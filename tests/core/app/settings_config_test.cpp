@@ -238,6 +238,7 @@ TEST_F(Config, UserConfigurationRoundTripsAndRefusesBadFiles)
     EXPECT_EQ(b.getChannel(2).m_strUnit, "Pa");
 
     Document c;
+    const double rateBefore = c.s.m_dAnalysisSampleRate;
     std::vector<std::uint8_t> shortFile(bytes->begin(), bytes->begin() + 2000);
     EXPECT_FALSE(loadUserConfiguration(c, shortFile, &why));
     EXPECT_NE(why.find("too short"), std::string::npos);
@@ -245,6 +246,6 @@ TEST_F(Config, UserConfigurationRoundTripsAndRefusesBadFiles)
     putF64le(zeroStep.data() + 1080, 0.0);
     EXPECT_FALSE(loadUserConfiguration(c, zeroStep, &why));
     EXPECT_NE(why.find("pitch step size"), std::string::npos);
-    EXPECT_EQ(c.s.m_dAnalysisSampleRate, 11025.0) << "a refused file changes nothing";
+    EXPECT_EQ(c.s.m_dAnalysisSampleRate, rateBefore) << "a refused file changes nothing";
     EXPECT_EQ(c.s.m_nFFTFrameInterval, 10);
 }
