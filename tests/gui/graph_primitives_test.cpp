@@ -159,11 +159,14 @@ TEST(GraphPrimitives, SummarisedDrawingIsPixelIdenticalToThePlainDrawing)
 TEST(GraphPrimitives, TimeGridStepsAndColours)
 {
     int count = 0;
-    EXPECT_EQ(timeGridStep(2000, 0, &count), 75);
+    EXPECT_EQ(timeGridStep(2000, 0, 1000, &count), 75);
     EXPECT_EQ(count, 30);
-    EXPECT_EQ(timeGridStep(25, 0, &count), 1);
-    EXPECT_EQ(timeGridStep(1000, 100, &count), 100);
+    EXPECT_EQ(timeGridStep(25, 0, 1000, &count), 1);
+    EXPECT_EQ(timeGridStep(1000, 100, 1000, &count), 100);
     EXPECT_EQ(count, 11);
+    // A step of 1 ms over an hour: widened to lines a few pixels apart.
+    EXPECT_EQ(timeGridStep(3600000, 1, 1000, &count), 20000);
+    EXPECT_EQ(count, 181);
     EXPECT_EQ(deviceColor(RGBColor{160, 160, 160}), QColor(Qt::white)) << "any non-zero component is full";
     EXPECT_EQ(deviceColor(RGBColor{0, 0, 255}), QColor(0, 0, 255));
 

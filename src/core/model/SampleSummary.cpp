@@ -9,10 +9,12 @@ namespace {
 constexpr std::size_t kFirstBlock = 64;
 constexpr std::size_t kFactor = 64;
 constexpr int kLevels = 3;
+constexpr std::size_t kCancelCheck = 4096;
 
 } // namespace
 
-SampleSummary::SampleSummary(const float* samples, std::size_t n) : m_samples(samples), m_size(n)
+SampleSummary::SampleSummary(const float* samples, std::size_t n, const std::atomic<bool>* cancel)
+    : m_samples(samples), m_size(n)
 {
     std::size_t block = kFirstBlock;
     for (int level = 0; level < kLevels && block <= n; ++level, block *= kFactor) {
@@ -23,6 +25,12 @@ SampleSummary::SampleSummary(const float* samples, std::size_t n) : m_samples(sa
         l.max.resize(count);
         l.any.resize(count);
         for (std::size_t k = 0; k < count; ++k) {
+            // About every 250 000 samples.
+            if (cancel && k % kCancelCheck == 0 && cancel->load(std::memory_order_relaxed)) {
+                m_complete = false;
+                m_levels.clear();
+                return;
+            }
             Range r{0, 0, false};
             if (level == 0)
                 scan(k * block, (k + 1) * block, r);

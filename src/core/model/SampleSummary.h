@@ -4,6 +4,7 @@
 // sample. minMax() gives exactly the values of a scan over the samples: the
 // same comparisons (a NaN sample never wins), the same float values.
 
+#include <atomic>
 #include <cstddef>
 #include <vector>
 
@@ -13,7 +14,11 @@ class SampleSummary {
 public:
     SampleSummary() = default;
     // Builds the summary of n samples; the buffer must outlive the summary.
-    SampleSummary(const float* samples, std::size_t n);
+    // When *cancel becomes true the building stops early, and the summary
+    // is not complete() and must not be used.
+    SampleSummary(const float* samples, std::size_t n, const std::atomic<bool>* cancel = nullptr);
+
+    bool complete() const { return m_complete; }
 
     struct Range {
         float min, max;
@@ -38,6 +43,7 @@ private:
     const float* m_samples = nullptr;
     std::size_t m_size = 0;
     std::vector<Level> m_levels; // block sizes 64, 4096, 262144
+    bool m_complete = true;
 };
 
 } // namespace vx

@@ -1,6 +1,7 @@
 #include "spectrogram/SpectrogramDisplay.h"
 
 #include "platform/Format.h"
+#include "platform/GridStep.h"
 
 #include <algorithm>
 #include <cmath>
@@ -167,14 +168,28 @@ void renderSpectrogramPixels(const SpectrogramData& d, int dynamicRange, std::ui
     }
 }
 
+namespace {
+
+// Pixels between grid lines, so that their labels stay apart.
+constexpr double kMinFrequencyLabelGap = 16;
+constexpr double kMinTimeLabelGap = 40;
+
+} // namespace
+
 std::vector<GridLine> spectrogramFrequencyGrid(const SpectrogramLayout& l, const SpectrogramSettings& s)
 {
     std::vector<GridLine> out;
     const Rect& r = l.spectrogram;
     if (!s.drawFrequencyGrid || s.frequencyGrid <= 0 || s.frequencyRange <= 0 || r.height() <= 0)
         return out;
-    for (int f = 0; f <= s.frequencyRange; f += s.frequencyGrid)
-        out.push_back({r.bottom - double(f) * r.height() / s.frequencyRange, formatInt(f)});
+    const double step = widenedGridStep(s.frequencyGrid, s.frequencyRange, r.height(), kMinFrequencyLabelGap);
+    if (!(step > 0))
+        return out;
+    const long long lines = static_cast<long long>(s.frequencyRange / step);
+    for (long long k = 0; k <= lines; ++k) {
+        const double f = k * step;
+        out.push_back({r.bottom - f * r.height() / s.frequencyRange, formatFixed(f, 0)});
+    }
     return out;
 }
 
@@ -187,13 +202,16 @@ std::vector<GridLine> spectrogramTimeGrid(const SpectrogramLayout& l, const Spec
     if (!s.drawTimeGrid || s.timeGrid <= 0 || !(range > 0) || r.width() <= 0)
         return out;
     const double perMs = r.width() / range;
-    double step = s.timeGrid;
-    static const int widen[] = {2, 5, 10};
-    for (int k = 0; step * perMs < 40 && k < 60; ++k)
-        step = s.timeGrid * std::pow(10.0, k / 3) * widen[k % 3];
+    const double step = widenedGridStep(s.timeGrid, range, r.width(), kMinTimeLabelGap);
+    if (!(step > 0))
+        return out;
     const bool fractions = step < 1;
-    for (double t = std::ceil(st.startTime / step) * step; t <= st.stopTime; t += step)
+    const double first = std::ceil(st.startTime / step);
+    const double last = std::floor(st.stopTime / step);
+    for (double k = first; k <= last && out.size() < kMaxGridLines; ++k) {
+        const double t = k * step;
         out.push_back({r.left + (t - st.startTime) * perMs, fractions ? formatTenths(t) : formatFixed(t, 0)});
+    }
     return out;
 }
 

@@ -1,5 +1,8 @@
 #include "spectrum/SliceDisplay.h"
 
+#include "platform/Format.h"
+#include "platform/GridStep.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -26,6 +29,11 @@ int trunc(double v)
 {
     return static_cast<int>(v);
 }
+
+// Pixels between grid lines, so that their labels stay apart: five digits
+// side by side, or a line of text above another.
+constexpr double kMinFrequencyLabelGap = 45;
+constexpr double kMinLevelLabelGap = 16;
 
 SliceProblem settingProblem(const std::string& what)
 {
@@ -210,11 +218,14 @@ SliceGrid sliceFrequencyGrid(const SliceDisplaySettings& s, const SliceRect& g)
     if (!s.drawFrequencyGrid || P <= 0 || step <= 0 || g.width() <= 0)
         return out;
     const double q = double(g.width()) / P;
-    for (int k = 1; k <= P / step; ++k) {
-        const int x = g.left + trunc(double(k) * step * q);
+    const double widened = widenedGridStep(step, P, g.width(), kMinFrequencyLabelGap);
+    const long long lines = widened > 0 ? static_cast<long long>(P / widened) : 0;
+    for (long long k = 1; k <= lines; ++k) {
+        const double f = k * widened;
+        const int x = g.left + trunc(f * q);
         if (x < g.right - 10)
             out.lines.push_back({{x, g.top}, {x, g.bottom}});
-        out.labels.push_back({formatInt(k * step), x, g.bottom, SliceGridLabel::Anchor::TopCentre});
+        out.labels.push_back({formatFixed(f, 0), x, g.bottom, SliceGridLabel::Anchor::TopCentre});
     }
     return out;
 }
@@ -230,21 +241,26 @@ SliceGrid sliceDbGrid(const SliceResult& r, const SliceDisplaySettings& s, const
         if (range <= 0)
             return out;
         const double q = double(h) / range;
-        for (int k = 1; k <= range / step; ++k) {
-            const int y = g.bottom - trunc(double(k) * step * q);
+        const double widened = widenedGridStep(step, range, h, kMinLevelLabelGap);
+        const long long lines = widened > 0 ? static_cast<long long>(range / widened) : 0;
+        for (long long k = 1; k <= lines; ++k) {
+            const int y = g.bottom - trunc(k * widened * q);
             if (y > g.top + 10)
                 out.lines.push_back({{g.left, y}, {g.right, y}});
-            out.labels.push_back({formatInt(k * step - 20), g.left - 1, y, SliceGridLabel::Anchor::RightMiddle});
+            out.labels.push_back({formatFixed(k * widened - 20, 0), g.left - 1, y, SliceGridLabel::Anchor::RightMiddle});
         }
     } else {
         if (!(r.fftMax > 0))
             return out;
         const double q = h / r.fftMax;
-        for (int k = 1; k <= trunc(r.fftMax) / step; ++k) {
-            const int y = g.top + trunc(double(k) * step * q);
+        const double widened = widenedGridStep(step, trunc(r.fftMax), h, kMinLevelLabelGap);
+        const long long lines = widened > 0 ? static_cast<long long>(trunc(r.fftMax) / widened) : 0;
+        for (long long k = 1; k <= lines; ++k) {
+            const int y = g.top + trunc(k * widened * q);
             if (y < g.bottom - 10)
                 out.lines.push_back({{g.left, y}, {g.right, y}});
-            out.labels.push_back({formatInt(k * step, "-%d"), g.left - 20, y, SliceGridLabel::Anchor::LeftMiddle});
+            std::string label = formatFixed(-k * widened, 0);
+            out.labels.push_back({std::move(label), g.left - 20, y, SliceGridLabel::Anchor::LeftMiddle});
         }
     }
     return out;

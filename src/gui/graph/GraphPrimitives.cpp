@@ -1,5 +1,7 @@
 #include "gui/graph/GraphPrimitives.h"
 
+#include "platform/GridStep.h"
+
 #include <QFontMetrics>
 #include <QPainterPath>
 
@@ -11,6 +13,8 @@ namespace vx {
 namespace {
 
 const QColor kLightGrey(200, 200, 200);
+// Pixels between the lines of a grid whose step the settings give.
+constexpr double kMinGridLineGap = 4;
 
 double px(double v)
 {
@@ -231,12 +235,14 @@ void DrawFormantTrack(QPainter& p, const std::vector<std::array<std::uint16_t, 5
     p.setPen(Qt::black);
 }
 
-double timeGridStep(double range, int spacing, int* count)
+double timeGridStep(double range, int spacing, double pixels, int* count)
 {
     const int R = truncInt(range);
     if (spacing != 0) {
-        *count = R / spacing + 1;
-        return spacing;
+        // A step the settings give is widened until its lines fit.
+        const double step = widenedGridStep(spacing, range, pixels, kMinGridLineGap);
+        *count = step > 0 ? truncInt(range / step) + 1 : 0;
+        return step;
     }
     static const int steps[] = {1, 2, 5, 10, 25, 50, 75, 100, 250, 500, 750, 1000, 2500, 5000, 7500, 10000,
                                 25000, 50000, 75000, 100000};
@@ -257,7 +263,9 @@ std::vector<GridLabel> timeGridLabels(const QFontMetrics& fm, const Rect& rect, 
     if (!(range > 0) || spacing < 0)
         return out;
     int count = 0;
-    const double step = timeGridStep(range, spacing, &count);
+    const double step = timeGridStep(range, spacing, rect.width(), &count);
+    if (!(step > 0))
+        return out;
     const double first = std::trunc(tmin / step) * step;
     const double scale = rect.width() / range;
     // Labels are at least a space apart; one that would run into the label
@@ -303,33 +311,44 @@ void TimeGrids(QPainter& p, const Rect& rect, int bottomInset, bool drawLines, d
 
 void DrawAnyGrid(QPainter& p, const Rect& rect, int low, int high, int grid, int orientation, bool labelsInside)
 {
-    if (grid <= 0 || high == low)
+    const double range = double(high) - double(low);
+    if (grid <= 0 || range == 0)
         return;
-    const int n = (high - low) / grid;
     const QFontMetrics fm(p.font());
+    // Widened until the labels fit: a text's height apart up the side, the
+    // widest label apart along the bottom.
+    const double along = orientation == 1 ? rect.height() : rect.width();
+    const double labelRoom = orientation == 1 ? fm.height()
+                                              : fm.horizontalAdvance(QString::number(std::max(std::abs(low), std::abs(high))))
+                                                    + fm.horizontalAdvance(QLatin1Char(' ')) * 2;
+    const double step = widenedGridStep(grid, std::abs(range), along, labelRoom);
+    if (!(step > 0))
+        return;
+    const long long n = range > 0 ? static_cast<long long>(range / step) : -1;
+    auto label = [&](long long k) { return QString::number(double(low) + k * step, 'f', 0); };
     if (orientation == 1 && n >= 0) {
-        const double ph = double(grid) * rect.height() / (high - low);
+        const double ph = step * rect.height() / range;
         p.setPen(kLightGrey);
-        for (int k = 0; k <= n; ++k) {
+        for (long long k = 0; k <= n; ++k) {
             const double y = rect.bottom - px(ph * k);
             p.drawLine(QPointF(rect.left, y), QPointF(rect.right, y));
         }
         p.setPen(Qt::black);
-        for (int k = 0; k <= n; ++k) {
-            const QString label = QString::number(low + k * grid);
-            const double x = labelsInside ? rect.left : rect.left - fm.horizontalAdvance(label) - 5;
+        for (long long k = 0; k <= n; ++k) {
+            const QString text = label(k);
+            const double x = labelsInside ? rect.left : rect.left - fm.horizontalAdvance(text) - 5;
             const double y = (rect.bottom - px(ph * k)) - fm.height() / 2.0;
-            p.drawText(QPointF(x, y + fm.ascent()), label);
+            p.drawText(QPointF(x, y + fm.ascent()), text);
         }
     } else if (orientation == 2 && n >= 1) {
-        const double pw = double(grid) * rect.width() / (high - low);
-        for (int k = 1; k <= n; ++k) {
+        const double pw = step * rect.width() / range;
+        for (long long k = 1; k <= n; ++k) {
             const double x = rect.left + px(pw * k);
             p.setPen(kLightGrey);
             p.drawLine(QPointF(x, rect.bottom), QPointF(x, rect.top));
             p.setPen(Qt::black);
-            const QString label = QString::number(low + k * grid);
-            p.drawText(QPointF(x - fm.horizontalAdvance(label) / 2.0, rect.bottom + fm.ascent()), label);
+            const QString text = label(k);
+            p.drawText(QPointF(x - fm.horizontalAdvance(text) / 2.0, rect.bottom + fm.ascent()), text);
         }
     }
     p.setPen(Qt::black);

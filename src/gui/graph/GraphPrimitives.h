@@ -35,8 +35,10 @@ void DrawPitchTrackVoxtrace(QPainter& p, const std::vector<double>* data, double
 void DrawFormantTrack(QPainter& p, const std::vector<std::array<std::uint16_t, 5>>& frames, const Rect& rect,
                       int maxFrequency, int frameCount, int dotScale);
 
-// The step the time grid uses for a range (spacing 0 picks one).
-double timeGridStep(double range, int spacing, int* count);
+// The step the time grid uses for a range drawn across `pixels` (spacing 0
+// picks one; a given spacing is widened until its lines are a few pixels
+// apart), and how many lines it has.
+double timeGridStep(double range, int spacing, double pixels, int* count);
 // One line of the time grid and its label (x and the label's extent in
 // picture pixels); `shown` is false for a label that would overlap the one
 // before it.

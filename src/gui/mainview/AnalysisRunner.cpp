@@ -18,7 +18,12 @@ void AnalysisRunner::start(const AnalysisRequest& request, QObject* context, Rec
         m_busy = false;
         return result;
     };
-    m_worker.start(context, compute, std::move(receiver));
+    m_worker.start(context, compute, receiver, [this, receiver](const std::string& why) {
+        m_busy = false;
+        AnalysisResult failed;
+        failed.failure = why;
+        receiver(std::move(failed));
+    });
 }
 
 } // namespace vx

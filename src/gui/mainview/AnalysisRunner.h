@@ -12,6 +12,7 @@
 #include <atomic>
 #include <functional>
 #include <optional>
+#include <string>
 
 namespace vx {
 
@@ -29,6 +30,8 @@ struct AnalysisResult {
     std::optional<PitchTrack> pitch;
     std::optional<IntensityContour> intensity;
     bool cancelled = false;
+    // Why the computation failed; empty when it did not.
+    std::string failure;
 };
 
 class AnalysisRunner {

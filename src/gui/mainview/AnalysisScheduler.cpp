@@ -45,6 +45,13 @@ void AnalysisScheduler::start()
         if (generation != m_generation)
             return;
         m_waiting = false;
+        if (!result.failure.empty()) {
+            m_model.setPitch(std::nullopt);
+            m_model.m_bRedraw = true;
+            emit finished();
+            emit failed(analysisFailedText(result.failure));
+            return;
+        }
         m_model.setPitch(result.cancelled ? std::nullopt : std::move(result.pitch));
         if (result.intensity)
             m_model.setIntensity(std::move(result.intensity));

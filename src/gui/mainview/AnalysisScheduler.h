@@ -36,6 +36,8 @@ signals:
     // Every half second while busy.
     void progressTick();
     void finished();
+    // The computation threw; the text says why, as the window shows it.
+    void failed(const QString& message);
 
 private:
     void analyseStretch(double startPoint, double stopPoint, double startTime, double stopTime);

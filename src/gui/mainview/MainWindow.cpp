@@ -95,6 +95,9 @@ MainWindow::MainWindow(DocumentSession& session)
         showReadouts();
         updateActions();
     });
+    connect(m_analysis.get(), &AnalysisScheduler::failed, this, [this](const QString& message) {
+        m_session.app().dialogs().showError(this, tr("Analysis"), message);
+    });
     connect(m_view, &MainView::readoutsChanged, this, [this] {
         showReadouts();
         updateActions();

@@ -220,6 +220,7 @@ void SpectrogramWindow::stopReading()
 void SpectrogramWindow::start()
 {
     stopReading();
+    m_failure.clear();
     m_resizeTimer.stop();
     const qreal scale = m_view->devicePixelRatioF();
     m_analysedSize = m_view->size();
@@ -247,20 +248,54 @@ void SpectrogramWindow::start()
                           rows = m_layout.rows](AnalysisControl& control) {
         auto result = std::make_shared<SpectrogramResult>();
         result->wave = wave;
-        // A long recording's waveform scan runs beside the columns.
+        // A long recording's waveform scan runs beside the columns; it stops
+        // when the computation is cancelled, and what it throws is thrown
+        // here once it has been joined.
         std::thread summary;
+        std::exception_ptr summaryFailure;
         if (summarise)
             summary = std::thread([&] {
-                result->wave = std::make_shared<SampleSummary>(source.samples, static_cast<std::size_t>(source.length));
+                try {
+                    auto scanned = std::make_shared<SampleSummary>(
+                        source.samples, static_cast<std::size_t>(source.length), &control.cancel);
+                    if (scanned->complete())
+                        result->wave = std::move(scanned);
+                } catch (...) {
+                    summaryFailure = std::current_exception();
+                }
             });
-        result->data = computeSpectrogram(source.samples, source.length, st.startPoint, st.endPoint, columns, rows,
-                                          params, &control);
+        struct Joiner {
+            std::thread& t;
+            ~Joiner()
+            {
+                if (t.joinable())
+                    t.join();
+            }
+        } joiner{summary};
+        try {
+            result->data = computeSpectrogram(source.samples, source.length, st.startPoint, st.endPoint, columns,
+                                              rows, params, &control);
+        } catch (...) {
+            control.cancel = true;
+            throw;
+        }
         if (summary.joinable())
             summary.join();
+        if (summaryFailure)
+            std::rethrow_exception(summaryFailure);
         result->cancelled = control.cancel;
         return result;
     };
-    m_worker.start(this, compute, [this](std::shared_ptr<SpectrogramResult> result) { install(std::move(result)); });
+    m_worker.start(
+        this, compute, [this](std::shared_ptr<SpectrogramResult> result) { install(std::move(result)); },
+        [this](const std::string& why) {
+            m_waiting = false;
+            m_progressTimer.stop();
+            m_result.reset();
+            m_failure = analysisFailedText(why);
+            m_view->update();
+            m_menus->update();
+        });
     m_progressTimer.start();
     m_view->update();
     m_menus->update();
@@ -384,11 +419,16 @@ bool SpectrogramWindow::mouseMoved(QPointF at)
 void SpectrogramWindow::paint(QPainter& p, QSize viewSize)
 {
     p.fillRect(QRect(QPoint(0, 0), viewSize), Qt::white);
-    if (m_waiting || cancelled()) {
+    if (m_waiting || cancelled() || !m_failure.isEmpty()) {
         QFont f("Arial");
         f.setPixelSize(24);
         p.setFont(f);
         p.setPen(Qt::blue);
+        if (!m_failure.isEmpty()) {
+            p.drawText(QRect(20, 80, std::max(1, viewSize.width() - 40), std::max(1, viewSize.height() - 80)),
+                       Qt::TextWordWrap, m_failure);
+            return;
+        }
         char text[40];
         std::snprintf(text, sizeof text, "Progress = %d", progress());
         p.drawText(QPointF(viewSize.width() / 3.0, 100), m_waiting ? QString(text) : tr("Cancelled"));

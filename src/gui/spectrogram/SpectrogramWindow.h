@@ -78,6 +78,7 @@ public:
     bool busy() const { return m_waiting; }
     int progress() const;
     bool cancelled() const { return m_result && m_result->cancelled; }
+    const QString& failure() const { return m_failure; }
     bool playing() const { return m_playing; }
     // Where the play cursor is drawn while playing.
     std::optional<double> playCursorX() const;
@@ -134,6 +135,8 @@ private:
     QTimer m_resizeTimer;
     Worker<AnalysisControl> m_worker;
     bool m_waiting = false;
+    // Why the last computation failed; empty when it did not.
+    QString m_failure;
     int m_started = 0;
 
     bool m_playing = false;

@@ -277,7 +277,15 @@ void SpectrumWindow::analyse()
         [params, source = m_source, start = m_start, stop = m_stop](SliceControl& control) {
             return computeSpectrumSlice(source.samples, source.length, start, stop, params, &control);
         },
-        [this](SliceResult result) { install(std::move(result)); });
+        [this](SliceResult result) { install(std::move(result)); },
+        [this](const std::string& why) {
+            m_waiting = false;
+            m_progressTimer.stop();
+            m_display.setResult(std::nullopt);
+            m_formants->setText(analysisFailedText(why));
+            m_view->setBusy(false, 0);
+            showReadouts();
+        });
     m_progressTimer.start();
     m_view->setBusy(true, 0);
 }
