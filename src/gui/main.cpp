@@ -5,6 +5,7 @@
 #include "gui/app/DocumentController.h"
 #include "gui/mainview/MainWindow.h"
 #include "gui/platform/Dialogs.h"
+#include "gui/platform/LocalPath.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
@@ -25,12 +26,15 @@ int main(int argc, char** argv)
 
     vx::QtDialogs dialogs;
     vx::DocumentController controller(dialogs);
-    const QStringList files = QApplication::arguments().mid(1);
+    // QApplication has taken its own options out of argv; the names are
+    // taken as bytes, so that a name that is not UTF-8 opens too.
     int opened = 0;
-    for (const QString& f : files)
-        opened += controller.openFile(f) ? 1 : 0;
+    for (int i = 1; i < argc; ++i)
+        opened += controller.openFile(vx::fromLocalPath(argv[i])) ? 1 : 0;
     if (opened == 0)
         controller.newDocument();
+    if (const std::string& notice = vx::app().settingsNotice; !notice.empty())
+        dialogs.showError(QApplication::activeWindow(), QObject::tr("Settings"), QString::fromStdString(notice));
     QApplication::setQuitOnLastWindowClosed(true);
     return app.exec();
 }

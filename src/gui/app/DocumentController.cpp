@@ -4,6 +4,7 @@
 #include "gui/app/AboutWindow.h"
 #include "gui/log/LogViewController.h"
 #include "gui/mainview/MainWindow.h"
+#include "gui/platform/LocalPath.h"
 #include "platform/FileIO.h"
 #include "platform/Paths.h"
 
@@ -22,6 +23,36 @@ constexpr int kMaxRecent = 10;
 std::string recentListPath()
 {
     return configFolder() + "/recent-files";
+}
+
+// One name a line in the list: a line feed or backslash in a name is
+// written as \n or \\, so that no name splits into two.
+std::string escapeLine(const std::string& name)
+{
+    std::string out;
+    for (char c : name) {
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string unescapeLine(const std::string& line)
+{
+    std::string out;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '\\' && i + 1 < line.size() && (line[i + 1] == '\\' || line[i + 1] == 'n')) {
+            out += line[i + 1] == 'n' ? '\n' : '\\';
+            ++i;
+        } else {
+            out += line[i];
+        }
+    }
+    return out;
 }
 
 } // namespace
@@ -64,12 +95,20 @@ MainWindow* DocumentController::openFile(const QString& path)
         }
     }
     auto doc = std::make_unique<Document>();
-    ReadResult r = doc->loadFile(absolute.toStdString(), &m_dialogs);
+    ReadResult r = doc->loadFile(localPath(absolute), &m_dialogs);
     if (!r.ok) {
         m_dialogs.showError(QApplication::activeWindow(), tr("Open"),
-                            tr("The file \"%1\" could not be opened.").arg(QFileInfo(path).fileName()),
+                            tr("The file \"%1\" could not be opened.").arg(displayPath(QFileInfo(path).fileName())),
                             QString::fromStdString(r.reason));
         return nullptr;
+    }
+    if (!r.notes.empty()) {
+        QString notes;
+        for (const std::string& n : r.notes)
+            notes += QString::fromStdString(n) + ".\n";
+        m_dialogs.showError(QApplication::activeWindow(), tr("Open"),
+                            tr("The file \"%1\" was repaired as it was opened.").arg(displayPath(QFileInfo(path).fileName())),
+                            notes.trimmed());
     }
     const bool foreign = r.reader != "native" && r.reader != "native-pc";
     addRecent(absolute);
@@ -197,11 +236,11 @@ void DocumentController::runCommand(Command id)
 QStringList DocumentController::recentFiles() const
 {
     QStringList out;
-    std::ifstream in(recentListPath());
+    std::ifstream in(recentListPath(), std::ios::binary);
     std::string line;
     while (std::getline(in, line) && out.size() < kMaxRecent)
         if (!line.empty())
-            out << QString::fromStdString(line);
+            out << fromLocalPath(unescapeLine(line));
     return out;
 }
 
@@ -214,7 +253,7 @@ void DocumentController::addRecent(const QString& path)
         list.removeLast();
     std::string text;
     for (const QString& p : list)
-        text += p.toStdString() + "\n";
+        text += escapeLine(localPath(p)) + "\n";
     makeFolders(configFolder());
     writeFileAtomically(recentListPath(), std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
     emit recentFilesChanged();

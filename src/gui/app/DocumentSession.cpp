@@ -4,6 +4,7 @@
 #include "labels/TextGrid.h"
 #include "gui/app/DocumentController.h"
 #include "gui/mainview/MainWindow.h"
+#include "gui/platform/LocalPath.h"
 #include "labels/Labelling.h"
 #include "platform/FileIO.h"
 
@@ -43,7 +44,7 @@ DocumentSession::~DocumentSession()
 
 QString DocumentSession::displayName() const
 {
-    return m_path.isEmpty() ? tr("Untitled") : QFileInfo(m_path).fileName();
+    return m_path.isEmpty() ? tr("Untitled") : displayPath(QFileInfo(m_path).fileName());
 }
 
 void DocumentSession::attachMainWindow(MainWindow* w)
@@ -175,7 +176,7 @@ bool DocumentSession::writeTo(const QString& path, const std::string& context)
         return false;
     }
     std::string error;
-    if (!writeFileAtomically(path.toStdString(), bytes.bytes, &error)) {
+    if (!writeFileAtomically(localPath(path), bytes.bytes, &error)) {
         dialogs.showError(dialogParent(), tr("Error in save"), tr("File did not save."),
                           QString::fromStdString(error));
         return false;
@@ -245,7 +246,7 @@ bool DocumentSession::importLabels()
     if (path.isEmpty())
         return false;
     std::string error;
-    if (!importTextGridFile(m_doc->getChannel(0), path.toStdString(), &error)) {
+    if (!importTextGridFile(m_doc->getChannel(0), localPath(path), &error)) {
         m_app.dialogs().showError(dialogParent(), tr("Import Labels"),
                                   tr("The labels of \"%1\" could not be imported.").arg(QFileInfo(path).fileName()),
                                   QString::fromStdString(error));
@@ -263,7 +264,7 @@ bool DocumentSession::exportLabels()
     if (path.isEmpty())
         return false;
     std::string error;
-    if (!exportTextGridFile(m_doc->getChannel(0), path.toStdString(), TextGridTiers::points, &error)) {
+    if (!exportTextGridFile(m_doc->getChannel(0), localPath(path), TextGridTiers::points, &error)) {
         m_app.dialogs().showError(dialogParent(), tr("Export Labels"), tr("The labels could not be exported."),
                                   QString::fromStdString(error));
         return false;

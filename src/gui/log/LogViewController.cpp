@@ -1,6 +1,7 @@
 #include "gui/log/LogViewController.h"
 
 #include "gui/app/DocumentController.h"
+#include "gui/platform/LocalPath.h"
 #include "log/LogFile.h"
 
 #include <QApplication>
@@ -202,7 +203,7 @@ void LogViewController::newLog()
 
 bool LogViewController::openLog(const QString& path)
 {
-    LogReadResult r = readLog(path.toStdString());
+    LogReadResult r = readLog(localPath(path));
     if (!r.table) {
         m_app.dialogs().showError(isVisible() ? this : QApplication::activeWindow(), tr("Open Log"),
                                   tr("The file \"%1\" could not be opened as a measurement log.")
@@ -227,7 +228,7 @@ bool LogViewController::saveTo(const QString& path)
 {
     std::string why;
     LogTable& t = m_model->editableTable();
-    if (!saveLog(t, path.toStdString(), &why)) {
+    if (!saveLog(t, localPath(path), &why)) {
         m_app.dialogs().showError(this, tr("Save Log"),
                                   tr("The log could not be saved to \"%1\".").arg(QFileInfo(path).fileName()),
                                   qs(why));

@@ -1,5 +1,7 @@
 #include "gui/mainview/MainWindow.h"
 
+#include "gui/platform/LocalPath.h"
+
 #include "gui/app/DocumentController.h"
 #include "gui/app/DocumentSession.h"
 #include "gui/labels/LabelEditor.h"
@@ -198,7 +200,8 @@ void MainWindow::rebuildRecentMenu()
     m_recent->clear();
     const QStringList files = app.recentFiles();
     for (const QString& path : files)
-        m_recent->addAction(QFileInfo(path).fileName(), this, [&app, path] { app.openFile(path); });
+        m_recent->addAction(displayPath(QFileInfo(path).fileName()).replace('&', "&&"), this,
+                            [&app, path] { app.openFile(path); });
     if (!files.isEmpty()) {
         m_recent->addSeparator();
         m_recent->addAction(tr("Clear Menu"), this, [&app] { app.clearRecentFiles(); });
@@ -430,9 +433,12 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event)
 
 void MainWindow::dropEvent(QDropEvent* event)
 {
+    // The name's bytes come from the URL's encoding, so that a name that is
+    // not UTF-8 opens too.
     for (const QUrl& url : event->mimeData()->urls())
         if (url.isLocalFile())
-            m_session.app().openFile(url.toLocalFile());
+            m_session.app().openFile(
+                fromLocalPath(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString()));
     event->acceptProposedAction();
 }
 
