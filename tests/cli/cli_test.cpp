@@ -12,6 +12,8 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <map>
 
 using vxtest::run;
@@ -400,4 +402,76 @@ TEST(Cli, BadArgumentsAreErrorsNotCrashes)
         EXPECT_TRUE(o.out.empty()) << c.arguments;
         EXPECT_TRUE(contains(o.err, c.message)) << c.arguments << "\n" << o.err;
     }
+}
+
+TEST(Cli, FailuresAreNeverReportedAsSuccess)
+{
+    std::string wav = tempPath("full.wav");
+    ASSERT_EQ(run("sox -V1 -n -r 16000 -b 16 " + q(wav) + " synth 2 sine 200"), 0);
+    for (const std::string command : {"info", "labels", "intensity", "pitch"}) {
+        Output o = cli(command + " " + q(wav) + " >/dev/full");
+        EXPECT_EQ(o.status, 1) << command;
+        EXPECT_TRUE(contains(o.err, "the output could not be written: No space left on device")) << o.err;
+    }
+
+    // A file that is not a file: refused at once, without waiting for a
+    // writer.
+    const std::string fifo = tempPath("fifo.wav");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    Output pipe = cli("info " + q(fifo));
+    EXPECT_EQ(pipe.status, 1);
+    EXPECT_TRUE(contains(pipe.err, "it is a pipe, not a file")) << pipe.err;
+}
+
+TEST(Cli, ChannelOfAMultiChannelLegacyFileIsTheOneAnalysed)
+{
+    const std::string qad = tempPath("two.qad");
+    vxtest::writeBytes(qad, vxtest::makeQadFloat({{8000, std::vector<float>(800, 0.25f)},
+                                                  {16000, std::vector<float>(1600, 0.5f)}}));
+    auto kv = keyValues(cli("info " + q(qad) + " --channel 2").out);
+    EXPECT_EQ(kv["channel"], "2");
+    EXPECT_EQ(kv["sample_rate"], "16000");
+    EXPECT_EQ(kv["samples"], "1600");
+    const std::string out = tempPath("second.wav");
+    ASSERT_EQ(cli("convert " + q(qad) + " " + q(out) + " --channel 2").status, 0);
+    const auto bytes = vxtest::readBytes(out);
+    ASSERT_EQ(bytes.size(), 48u + 2 * 1600);
+    vx::ByteReader r(bytes);
+    r.seek(24);
+    EXPECT_EQ(r.u32le(), 16000u);
+    r.seek(48);
+    EXPECT_EQ(r.i16le(), 16384) << "channel 2's samples, not channel 1's";
+}
+
+TEST(Cli, InfoAnswersFromTheHeaderAndSaysWhatItRepaired)
+{
+    // 3 GB, sparse: the samples are never read.
+    const std::string huge = tempPath("huge.wav");
+    std::vector<std::uint8_t> head = vxtest::makeWave({}, 1, 44100);
+    const std::uint32_t dataBytes = 3000000000u;
+    vx::putU32le(head.data() + 4, 36 + dataBytes);
+    vx::putU32le(head.data() + 40, dataBytes);
+    vxtest::writeBytes(huge, head);
+    ASSERT_EQ(::truncate(huge.c_str(), static_cast<off_t>(head.size() + dataBytes)), 0);
+    Output o = cli("info " + q(huge));
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(keyValues(o.out)["samples"], "1500000000");
+
+    const std::string junk = tempPath("junk.bin");
+    vxtest::writeBytes(junk, {'j', 'u', 'n', 'k'});
+    ASSERT_EQ(::truncate(junk.c_str(), 3000000000), 0);
+    o = cli("info " + q(junk));
+    EXPECT_EQ(o.status, 1);
+    EXPECT_TRUE(contains(o.err, "not in a format")) << o.err;
+
+    const std::string wav = tempPath("repair.wav");
+    ASSERT_EQ(run("sox -V1 -n -r 16000 -b 16 " + q(wav) + " synth 1 sine 200"), 0);
+    const std::string vxt = tempPath("repair.vxt");
+    ASSERT_EQ(cli("convert " + q(wav) + " " + q(vxt)).status, 0);
+    auto bytes = vxtest::readBytes(vxt);
+    vx::putF64le(bytes.data() + 512, 1e300);
+    vxtest::writeBytes(vxt, bytes);
+    auto kv = keyValues(cli("info " + q(vxt)).out);
+    EXPECT_EQ(kv["duration_ms"], "1000");
+    EXPECT_TRUE(contains(kv["repaired"], "stored duration (1e+300 ms)")) << kv["repaired"];
 }

@@ -10,6 +10,7 @@
 #include "gui/mainview/AnalysisScheduler.h"
 #include "gui/mainview/PlaybackController.h"
 #include "gui/mainview/RecordingController.h"
+#include "gui/platform/Worker.h"
 
 #include <QSignalSpy>
 
@@ -105,4 +106,29 @@ TEST_F(Controllers, ARecordingReplacesTheSamplesThroughTheGate)
     EXPECT_EQ(samples.count(), 1);
     EXPECT_EQ(channel().m_dSampleRate, app().g_nRecordSampleRate);
     EXPECT_GT(channel().m_dwFileLength, 0.2 * channel().m_dSampleRate);
+}
+
+TEST_F(Controllers, AComputationThatThrowsIsReportedInItsWindowNotFatal)
+{
+    struct Control {
+        std::atomic<bool> cancel{false};
+        std::atomic<int> progress{0};
+    };
+    QObject context;
+    Worker<Control> worker;
+    const std::pair<std::function<int(Control&)>, std::string> cases[] = {
+        {[](Control&) -> int { throw std::runtime_error("the frame is empty"); }, "the frame is empty"},
+        {[](Control&) -> int { throw std::bad_alloc(); }, "there is not enough memory for it"},
+        {[](Control&) -> int { return std::vector<int>(1).at(5); }, "vector"},
+    };
+    for (const auto& [compute, says] : cases) {
+        std::optional<std::string> failed;
+        bool delivered = false;
+        worker.start(&context, compute, [&](int) { delivered = true; },
+                     [&](const std::string& why) { failed = why; });
+        ASSERT_TRUE(waitUntil([&] { return failed.has_value(); }));
+        EXPECT_NE(failed->find(says), std::string::npos) << *failed;
+        EXPECT_FALSE(delivered);
+    }
+    EXPECT_EQ(analysisFailedText("it ran out"), "The analysis failed: it ran out.");
 }

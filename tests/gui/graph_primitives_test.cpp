@@ -178,6 +178,18 @@ TEST(GraphPrimitives, TimeGridStepsAndColours)
     for (int y = 0; y <= 250; ++y)
         lines += img.pixelColor(300, y) == QColor(200, 200, 200) ? 1 : 0;
     EXPECT_EQ(lines, 6) << "six lines for 0 to 500 in steps of 100";
+
+    // A display range of two thousand million in steps of 1: widened until
+    // the labels fit the strip's height, no loop running for ever.
+    QImage wide = blank();
+    QPainter q(&wide);
+    DrawAnyGrid(q, Rect{0, 50, 250, 650}, -2147483647, 2147483647, 1, 1, false);
+    q.end();
+    lines = 0;
+    for (int y = 0; y <= 250; ++y)
+        lines += wide.pixelColor(300, y) == QColor(200, 200, 200) ? 1 : 0;
+    EXPECT_GE(lines, 2);
+    EXPECT_LE(lines, 250 / 10);
 }
 
 TEST(GraphPrimitives, TimeGridLabelsThatWouldOverlapAreLeftOut)

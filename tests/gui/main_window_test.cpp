@@ -4,6 +4,7 @@
 #include "app/AppState.h"
 #include "gui/app/DocumentController.h"
 #include "gui/mainview/MainWindow.h"
+#include "gui/platform/LocalPath.h"
 #include "gui/GuiSupport.h"
 #include "support/SoundFiles.h"
 
@@ -228,6 +229,22 @@ TEST_F(Gui, DroppingFilesOnAWindowOpensThem)
     EXPECT_EQ(controller.sessions().back()->doc().getChannel(0).m_dwFileLength, 4000);
     ASSERT_EQ(dialogs.errors.size(), 1) << "the text file is refused with a message";
     EXPECT_TRUE(dialogs.errors[0].contains("notes.txt"));
+
+    // A name written under a Latin-1 locale, with a line feed in it: it
+    // opens, and the recent list keeps it as one name.
+    const std::string odd = vxtest::tempPath("caf\xe9\nold.wav");
+    vxtest::writeBytes(odd, vxtest::makeWave(std::vector<std::int16_t>(800, 1000), 1, 8000));
+    QMimeData latin;
+    latin.setUrls({QUrl::fromEncoded("file://" + QByteArray::fromStdString(odd).toPercentEncoding("/"))});
+    QDragEnterEvent enterLatin(QPoint(100, 100), Qt::CopyAction, &latin, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &enterLatin);
+    QDropEvent dropLatin(QPointF(100, 100), Qt::CopyAction, &latin, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &dropLatin);
+    ASSERT_EQ(controller.sessions().size(), 3u) << dialogs.errors.join("\n").toStdString();
+    EXPECT_EQ(localPath(controller.sessions().back()->path()), odd);
+    EXPECT_TRUE(controller.sessions().back()->mainWindow()->windowTitle().contains(QString::fromUtf8("caf\uFFFD")));
+    EXPECT_EQ(localPath(controller.recentFiles().value(0)), odd);
+    EXPECT_EQ(localPath(controller.recentFiles().value(1)), second) << "one name, one entry";
 }
 
 // Run with QT_SCALE_FACTOR=2 as its own test; skipped at a pixel ratio of 1.

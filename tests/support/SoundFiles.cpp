@@ -72,6 +72,34 @@ std::vector<std::uint8_t> makeWave(const std::vector<std::int16_t>& samples, int
     return out;
 }
 
+std::vector<std::uint8_t> makeQadFloat(const std::vector<LegacyChannel>& channels, int declared)
+{
+    std::vector<std::uint8_t> out(512, 0);
+    std::memcpy(out.data(), "QAD_PC_FLOAT", 12);
+    vx::putU32le(out.data() + 32, static_cast<std::uint32_t>(declared < 0 ? int(channels.size()) : declared));
+    for (const LegacyChannel& c : channels) {
+        const double n = static_cast<double>(c.samples.size());
+        std::vector<std::uint8_t> h(248, 0);
+        vx::putF64le(h.data(), n * 1000.0 / c.rate);
+        vx::putF64le(h.data() + 8, c.rate);
+        vx::putF64le(h.data() + 16, n);
+        vx::putU32le(h.data() + 64, static_cast<std::uint32_t>(c.type));
+        vx::putU32le(h.data() + 92, 1);
+        std::memcpy(h.data() + 116, "EGG", 3);
+        out.insert(out.end(), h.begin(), h.end());
+        std::vector<std::uint8_t> label(368, 0);
+        vx::putF64le(label.data(), 1.0);
+        std::memcpy(label.data() + 112, "onset", 5);
+        out.insert(out.end(), label.begin(), label.end());
+        for (float v : c.samples) {
+            std::uint8_t f[4];
+            vx::putF32le(f, v);
+            out.insert(out.end(), f, f + 4);
+        }
+    }
+    return out;
+}
+
 void fillChannel(vx::Document& d, const std::vector<float>& samples, double rate)
 {
     vx::Channels& c = d.getChannel(0);

@@ -26,6 +26,18 @@ std::vector<float> readF32(const std::string& path);
 std::vector<std::uint8_t> makeWave(const std::vector<std::int16_t>& samples, int channels, int rate,
                                    const std::vector<std::uint8_t>& extraChunks = {});
 
+// One channel of a legacy float file.
+struct LegacyChannel {
+    double rate;
+    std::vector<float> samples;
+    int type = 0;
+};
+
+// The legacy float layout ("QAD_PC_FLOAT"): per channel its header (titled
+// "EGG"), one label "onset" at 1 ms and its samples. The file header
+// declares `declared` channels, or as many as are given when negative.
+std::vector<std::uint8_t> makeQadFloat(const std::vector<LegacyChannel>& channels, int declared = -1);
+
 // A document with channel 0 holding `samples` at `rate`.
 void fillChannel(vx::Document& d, const std::vector<float>& samples, double rate);
 

@@ -1,6 +1,7 @@
 #include "platform/Format.h"
 
 #include <charconv>
+#include <cmath>
 
 namespace vx {
 
@@ -18,6 +19,8 @@ namespace vx {
 
 std::string formatShortest(double v)
 {
+    if (v == std::trunc(v) && std::fabs(v) < 1e15)
+        return formatFixed(v, 0);
     char buf[64];
     const auto r = std::to_chars(buf, buf + sizeof buf, v);
     return r.ec == std::errc() ? std::string(buf, r.ptr) : std::string("nan");

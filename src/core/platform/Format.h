@@ -15,8 +15,8 @@ std::string formatFixed(double v, int digits);
 
 namespace vx {
 
-// The shortest text that reads back as v, in the C locale ("44100",
-// "0.001", "1e-300").
+// The shortest text that reads back as v, in the C locale, whole numbers
+// written out in full ("44100", "1000000", "0.001", "1e-300").
 std::string formatShortest(double v);
 
 } // namespace vx

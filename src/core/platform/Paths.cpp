@@ -63,11 +63,15 @@ bool removeEntries(int dirFd, int depth)
     return ok;
 }
 
+std::mutex g_processTempLock;
 std::optional<PrivateFolder> g_processTemp;
+// The process that made the folder: a child forked from it has a folder of
+// its own and never removes its parent's.
+pid_t g_processTempOwner = 0;
 
 void removeProcessTemp()
 {
-    if (g_processTemp)
+    if (g_processTemp && g_processTempOwner == ::getpid())
         g_processTemp->remove();
 }
 
@@ -133,20 +137,23 @@ bool PrivateFolder::remove() const
 
 std::string processTempFolder()
 {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        const std::string own = env("VOXTRACE_TEMP_DIR");
-        if (!own.empty())
-            makeFolders(own);
-        for (const std::string& parent : {own, env("XDG_RUNTIME_DIR"), env("TMPDIR"), std::string("/tmp")}) {
-            if (parent.empty())
-                continue;
-            if ((g_processTemp = PrivateFolder::make(parent, "voxtrace-" + std::to_string(getpid()) + "-"))) {
-                std::atexit(removeProcessTemp);
-                return;
-            }
+    std::lock_guard<std::mutex> lock(g_processTempLock);
+    if (g_processTemp && g_processTempOwner == ::getpid())
+        return g_processTemp->path();
+    g_processTemp.reset();
+    const std::string own = env("VOXTRACE_TEMP_DIR");
+    if (!own.empty())
+        makeFolders(own);
+    for (const std::string& parent : {own, env("XDG_RUNTIME_DIR"), env("TMPDIR"), std::string("/tmp")}) {
+        if (parent.empty())
+            continue;
+        if ((g_processTemp = PrivateFolder::make(parent, "voxtrace-" + std::to_string(::getpid()) + "-"))) {
+            g_processTempOwner = ::getpid();
+            static const bool registered = std::atexit(removeProcessTemp) == 0;
+            (void)registered;
+            break;
         }
-    });
+    }
     return g_processTemp ? g_processTemp->path() : std::string();
 }
 

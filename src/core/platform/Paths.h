@@ -40,7 +40,8 @@ private:
 // The process's private temporary folder, made on first call inside
 // $VOXTRACE_TEMP_DIR, else $XDG_RUNTIME_DIR, else $TMPDIR, else /tmp (the
 // next one where the one before cannot be used), and removed when the
-// process exits. No trailing slash; empty when no folder could be made.
+// process exits. A process forked from this one gets a folder of its own.
+// No trailing slash; empty when no folder could be made.
 std::string processTempFolder();
 
 // Creates a folder and its missing parents; false when that fails.

@@ -136,11 +136,32 @@ TEST_F(Config, StartUpReadsAGoodFileAndReplacesAnOldVersion)
     EXPECT_EQ(app().g_strPlaySource, "Computer");
     EXPECT_EQ(app().gChannels.size(), 20u);
 
-    std::memcpy(r.data(), "1711", 4);
-    writeLegacy(r);
-    resetAppState();
-    applicationWillFinishLaunching();
-    EXPECT_EQ(f64(legacyFile(), 520), 11000.0) << "another version is recreated with defaults";
+    EXPECT_TRUE(app().settingsNotice.empty());
+
+    // Another version, a short file, an unusable value: recreated with the
+    // defaults, the user's file kept aside, and the user told once.
+    const std::string kept = legacyConfigPath() + ".damaged";
+    ConfigRecord zeroStep = r;
+    putF64le(zeroStep.data() + 1080, 0.0);
+    ConfigRecord older = r;
+    std::memcpy(older.data(), "1711", 4);
+    const std::vector<std::pair<std::vector<std::uint8_t>, std::string>> damaged = {
+        {{older.begin(), older.end()}, "another version (\"1711\")"},
+        {{r.begin(), r.begin() + 100}, "100 bytes long"},
+        {{zeroStep.begin(), zeroStep.end()}, "a pitch value lies outside its range"},
+    };
+    for (const auto& [bytes, why] : damaged) {
+        ASSERT_TRUE(writeFileAtomically(legacyConfigPath(), bytes));
+        resetAppState();
+        applicationWillFinishLaunching();
+        EXPECT_EQ(f64(legacyFile(), 520), 11000.0) << why;
+        EXPECT_NE(app().settingsNotice.find(why), std::string::npos) << app().settingsNotice;
+        EXPECT_NE(app().settingsNotice.find(kept), std::string::npos) << app().settingsNotice;
+        EXPECT_EQ(readWholeFile(kept), bytes) << "the user's file is kept as it was";
+        resetAppState();
+        applicationWillFinishLaunching();
+        EXPECT_TRUE(app().settingsNotice.empty()) << "told once";
+    }
 }
 
 TEST_F(Config, DocumentCreationRejectsAFileOutsideItsRangesAsAWhole)

@@ -175,40 +175,11 @@ TEST_F(Native, DamagedFilesAreRefusedWithoutTouchingTheDocument)
     EXPECT_NE(r.reason.find("truncated"), std::string::npos);
 }
 
-namespace {
-
-std::vector<std::uint8_t> qadFloat(const std::vector<std::pair<double, int>>& channels, int count)
-{
-    std::vector<std::uint8_t> out(512, 0);
-    std::memcpy(out.data(), "QAD_PC_FLOAT", 12);
-    putU32le(out.data() + 32, static_cast<std::uint32_t>(count));
-    for (auto [rate, type] : channels) {
-        std::vector<std::uint8_t> h(248, 0);
-        putF64le(h.data(), 2 * 1000.0 / rate);
-        putF64le(h.data() + 8, rate);
-        putF64le(h.data() + 16, 2);
-        putU32le(h.data() + 64, static_cast<std::uint32_t>(type));
-        putU32le(h.data() + 92, 1);
-        std::memcpy(h.data() + 116, "EGG", 3);
-        out.insert(out.end(), h.begin(), h.end());
-        std::vector<std::uint8_t> label(368, 0);
-        putF64le(label.data(), 1.0);
-        std::memcpy(label.data() + 112, "onset", 5);
-        out.insert(out.end(), label.begin(), label.end());
-        std::uint8_t f[8];
-        putF32le(f, 0.25f);
-        putF32le(f + 4, -0.5f);
-        out.insert(out.end(), f, f + 8);
-    }
-    return out;
-}
-
-} // namespace
 
 TEST_F(Native, LegacyFloatFilesLoadSeveralChannels)
 {
     Document d;
-    ReadResult r = d.readFromData(qadFloat({{1000, 0}, {22050, 0}}, 2), nullptr);
+    ReadResult r = d.readFromData(vxtest::makeQadFloat({{1000, {0.25f, -0.5f}}, {22050, {0.25f, -0.5f}}}), nullptr);
     ASSERT_TRUE(r.ok) << r.reason;
     EXPECT_EQ(r.reader, "legacy-float");
     EXPECT_EQ(d.m_nNumofChannels, 2);
@@ -221,9 +192,9 @@ TEST_F(Native, LegacyFloatFilesLoadSeveralChannels)
     EXPECT_EQ(d.getChannel(1).GetLabel(0)->getLabelText(), "onset");
 
     Document twenty;
-    EXPECT_FALSE(twenty.readFromData(qadFloat({{1000, 0}}, 20), nullptr).ok);
+    EXPECT_FALSE(twenty.readFromData(vxtest::makeQadFloat({{1000, {0.25f, -0.5f}}}, 20), nullptr).ok);
     Document cut;
-    auto bytes = qadFloat({{8000, 1}}, 1);
+    auto bytes = vxtest::makeQadFloat({{8000, {0.25f, -0.5f}, 1}});
     bytes.pop_back();
     EXPECT_FALSE(cut.readFromData(bytes, nullptr).ok);
     EXPECT_FALSE(cut.m_bHaveData);

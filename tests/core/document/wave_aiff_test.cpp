@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 using namespace vx;
@@ -290,6 +291,23 @@ TEST_F(Wave, AiffAndAifcVariants)
     r = cutShort.readFromData(makeAiff("AIFF", commBody(1, 3, 16), be16), nullptr);
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.reason.find("shorter than its header"), std::string::npos);
+
+    // Rates no recording has: refused, naming the rate, before anything
+    // is allocated for them.
+    for (double rate : {1e-300, 0.001, 2e6}) {
+        auto comm = commBody(1, 2, 16);
+        const int e = std::ilogb(rate);
+        const auto mantissa = static_cast<std::uint64_t>(std::ldexp(rate, 63 - e));
+        comm[8] = static_cast<std::uint8_t>((e + 16383) >> 8);
+        comm[9] = static_cast<std::uint8_t>(e + 16383);
+        for (int k = 0; k < 8; ++k)
+            comm[static_cast<std::size_t>(10 + k)] = static_cast<std::uint8_t>(mantissa >> (56 - 8 * k));
+        EXPECT_DOUBLE_EQ(ConvertFromIeeeExtended(&comm[8]), rate);
+        Document odd;
+        r = odd.readFromData(makeAiff("AIFF", comm, be16), nullptr);
+        EXPECT_FALSE(r.ok) << rate;
+        EXPECT_NE(r.reason.find("The AIFF file declares a sample rate of"), std::string::npos) << r.reason;
+    }
 
     for (std::uint32_t N : {0x80000000u, 0xFFFFFFFFu}) {
         Document huge;

@@ -218,6 +218,12 @@ TEST(TextGrid, WritesPointsOfEveryTierThatReadBackToTheMicrosecond)
                 {1, "hidden ñ", 333.333333, "日本語 ü", false, 0}},
                1e-9);
     EXPECT_TRUE(back.m_Tiers[1].bSelected);
+
+    // A time that is not a number would give a file no reader takes.
+    add(c, 0, std::numeric_limits<double>::infinity(), "lost");
+    w = textGridText(c, TextGridTiers::points);
+    EXPECT_FALSE(w.ok);
+    EXPECT_NE(w.error.find("(\"lost\") without a usable time"), std::string::npos) << w.error;
 }
 
 TEST(TextGrid, IntervalTiersTileTheSoundAndReadBackAsLabelsWithLines)
@@ -271,9 +277,14 @@ TEST(TextGrid, RefusesABadFileWithItsLineAndChangesNothing)
     std::string eleven = "File type = \"ooTextFile\"\nObject class = \"TextGrid\"\n0\n2\n<exists>\n11\n";
     for (int k = 1; k <= 11; ++k)
         eleven += "\"TextTier\"\n\"t" + std::to_string(k) + "\"\n0 2 0\n";
+    std::string manyTiers = "File type = \"ooTextFile\"\nObject class = \"TextGrid\"\n0\n2\n<exists>\n40000\n";
+    for (int k = 1; k <= 40000; ++k)
+        manyTiers += "\"TextTier\"\n\"t" + std::to_string(k) + "\"\n0 2 0\n";
     std::string tooLong;
     for (int n = 0; n < 64; ++n)
         tooLong += "é";
+    std::string quotedTooLong(1, '"');
+    quotedTooLong.append(128, 'a').append(tooLong).push_back('"');
     struct Case {
         std::string what;
         std::string text;
@@ -298,11 +309,12 @@ TEST(TextGrid, RefusesABadFileWithItsLineAndChangesNothing)
         {"not a number", replace(kLong, "xmax = 0.25", "xmax = 0.25s"), 17, "\"0.25s\" is not a number"},
         {"name too long", replace(kLong, "\"tones\"", "\"" + long256 + "\""), 33, "is 256 bytes long"},
         // 128 + 2 × 64 = 256 bytes of UTF-8.
-        {"text too long", replace(kShort, "\"H*\"", "\"" + std::string(128, 'a') + tooLong + "\""), 31,
+        {"text too long", replace(kShort, "\"H*\"", quotedTooLong), 31,
          "the text of point 1 of tier 2 \"tones\" (\"aaa"},
         {"NUL in a text", replace(kLong, "\"H*\"", std::string("\"H\0*\"", 5)), 39,
          "the text of point 1 of tier 2 \"tones\" holds a NUL character"},
         {"eleven tiers", eleven, 37, "tier 11 \"t11\" cannot be imported"},
+        {"forty thousand tiers", manyTiers, 37, "tiers 11 \"t11\", 12 \"t12\", 13 \"t13\" and 39987 more cannot"},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
@@ -314,7 +326,8 @@ TEST(TextGrid, RefusesABadFileWithItsLineAndChangesNothing)
         std::string error;
         EXPECT_FALSE(importTextGrid(c, bytesOf(k.text), &error));
         EXPECT_EQ(error.rfind("line " + std::to_string(k.line) + ": ", 0), 0u) << error;
-        EXPECT_NE(error.find(k.says), std::string::npos) << error;
+        EXPECT_NE(error.find(k.says), std::string::npos) << error.substr(0, 2000);
+        EXPECT_LT(error.size(), 1100u) << "a message quotes the file, never all of it";
         EXPECT_EQ(parseTextGrid(bytesOf(k.text), 2000).line, k.line);
         ASSERT_EQ(c.m_Tiers[0].m_pArrayLabels.size(), 1u);
         EXPECT_EQ(c.m_Tiers[0].m_pArrayLabels[0], kept);

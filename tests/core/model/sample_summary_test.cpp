@@ -47,4 +47,9 @@ TEST(SampleSummary, GivesExactlyTheValuesOfAPlainScan)
     EXPECT_TRUE(s.minMax(1024, 64).any);
     EXPECT_EQ(s.minMax(1024, 64).max, s.minMax(1030, 58).max);
     EXPECT_FALSE(s.minMax(n, 10).any);
+    EXPECT_TRUE(s.complete());
+
+    // Cancelled, the scan stops and the summary says it is not to be used.
+    std::atomic<bool> cancel{true};
+    EXPECT_FALSE(SampleSummary(x.data(), n, &cancel).complete());
 }

@@ -4,6 +4,7 @@
 // the end of the data.
 
 #include "spectrogram/SpectrogramDisplay.h"
+#include "spectrum/SliceDisplay.h"
 
 #include <gtest/gtest.h>
 
@@ -155,6 +156,43 @@ TEST(SpectrogramPicture, GridsFollowTheLayoutAndStayReadable)
     s.drawTimeGrid = s.drawFrequencyGrid = false;
     EXPECT_TRUE(spectrogramTimeGrid(l, s, {0, 1, 0, 10}).empty());
     EXPECT_TRUE(spectrogramFrequencyGrid(l, s).empty());
+}
+
+TEST(SpectrogramPicture, EveryGridDrawsOnlyTheLinesThatFit)
+{
+    // Steps of 1 over ranges a damaged file or settings file can give: the
+    // step widens (1-2-5) until the lines are a label apart, with no loop
+    // running for ever and no integer overflowing.
+    SpectrogramSettings s;
+    s.frequencyRange = 2147483647;
+    s.frequencyGrid = 1;
+    s.timeGrid = 1;
+    const SpectrogramLayout l = layoutSpectrogram(channelOf(1, 1), s, 1050, 520, 1);
+    auto spaced = [](const std::vector<GridLine>& lines, double gap) {
+        for (std::size_t k = 1; k < lines.size(); ++k)
+            if (std::fabs(lines[k].at - lines[k - 1].at) < gap)
+                return false;
+        return !lines.empty();
+    };
+    const auto f = spectrogramFrequencyGrid(l, s);
+    EXPECT_TRUE(spaced(f, 15.9)) << f.size() << " lines";
+    EXPECT_EQ(f[1].label, "100000000") << "1, 2 or 5 times a power of ten";
+    EXPECT_TRUE(spaced(spectrogramTimeGrid(l, s, {0, 1, 0, 1e15}), 39.9));
+
+    SliceDisplaySettings slice;
+    slice.frequencyRange = 2147483647;
+    slice.frequencyGrid = 1;
+    slice.dbGrid = 1;
+    slice.absolute = true;
+    slice.absoluteRange = 2147483600;
+    const SliceRect g{20, 0, 1020, 500};
+    const SliceGrid fg = sliceFrequencyGrid(slice, g);
+    ASSERT_GE(fg.labels.size(), 2u);
+    EXPECT_LE(fg.labels.size(), 1000u / 45);
+    EXPECT_EQ(fg.labels[0].text, "100000000");
+    const SliceGrid dg = sliceDbGrid(SliceResult{}, slice, g);
+    ASSERT_GE(dg.labels.size(), 2u);
+    EXPECT_LE(dg.labels.size(), 500u / 16);
 }
 
 TEST(SpectrogramCursor, PressDragReleaseWithinTheSpectrogram)
