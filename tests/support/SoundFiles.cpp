@@ -10,8 +10,38 @@
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace vxtest {
+
+std::string inChildProcess(const std::function<std::string()>& f, bool exitHandlers)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        throw std::runtime_error("no pipe for a child process");
+    const pid_t child = ::fork();
+    if (child < 0)
+        throw std::runtime_error("no child process");
+    if (child == 0) {
+        ::close(fds[0]);
+        const std::string said = f();
+        (void)!::write(fds[1], said.data(), said.size());
+        ::close(fds[1]);
+        if (exitHandlers)
+            std::exit(0);
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    std::string said;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+        said.append(buf, static_cast<std::size_t>(n));
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return said;
+}
 
 int run(const std::string& command)
 {

@@ -4,6 +4,7 @@
 #include "document/Document.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,11 @@ namespace vxtest {
 
 // Runs a shell command; returns its exit status.
 int run(const std::string& command);
+
+// Runs f in a child process forked from this one and returns what it
+// returned, once the child has ended: exit handlers run (std::exit) when
+// `exitHandlers`, else the child ends at once (_exit).
+std::string inChildProcess(const std::function<std::string()>& f, bool exitHandlers = false);
 
 // A fresh path inside this test process's private folder.
 std::string tempPath(const std::string& name);

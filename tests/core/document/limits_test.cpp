@@ -15,7 +15,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace vx;
@@ -180,28 +179,13 @@ TEST_F(Limits, ASampleBufferThatCannotBeHeldRefusesTheFile)
     vxtest::writeBytes(path, head);
     ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(head.size()) + bytes), 0);
 
-    int pipeFds[2];
-    ASSERT_EQ(::pipe(pipeFds), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::close(pipeFds[0]);
+    const std::string said = vxtest::inChildProcess([&] {
         rlimit limit{std::uint64_t(2) << 30, std::uint64_t(2) << 30};
         ::setrlimit(RLIMIT_AS, &limit);
         Document d;
         const ReadResult r = d.loadFile(path, nullptr);
-        const std::string said = (r.ok ? "opened" : r.reason) + (d.m_bHaveData ? " with data" : "");
-        (void)!::write(pipeFds[1], said.data(), said.size());
-        ::_exit(0);
-    }
-    ::close(pipeFds[1]);
-    std::string said;
-    char buf[512];
-    for (ssize_t n; (n = ::read(pipeFds[0], buf, sizeof buf)) > 0;)
-        said.append(buf, static_cast<std::size_t>(n));
-    ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
+        return (r.ok ? "opened" : r.reason) + (d.m_bHaveData ? " with data" : "");
+    });
     EXPECT_EQ(said, "not enough memory to open " + path + " (600000000 samples)");
 #endif
 }

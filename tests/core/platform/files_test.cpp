@@ -10,7 +10,6 @@
 
 #include <filesystem>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace vx;
@@ -78,28 +77,18 @@ TEST(PrivateFolder, TheProcessFolderGoesAtExitButNotThroughALinkPutInItsPlace)
 {
     for (bool swap : {false, true}) {
         const std::string target = victim(swap ? "exit-target" : "exit-unused");
-        int fds[2];
-        ASSERT_EQ(::pipe(fds), 0);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            const std::string folder = processTempFolder();
-            vxtest::writeBytes(folder + "/recording.wav", {1, 2});
-            if (swap) {
-                fs::remove_all(folder);
-                fs::create_directory_symlink(target, folder);
-            }
-            (void)!::write(fds[1], folder.data(), folder.size());
-            std::exit(0); // runs the removal registered with atexit
-        }
-        ::close(fds[1]);
-        std::string folder;
-        char buf[4096];
-        for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
-            folder.append(buf, static_cast<std::size_t>(n));
-        ::close(fds[0]);
-        int status = 0;
-        ::waitpid(child, &status, 0);
+        // The child's own folder, removed by its exit handler.
+        const std::string folder = vxtest::inChildProcess(
+            [&] {
+                const std::string made = processTempFolder();
+                vxtest::writeBytes(made + "/recording.wav", {1, 2});
+                if (swap) {
+                    fs::remove_all(made);
+                    fs::create_directory_symlink(target, made);
+                }
+                return made;
+            },
+            true);
         ASSERT_FALSE(folder.empty());
         EXPECT_EQ(fs::path(folder).parent_path(), fs::path(std::getenv("VOXTRACE_TEMP_DIR")));
         EXPECT_TRUE(untouched(target));
