@@ -86,7 +86,7 @@ std::vector<std::uint8_t> makeWave(const std::vector<std::int16_t>& samples, int
     vx::putU16le(&out[20], 1);
     vx::putU16le(&out[22], static_cast<std::uint16_t>(channels));
     vx::putU32le(&out[24], static_cast<std::uint32_t>(rate));
-    vx::putU32le(&out[28], static_cast<std::uint32_t>(rate * 2 * channels));
+    vx::putU32le(&out[28], static_cast<std::uint32_t>(rate) * 2u * static_cast<std::uint32_t>(channels));
     vx::putU16le(&out[32], static_cast<std::uint16_t>(2 * channels));
     vx::putU16le(&out[34], 16);
     out.insert(out.end(), extraChunks.begin(), extraChunks.end());
