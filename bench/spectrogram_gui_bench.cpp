@@ -116,7 +116,7 @@ void BM_LevelsIntoPicture(benchmark::State& state)
     vx::SpectrogramWindow* w = openWindow();
     QImage image = w->picture().copy();
     for (auto _ : state) {
-        vx::drawSpectrogramLevels(image, w->layout(), w->result()->data, w->settings().dynamicRange);
+        vx::drawSpectrogramLevels(image, w->layout(), w->result()->data, w->settings().m_nSpecDynamicRange);
         benchmark::DoNotOptimize(image.constBits());
     }
     delete w;

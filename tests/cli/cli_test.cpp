@@ -294,8 +294,8 @@ TEST(Cli, BadSettingsFilesAreErrorsNamingTheFile)
         {tempPath("missing.cfg"), "cannot be read"},
         {vxtest::testRoot(), "cannot be read"},
         {shortFile, "too short"},
-        {zeroStep, "unusable pitch step size"},
-        {longWindow, "the settings give 5000 for --window-ms"},
+        {zeroStep, "Pitch options: Step must be from 1 to 20 ms, not 0."},
+        {longWindow, "Pitch options: Window length must be from 10 to 100 ms, not 5000."},
     };
     for (const auto& c : cases) {
         Output o = cli("pitch " + q(wav) + " --settings " + q(c.file));
@@ -316,7 +316,8 @@ TEST(Cli, SpectrumSettingsTheFrameLoopCannotUseAreErrors)
     ASSERT_TRUE(vx::saveUserConfiguration(d, noWindow));
     Output o = cli("spectrum " + q(wav) + " --at-ms 100 --settings " + q(noWindow));
     EXPECT_EQ(o.status, 1);
-    EXPECT_TRUE(contains(o.err, "applied window")) << o.err;
+    EXPECT_TRUE(contains(o.err, "FFT/LPC options: Applied window must be a whole number from 1 to 10000 ms, not 0."))
+        << o.err;
     EXPECT_TRUE(o.out.empty());
 }
 

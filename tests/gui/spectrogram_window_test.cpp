@@ -125,7 +125,7 @@ protected:
 // The analysis row of a frequency, and the device pixel of a column and row.
 int rowOf(const SpectrogramWindow& w, double hz)
 {
-    return static_cast<int>(hz * w.layout().rows / w.settings().frequencyRange);
+    return static_cast<int>(hz * w.layout().rows / w.settings().m_nSpecfrequencyRange);
 }
 QRgb pixel(const SpectrogramWindow& w, int column, int row)
 {
@@ -206,9 +206,9 @@ TEST_F(Spectrogram, AtPixelRatioTwoEachDevicePixelHasItsOwnColumnAndRow)
     const SpectrogramData& d = w->result()->data;
     ASSERT_EQ(d.rows, l.rows);
     const int column = d.columns / 2, row = rowOf(*w, 1000);
-    EXPECT_EQ(qRed(pixel(*w, column, row)), greyRamp()[static_cast<std::size_t>(greyIndex(d.level(column, row), w->settings().dynamicRange))]);
+    EXPECT_EQ(qRed(pixel(*w, column, row)), greyRamp()[static_cast<std::size_t>(greyIndex(d.level(column, row), w->settings().m_nSpecDynamicRange))]);
     EXPECT_EQ(qRed(pixel(*w, column, row + 1)),
-              greyRamp()[static_cast<std::size_t>(greyIndex(d.level(column, row + 1), w->settings().dynamicRange))]);
+              greyRamp()[static_cast<std::size_t>(greyIndex(d.level(column, row + 1), w->settings().m_nSpecDynamicRange))]);
 }
 
 TEST_F(Spectrogram, AVowelHasFormantDotsNearItsResonancesAndNoneInSilence)

@@ -4,6 +4,7 @@
 // configuration record carries. Reached through app(); tests start from a
 // fresh one with resetAppState().
 
+#include "app/Settings.h"
 #include "model/Channels.h"
 #include "platform/Types.h"
 
@@ -22,13 +23,12 @@ constexpr int kNumChannelSlots = 20;
 constexpr int kNumWindowRects = 11;
 constexpr int kNumDSPValues = 17;
 
-struct AppState {
+struct AppState : RecordPlayOptions {
     std::string gAppPath;
     std::string gstrVersion = kVersionText;
     std::string appPathTemp;
     std::vector<std::unique_ptr<Channels>> gChannels;
 
-    int g_nRecordSampleRate = 11025;
     double g_dAnalysisSampleRate = 11000.0;
     int g_nFileFormat = -1;
 

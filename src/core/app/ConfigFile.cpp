@@ -1,10 +1,12 @@
 #include "app/ConfigFile.h"
 
 #include "app/AppState.h"
+#include "app/Options.h"
 #include "document/Document.h"
 #include "document/Limits.h"
 #include "platform/ByteReader.h"
 #include "platform/FileIO.h"
+#include "platform/Format.h"
 
 #include <cmath>
 #include <cstdio>
@@ -24,86 +26,26 @@ struct Field {
     Member member;
 };
 
-// Every document field of the record, in offset order. The zoom range is a
-// double held as an int32 and has its own entry below.
-const std::vector<Field>& documentFields()
+// The record's fields of the Settings that no option group holds: the
+// analysis extent and the raw-file import values.
+const std::vector<Field>& extraFields()
 {
     static const std::vector<Field> fields = {
         {520, &Settings::m_dAnalysisSampleRate},
         {528, &Settings::m_dwAnalysisFileLength},
         {536, &Settings::m_dAnalysisLengthMS},
-        {544, &Settings::m_dWidth},
-        {552, &Settings::m_dHeight},
-        {564, &Settings::m_bDrawTimeGrid},
-        {568, &Settings::m_nTimeGridSpacing},
-        {572, &Settings::m_bColor},
-        {576, &Settings::m_bInches},
-        {584, &Settings::m_nFFTWindowLengthSelector},
-        {588, &Settings::m_nFFTWindowLength},
-        {592, &Settings::m_nFFTAppliedWindowLength},
-        {596, &Settings::m_nFFTAverageStepSize},
-        {600, &Settings::m_nFFTfrequencyRange},
-        {604, &Settings::m_bFFTAbsolute},
-        {608, &Settings::m_nFFTAbsoluteRange},
-        {612, &Settings::m_bFFTInches},
-        {616, &Settings::m_dFFTWidth},
-        {624, &Settings::m_dFFTHeight},
-        {632, &Settings::m_bFFTColor},
-        {636, &Settings::m_bFFTDrawFrequencyGrid},
-        {640, &Settings::m_nFFTFrequencyGrid},
-        {644, &Settings::m_bFFTDrawDBGrid},
-        {648, &Settings::m_nFFTDBGrid},
-        {652, &Settings::m_nLPCNumberofCoefficients},
-        {656, &Settings::m_bFFTDrawLPC},
-        {660, &Settings::m_nFFTFrameInterval},
-        {984, &Settings::m_nSpecWindowLength},
-        {988, &Settings::m_nSpecWindowLengthSelector},
-        {992, &Settings::m_nSpecfrequencyRange},
-        {996, &Settings::m_nSpecDynamicRange},
-        {1000, &Settings::m_dPreEmphasis},
-        {1008, &Settings::m_bSpecDrawFormantTracking},
-        {1012, &Settings::m_nSpecLPCNumberofCoefficients},
-        {1016, &Settings::m_bSpecInches},
-        {1024, &Settings::m_dSpecWidth},
-        {1032, &Settings::m_dSpecHeight},
-        {1040, &Settings::m_bSpecDrawAudio},
-        {1044, &Settings::m_bSpecDrawIntensity},
-        {1048, &Settings::m_bSpecDrawLabels},
-        {1052, &Settings::m_bSpecDrawFrequencyGrid},
-        {1056, &Settings::m_nSpecFrequencyGrid},
-        {1060, &Settings::m_bSpecDrawTimeGrid},
-        {1064, &Settings::m_nSpecTimeGrid},
-        {1072, &Settings::m_dPitchWindowLength},
-        {1080, &Settings::m_dPitchStepSize},
-        {1088, &Settings::m_dPitchCalculationHigh},
-        {1096, &Settings::m_dPitchCalculationLow},
-        {1104, &Settings::m_nPitchDisplayHigh},
-        {1108, &Settings::m_nPitchDisplayLow},
-        {1112, &Settings::m_bPitchDrawFreqGrid},
-        {1116, &Settings::m_nPitchFreqGrid},
-        {1120, &Settings::m_bPitchDrawTimeGrid},
-        {1124, &Settings::m_nPitchTimeGrid},
-        {1128, &Settings::m_bCepstral},
-        {1136, &Settings::m_dTrackingThreshHold},
-        {1144, &Settings::m_dFreqDeviation},
-        {1152, &Settings::m_dTrackingThreshHold_AutoCorrolation},
-        {1160, &Settings::m_dFreqDeviation_AutoCorrolation},
-        {1168, &Settings::m_dPitchWidth},
-        {1176, &Settings::m_dPitchHeigth},
-        {1184, &Settings::m_bPitchDrawAudio},
-        {1188, &Settings::m_bPitchDrawIntensity},
-        {1192, &Settings::m_bPitchDrawLabels},
-        {1196, &Settings::m_bPitchColor},
-        {1200, &Settings::m_bPitchInches},
         {1204, &Settings::m_nGenericHeaderSize},
         {1208, &Settings::m_nGenericSampleRate},
         {1212, &Settings::m_bGenericFileType},
         {1216, &Settings::m_bGenericResolution},
         {1220, &Settings::m_bGenericByteOrder},
-        {2248, &Settings::m_dLogStepSize},
     };
     return fields;
 }
+
+// The option groups whose values live in the Settings.
+constexpr OptionGroup kSettingsGroups[] = {OptionGroup::Display, OptionGroup::Zoom,  OptionGroup::FFTLPC,
+                                           OptionGroup::Spectrogram, OptionGroup::Pitch, OptionGroup::Log};
 
 constexpr int kAnalysisRateOffset = 520;
 constexpr int kZoomRangeOffset = 580;
@@ -167,46 +109,73 @@ std::string getText(const ConfigRecord& r, int offset, int width)
     return std::string(p, strnlen(p, static_cast<std::size_t>(width)));
 }
 
+void putValue(ConfigRecord& r, int offset, bool asDouble, double v)
+{
+    if (asDouble)
+        putF64le(r.data() + offset, v);
+    else
+        putI32(r, offset, truncInt(v));
+}
+
+double getValue(const ConfigRecord& r, int offset, bool asDouble, bool flag)
+{
+    if (asDouble)
+        return getF64(r, offset);
+    // A flag is read from its lowest byte.
+    return flag ? double((r[static_cast<std::size_t>(offset)] & 0xFF) != 0) : double(getI32(r, offset));
+}
+
 void writeFields(ConfigRecord& r, const Settings& s, const Selection& which)
 {
-    for (const Field& f : documentFields()) {
+    const OptionSources from{const_cast<Settings*>(&s)};
+    for (OptionGroup g : kSettingsGroups) {
+        const OptionValues v = readOptions(g, from);
+        const auto fields = optionFields(g);
+        for (std::size_t k = 0; k < fields.size(); ++k)
+            if (fields[k].offset >= 0 && which.contains(fields[k].offset))
+                putValue(r, fields[k].offset, fields[k].recordDouble, v[k]);
+    }
+    for (const Field& f : extraFields()) {
         if (!which.contains(f.offset))
             continue;
         std::visit(
             [&](auto member) {
                 using T = std::remove_cvref_t<decltype(s.*member)>;
-                if constexpr (std::is_same_v<T, double>)
-                    putF64le(r.data() + f.offset, s.*member);
-                else if constexpr (std::is_same_v<T, int>)
-                    putI32(r, f.offset, s.*member);
-                else
-                    putI32(r, f.offset, (s.*member) ? 1 : 0);
+                putValue(r, f.offset, std::is_same_v<T, double>, static_cast<double>(s.*member));
             },
             f.member);
     }
-    if (which.contains(kZoomRangeOffset))
-        putI32(r, kZoomRangeOffset, truncInt(s.m_dZoomRange));
 }
 
 void readFields(const ConfigRecord& r, Settings& s, const Selection& which)
 {
-    for (const Field& f : documentFields()) {
+    const OptionSources to{&s};
+    for (OptionGroup g : kSettingsGroups) {
+        OptionValues v = readOptions(g, to);
+        const auto fields = optionFields(g);
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            const OptionField& f = fields[k];
+            if (f.offset >= 0 && which.contains(f.offset))
+                v[k] = getValue(r, f.offset, f.recordDouble, f.kind == FieldKind::Flag || f.kind == FieldKind::Pair);
+        }
+        writeOptions(g, v, to);
+    }
+    for (const Field& f : extraFields()) {
         if (!which.contains(f.offset))
             continue;
         std::visit(
             [&](auto member) {
                 using T = std::remove_cvref_t<decltype(s.*member)>;
-                if constexpr (std::is_same_v<T, double>)
-                    s.*member = getF64(r, f.offset);
+                const double v = getValue(r, f.offset, std::is_same_v<T, double>, std::is_same_v<T, bool>);
+                if constexpr (std::is_same_v<T, bool>)
+                    s.*member = v != 0;
                 else if constexpr (std::is_same_v<T, int>)
-                    s.*member = getI32(r, f.offset);
+                    s.*member = truncInt(v);
                 else
-                    s.*member = (r[static_cast<std::size_t>(f.offset)] & 0xFF) != 0;
+                    s.*member = v;
             },
             f.member);
     }
-    if (which.contains(kZoomRangeOffset))
-        s.m_dZoomRange = getI32(r, kZoomRangeOffset);
 }
 
 // The per-channel values of slots 0 to 15.
@@ -335,81 +304,33 @@ bool writeRecordFile(const std::string& path, const ConfigRecord& r, std::string
     return writeFileAtomically(path, r, error);
 }
 
-// The legacy file's range check: a file outside these bounds is ignored.
-bool legacyRangesHold(const ConfigRecord& r)
-{
-    auto within = [](double v, double a, double b) { return v >= a && v <= b; };
-    return within(getF64(r, 1088), 50, 1000) && within(getF64(r, 1096), 50, 1000)
-        && within(getI32(r, 1104), 50, 1000) && within(getI32(r, 1108), 50, 1000)
-        && within(getF64(r, 1072), 10, 100) && within(getF64(r, 1080), 1, 20)
-        && within(getF64(r, 1136), 1, 20);
-}
-
-bool isWindowLength(int n)
-{
-    for (int s = 0; s <= 8; ++s)
-        if (n == windowLengthForSelector(s))
-            return true;
-    return false;
-}
-
-// Values that later feed divisions, loop steps and array sizes. Returns an
-// empty string when every value is usable, else what is wrong.
+// Why the values cannot be used, as a sentence naming the field; empty
+// when every value is one the option panels would take. The limits that
+// depend on the rate are left out: files written before the rate was kept
+// with the values hold values made for another rate than the one they
+// name, and the rate rule sets those anew when a recording is loaded.
 std::string unusableValue(const Settings& s, const std::vector<SlotValues>& slots)
 {
-    struct Check {
-        bool ok;
-        const char* what;
-    };
-    auto positive = [](double v) { return std::isfinite(v) && v > 0; };
-    const int kMaxOrder = 10000;
-    const Check checks[] = {
-        {positive(s.m_dAnalysisSampleRate), "analysis sample rate"},
-        {std::isfinite(s.m_dwAnalysisFileLength) && s.m_dwAnalysisFileLength >= 0, "analysis file length"},
-        {std::isfinite(s.m_dAnalysisLengthMS) && s.m_dAnalysisLengthMS >= 0, "analysis length"},
-        {positive(s.m_dWidth) && positive(s.m_dHeight), "picture size"},
-        {s.m_nTimeGridSpacing >= 0, "time grid spacing"},
-        {positive(s.m_dZoomRange), "zoom range"},
-        {s.m_nFFTWindowLengthSelector >= 0 && s.m_nFFTWindowLengthSelector <= 8, "FFT window length selector"},
-        {isWindowLength(s.m_nFFTWindowLength), "FFT window length"},
-        {s.m_nFFTAppliedWindowLength > 0, "FFT applied window length"},
-        {s.m_nFFTAverageStepSize > 0, "FFT average step size"},
-        {s.m_nFFTfrequencyRange > 0, "FFT frequency range"},
-        {s.m_nFFTAbsoluteRange > 0, "FFT absolute range"},
-        {positive(s.m_dFFTWidth) && positive(s.m_dFFTHeight), "FFT picture size"},
-        {s.m_nFFTFrequencyGrid > 0 && s.m_nFFTDBGrid > 0, "FFT grid spacing"},
-        {s.m_nLPCNumberofCoefficients > 0 && s.m_nLPCNumberofCoefficients <= kMaxOrder, "LPC order"},
-        {isWindowLength(s.m_nSpecWindowLength), "spectrogram window length"},
-        {s.m_nSpecWindowLengthSelector >= 0 && s.m_nSpecWindowLengthSelector <= 8,
-         "spectrogram window length selector"},
-        {s.m_nSpecfrequencyRange > 0, "spectrogram frequency range"},
-        {s.m_nSpecDynamicRange > 0, "spectrogram dynamic range"},
-        {std::isfinite(s.m_dPreEmphasis), "pre-emphasis"},
-        {s.m_nSpecLPCNumberofCoefficients > 0 && s.m_nSpecLPCNumberofCoefficients <= kMaxOrder,
-         "spectrogram LPC order"},
-        {positive(s.m_dSpecWidth) && positive(s.m_dSpecHeight), "spectrogram picture size"},
-        {s.m_nSpecFrequencyGrid > 0 && s.m_nSpecTimeGrid > 0, "spectrogram grid spacing"},
-        {positive(s.m_dPitchWindowLength), "pitch window length"},
-        {positive(s.m_dPitchStepSize), "pitch step size"},
-        {positive(s.m_dPitchCalculationLow) && std::isfinite(s.m_dPitchCalculationHigh)
-             && s.m_dPitchCalculationHigh > s.m_dPitchCalculationLow,
-         "pitch calculation range"},
-        {s.m_nPitchDisplayLow >= 0 && s.m_nPitchDisplayHigh > s.m_nPitchDisplayLow, "pitch display range"},
-        {s.m_nPitchFreqGrid > 0 && s.m_nPitchTimeGrid > 0, "pitch grid spacing"},
-        {std::isfinite(s.m_dTrackingThreshHold) && std::isfinite(s.m_dFreqDeviation), "pitch tracking values"},
-        {positive(s.m_dPitchWidth) && positive(s.m_dPitchHeigth), "pitch picture size"},
-        {positive(s.m_dLogStepSize), "log step size"},
-    };
-    for (const Check& c : checks)
-        if (!c.ok)
-            return c.what;
-    for (const SlotValues& v : slots) {
-        if (!positive(v.intensityWindow) || !positive(v.intensityStep))
-            return "intensity window or step";
-        if (!(v.smoothPoints >= 0))
-            return "smoothing points";
+    const double R = s.m_dAnalysisSampleRate;
+    if (!sampleRateUsable(R))
+        return "The analysis sample rate (" + formatShortest(R) + " Hz) is not one a recording can have.";
+    if (!(s.m_dwAnalysisFileLength >= 0 && s.m_dwAnalysisFileLength <= double(kMaxSamples))
+        || !(s.m_dAnalysisLengthMS >= 0 && std::isfinite(s.m_dAnalysisLengthMS)))
+        return "The analysis length is not one a recording can have.";
+    const OptionSources from{const_cast<Settings*>(&s)};
+    for (OptionGroup g : kSettingsGroups)
+        if (const auto problem = checkOptions(g, readOptions(g, from), 0))
+            return problem->message;
+    for (std::size_t k = 0; k < slots.size(); ++k) {
+        const SlotValues& v = slots[k];
+        IntensityOptions intensity{v.intensityWindow, v.intensityStep, v.intensityRelative};
+        if (const auto problem =
+                checkOptions(OptionGroup::Intensity, readOptions(OptionGroup::Intensity, {nullptr, &intensity}), 0))
+            return "Channel slot " + std::to_string(k + 1) + ": " + problem->message;
+        if (!(v.smoothPoints >= 0 && v.smoothPoints <= 1e6))
+            return "Channel slot " + std::to_string(k + 1) + ": the smoothing points must be from 0 to 1000000.";
         if (!std::isfinite(v.a3) || !std::isfinite(v.b2) || !std::isfinite(v.c1) || !std::isfinite(v.d0))
-            return "calibration coefficients";
+            return "Channel slot " + std::to_string(k + 1) + ": a calibration coefficient is not a number.";
     }
     return {};
 }
@@ -434,15 +355,17 @@ const Selection& userSavedFields()
     return sel;
 }
 
-Selection groupFields(ConfigGroup group)
+// The offsets a confirmed panel writes to the settings file; the other
+// panels write none.
+Selection groupFields(OptionGroup group)
 {
     switch (group) {
-    case ConfigGroup::FFTLPC: return {{{584, 656}}, {}};
-    case ConfigGroup::Spectrogram: return {{{984, 1064}}, {1044}};
-    case ConfigGroup::Pitch: return {{{1072, 1124}, {1136, 1136}, {1144, 1144}, {1168, 1200}}, {}};
-    case ConfigGroup::Zoom: return {{{kZoomRangeOffset, kZoomRangeOffset}}, {}};
+    case OptionGroup::FFTLPC: return {{{584, 656}}, {}};
+    case OptionGroup::Spectrogram: return {{{984, 1064}}, {1044}};
+    case OptionGroup::Pitch: return {{{1072, 1124}, {1136, 1136}, {1144, 1144}, {1168, 1200}}, {}};
+    case OptionGroup::Zoom: return {{{kZoomRangeOffset, kZoomRangeOffset}}, {}};
+    default: return {};
     }
-    return {};
 }
 
 } // namespace
@@ -475,6 +398,17 @@ ConfigRecord buildLegacyDefaultRecord()
 
 namespace {
 
+// What a new document takes from the settings file, over `base`. The
+// rate-dependent values taken were made for the rate the file was written
+// for, and are checked, and kept, for that rate.
+Settings legacySettings(const ConfigRecord& r, Settings base)
+{
+    readFields(r, base, legacyTakenFields());
+    if (const double made = getF64(r, kAnalysisRateOffset); sampleRateUsable(made))
+        base.m_dAnalysisSampleRate = made;
+    return base;
+}
+
 // Why the settings file's record cannot be taken, or nothing.
 std::string refusedRecord(const std::vector<std::uint8_t>& bytes, ConfigRecord& r)
 {
@@ -483,12 +417,11 @@ std::string refusedRecord(const std::vector<std::uint8_t>& bytes, ConfigRecord& 
     std::copy_n(bytes.begin(), kConfigRecordSize, r.begin());
     if (const std::string version = getText(r, 0, 20); version != app().gstrVersion)
         return "it was written by another version (\"" + truncateUtf8(version, 20) + "\")";
-    if (!legacyRangesHold(r))
-        return "a pitch value lies outside its range";
-    Settings s = makeDefaultSettings(app().g_nRecordSampleRate);
-    readFields(r, s, legacyTakenFields());
-    if (const std::string bad = unusableValue(s, readSlots(r)); !bad.empty())
-        return "it holds an unusable " + bad;
+    const Settings s = legacySettings(r, makeDefaultSettings(app().g_nRecordSampleRate));
+    if (std::string bad = unusableValue(s, readSlots(r)); !bad.empty()) {
+        bad.pop_back(); // the sentence goes on
+        return bad;
+    }
     return {};
 }
 
@@ -535,14 +468,9 @@ void ReadConfig()
 bool applyLegacyConfig(Document& doc)
 {
     ConfigRecord r{};
-    if (!readRecordFile(r) || !legacyRangesHold(r))
+    if (!readRecordFile(r))
         return false;
-    Settings s = doc.s;
-    readFields(r, s, legacyTakenFields());
-    // The rate-dependent values taken were made for the rate the file was
-    // written for; a file of that rate keeps them.
-    if (const double made = getF64(r, kAnalysisRateOffset); sampleRateUsable(made))
-        s.m_dAnalysisSampleRate = made;
+    const Settings s = legacySettings(r, doc.s);
     std::vector<SlotValues> slots = readSlots(r);
     if (!unusableValue(s, slots).empty())
         return false;
@@ -594,8 +522,17 @@ bool loadUserConfiguration(Document& doc, std::span<const std::uint8_t> bytes, s
     std::vector<SlotValues> slots = readSlots(r);
     if (std::string bad = unusableValue(s, slots); !bad.empty()) {
         if (why)
-            *why = "The configuration file holds an unusable " + bad + "; nothing was changed.";
+            *why = "The configuration file cannot be used: " + bad + " Nothing was changed.";
         return false;
+    }
+    // The analysis extent describes the recording: a document that holds
+    // one keeps its own, and values made for another rate follow its rate.
+    if (doc.m_bHaveData) {
+        s.m_dwAnalysisFileLength = doc.s.m_dwAnalysisFileLength;
+        s.m_dAnalysisLengthMS = doc.s.m_dAnalysisLengthMS;
+        if (s.m_dAnalysisSampleRate != doc.s.m_dAnalysisSampleRate)
+            applyRateRule(s, doc.s.m_dAnalysisSampleRate);
+        s.m_dAnalysisSampleRate = doc.s.m_dAnalysisSampleRate;
     }
     app().g_rWindowPositions = readWindowRects(r);
     doc.s = s;
@@ -603,15 +540,18 @@ bool loadUserConfiguration(Document& doc, std::span<const std::uint8_t> bytes, s
     return true;
 }
 
-bool updateLegacyConfig(const Document& doc, ConfigGroup group)
+bool updateLegacyConfig(const Document& doc, OptionGroup group, std::string* error)
 {
+    const Selection fields = groupFields(group);
+    if (fields.ranges.empty())
+        return true;
     ConfigRecord r{};
     if (!readRecordFile(r))
         return false;
-    writeFields(r, doc.s, groupFields(group));
-    if (group == ConfigGroup::FFTLPC || group == ConfigGroup::Spectrogram)
+    writeFields(r, doc.s, fields);
+    if (group == OptionGroup::FFTLPC || group == OptionGroup::Spectrogram)
         putF64le(r.data() + kAnalysisRateOffset, doc.s.m_dAnalysisSampleRate);
-    return writeRecordFile(legacyConfigPath(), r);
+    return writeRecordFile(legacyConfigPath(), r, error);
 }
 
 void revertToDefaultConfiguration()

@@ -12,6 +12,7 @@
 namespace vx {
 
 class Document;
+enum class OptionGroup;
 
 constexpr std::size_t kConfigRecordSize = 2400;
 using ConfigRecord = std::array<std::uint8_t, kConfigRecordSize>;
@@ -38,13 +39,12 @@ bool saveUserConfiguration(const Document& doc, const std::string& path, std::st
 // whole: nothing changes and `why` says what was wrong.
 bool loadUserConfiguration(Document& doc, std::span<const std::uint8_t> bytes, std::string* why = nullptr);
 
-// The groups of fields that the option panels write back to the legacy file.
-enum class ConfigGroup { FFTLPC, Spectrogram, Pitch, Zoom };
-
-// Reads the legacy file, replaces the group's fields with the document's
-// values and writes all 2400 bytes back atomically. Does nothing (and
-// returns false) when the file cannot be read.
-bool updateLegacyConfig(const Document& doc, ConfigGroup group);
+// After a confirmed option panel: reads the legacy file, replaces the
+// fields the group's panel writes (FFT/LPC, spectrogram, pitch and zoom
+// write theirs, the others none) with the document's values and writes all
+// 2400 bytes back atomically. Returns false, writing nothing, when the file
+// cannot be read or the write fails (error says why).
+bool updateLegacyConfig(const Document& doc, OptionGroup group, std::string* error = nullptr);
 
 // Deletes the legacy settings file; the next start-up recreates it.
 void revertToDefaultConfiguration();

@@ -6,8 +6,9 @@ namespace vx {
 
 int lpcOrderForRate(double R)
 {
-    // Rates past any real converter saturate instead of overflowing.
-    return (std::min(truncInt(R / 1000.0), 1 << 30) + 4) & ~1;
+    // 400 is the most the LPC analyses take, for the spectrogram's formant
+    // tracks as for the slice.
+    return std::min((std::min(truncInt(R / 1000.0), 1 << 30) + 4) & ~1, 400);
 }
 
 int frequencyRangeForRate(double R)
@@ -23,6 +24,11 @@ int appliedWindowForRate(double R)
 int windowLengthForSelector(int s)
 {
     return 1 << (std::clamp(s, 0, 8) + 5);
+}
+
+int longestAppliedWindow(int s, double R)
+{
+    return R > 0 ? truncInt(windowLengthForSelector(s) * 1000.0 / R) : 0;
 }
 
 Settings makeDefaultSettings(double R)
@@ -41,7 +47,7 @@ void applyRateRule(Settings& s, double R)
 {
     s.m_nFFTfrequencyRange = frequencyRangeForRate(R);
     s.m_nFFTAppliedWindowLength = appliedWindowForRate(R);
-    s.m_nLPCNumberofCoefficients = std::min(lpcOrderForRate(R), 400);
+    s.m_nLPCNumberofCoefficients = lpcOrderForRate(R);
     s.m_nSpecfrequencyRange = frequencyRangeForRate(R);
     s.m_nSpecLPCNumberofCoefficients = lpcOrderForRate(R);
 }

@@ -5,6 +5,7 @@
 // and times goes through this class; pixels are those of the calling view,
 // whose data area (or its width) each mapping takes.
 
+#include "app/Settings.h"
 #include "model/Labels.h"
 #include "platform/Handle.h"
 #include "platform/Types.h"
@@ -17,7 +18,8 @@
 
 namespace vx {
 
-class Channels {
+// The intensity panel's values are kept per channel (IntensityOptions).
+class Channels : public IntensityOptions {
 public:
     static constexpr int kNumTiers = 10;
 
@@ -92,11 +94,8 @@ public:
     // Derived signals and marks
     Handle<float> m_hfDataIntensity;
     double m_dIntensityFileLength = 0;
-    double m_dIntensityWindowLengthMS = 30.0;
-    double m_dIntensityStepSizeMS = 10.0;
     double m_dIntensityMax = 0;
     double m_dIntensityMin = 0;
-    bool m_bIntensityRelative = false;
     bool m_bHaveIntensity = false;
     bool m_bDrawIntensity = true;
     double m_dSmoothNumOfPoints = 5.0;

@@ -50,33 +50,15 @@ std::optional<SpectrogramStretch> spectrogramStretch(const Channels& c, Spectrog
     return s;
 }
 
-SpectrogramSettings spectrogramSettings(const Settings& s)
-{
-    SpectrogramSettings o;
-    o.windowLength = s.m_nSpecWindowLength;
-    o.dynamicRange = s.m_nSpecDynamicRange;
-    o.preEmphasis = s.m_dPreEmphasis;
-    o.frequencyRange = s.m_nSpecfrequencyRange;
-    o.formantTracking = s.m_bSpecDrawFormantTracking;
-    o.lpcOrder = s.m_nSpecLPCNumberofCoefficients;
-    o.drawFrequencyGrid = s.m_bSpecDrawFrequencyGrid;
-    o.frequencyGrid = s.m_nSpecFrequencyGrid;
-    o.drawTimeGrid = s.m_bSpecDrawTimeGrid;
-    o.timeGrid = s.m_nSpecTimeGrid;
-    o.drawAudio = s.m_bSpecDrawAudio;
-    o.drawLabels = s.m_bSpecDrawLabels;
-    return o;
-}
-
-SpectrogramParams spectrogramParams(const SpectrogramSettings& s, double sampleRate)
+SpectrogramParams spectrogramParams(const SpectrogramOptions& s, double sampleRate)
 {
     SpectrogramParams p;
-    p.windowLength = s.windowLength;
-    p.dynamicRange = s.dynamicRange;
-    p.preEmphasis = s.preEmphasis;
-    p.frequencyRange = s.frequencyRange;
-    p.formantTracking = s.formantTracking;
-    p.lpcOrder = s.lpcOrder;
+    p.windowLength = s.m_nSpecWindowLength;
+    p.dynamicRange = s.m_nSpecDynamicRange;
+    p.preEmphasis = s.m_dPreEmphasis;
+    p.frequencyRange = s.m_nSpecfrequencyRange;
+    p.formantTracking = s.m_bSpecDrawFormantTracking;
+    p.lpcOrder = s.m_nSpecLPCNumberofCoefficients;
     p.sampleRate = sampleRate;
     return p;
 }
@@ -99,14 +81,14 @@ std::string formatTenths(double v)
     return formatFixed(v, 1);
 }
 
-SpectrogramLayout layoutSpectrogram(const Channels& c, const SpectrogramSettings& s, int width, int height,
+SpectrogramLayout layoutSpectrogram(const Channels& c, const SpectrogramOptions& s, int width, int height,
                                     double scale)
 {
     SpectrogramLayout l;
     const int W = std::max(0, width), H = std::max(0, height);
     l.scale = scale > 0 ? scale : 1;
-    l.drawLabels = s.drawLabels;
-    l.drawAudio = s.drawAudio;
+    l.drawLabels = s.m_bSpecDrawLabels;
+    l.drawAudio = s.m_bSpecDrawAudio;
     l.client = makeRect(0, 0, H, W);
     int top = 0;
     const int bottom = H - kSpectrogramTimeBand;
@@ -117,9 +99,9 @@ SpectrogramLayout layoutSpectrogram(const Channels& c, const SpectrogramSettings
         l.tiers[static_cast<std::size_t>(t)] = makeRect(stacked, kSpectrogramLeftMargin, stacked + h, W);
         stacked += h;
     }
-    if (s.drawLabels)
+    if (s.m_bSpecDrawLabels)
         top = stacked;
-    if (s.drawAudio) {
+    if (s.m_bSpecDrawAudio) {
         const int T = std::max(0, bottom - top);
         l.audio = makeRect(top, kSpectrogramLeftMargin, top + T / 7, W);
         top += T / 7;
@@ -176,33 +158,36 @@ constexpr double kMinTimeLabelGap = 40;
 
 } // namespace
 
-std::vector<GridLine> spectrogramFrequencyGrid(const SpectrogramLayout& l, const SpectrogramSettings& s)
+std::vector<GridLine> spectrogramFrequencyGrid(const SpectrogramLayout& l, const SpectrogramOptions& s)
 {
     std::vector<GridLine> out;
     const Rect& r = l.spectrogram;
-    if (!s.drawFrequencyGrid || s.frequencyGrid <= 0 || s.frequencyRange <= 0 || r.height() <= 0)
+    if (!s.m_bSpecDrawFrequencyGrid || s.m_nSpecFrequencyGrid <= 0 || s.m_nSpecfrequencyRange <= 0 || r.height() <= 0)
         return out;
-    const double step = widenedGridStep(s.frequencyGrid, s.frequencyRange, r.height(), kMinFrequencyLabelGap);
+    const double step = widenedGridStep(s.m_nSpecFrequencyGrid, s.m_nSpecfrequencyRange, r.height(), kMinFrequencyLabelGap);
     if (!(step > 0))
         return out;
-    const long long lines = static_cast<long long>(s.frequencyRange / step);
+    const long long lines = static_cast<long long>(s.m_nSpecfrequencyRange / step);
     for (long long k = 0; k <= lines; ++k) {
         const double f = k * step;
-        out.push_back({r.bottom - f * r.height() / s.frequencyRange, formatFixed(f, 0)});
+        out.push_back({r.bottom - f * r.height() / s.m_nSpecfrequencyRange, formatFixed(f, 0)});
     }
     return out;
 }
 
-std::vector<GridLine> spectrogramTimeGrid(const SpectrogramLayout& l, const SpectrogramSettings& s,
+std::vector<GridLine> spectrogramTimeGrid(const SpectrogramLayout& l, const SpectrogramOptions& s,
                                           const SpectrogramStretch& st)
 {
     std::vector<GridLine> out;
     const Rect& r = l.spectrogram;
     const double range = st.stopTime - st.startTime;
-    if (!s.drawTimeGrid || s.timeGrid <= 0 || !(range > 0) || r.width() <= 0)
+    if (!s.m_bSpecDrawTimeGrid || s.m_nSpecTimeGrid < 0 || !(range > 0) || r.width() <= 0)
         return out;
     const double perMs = r.width() / range;
-    const double step = widenedGridStep(s.timeGrid, range, r.width(), kMinTimeLabelGap);
+    // A step of 0 adapts to the stretch: about ten labels at the most.
+    const double step = s.m_nSpecTimeGrid == 0
+                            ? widenedGridStep(0.1, range, r.width(), std::max(kMinTimeLabelGap, r.width() / 10.0))
+                            : widenedGridStep(s.m_nSpecTimeGrid, range, r.width(), kMinTimeLabelGap);
     if (!(step > 0))
         return out;
     const bool fractions = step < 1;

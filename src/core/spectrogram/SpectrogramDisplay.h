@@ -36,22 +36,8 @@ struct SpectrogramStretch {
 // stretch is empty.
 std::optional<SpectrogramStretch> spectrogramStretch(const Channels& c, SpectrogramKind kind, std::string* why);
 
-struct SpectrogramSettings {
-    int windowLength = 64;
-    int dynamicRange = 35;
-    double preEmphasis = 0.98;
-    int frequencyRange = 5000;
-    bool formantTracking = false;
-    int lpcOrder = 14;
-    bool drawFrequencyGrid = true;
-    int frequencyGrid = 1000;
-    bool drawTimeGrid = true;
-    int timeGrid = 1000;
-    bool drawAudio = false;
-    bool drawLabels = false;
-};
-SpectrogramSettings spectrogramSettings(const Settings& s);
-SpectrogramParams spectrogramParams(const SpectrogramSettings& s, double sampleRate);
+// The spectrogram's analysis parameters from its option group.
+SpectrogramParams spectrogramParams(const SpectrogramOptions& s, double sampleRate);
 
 // The six values above the picture.
 struct SpectrogramReadouts {
@@ -77,7 +63,7 @@ struct SpectrogramLayout {
     // and the spectrogram: y from 0 to the spectrogram's bottom.
     int frameHeight() const { return spectrogram.bottom; }
 };
-SpectrogramLayout layoutSpectrogram(const Channels& c, const SpectrogramSettings& s, int width, int height,
+SpectrogramLayout layoutSpectrogram(const Channels& c, const SpectrogramOptions& s, int width, int height,
                                     double scale);
 
 // Grey index of a normalised level: 0 (nearly white) at or below 0, 256
@@ -93,10 +79,11 @@ struct GridLine {
     double at = 0; // y for frequencies, x for times (logical pixels)
     std::string label;
 };
-std::vector<GridLine> spectrogramFrequencyGrid(const SpectrogramLayout& l, const SpectrogramSettings& s);
+std::vector<GridLine> spectrogramFrequencyGrid(const SpectrogramLayout& l, const SpectrogramOptions& s);
 // Lines at multiples of the spacing, widened (x2, x5, x10 ...) until they
-// are at least 40 pixels apart.
-std::vector<GridLine> spectrogramTimeGrid(const SpectrogramLayout& l, const SpectrogramSettings& s,
+// are at least 40 pixels apart; a spacing of 0 picks one that gives about
+// ten lines.
+std::vector<GridLine> spectrogramTimeGrid(const SpectrogramLayout& l, const SpectrogramOptions& s,
                                           const SpectrogramStretch& st);
 
 // A label of a shown tier inside the stretch, at x (logical pixels).

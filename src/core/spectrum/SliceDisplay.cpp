@@ -72,20 +72,6 @@ SliceSource sliceSource(const Channels& c)
     return s;
 }
 
-SliceDisplaySettings sliceDisplaySettings(const Settings& s)
-{
-    SliceDisplaySettings d;
-    d.frequencyRange = s.m_nFFTfrequencyRange;
-    d.frequencyGrid = s.m_nFFTFrequencyGrid;
-    d.dbGrid = s.m_nFFTDBGrid;
-    d.drawFrequencyGrid = s.m_bFFTDrawFrequencyGrid;
-    d.drawDbGrid = s.m_bFFTDrawDBGrid;
-    d.absoluteRange = s.m_nFFTAbsoluteRange;
-    d.absolute = s.m_bFFTAbsolute;
-    d.drawLpc = s.m_bFFTDrawLPC;
-    return d;
-}
-
 SliceParams sliceParams(const Settings& s, double sampleRate)
 {
     SliceParams p;
@@ -147,9 +133,9 @@ SliceRect sliceGraphRect(int viewWidth, int viewHeight)
     return {20, 0, viewWidth, viewHeight - 20};
 }
 
-std::vector<SlicePoint> sliceSpectrumCurve(const SliceResult& r, const SliceDisplaySettings& s, const SliceRect& g)
+std::vector<SlicePoint> sliceSpectrumCurve(const SliceResult& r, const FFTOptions& s, const SliceRect& g)
 {
-    const int P = s.frequencyRange;
+    const int P = s.m_nFFTfrequencyRange;
     const int w = g.width(), h = g.height();
     std::vector<SlicePoint> out;
     if (P < 6 || w <= 0 || h <= 0 || r.fft.empty())
@@ -157,8 +143,8 @@ std::vector<SlicePoint> sliceSpectrumCurve(const SliceResult& r, const SliceDisp
     const int n = std::min(P, static_cast<int>(r.fft.size()));
     const double sx = double(w) / P;
     out.push_back({g.left, g.bottom});
-    if (s.absolute) {
-        const int range = s.absoluteRange + 20;
+    if (s.m_bFFTAbsolute) {
+        const int range = s.m_nFFTAbsoluteRange + 20;
         if (range <= 0)
             return {};
         const double sc = double(h) / range;
@@ -176,20 +162,20 @@ std::vector<SlicePoint> sliceSpectrumCurve(const SliceResult& r, const SliceDisp
     return out;
 }
 
-std::vector<SlicePoint> sliceEnvelopeCurve(const SliceResult& r, const SliceDisplaySettings& s, const SliceRect& g)
+std::vector<SlicePoint> sliceEnvelopeCurve(const SliceResult& r, const FFTOptions& s, const SliceRect& g)
 {
-    const int P = s.frequencyRange;
+    const int P = s.m_nFFTfrequencyRange;
     const int w = g.width(), h = g.height();
     std::vector<SlicePoint> out;
-    if (!s.drawLpc || r.lpc.empty() || P <= 0 || w <= 0 || h <= 0)
+    if (!s.m_bFFTDrawLPC || r.lpc.empty() || P <= 0 || w <= 0 || h <= 0)
         return out;
     const long n = std::min<long>(P, static_cast<long>(r.lpc.size()));
     const auto level = [&](int c) {
         const long j = std::min(static_cast<long>(c) * P / w, n - 1);
         return r.lpc[static_cast<std::size_t>(j)];
     };
-    if (s.absolute) {
-        const int range = s.absoluteRange + 20;
+    if (s.m_bFFTAbsolute) {
+        const int range = s.m_nFFTAbsoluteRange + 20;
         if (range <= 0)
             return out;
         const double sc = double(h) / range;
@@ -211,11 +197,11 @@ std::vector<SlicePoint> sliceEnvelopeCurve(const SliceResult& r, const SliceDisp
     return out;
 }
 
-SliceGrid sliceFrequencyGrid(const SliceDisplaySettings& s, const SliceRect& g)
+SliceGrid sliceFrequencyGrid(const FFTOptions& s, const SliceRect& g)
 {
     SliceGrid out;
-    const int P = s.frequencyRange, step = s.frequencyGrid;
-    if (!s.drawFrequencyGrid || P <= 0 || step <= 0 || g.width() <= 0)
+    const int P = s.m_nFFTfrequencyRange, step = s.m_nFFTFrequencyGrid;
+    if (!s.m_bFFTDrawFrequencyGrid || P <= 0 || step <= 0 || g.width() <= 0)
         return out;
     const double q = double(g.width()) / P;
     const double widened = widenedGridStep(step, P, g.width(), kMinFrequencyLabelGap);
@@ -230,14 +216,14 @@ SliceGrid sliceFrequencyGrid(const SliceDisplaySettings& s, const SliceRect& g)
     return out;
 }
 
-SliceGrid sliceDbGrid(const SliceResult& r, const SliceDisplaySettings& s, const SliceRect& g)
+SliceGrid sliceDbGrid(const SliceResult& r, const FFTOptions& s, const SliceRect& g)
 {
     SliceGrid out;
-    const int step = s.dbGrid, h = g.height();
-    if (!s.drawDbGrid || step <= 0 || h <= 0)
+    const int step = s.m_nFFTDBGrid, h = g.height();
+    if (!s.m_bFFTDrawDBGrid || step <= 0 || h <= 0)
         return out;
-    if (s.absolute) {
-        const int range = s.absoluteRange + 20;
+    if (s.m_bFFTAbsolute) {
+        const int range = s.m_nFFTAbsoluteRange + 20;
         if (range <= 0)
             return out;
         const double q = double(h) / range;
@@ -275,7 +261,7 @@ void SliceDisplay::setResult(std::optional<SliceResult> r)
 
 std::optional<int> SliceDisplay::pointAt(int x, int y) const
 {
-    const int P = m_settings.frequencyRange, w = m_rect.width();
+    const int P = m_settings.m_nFFTfrequencyRange, w = m_rect.width();
     if (!m_rect.contains(x, y) || P <= 0 || w <= 0)
         return std::nullopt;
     return static_cast<int>(std::clamp<long>(static_cast<long>(x - m_rect.left) * P / w, 0, P - 1));
@@ -292,7 +278,7 @@ bool SliceDisplay::mouseMoved(int x, int y)
     const std::size_t k = std::min(static_cast<std::size_t>(*j), m_result->fft.size() - 1);
     const double level = m_result->fft[k];
     std::string frequency = format("%5.1f", *j);
-    std::string shown = m_settings.absolute ? format("%5.1f", level + 0) : format("-%5.1f", m_result->fftMax - level);
+    std::string shown = m_settings.m_bFFTAbsolute ? format("%5.1f", level + 0) : format("-%5.1f", m_result->fftMax - level);
     changed = changed || frequency != m_frequency || shown != m_level;
     m_frequency = std::move(frequency);
     m_level = std::move(shown);
@@ -306,7 +292,7 @@ void SliceDisplay::clicked(int x, int y)
 
 int SliceDisplay::markerX() const
 {
-    const int P = m_settings.frequencyRange;
+    const int P = m_settings.m_nFFTfrequencyRange;
     if (!m_marker || P <= 0)
         return m_rect.left;
     return m_rect.left + trunc(double(m_rect.width()) / P * *m_marker);

@@ -28,17 +28,6 @@ struct SliceSource {
 };
 SliceSource sliceSource(const Channels& c);
 
-struct SliceDisplaySettings {
-    int frequencyRange = 5000; // P, one point per Hz
-    int frequencyGrid = 1000;
-    int dbGrid = 20;
-    bool drawFrequencyGrid = true;
-    bool drawDbGrid = true;
-    int absoluteRange = 80;
-    bool absolute = false;
-    bool drawLpc = true;
-};
-SliceDisplaySettings sliceDisplaySettings(const Settings& s);
 SliceParams sliceParams(const Settings& s, double sampleRate);
 
 // Why the settings cannot be analysed, for an alert: empty `message` when
@@ -74,8 +63,8 @@ struct SlicePoint {
     bool operator==(const SlicePoint&) const = default;
 };
 // Polylines: each point joined to the one before it.
-std::vector<SlicePoint> sliceSpectrumCurve(const SliceResult& r, const SliceDisplaySettings& s, const SliceRect& g);
-std::vector<SlicePoint> sliceEnvelopeCurve(const SliceResult& r, const SliceDisplaySettings& s, const SliceRect& g);
+std::vector<SlicePoint> sliceSpectrumCurve(const SliceResult& r, const FFTOptions& s, const SliceRect& g);
+std::vector<SlicePoint> sliceEnvelopeCurve(const SliceResult& r, const FFTOptions& s, const SliceRect& g);
 
 struct SliceGridLine {
     SlicePoint from, to;
@@ -94,15 +83,15 @@ struct SliceGrid {
     std::vector<SliceGridLine> lines;
     std::vector<SliceGridLabel> labels;
 };
-SliceGrid sliceFrequencyGrid(const SliceDisplaySettings& s, const SliceRect& g);
-SliceGrid sliceDbGrid(const SliceResult& r, const SliceDisplaySettings& s, const SliceRect& g);
+SliceGrid sliceFrequencyGrid(const FFTOptions& s, const SliceRect& g);
+SliceGrid sliceDbGrid(const SliceResult& r, const FFTOptions& s, const SliceRect& g);
 
 // The window's state between results: the layout, the mouse readouts and
 // the marker. A new size lays the graph out again from the same result.
 class SliceDisplay {
 public:
-    void setSettings(const SliceDisplaySettings& s) { m_settings = s; }
-    const SliceDisplaySettings& settings() const { return m_settings; }
+    void setSettings(const FFTOptions& s) { m_settings = s; }
+    const FFTOptions& settings() const { return m_settings; }
     void setResult(std::optional<SliceResult> r);
     const std::optional<SliceResult>& result() const { return m_result; }
     void layout(int viewWidth, int viewHeight) { m_rect = sliceGraphRect(viewWidth, viewHeight); }
@@ -128,7 +117,7 @@ public:
     SliceGrid dbGrid() const;
 
 private:
-    SliceDisplaySettings m_settings;
+    FFTOptions m_settings;
     std::optional<SliceResult> m_result;
     SliceRect m_rect;
     std::optional<int> m_cursorX;

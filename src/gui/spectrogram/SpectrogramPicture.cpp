@@ -43,7 +43,7 @@ void drawTiers(QPainter& p, const Channels& c, const SpectrogramLayout& l, const
     }
 }
 
-void drawGrids(QPainter& p, const SpectrogramLayout& l, const SpectrogramSettings& s, const SpectrogramStretch& st)
+void drawGrids(QPainter& p, const SpectrogramLayout& l, const SpectrogramOptions& s, const SpectrogramStretch& st)
 {
     const Rect& r = l.spectrogram;
     const QFontMetrics fm(p.font());
@@ -83,7 +83,7 @@ void drawSpectrogramLevels(QImage& image, const SpectrogramLayout& l, const Spec
     renderSpectrogramPixels(data, dynamicRange, topLeft, image.bytesPerLine() / 4);
 }
 
-QImage renderSpectrogramPicture(const Channels& c, const SpectrogramLayout& l, const SpectrogramSettings& s,
+QImage renderSpectrogramPicture(const Channels& c, const SpectrogramLayout& l, const SpectrogramOptions& s,
                                 const SpectrogramStretch& st, const SpectrogramResult& result)
 {
     const QSize device(std::max(1, truncInt(l.client.width() * l.scale)),
@@ -93,15 +93,15 @@ QImage renderSpectrogramPicture(const Channels& c, const SpectrogramLayout& l, c
     image.fill(Qt::white);
     if (l.empty() || result.cancelled)
         return image;
-    drawSpectrogramLevels(image, l, result.data, s.dynamicRange);
+    drawSpectrogramLevels(image, l, result.data, s.m_nSpecDynamicRange);
 
     QPainter p(&image);
     QFont f = p.font();
     f.setPointSizeF(f.pointSizeF() * 0.8);
     p.setFont(f);
-    if (s.drawLabels)
+    if (s.m_bSpecDrawLabels)
         drawTiers(p, c, l, st);
-    if (s.drawAudio && l.audio.height() > 0) {
+    if (s.m_bSpecDrawAudio && l.audio.height() > 0) {
         p.setPen(Qt::black);
         p.drawRect(qrect(l.audio));
         DrawGraphFloat_1(p, result.wave.get(), st.startPoint, st.endPoint, l.audio.height() * 0.5, 0.5, l.audio,
@@ -111,8 +111,8 @@ QImage renderSpectrogramPicture(const Channels& c, const SpectrogramLayout& l, c
     p.drawRect(qrect(l.spectrogram));
     // Blue dots, so that they stand out from the greys.
     p.setPen(QColor(0, 0, 255));
-    if (result.data.haveFormants && s.formantTracking)
-        DrawFormantTrack(p, result.data.formants, l.spectrogram, s.frequencyRange, result.data.columns, 1);
+    if (result.data.haveFormants && s.m_bSpecDrawFormantTracking)
+        DrawFormantTrack(p, result.data.formants, l.spectrogram, s.m_nSpecfrequencyRange, result.data.columns, 1);
     drawGrids(p, l, s, st);
     return image;
 }

@@ -12,7 +12,7 @@ namespace vx {
 // A picture of `layout`'s client size at its scale. `channel` supplies the
 // tiers and labels.
 QImage renderSpectrogramPicture(const Channels& channel, const SpectrogramLayout& layout,
-                                const SpectrogramSettings& settings, const SpectrogramStretch& stretch,
+                                const SpectrogramOptions& settings, const SpectrogramStretch& stretch,
                                 const SpectrogramResult& result);
 
 // Writes the levels into the spectrogram area of `image` (32-bit RGB).

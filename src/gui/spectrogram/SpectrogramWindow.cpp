@@ -88,7 +88,7 @@ SpectrogramWindow::SpectrogramWindow(DocumentSession& session, SpectrogramKind k
     m_session.addWindow(this);
     m_session.addReader(this);
     m_source = sliceSource(m_session.doc().getChannel(m_channel));
-    m_settings = spectrogramSettings(m_session.doc().s);
+    m_settings = m_session.doc().s;
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -227,7 +227,7 @@ void SpectrogramWindow::start()
     m_analysedScale = scale;
     const Channels& c = m_session.doc().getChannel(m_channel);
     m_layout = layoutSpectrogram(c, m_settings, m_view->width(), m_view->height(), scale);
-    m_cursor.setMapping(SpectrogramMapping(m_layout, m_stretch, m_settings.frequencyRange));
+    m_cursor.setMapping(SpectrogramMapping(m_layout, m_stretch, m_settings.m_nSpecfrequencyRange));
     m_result.reset();
     if (!m_session.doc().m_bHaveData || m_layout.empty()) {
         m_picture = renderSpectrogramPicture(c, m_layout, m_settings, m_stretch, SpectrogramResult{});
@@ -243,7 +243,7 @@ void SpectrogramWindow::start()
         wave = m_session.mainWindow()->view().waveSummary();
     if (wave && (wave->samples() != m_source.samples || wave->size() < m_source.length))
         wave.reset();
-    const bool summarise = m_settings.drawAudio && !wave && m_source.samples;
+    const bool summarise = m_settings.m_bSpecDrawAudio && !wave && m_source.samples;
     const auto compute = [params, summarise, wave, source = m_source, st = m_stretch, columns = m_layout.columns,
                           rows = m_layout.rows](AnalysisControl& control) {
         auto result = std::make_shared<SpectrogramResult>();
@@ -364,7 +364,7 @@ void SpectrogramWindow::followSamples()
 
 void SpectrogramWindow::followSettings()
 {
-    m_settings = spectrogramSettings(m_session.doc().s);
+    m_settings = m_session.doc().s;
     showReadouts();
     start();
 }

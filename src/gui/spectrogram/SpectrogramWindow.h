@@ -72,7 +72,7 @@ public:
     const SpectrogramLayout& layout() const { return m_layout; }
     const SpectrogramCursor& cursor() const { return m_cursor; }
     const SpectrogramStretch& stretch() const { return m_stretch; }
-    const SpectrogramSettings& settings() const { return m_settings; }
+    const SpectrogramOptions& settings() const { return m_settings; }
     const SpectrogramResult* result() const { return m_result.get(); }
     const QImage& picture() const { return m_picture; }
     bool busy() const { return m_waiting; }
@@ -120,7 +120,7 @@ private:
     int m_channel;
     SliceSource m_source;
     SpectrogramStretch m_stretch;
-    SpectrogramSettings m_settings;
+    SpectrogramOptions m_settings;
     SpectrogramLayout m_layout;
     SpectrogramCursor m_cursor;
     std::shared_ptr<SpectrogramResult> m_result;

@@ -254,7 +254,7 @@ void SpectrumWindow::analyse()
 {
     stopReading();
     const Document& d = m_session.doc();
-    m_display.setSettings(sliceDisplaySettings(d.s));
+    m_display.setSettings(d.s);
     m_display.setResult(std::nullopt);
     m_formants->clear();
     showReadouts();

@@ -1,5 +1,6 @@
 #include "app/AppState.h"
 #include "app/ConfigFile.h"
+#include "app/Options.h"
 #include "app/Settings.h"
 #include "document/Document.h"
 #include "platform/ByteReader.h"
@@ -49,7 +50,7 @@ protected:
 TEST(Settings, RateDependentDefaultsAndRule)
 {
     const Worked cases[] = {{11025, 23, 5000, 14, 14}, {22050, 11, 11000, 26, 26},
-                            {44100, 5, 22000, 48, 48}, {1000000, 0, 500000, 400, 1004}};
+                            {44100, 5, 22000, 48, 48}, {1000000, 0, 500000, 400, 400}};
     for (const Worked& w : cases) {
         SCOPED_TRACE(w.R);
         Settings created = makeDefaultSettings(w.R);
@@ -148,7 +149,7 @@ TEST_F(Config, StartUpReadsAGoodFileAndReplacesAnOldVersion)
     const std::vector<std::pair<std::vector<std::uint8_t>, std::string>> damaged = {
         {{older.begin(), older.end()}, "another version (\"1711\")"},
         {{r.begin(), r.begin() + 100}, "100 bytes long"},
-        {{zeroStep.begin(), zeroStep.end()}, "a pitch value lies outside its range"},
+        {{zeroStep.begin(), zeroStep.end()}, "Pitch options: Step must be from 1 to 20 ms, not 0"},
     };
     for (const auto& [bytes, why] : damaged) {
         ASSERT_TRUE(writeFileAtomically(legacyConfigPath(), bytes));
@@ -176,7 +177,7 @@ TEST_F(Config, DocumentCreationRejectsAFileOutsideItsRangesAsAWhole)
     const Bad bads[] = {{1072, 150.0, true},  {1072, 9.0, true},    {1080, 21.0, true},
                         {1088, 1001.0, true}, {1096, 49.0, true},   {1136, 0.5, true},
                         {1104, 1001, false},  {1108, 40, false},    {596, 0, false},
-                        {588, 100, false},    {1064, 0, false},     {2248, 0.0, true},
+                        {588, 100, false},    {1064, -1, false},    {2248, 0.0, true},
                         {664, 0, false},      {1072, std::nan(""), true}};
     for (const Bad& b : bads) {
         SCOPED_TRACE(b.offset);
@@ -204,14 +205,14 @@ TEST_F(Config, OptionPanelUpdatesWriteOnlyTheirGroup)
     d.s.m_bSpecDrawIntensity = true;
     d.s.m_nSpecDynamicRange = 70;
     d.s.m_dZoomRange = 2500.7;
-    ASSERT_TRUE(updateLegacyConfig(d, ConfigGroup::Pitch));
+    ASSERT_TRUE(updateLegacyConfig(d, OptionGroup::Pitch));
     ConfigRecord r = legacyFile();
     EXPECT_EQ(f64(r, 1072), 40.0);
     EXPECT_EQ(i32(r, 1104), 600);
     EXPECT_EQ(i32(r, 596), 10) << "FFT group untouched";
 
-    ASSERT_TRUE(updateLegacyConfig(d, ConfigGroup::Spectrogram));
-    ASSERT_TRUE(updateLegacyConfig(d, ConfigGroup::Zoom));
+    ASSERT_TRUE(updateLegacyConfig(d, OptionGroup::Spectrogram));
+    ASSERT_TRUE(updateLegacyConfig(d, OptionGroup::Zoom));
     r = legacyFile();
     EXPECT_EQ(i32(r, 996), 70);
     EXPECT_EQ(i32(r, 1044), 0) << "the intensity flag is not part of the spectrogram group";
@@ -222,7 +223,7 @@ TEST_F(Config, OptionPanelUpdatesWriteOnlyTheirGroup)
     EXPECT_EQ(next.s.m_dZoomRange, 2500.0);
 
     revertToDefaultConfiguration();
-    EXPECT_FALSE(updateLegacyConfig(d, ConfigGroup::FFTLPC)) << "a missing file is not recreated";
+    EXPECT_FALSE(updateLegacyConfig(d, OptionGroup::FFTLPC)) << "a missing file is not recreated";
     EXPECT_FALSE(std::filesystem::exists(legacyConfigPath()));
 }
 
@@ -266,7 +267,7 @@ TEST_F(Config, UserConfigurationRoundTripsAndRefusesBadFiles)
     std::vector<std::uint8_t> zeroStep = *bytes;
     putF64le(zeroStep.data() + 1080, 0.0);
     EXPECT_FALSE(loadUserConfiguration(c, zeroStep, &why));
-    EXPECT_NE(why.find("pitch step size"), std::string::npos);
+    EXPECT_NE(why.find("Pitch options: Step must be from 1 to 20 ms, not 0."), std::string::npos) << why;
     EXPECT_EQ(c.s.m_dAnalysisSampleRate, rateBefore) << "a refused file changes nothing";
     EXPECT_EQ(c.s.m_nFFTFrameInterval, 10);
 }

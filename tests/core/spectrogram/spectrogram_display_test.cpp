@@ -14,6 +14,15 @@ using namespace vx;
 
 namespace {
 
+// The spectrogram alone: no waveform, no tiers, a time grid every second.
+SpectrogramOptions bare()
+{
+    SpectrogramOptions s;
+    s.m_bSpecDrawAudio = s.m_bSpecDrawLabels = false;
+    s.m_nSpecTimeGrid = 1000;
+    return s;
+}
+
 Channels channelOf(int n, double rate)
 {
     Channels c;
@@ -55,7 +64,7 @@ TEST(SpectrogramStretch, WholeFileSelectionAndWindowEachTakeTheirOwnRange)
     EXPECT_FALSE(spectrogramStretch(channelOf(0, 10000), SpectrogramKind::WholeFile, &why));
 }
 
-TEST(SpectrogramSettings, ReadoutsAreWholeNumbersAndPreEmphasisHasTwoDecimals)
+TEST(SpectrogramReadouts, AreWholeNumbersAndPreEmphasisHasTwoDecimals)
 {
     Settings s = makeDefaultSettings(22050);
     s.m_nSpecWindowLength = 128;
@@ -75,7 +84,7 @@ TEST(SpectrogramSettings, ReadoutsAreWholeNumbersAndPreEmphasisHasTwoDecimals)
 TEST(SpectrogramLayout, MarginsTiersWaveformAndEmptyAreas)
 {
     Channels c = channelOf(100, 10000);
-    SpectrogramSettings s;
+    SpectrogramOptions s = bare();
     SpectrogramLayout l = layoutSpectrogram(c, s, 800, 400, 1);
     EXPECT_EQ(l.spectrogram, (Rect{0, 50, 380, 800}));
     EXPECT_EQ(l.columns, 750);
@@ -85,7 +94,7 @@ TEST(SpectrogramLayout, MarginsTiersWaveformAndEmptyAreas)
     c.m_Tiers[1].bSelected = true, c.m_Tiers[1].nHeigth = 30;
     c.m_Tiers[4].bSelected = true, c.m_Tiers[4].nHeigth = 25;
     EXPECT_EQ(layoutSpectrogram(c, s, 800, 400, 1).spectrogram.top, 0) << "tiers are not drawn";
-    s.drawLabels = s.drawAudio = true;
+    s.m_bSpecDrawLabels = s.m_bSpecDrawAudio = true;
     l = layoutSpectrogram(c, s, 800, 400, 1);
     EXPECT_EQ(l.tiers[1], (Rect{0, 50, 30, 800}));
     EXPECT_EQ(l.tiers[4], (Rect{30, 50, 55, 800}));
@@ -96,8 +105,8 @@ TEST(SpectrogramLayout, MarginsTiersWaveformAndEmptyAreas)
 
     // Tiers taller than the window, a window narrower than the margin.
     c.m_Tiers[4].nHeigth = 900;
-    for (const SpectrogramLayout& e : {layoutSpectrogram(c, s, 800, 400, 1), layoutSpectrogram(c, {}, 40, 400, 1),
-                                       layoutSpectrogram(c, {}, 300, 10, 1)}) {
+    for (const SpectrogramLayout& e : {layoutSpectrogram(c, s, 800, 400, 1), layoutSpectrogram(c, bare(), 40, 400, 1),
+                                       layoutSpectrogram(c, bare(), 300, 10, 1)}) {
         EXPECT_TRUE(e.empty());
         SpectrogramCursor k = cursorOn(e);
         EXPECT_FALSE(k.press(60, 5));
@@ -136,7 +145,7 @@ TEST(SpectrogramPicture, GreyIndicesRampAndPixelPlacement)
 
 TEST(SpectrogramPicture, GridsFollowTheLayoutAndStayReadable)
 {
-    SpectrogramSettings s;
+    SpectrogramOptions s = bare();
     const SpectrogramLayout l = layoutSpectrogram(channelOf(1, 1), s, 1050, 520, 1); // 1000 x 500
     const auto f = spectrogramFrequencyGrid(l, s);
     ASSERT_EQ(f.size(), 6u);
@@ -153,7 +162,14 @@ TEST(SpectrogramPicture, GridsFollowTheLayoutAndStayReadable)
     ASSERT_GE(hour.size(), 2u);
     EXPECT_GE(hour[1].at - hour[0].at, 40);
     EXPECT_LE(hour.size(), 26u);
-    s.drawTimeGrid = s.drawFrequencyGrid = false;
+    // A spacing of 0 adapts: a few labels whatever the stretch.
+    s.m_nSpecTimeGrid = 0;
+    for (double ms : {7.0, 343.0, 3600000.0}) {
+        const auto adaptive = spectrogramTimeGrid(l, s, {0, 1, 0, ms});
+        EXPECT_GE(adaptive.size(), 3u) << ms;
+        EXPECT_LE(adaptive.size(), 11u) << ms;
+    }
+    s.m_bSpecDrawTimeGrid = s.m_bSpecDrawFrequencyGrid = false;
     EXPECT_TRUE(spectrogramTimeGrid(l, s, {0, 1, 0, 10}).empty());
     EXPECT_TRUE(spectrogramFrequencyGrid(l, s).empty());
 }
@@ -163,10 +179,10 @@ TEST(SpectrogramPicture, EveryGridDrawsOnlyTheLinesThatFit)
     // Steps of 1 over ranges a damaged file or settings file can give: the
     // step widens (1-2-5) until the lines are a label apart, with no loop
     // running for ever and no integer overflowing.
-    SpectrogramSettings s;
-    s.frequencyRange = 2147483647;
-    s.frequencyGrid = 1;
-    s.timeGrid = 1;
+    SpectrogramOptions s;
+    s.m_nSpecfrequencyRange = 2147483647;
+    s.m_nSpecFrequencyGrid = 1;
+    s.m_nSpecTimeGrid = 1;
     const SpectrogramLayout l = layoutSpectrogram(channelOf(1, 1), s, 1050, 520, 1);
     auto spaced = [](const std::vector<GridLine>& lines, double gap) {
         for (std::size_t k = 1; k < lines.size(); ++k)
@@ -179,12 +195,12 @@ TEST(SpectrogramPicture, EveryGridDrawsOnlyTheLinesThatFit)
     EXPECT_EQ(f[1].label, "100000000") << "1, 2 or 5 times a power of ten";
     EXPECT_TRUE(spaced(spectrogramTimeGrid(l, s, {0, 1, 0, 1e15}), 39.9));
 
-    SliceDisplaySettings slice;
-    slice.frequencyRange = 2147483647;
-    slice.frequencyGrid = 1;
-    slice.dbGrid = 1;
-    slice.absolute = true;
-    slice.absoluteRange = 2147483600;
+    FFTOptions slice;
+    slice.m_nFFTfrequencyRange = 2147483647;
+    slice.m_nFFTFrequencyGrid = 1;
+    slice.m_nFFTDBGrid = 1;
+    slice.m_bFFTAbsolute = true;
+    slice.m_nFFTAbsoluteRange = 2147483600;
     const SliceRect g{20, 0, 1020, 500};
     const SliceGrid fg = sliceFrequencyGrid(slice, g);
     ASSERT_GE(fg.labels.size(), 2u);
@@ -198,7 +214,7 @@ TEST(SpectrogramPicture, EveryGridDrawsOnlyTheLinesThatFit)
 TEST(SpectrogramCursor, PressDragReleaseWithinTheSpectrogram)
 {
     Channels c = channelOf(10000, 10000);
-    const SpectrogramLayout l = layoutSpectrogram(c, {}, 1050, 520, 1); // 1000 x 500 at x = 50
+    const SpectrogramLayout l = layoutSpectrogram(c, bare(), 1050, 520, 1); // 1000 x 500 at x = 50
     SpectrogramCursor k = cursorOn(l);
     const SpectrogramMapping& m = k.mapping();
     EXPECT_DOUBLE_EQ(m.frequencyAt(500), 0) << "bottom edge";
@@ -260,16 +276,16 @@ TEST(SpectrogramCursor, MarkerAndSelectionArePlacedAnewForEveryLayout)
 {
     Channels c = channelOf(10000, 10000);
     const SpectrogramStretch st{2000, 6000, 200, 600};
-    SpectrogramCursor k = cursorOn(layoutSpectrogram(c, {}, 450, 220, 1), st); // 400 x 200
+    SpectrogramCursor k = cursorOn(layoutSpectrogram(c, bare(), 450, 220, 1), st); // 400 x 200
     k.press(150, 100);
     k.release();
     ASSERT_TRUE(k.marker());
     EXPECT_DOUBLE_EQ(k.marker()->time, 300);
-    k.setMapping(SpectrogramMapping(layoutSpectrogram(c, {}, 850, 420, 2), st, 5000)); // 800 x 400
+    k.setMapping(SpectrogramMapping(layoutSpectrogram(c, bare(), 850, 420, 2), st, 5000)); // 800 x 400
     EXPECT_DOUBLE_EQ(k.markerX(), 250);
     EXPECT_DOUBLE_EQ(k.markerY(), 200);
     k.press(450, 100), k.drag(650, 100), k.release(); // 400 .. 500 ms
-    k.setMapping(SpectrogramMapping(layoutSpectrogram(c, {}, 450, 220, 1), st, 5000));
+    k.setMapping(SpectrogramMapping(layoutSpectrogram(c, bare(), 450, 220, 1), st, 5000));
     EXPECT_EQ(k.selectionX(), std::make_pair(250.0, 350.0));
 
     // The marker's sample is the one its time names, inside the stretch.
