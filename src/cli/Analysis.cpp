@@ -6,6 +6,7 @@
 
 #include "analysis/PitchIntensity.h"
 #include "analysis/SpectrumSlice.h"
+#include "spectrum/SliceDisplay.h"
 
 #include <cmath>
 #include <cstdio>
@@ -69,27 +70,6 @@ void printNumbers(std::initializer_list<double> values)
     std::printf("\n");
 }
 
-vx::SliceParams sliceParams(const vx::Document& d, double rate)
-{
-    vx::SliceParams p;
-    p.sampleRate = rate;
-    p.windowLength = d.s.m_nFFTWindowLength;
-    p.appliedWindowMs = d.s.m_nFFTAppliedWindowLength;
-    p.lpcOrder = d.s.m_nLPCNumberofCoefficients;
-    p.averageStepMs = d.s.m_nFFTAverageStepSize;
-    p.frequencyRange = d.s.m_nFFTfrequencyRange;
-    if (p.frequencyRange > vx::sliceFrequencyLimit(rate))
-        throw CliError("Frequency range is beyond allowable value. The frequency range may be at most half the "
-                       "sample rate.");
-    if (p.appliedWindowMs < 0 || p.appliedWindowMs > 10000)
-        throw CliError("the settings give an FFT applied window of " + std::to_string(p.appliedWindowMs)
-                       + " ms; 0 to 10000 ms can be used");
-    if (p.averageStepMs < 1 || p.averageStepMs > 10000)
-        throw CliError("the settings give an FFT average step of " + std::to_string(p.averageStepMs)
-                       + " ms; 1 to 10000 ms can be used");
-    return p;
-}
-
 void needOneFile(const Args& args, const char* command)
 {
     if (args.positional().size() != 1)
@@ -103,18 +83,8 @@ int runPitch(const Args& args)
     needOneFile(args, "pitch");
     Analysed a = loadForAnalysis(args);
     const vx::Channels& c = *a.channel;
-    const vx::Settings& s = a.loaded.doc->s;
-    vx::PitchParams p;
-    p.sampleRate = c.m_dSampleRate;
-    p.windowMs = args.numberOr("window-ms", s.m_dPitchWindowLength);
-    p.stepMs = args.numberOr("step-ms", s.m_dPitchStepSize);
-    p.low = args.numberOr("low", s.m_dPitchCalculationLow);
-    p.high = args.numberOr("high", s.m_dPitchCalculationHigh);
-    p.deviation = args.numberOr("deviation", s.m_dFreqDeviation);
-    p.thresholdPct = args.numberOr("threshold", s.m_dTrackingThreshHold);
-    if (p.high <= p.low)
-        throw CliError("the highest pitch (" + formatNumber(p.high) + " Hz) must be above the lowest ("
-                       + formatNumber(p.low) + " Hz)");
+    applyGroupOptions(args, *a.loaded.doc, vx::OptionGroup::Pitch, c.m_dSampleRate);
+    const vx::PitchParams p = vx::pitchParams(a.loaded.doc->s, c.m_dSampleRate);
     const Range r = rangeOf(args, c);
     auto track = vx::computePitchTrack(c.m_hData.data(), c.m_dwFileLength, p, r.startPoint, r.stopPoint,
                                        r.startTime, r.stopTime);
@@ -129,12 +99,8 @@ int runIntensity(const Args& args)
     needOneFile(args, "intensity");
     Analysed a = loadForAnalysis(args);
     const vx::Channels& c = *a.channel;
-    vx::IntensityParams p;
-    p.sampleRate = c.m_dSampleRate;
-    p.windowMs = args.numberOr("window-ms", c.m_dIntensityWindowLengthMS);
-    p.stepMs = args.numberOr("step-ms", c.m_dIntensityStepSizeMS);
-    p.offset = c.m_dReference;
-    p.relative = args.has("relative") || c.m_bIntensityRelative;
+    applyGroupOptions(args, *a.loaded.doc, vx::OptionGroup::Intensity, c.m_dSampleRate);
+    const vx::IntensityParams p = vx::intensityParams(c, c.m_dSampleRate, c.m_dReference);
     vx::IntensityContour contour = vx::computeIntensity(c.m_hData.data(), c.m_dwFileLength, p);
     std::printf("time_ms\tintensity\n");
     const double step = p.stepMs * p.sampleRate / 1000;
@@ -152,8 +118,8 @@ int runFormants(const Args& args)
     needOneFile(args, "formants");
     Analysed a = loadForAnalysis(args);
     const vx::Channels& c = *a.channel;
-    vx::SliceParams p = sliceParams(*a.loaded.doc, c.m_dSampleRate);
-    p.lpcOrder = static_cast<int>(args.numberOr("order", p.lpcOrder));
+    applyGroupOptions(args, *a.loaded.doc, vx::OptionGroup::FFTLPC, c.m_dSampleRate);
+    const vx::SliceParams p = vx::sliceParams(a.loaded.doc->s, c.m_dSampleRate);
     const double stepMs = args.numberOr("step-ms", 10);
     std::printf("time_ms\tF1\tF2\tF3\tF4\tF5\tB1\tB2\tB3\tB4\tB5\n");
     for (long k = 0;; ++k) {
@@ -179,10 +145,8 @@ int runSpectrum(const Args& args)
         throw CliError("either --at-ms or --from-ms/--to-ms is needed, not both (see voxtrace-cli spectrum --help)");
     Analysed a = loadForAnalysis(args);
     const vx::Channels& c = *a.channel;
-    vx::SliceParams p = sliceParams(*a.loaded.doc, c.m_dSampleRate);
-    p.lpcOrder = static_cast<int>(args.numberOr("order", p.lpcOrder));
-    if (const std::string why = vx::sliceParamsProblem(p); !why.empty())
-        throw CliError(why);
+    applyGroupOptions(args, *a.loaded.doc, vx::OptionGroup::FFTLPC, c.m_dSampleRate);
+    const vx::SliceParams p = vx::sliceParams(a.loaded.doc->s, c.m_dSampleRate);
     double start, stop;
     if (args.has("at-ms")) {
         const double t = timeWithin(args, "at-ms", c);

@@ -46,6 +46,8 @@ std::string shortNumber(double v)
 
 std::string Option::rangeText() const
 {
+    if (group)
+        return vx::optionRangeText(vx::optionFields(*group)[static_cast<std::size_t>(field)]);
     const std::string unit = metavar == "MS" ? " ms" : metavar == "HZ" ? " Hz" : metavar == "PCT" ? " %" : "";
     const bool bounded = std::isfinite(high);
     if (lowOpen)
@@ -93,7 +95,7 @@ Args::Args(int argc, char** argv, int first, const std::vector<Option>& options)
             const double v = std::strtod(s.c_str(), &end);
             if (s.empty() || std::isspace(static_cast<unsigned char>(s[0])) || *end != '\0' || !std::isfinite(v))
                 throw CliError("option \"" + a + "\" needs a number, not \"" + s + "\"");
-            if (!option->accepts(v))
+            if (!option->group && !option->accepts(v))
                 throw CliError("option \"" + a + "\" must be " + std::string(option->whole ? "a whole number " : "")
                                + option->rangeText() + ", not " + s);
             numbers.push_back(v);
@@ -138,6 +140,26 @@ double Args::numberOr(const std::string& name, double fallback) const
                        + shortNumber(fallback) + " for --" + name + ", which must be "
                        + o.rangeText());
     return fallback;
+}
+
+void applyGroupOptions(const Args& args, vx::Document& doc, vx::OptionGroup group, double R)
+{
+    vx::OptionValues values = vx::readOptions(group, doc);
+    const Option* given[64] = {};
+    for (const Option& o : args.options()) {
+        if (o.group != group || !args.has(o.name))
+            continue;
+        values.at(static_cast<std::size_t>(o.field)) = o.values == 0 ? 1.0 : args.number(o.name);
+        if (o.field < 64)
+            given[o.field] = &o;
+    }
+    if (const auto problem = vx::checkOptions(group, values, R)) {
+        const Option* o = problem->field >= 0 && problem->field < 64 ? given[problem->field] : nullptr;
+        throw CliError((o ? "option \"--" + o->name + "\": "
+                          : args.has("settings") ? args.text("settings") + ": " : std::string())
+                       + problem->message);
+    }
+    vx::writeOptions(group, values, doc);
 }
 
 std::optional<int> channelOption(const Args& args)

@@ -2,6 +2,7 @@
 // Argument handling and document loading shared by the commands of
 // voxtrace-cli.
 
+#include "app/Options.h"
 #include "document/Document.h"
 
 #include <limits>
@@ -32,6 +33,10 @@ struct Option {
     double low = -std::numeric_limits<double>::infinity();
     double high = std::numeric_limits<double>::infinity();
     bool lowOpen = false;
+    // A value of a setting: its group's check decides what is accepted,
+    // with the same words as the option panels.
+    std::optional<vx::OptionGroup> group;
+    int field = -1;
 
     // "from 0.1 to 10000 ms", for messages.
     std::string rangeText() const;
@@ -53,6 +58,7 @@ public:
     // settings), which must lie in the option's range too.
     double numberOr(const std::string& name, double fallback) const;
     const Option& option(const std::string& name) const;
+    const std::vector<Option>& options() const { return m_options; }
 
 private:
     std::vector<Option> m_options;
@@ -77,6 +83,11 @@ Loaded loadDocument(const std::string& path, std::optional<int> channel, bool he
 // Applies the user configuration file named by --settings, when given.
 void applySettingsOption(const Args& args, vx::Document& doc);
 
+// Puts the values the arguments give for settings of `group` into the
+// document, after checking the whole group at rate R as the option panel
+// does; a refused value names its option.
+void applyGroupOptions(const Args& args, vx::Document& doc, vx::OptionGroup group, double R);
+
 std::optional<int> channelOption(const Args& args);
 
 // Sets channel 0's selection to a..b ms, clamped to the recording.
@@ -91,5 +102,6 @@ int runPitch(const Args& args);
 int runIntensity(const Args& args);
 int runFormants(const Args& args);
 int runSpectrum(const Args& args);
+int runSettings(const Args& args);
 
 } // namespace vxcli

@@ -47,6 +47,31 @@ Option number(const std::string& name, const std::string& metavar, const std::st
     return o;
 }
 
+// An option that sets a field of a settings group: its range, unit and
+// check are the group's.
+Option setting(const std::string& name, const std::string& metavar, vx::OptionGroup group, const char* member,
+               const std::string& help, double current)
+{
+    Option o;
+    o.name = name;
+    o.metavar = metavar;
+    o.group = group;
+    o.field = vx::optionIndex(group, member);
+    const vx::OptionField& f = vx::optionFields(group)[static_cast<std::size_t>(o.field)];
+    o.whole = f.kind == vx::FieldKind::Whole;
+    o.low = f.low;
+    o.high = f.high;
+    o.lowOpen = f.aboveLow;
+    if (f.kind == vx::FieldKind::Flag || f.kind == vx::FieldKind::Pair) {
+        o.values = 0;
+        o.numeric = false;
+        o.help = help + " (default: " + (current != 0 ? "on" : "off") + ")";
+    } else {
+        o.help = help + " (default: " + num(current) + (f.unit[0] ? std::string(" ") + f.unit : "") + ")";
+    }
+    return o;
+}
+
 Option flag(const std::string& name, const std::string& help)
 {
     Option o;
@@ -94,12 +119,13 @@ const std::vector<Command>& commands()
         const Option from = number("from-ms", "MS", "start of the analysed part (default: 0)", 0, kNoLimit);
         const Option to = number("to-ms", "MS", "end of the analysed part (default: the end of the recording)", 0,
                                  kNoLimit);
-        Option order = number("order", "N",
-                              "LPC order, also the LPC frame in ms (default: the settings' LPC order; "
-                              "for a new document the sample rate in kHz + 4, rounded down to even, "
-                              "at most 400)",
-                              2, 400);
-        order.whole = true;
+        using G = vx::OptionGroup;
+        Option order = setting("order", "N", G::FFTLPC, "m_nLPCNumberofCoefficients",
+                               "LPC order, also the LPC frame in ms; for a new document the sample rate in "
+                               "kHz + 4, rounded down to even, at most 400",
+                               s.m_nLPCNumberofCoefficients);
+        order.help = "LPC order, also the LPC frame in ms (default: the settings' LPC order; for a new document "
+                     "the sample rate in kHz + 4, rounded down to even, at most 400)";
         return std::vector<Command>{
             {"info", "FILE", "The file's format, channels, sample rate, length and label count, one per line.",
              {channelOption("describe")}, vxcli::runInfo},
@@ -128,32 +154,26 @@ const std::vector<Command>& commands()
              vxcli::runLabels},
             {"pitch", "FILE", "The pitch track, one row per step: time_ms, f0_hz (0 where unvoiced).",
              {channelOption("analyse"), settingsOption(), from, to,
-              number("window-ms", "MS", "analysis window (default: " + num(s.m_dPitchWindowLength) + " ms)", 0,
-                     1000, true),
-              number("step-ms", "MS", "time between frames (default: " + num(s.m_dPitchStepSize) + " ms)", 0.1,
-                     10000),
-              number("low", "HZ", "lowest pitch sought (default: " + num(s.m_dPitchCalculationLow) + " Hz)", 1,
-                     20000),
-              number("high", "HZ",
-                     "highest pitch sought, above --low (default: " + num(s.m_dPitchCalculationHigh) + " Hz)", 1,
-                     20000),
-              number("deviation", "HZ",
-                     "largest jump to a neighbouring frame that keeps a frame voiced (default: "
-                         + num(s.m_dFreqDeviation) + " Hz)",
-                     0, 100000),
-              number("threshold", "PCT",
-                     "frames below this share of the largest frame energy are unvoiced (default: "
-                         + num(s.m_dTrackingThreshHold) + " %)",
-                     0, 100)},
+              setting("window-ms", "MS", G::Pitch, "m_dPitchWindowLength", "analysis window",
+                      s.m_dPitchWindowLength),
+              setting("step-ms", "MS", G::Pitch, "m_dPitchStepSize", "time between frames", s.m_dPitchStepSize),
+              setting("low", "HZ", G::Pitch, "m_dPitchCalculationLow", "lowest pitch sought",
+                      s.m_dPitchCalculationLow),
+              setting("high", "HZ", G::Pitch, "m_dPitchCalculationHigh", "highest pitch sought, above --low",
+                      s.m_dPitchCalculationHigh),
+              setting("deviation", "HZ", G::Pitch, "m_dFreqDeviation",
+                      "largest jump to a neighbouring frame that keeps a frame voiced", s.m_dFreqDeviation),
+              setting("threshold", "PCT", G::Pitch, "m_dTrackingThreshHold",
+                      "frames below this share of the largest frame energy are unvoiced", s.m_dTrackingThreshHold)},
              vxcli::runPitch},
             {"intensity", "FILE", "The intensity contour in dB, one row per step: time_ms, intensity.",
              {channelOption("analyse"), settingsOption(),
-              number("window-ms", "MS",
-                     "averaging window (default: " + num(c.m_dIntensityWindowLengthMS) + " ms)", 0, 1000, true),
-              number("step-ms", "MS", "time between rows (default: " + num(c.m_dIntensityStepSizeMS) + " ms)",
-                     0.1, 10000),
-              flag("relative", std::string("levels relative to the loudest frame (default: ")
-                                   + (c.m_bIntensityRelative ? "on" : "off") + ")")},
+              setting("window-ms", "MS", G::Intensity, "m_dIntensityWindowLengthMS", "averaging window",
+                      c.m_dIntensityWindowLengthMS),
+              setting("step-ms", "MS", G::Intensity, "m_dIntensityStepSizeMS", "time between rows",
+                      c.m_dIntensityStepSizeMS),
+              setting("relative", "", G::Intensity, "m_bIntensityRelative", "levels above the quietest frame, whose level is 0",
+                      c.m_bIntensityRelative)},
              vxcli::runIntensity},
             {"formants", "FILE",
              "Formants F1-F5 and bandwidths B1-B5 in Hz (-1 where missing), one row per step.",
@@ -170,6 +190,10 @@ const std::vector<Command>& commands()
                      kNoLimit),
               from, to, order},
              vxcli::runSpectrum},
+            {"settings", "",
+             "Every setting of a new document, or of one with --settings applied, one row each: group, "
+             "name, value, unit and accepted range.",
+             {settingsOption()}, vxcli::runSettings},
         };
     }();
     return table;
@@ -203,7 +227,8 @@ void printWrapped(std::FILE* out, const std::string& head, std::size_t indent, c
 
 void printHelp(std::FILE* out, const Command& c)
 {
-    std::fprintf(out, "usage: voxtrace-cli %s %s [OPTIONS]\n", c.name.c_str(), c.synopsis.c_str());
+    std::fprintf(out, "usage: voxtrace-cli %s%s%s [OPTIONS]\n", c.name.c_str(), c.synopsis.empty() ? "" : " ",
+                 c.synopsis.c_str());
     printWrapped(out, "  ", 2, c.summary);
     for (const Option& o : c.options) {
         const std::string head = "    --" + o.name + (o.metavar.empty() ? "" : " " + o.metavar) + "  ";

@@ -8,6 +8,17 @@
 
 namespace vx {
 
+PitchParams pitchParams(const PitchOptions& s, double sampleRate)
+{
+    return {sampleRate,          s.m_dPitchWindowLength, s.m_dPitchStepSize, s.m_dPitchCalculationLow,
+            s.m_dPitchCalculationHigh, s.m_dFreqDeviation, s.m_dTrackingThreshHold};
+}
+
+IntensityParams intensityParams(const IntensityOptions& s, double sampleRate, double reference)
+{
+    return {sampleRate, s.m_dIntensityWindowLengthMS, s.m_dIntensityStepSizeMS, reference, s.m_bIntensityRelative};
+}
+
 PitchFrameSize pitchFrameSize(double fs, double windowMs)
 {
     int W = static_cast<int>(fs / 1000 * windowMs);

@@ -3,6 +3,8 @@
 // computes them, without the view: callable from any thread, with progress
 // and cancel flags that another thread may read and set.
 
+#include "app/Settings.h"
+
 #include <atomic>
 #include <cstddef>
 #include <optional>
@@ -19,6 +21,9 @@ struct PitchParams {
     double deviation = 100;   // m_dFreqDeviation, Hz
     double thresholdPct = 1;  // m_dTrackingThreshHold, percent of the largest frame energy
 };
+// The pitch analysis of a channel at `sampleRate` with a document's pitch
+// options: what the main view and the command line analyse with.
+PitchParams pitchParams(const PitchOptions& s, double sampleRate);
 
 // Window W in samples and FFT length N for a pitch window; a window that
 // does not fit 4096 points is shortened to the longest whole number of ms
@@ -61,6 +66,8 @@ struct IntensityParams {
     double offset = 0;    // channel's m_dReference
     bool relative = false;
 };
+// The intensity analysis of a channel with its options, rate and reference.
+IntensityParams intensityParams(const IntensityOptions& s, double sampleRate, double reference);
 
 struct IntensityContour {
     std::vector<float> level; // one per sample

@@ -72,7 +72,7 @@ SliceSource sliceSource(const Channels& c)
     return s;
 }
 
-SliceParams sliceParams(const Settings& s, double sampleRate)
+SliceParams sliceParams(const FFTOptions& s, double sampleRate)
 {
     SliceParams p;
     p.sampleRate = sampleRate;

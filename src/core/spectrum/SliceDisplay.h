@@ -28,7 +28,9 @@ struct SliceSource {
 };
 SliceSource sliceSource(const Channels& c);
 
-SliceParams sliceParams(const Settings& s, double sampleRate);
+// The slice's analysis from the FFT/LPC options: what the window and the
+// command line compute with.
+SliceParams sliceParams(const FFTOptions& s, double sampleRate);
 
 // Why the settings cannot be analysed, for an alert: empty `message` when
 // they can.

@@ -30,15 +30,13 @@ void AnalysisScheduler::start()
     r.samples = c.m_hData.data();
     r.dataLength = std::min<double>(c.m_dwFileLength, static_cast<double>(c.m_hData.size()));
     r.pitch = d.s.m_bCepstral;
-    r.pitchParams = {c.m_dSampleRate, d.s.m_dPitchWindowLength, d.s.m_dPitchStepSize, d.s.m_dPitchCalculationLow,
-                     d.s.m_dPitchCalculationHigh, d.s.m_dFreqDeviation, d.s.m_dTrackingThreshHold};
+    r.pitchParams = pitchParams(d.s, c.m_dSampleRate);
     r.startPoint = m_model.m_dPitchSelectionStartPoint;
     r.stopPoint = m_model.m_dPitchSelectionStopPoint;
     r.startTime = m_model.m_dPitchSelectionStartTime;
     r.stopTime = m_model.m_dPitchSelectionStopTime;
     r.intensity = c.m_bDrawIntensity;
-    r.intensityParams = {c.m_dSampleRate, c.m_dIntensityWindowLengthMS, c.m_dIntensityStepSizeMS, c.m_dReference,
-                         c.m_bIntensityRelative};
+    r.intensityParams = intensityParams(c, c.m_dSampleRate, c.m_dReference);
     const int generation = ++m_generation;
     m_waiting = true;
     m_runner.start(r, this, [this, generation](AnalysisResult result) {
