@@ -29,6 +29,7 @@ public:
     QStringList openFiles(QWidget*) override { return toOpen; }
     QString openLabelFile(QWidget*) override { return toOpen.value(0); }
     QString openLogFile(QWidget*) override { return toOpen.value(0); }
+    QString openConfigurationFile(QWidget*) override { return toOpen.value(0); }
     QString saveFile(QWidget*, const QString& proposed, const QString& extension) override
     {
         proposals << proposed;

@@ -263,9 +263,9 @@ TEST_F(LogWindow, AFileThatIsNotALogLeavesTheLogAsItWas)
 
 TEST_F(LogWindow, SpectrogramEntriesGoToTheShownLogOnly)
 {
-    window->session().changeSettings([](Settings& st) {
-        st.m_bSpecDrawFormantTracking = true;
-        st.m_dLogStepSize = 10;
+    window->session().changeSettings(OptionGroup::Spectrogram, [](Document& d) {
+        d.s.m_bSpecDrawFormantTracking = true;
+        d.s.m_dLogStepSize = 10;
     });
     window->menus().trigger(Command::Spectrogram);
     auto* s = qobject_cast<SpectrogramWindow*>(window->session().windows().back());

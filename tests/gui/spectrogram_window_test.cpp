@@ -88,7 +88,8 @@ protected:
         ASSERT_NE(window, nullptr) << dialogs.errors.join("\n").toStdString();
         window->show();
         ASSERT_NO_FATAL_FAILURE(waitForAnalysis(*window));
-        session().changeSettings([&](Settings& s) {
+        session().changeSettings(OptionGroup::Spectrogram, [&](Document& d) {
+            Settings& s = d.s;
             s.m_bSpecDrawAudio = s.m_bSpecDrawLabels = false;
             s.m_bSpecDrawFrequencyGrid = s.m_bSpecDrawTimeGrid = false;
             s.m_nSpecfrequencyRange = 5000;
@@ -263,7 +264,8 @@ TEST_F(Spectrogram, LayoutWithLabelsAndWaveformOffAndOn)
     label->bAddLine = true;
     channel().m_Tiers[0].addLabel(label);
     const int started = w->analysesStarted();
-    session().changeSettings([](Settings& s) { s.m_bSpecDrawAudio = s.m_bSpecDrawLabels = true; });
+    session().changeSettings(OptionGroup::Spectrogram,
+                             [](Document& d) { d.s.m_bSpecDrawAudio = d.s.m_bSpecDrawLabels = true; });
     ASSERT_TRUE(waitUntil([&] { return w->analysesStarted() > started && !w->busy() && w->result(); }));
     const SpectrogramLayout& l = w->layout();
     EXPECT_EQ(l.tiers[0], (Rect{0, 50, 30, static_cast<std::int16_t>(W)}));

@@ -57,7 +57,10 @@ protected:
     }
     DocumentSession& session() { return window->session(); }
     Channels& channel() { return session().doc().getChannel(0); }
-    void settings(const std::function<void(Settings&)>& change) { session().changeSettings(change); }
+    void settings(const std::function<void(Settings&)>& change)
+    {
+        session().changeSettings(OptionGroup::FFTLPC, [&](Document& d) { change(d.s); });
+    }
 
     // Runs a command of the main window; the slice window it opened.
     SpectrumWindow* open(Command id)

@@ -114,6 +114,24 @@ ReadResult Document::loadFile(const std::string& path, UserInteraction* ui, bool
     return readFromData(file->bytes(), ui, standardReaders(), {path, headerOnly});
 }
 
+ReadResult Document::revertToSaved(const std::string& path, UserInteraction* ui)
+{
+    Document fresh(m_startingSettings);
+    ReadResult r = fresh.loadFile(path, ui);
+    if (!r.ok)
+        return r;
+    m_Channel = std::move(fresh.m_Channel);
+    m_nNumofChannels = fresh.m_nNumofChannels;
+    m_bHaveData = fresh.m_bHaveData;
+    m_bNewFile = fresh.m_bNewFile;
+    m_bForeignFile = fresh.m_bForeignFile;
+    m_bHaveSelection = fresh.m_bHaveSelection;
+    m_bHaveMarker = fresh.m_bHaveMarker;
+    s = fresh.s;
+    clearChanges();
+    return r;
+}
+
 bool Document::validateMenuItem(DocumentAction action) const
 {
     switch (action) {

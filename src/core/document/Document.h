@@ -112,6 +112,10 @@ public:
     // Reads the file mapped, so that only the bytes the readers touch are
     // read from the disk.
     ReadResult loadFile(const std::string& path, UserInteraction* ui, bool headerOnly = false);
+    // Reads the file again into a new document and, when it loads, takes
+    // its contents in place of this one's, with no change since the file.
+    // Nothing changes when it does not load.
+    ReadResult revertToSaved(const std::string& path, UserInteraction* ui);
 
     bool validateMenuItem(DocumentAction action) const;
 

@@ -30,10 +30,14 @@ const std::array<CommandInfo, kCommandCount> kTable{{
     {Command::SaveAs, Menu::File, "Save &As...", standard(K::SaveAs)},
     {Command::SaveCopyAs, Menu::File, "Save &Copy As...", none},
     {Command::SaveSelectionAs, Menu::File, "Save Se&lection As...", none},
+    {Command::RevertToSaved, Menu::File, "Re&vert to Saved", none},
     {Command::ExportAs, Menu::File, "&Export as WAVE...", keys("Ctrl+Shift+E"), true},
     {Command::ExportSelectionAs, Menu::File, "Export Selection as &WAVE...", none},
     {Command::ImportLabels, Menu::File, "&Import Labels...", none, true},
     {Command::ExportLabels, Menu::File, "Export &Labels...", none},
+    {Command::SaveConfiguration, Menu::File, "Save Con&figuration...", none, true},
+    {Command::LoadConfiguration, Menu::File, "Loa&d Configuration...", none},
+    {Command::RevertToDefaultConfiguration, Menu::File, "Revert to Default Configuration", none},
     {Command::Close, Menu::File, "&Close", standard(K::Close), true},
     {Command::Quit, Menu::File, "&Quit", standard(K::Quit)},
     {Command::Copy, Menu::Edit, "&Copy", standard(K::Copy)},
@@ -74,6 +78,15 @@ const std::array<CommandInfo, kCommandCount> kTable{{
     {Command::LogLabelsAll, Menu::Log, "&All Labels", none},
     {Command::LogFormantsMarker, Menu::Log, "&Formants at Marker", keys("Ctrl+Shift+F")},
     {Command::LogFormantsSelection, Menu::Log, "Formants of S&election", none},
+    {Command::OptionsDisplay, Menu::Options, "&Display...", none},
+    {Command::OptionsRecordPlay, Menu::Options, "&Record/Play...", none},
+    {Command::OptionsZoom, Menu::Options, "&Zoom...", none},
+    {Command::OptionsFFTLPC, Menu::Options, "&FFT/LPC...", none, true},
+    {Command::OptionsSpectrogram, Menu::Options, "&Spectrogram...", none},
+    {Command::OptionsPitch, Menu::Options, "&Pitch...", none},
+    {Command::OptionsIntensity, Menu::Options, "&Intensity...", none},
+    {Command::OptionsLog, Menu::Options, "&Log...", none, true},
+    {Command::OptionsReferenceGain, Menu::Options, "Reference &Gain...", none},
     {Command::About, Menu::Help, "&About Voxtrace", none},
 }};
 
@@ -116,6 +129,7 @@ QString menuTitle(Menu menu)
     case Menu::Analysis: return QObject::tr("&Analysis");
     case Menu::Sound: return QObject::tr("&Sound");
     case Menu::Log: return QObject::tr("&Log");
+    case Menu::Options: return QObject::tr("&Options");
     case Menu::Help: return QObject::tr("&Help");
     }
     return {};

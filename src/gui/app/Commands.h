@@ -32,10 +32,14 @@ enum class Command {
     SaveAs,
     SaveCopyAs,
     SaveSelectionAs,
+    RevertToSaved,
     ExportAs,
     ExportSelectionAs,
     ImportLabels,
     ExportLabels,
+    SaveConfiguration,
+    LoadConfiguration,
+    RevertToDefaultConfiguration,
     Close,
     Quit,
     Copy,
@@ -76,10 +80,19 @@ enum class Command {
     LogLabelsAll,
     LogFormantsMarker,
     LogFormantsSelection,
+    OptionsDisplay,
+    OptionsRecordPlay,
+    OptionsZoom,
+    OptionsFFTLPC,
+    OptionsSpectrogram,
+    OptionsPitch,
+    OptionsIntensity,
+    OptionsLog,
+    OptionsReferenceGain,
     About,
 };
 
-enum class Menu { File, Edit, View, Analysis, Sound, Log, Help };
+enum class Menu { File, Edit, View, Analysis, Sound, Log, Options, Help };
 
 // A standard key of the platform, or a portable key text ("Ctrl+E").
 // Kept as plain values: key sequences need a running application.
@@ -136,7 +149,7 @@ public:
 private:
     Route m_route;
     std::array<QAction*, kCommandCount> m_actions{};
-    std::array<QMenu*, 7> m_menus{};
+    std::array<QMenu*, 8> m_menus{};
 };
 
 } // namespace vx

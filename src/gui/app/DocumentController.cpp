@@ -1,6 +1,7 @@
 #include "gui/app/DocumentController.h"
 
 #include "app/AppState.h"
+#include "app/ConfigFile.h"
 #include "gui/app/AboutWindow.h"
 #include "gui/log/LogViewController.h"
 #include "gui/mainview/MainWindow.h"
@@ -172,6 +173,23 @@ bool DocumentController::openLog(const QString& path)
     return true;
 }
 
+bool DocumentController::revertToDefaults()
+{
+    AlertSpec alert;
+    alert.title = "Reverting to default configuration";
+    alert.informative = "Voxtrace will be closed, save all your work before.";
+    alert.buttons = {"Yes", "No"};
+    alert.applicationModal = true;
+    if (m_dialogs.alert(alert) != 1)
+        return false;
+    // Every document is asked about first; a Cancel keeps the settings.
+    if (!closeAll())
+        return false;
+    revertToDefaultConfiguration();
+    QApplication::quit();
+    return true;
+}
+
 void DocumentController::showAbout()
 {
     if (!m_about) {
@@ -205,6 +223,7 @@ std::optional<bool> DocumentController::commandEnabled(Command id) const
     case Command::Open:
     case Command::Quit:
     case Command::About:
+    case Command::RevertToDefaultConfiguration:
         return true;
     case Command::NewLog:
     case Command::OpenLog: return !logVisible();
@@ -229,6 +248,7 @@ void DocumentController::runCommand(Command id)
     case Command::SaveLog: gLogView->Save(); break;
     case Command::SaveLogAs: gLogView->SaveAs(); break;
     case Command::About: showAbout(); break;
+    case Command::RevertToDefaultConfiguration: revertToDefaults(); break;
     default: break;
     }
 }

@@ -62,6 +62,9 @@ public:
     bool openLog(const QString& path);
     AboutWindow* aboutWindow() const { return m_about; }
     void showAbout();
+    // Asks, closes every document (each asks about unsaved changes) and
+    // then deletes the settings file and quits; false when cancelled.
+    bool revertToDefaults();
 
     std::optional<bool> commandEnabled(Command id) const override;
     void runCommand(Command id) override;

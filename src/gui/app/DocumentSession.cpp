@@ -2,7 +2,9 @@
 
 #include "document/SaveCommands.h"
 #include "labels/TextGrid.h"
+#include "app/ConfigFile.h"
 #include "gui/app/DocumentController.h"
+#include "gui/app/OptionPanel.h"
 #include "gui/mainview/MainWindow.h"
 #include "gui/platform/LocalPath.h"
 #include "labels/Labelling.h"
@@ -143,10 +145,10 @@ void DocumentSession::selectionEdited(QObject* origin)
     emit selectionChanged(origin);
 }
 
-void DocumentSession::changeSettings(const std::function<void(Settings&)>& change)
+void DocumentSession::changeSettings(OptionGroup group, const std::function<void(Document&)>& change)
 {
-    change(m_doc->s);
-    emit settingsChanged();
+    change(*m_doc);
+    emit settingsChanged(group);
 }
 
 void DocumentSession::markChanged()
@@ -181,6 +183,64 @@ bool DocumentSession::writeTo(const QString& path, const std::string& context)
                           QString::fromStdString(error));
         return false;
     }
+    return true;
+}
+
+bool DocumentSession::saveConfiguration()
+{
+    Dialogs& dialogs = m_app.dialogs();
+    const QString name = dialogs.saveFile(dialogParent(), "User_Configuration.cfg", "cfg");
+    if (name.isEmpty())
+        return false;
+    std::string error;
+    if (!saveUserConfiguration(*m_doc, localPath(name), &error)) {
+        dialogs.showError(dialogParent(), tr("Save Configuration"),
+                          tr("The configuration could not be saved: %1").arg(QString::fromStdString(error)));
+        return false;
+    }
+    return true;
+}
+
+bool DocumentSession::loadConfiguration()
+{
+    Dialogs& dialogs = m_app.dialogs();
+    const QString name = dialogs.openConfigurationFile(dialogParent());
+    if (name.isEmpty())
+        return false;
+    std::string why;
+    const auto bytes = readWholeFile(localPath(name), &why, 1 << 20);
+    if (!bytes || !loadUserConfiguration(*m_doc, *bytes, &why)) {
+        dialogs.showError(dialogParent(), tr("Load Configuration"),
+                          tr("The configuration \"%1\" was not loaded.").arg(displayPath(QFileInfo(name).fileName())),
+                          QString::fromStdString(why));
+        return false;
+    }
+    for (int g = 0; g < kOptionGroupCount; ++g)
+        emit settingsChanged(static_cast<OptionGroup>(g));
+    return true;
+}
+
+bool DocumentSession::revertToSaved()
+{
+    Dialogs& dialogs = m_app.dialogs();
+    AlertSpec question;
+    question.title = tr("Revert to the saved version of \"%1\"?").arg(displayName()).toStdString();
+    question.message = tr("The changes made since it was saved will be lost.").toStdString();
+    question.buttons = {tr("Revert").toStdString(), "Cancel"};
+    if (dialogs.alert(question) != 1)
+        return false;
+    ReadResult r;
+    changeSamples([&](Document& d) {
+        r = d.revertToSaved(localPath(m_path), &dialogs);
+        return r.ok;
+    });
+    if (!r.ok) {
+        dialogs.showError(dialogParent(), tr("Revert to Saved"),
+                          tr("The file \"%1\" could not be read again; the document is as it was.").arg(displayName()),
+                          QString::fromStdString(r.reason));
+        return false;
+    }
+    emit modifiedChanged(false);
     return true;
 }
 
@@ -308,6 +368,19 @@ std::optional<bool> DocumentSession::commandEnabled(Command id) const
     case Command::ExportAs: return d.validateMenuItem(DocumentAction::fileExportAs);
     case Command::ExportSelectionAs: return d.validateMenuItem(DocumentAction::fileExportSelectionAs);
     case Command::ImportLabels: return d.m_bHaveData;
+    case Command::SaveConfiguration: return d.validateMenuItem(DocumentAction::fileSaveConfiguration);
+    case Command::LoadConfiguration: return d.validateMenuItem(DocumentAction::fileLoadConfiguration);
+    case Command::RevertToSaved:
+        return d.validateMenuItem(DocumentAction::revertDocumentToSaved) && !m_path.isEmpty() && d.isDocumentEdited();
+    case Command::OptionsRecordPlay: return !d.m_bHaveData;
+    case Command::OptionsDisplay:
+    case Command::OptionsZoom:
+    case Command::OptionsFFTLPC:
+    case Command::OptionsSpectrogram:
+    case Command::OptionsPitch:
+    case Command::OptionsIntensity:
+    case Command::OptionsLog:
+    case Command::OptionsReferenceGain: return d.m_bHaveData;
     case Command::ExportLabels: return d.m_bHaveData && hasTierLabels(d.getChannel(0));
     default: return std::nullopt;
     }
@@ -323,6 +396,18 @@ void DocumentSession::runCommand(Command id)
     case Command::ExportAs: exportAs(false); break;
     case Command::ExportSelectionAs: exportAs(true); break;
     case Command::ImportLabels: importLabels(); break;
+    case Command::SaveConfiguration: saveConfiguration(); break;
+    case Command::LoadConfiguration: loadConfiguration(); break;
+    case Command::RevertToSaved: revertToSaved(); break;
+    case Command::OptionsDisplay: runOptionPanel(*this, OptionGroup::Display, dialogParent()); break;
+    case Command::OptionsRecordPlay: runOptionPanel(*this, OptionGroup::RecordPlay, dialogParent()); break;
+    case Command::OptionsZoom: runOptionPanel(*this, OptionGroup::Zoom, dialogParent()); break;
+    case Command::OptionsFFTLPC: runOptionPanel(*this, OptionGroup::FFTLPC, dialogParent()); break;
+    case Command::OptionsSpectrogram: runOptionPanel(*this, OptionGroup::Spectrogram, dialogParent()); break;
+    case Command::OptionsPitch: runOptionPanel(*this, OptionGroup::Pitch, dialogParent()); break;
+    case Command::OptionsIntensity: runOptionPanel(*this, OptionGroup::Intensity, dialogParent()); break;
+    case Command::OptionsLog: runOptionPanel(*this, OptionGroup::Log, dialogParent()); break;
+    case Command::OptionsReferenceGain: runOptionPanel(*this, OptionGroup::ReferenceGain, dialogParent()); break;
     case Command::ExportLabels: exportLabels(); break;
     default: break;
     }

@@ -8,6 +8,7 @@
 // Main thread only. Windows hold a reference to their session; the session
 // outlives all of them: it is deleted (later) once its main window has gone.
 
+#include "app/Options.h"
 #include "document/Document.h"
 #include "gui/app/Commands.h"
 #include "model/SampleSummary.h"
@@ -83,7 +84,9 @@ public:
     // others.
     void labelsEdited(QObject* origin);
     void selectionEdited(QObject* origin);
-    void changeSettings(const std::function<void(Settings&)>& change);
+    // Changes the values of one option group and tells every window, which
+    // redraws or analyses again as that group concerns it.
+    void changeSettings(OptionGroup group, const std::function<void(Document&)>& change);
     // Records one change of the document (unsaved from now on).
     void markChanged();
 
@@ -96,6 +99,11 @@ public:
     // Labels of the shown channel from and to TextGrid files.
     bool importLabels();
     bool exportLabels();
+    // The document's settings to and from configuration files.
+    bool saveConfiguration();
+    bool loadConfiguration();
+    // Reads the document's file again, after asking, through the gate.
+    bool revertToSaved();
     bool writeTo(const QString& path, const std::string& context);
     // A native save keeps only shown tiers: asks before labels on hidden
     // ones are lost; whether to go on.
@@ -117,7 +125,7 @@ signals:
     void samplesChanged();
     void labelsChanged(QObject* origin);
     void selectionChanged(QObject* origin);
-    void settingsChanged();
+    void settingsChanged(OptionGroup group);
     void fileNameChanged();
     void modifiedChanged(bool modified);
 

@@ -134,12 +134,7 @@ MainWindow::MainWindow(DocumentSession& session)
         m_view->update();
         updateActions();
     });
-    connect(&m_session, &DocumentSession::settingsChanged, this, [this] {
-        m_model->m_bViewIntilized = false;
-        m_model->m_bRedraw = true;
-        m_view->update();
-        updateActions();
-    });
+    connect(&m_session, &DocumentSession::settingsChanged, this, &MainWindow::followSettings);
     connect(&m_session, &DocumentSession::fileNameChanged, this, &MainWindow::updateTitle);
     connect(&m_session, &DocumentSession::modifiedChanged, this, &MainWindow::updateTitle);
     connect(&m_session.app(), &DocumentController::recentFilesChanged, this, &MainWindow::rebuildRecentMenu);
@@ -284,6 +279,25 @@ void MainWindow::runCommand(Command id)
     case Command::LabelList: showLabelView(*this, _plabelView); break;
     case Command::Tiers: runTierDialog(m_session, this); break;
     default: return;
+    }
+    updateActions();
+}
+
+void MainWindow::followSettings(OptionGroup group)
+{
+    const Document& d = m_session.doc();
+    switch (group) {
+    case OptionGroup::Pitch:
+    case OptionGroup::Intensity:
+        if (d.s.m_bAutoPitchIntensity && d.m_bHaveData && !m_recording->recording())
+            m_analysis->start();
+        [[fallthrough]];
+    case OptionGroup::Display:
+        m_model->m_bViewIntilized = false;
+        m_model->m_bRedraw = true;
+        m_view->update();
+        break;
+    default: break;
     }
     updateActions();
 }

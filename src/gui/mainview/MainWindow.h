@@ -73,6 +73,9 @@ private:
     void analyse(Command id);
     void addLogEntries(MainLogEntry kind);
     void followSamples();
+    // Display options: redraw. Pitch and intensity options: redraw, and
+    // analyse again when analysis is automatic. Others do not concern it.
+    void followSettings(OptionGroup group);
     void syncScrollBar();
     void showReadouts();
     void showSampleRate();

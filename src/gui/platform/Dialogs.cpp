@@ -33,6 +33,12 @@ QString QtDialogs::openLogFile(QWidget* parent)
                                         QObject::tr("Measurement logs (*.txt *.tsv *.tab);;All files (*)"));
 }
 
+QString QtDialogs::openConfigurationFile(QWidget* parent)
+{
+    return QFileDialog::getOpenFileName(parent, QObject::tr("Load Configuration"), QDir::homePath(),
+                                        QObject::tr("Configurations (*.cfg);;All files (*)"));
+}
+
 QString QtDialogs::saveFile(QWidget* parent, const QString& proposedName, const QString& extension)
 {
     QFileDialog dialog(parent, QObject::tr("Save"), QDir::homePath() + "/" + proposedName);

@@ -29,6 +29,8 @@ public:
     virtual QString openLabelFile(QWidget* parent) = 0;
     // A measurement log to open; empty when the user cancels.
     virtual QString openLogFile(QWidget* parent) = 0;
+    // A configuration file to load; empty when the user cancels.
+    virtual QString openConfigurationFile(QWidget* parent) = 0;
     virtual SaveChoice askSaveChanges(QWidget* parent, const QString& documentName) = 0;
     virtual void showError(QWidget* parent, const QString& title, const QString& message,
                            const QString& informative = {}) = 0;
@@ -46,6 +48,7 @@ public:
     QString saveFile(QWidget* parent, const QString& proposedName, const QString& extension) override;
     QString openLabelFile(QWidget* parent) override;
     QString openLogFile(QWidget* parent) override;
+    QString openConfigurationFile(QWidget* parent) override;
     SaveChoice askSaveChanges(QWidget* parent, const QString& documentName) override;
     void showError(QWidget* parent, const QString& title, const QString& message,
                    const QString& informative = {}) override;

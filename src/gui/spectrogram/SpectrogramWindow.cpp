@@ -362,8 +362,10 @@ void SpectrogramWindow::followSamples()
     start();
 }
 
-void SpectrogramWindow::followSettings()
+void SpectrogramWindow::followSettings(OptionGroup group)
 {
+    if (group != OptionGroup::Spectrogram)
+        return;
     m_settings = m_session.doc().s;
     showReadouts();
     start();

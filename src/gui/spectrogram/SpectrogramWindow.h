@@ -107,7 +107,8 @@ private:
     void render();
     void paintOverlays(QPainter& p);
     void followSamples();
-    void followSettings();
+    // The spectrogram options: analyse again; other groups do not concern it.
+    void followSettings(OptionGroup group);
     void updateTitle();
     void showReadouts();
     void play(int code);

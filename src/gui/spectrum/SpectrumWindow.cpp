@@ -188,7 +188,10 @@ SpectrumWindow::SpectrumWindow(DocumentSession& session, const SliceSource& sour
     connect(m_view, &SpectrumView::cancelRequested, this, [this] { m_worker.cancel(); });
     connect(m_view, &SpectrumView::readoutsChanged, this, &SpectrumWindow::showReadouts);
     connect(&m_session, &DocumentSession::samplesChanged, this, &SpectrumWindow::followSamples);
-    connect(&m_session, &DocumentSession::settingsChanged, this, &SpectrumWindow::analyse);
+    connect(&m_session, &DocumentSession::settingsChanged, this, [this](OptionGroup group) {
+        if (group == OptionGroup::FFTLPC)
+            analyse();
+    });
     connect(&m_session, &DocumentSession::selectionChanged, this, [this] { m_menus->update(); });
     connect(&m_session, &DocumentSession::fileNameChanged, this, &SpectrumWindow::updateTitle);
     updateTitle();
