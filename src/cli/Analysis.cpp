@@ -120,6 +120,8 @@ int runFormants(const Args& args)
     const vx::Channels& c = *a.channel;
     applyGroupOptions(args, *a.loaded.doc, vx::OptionGroup::FFTLPC, c.m_dSampleRate);
     const vx::SliceParams p = vx::sliceParams(a.loaded.doc->s, c.m_dSampleRate);
+    if (const std::string why = vx::sliceParamsProblem(p); !why.empty())
+        throw CliError(why);
     const double stepMs = args.numberOr("step-ms", 10);
     std::printf("time_ms\tF1\tF2\tF3\tF4\tF5\tB1\tB2\tB3\tB4\tB5\n");
     for (long k = 0;; ++k) {
@@ -147,6 +149,8 @@ int runSpectrum(const Args& args)
     const vx::Channels& c = *a.channel;
     applyGroupOptions(args, *a.loaded.doc, vx::OptionGroup::FFTLPC, c.m_dSampleRate);
     const vx::SliceParams p = vx::sliceParams(a.loaded.doc->s, c.m_dSampleRate);
+    if (const std::string why = vx::sliceParamsProblem(p); !why.empty())
+        throw CliError(why);
     double start, stop;
     if (args.has("at-ms")) {
         const double t = timeWithin(args, "at-ms", c);

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -13,31 +11,12 @@ using vxtest::tempPath;
 
 namespace {
 
-struct Output {
-    int status;
-    std::string out;
-    std::string err;
-};
+using vxtest::Output;
+using vxtest::q;
 
-Output cli(const std::string& arguments)
+vxtest::Output cli(const std::string& arguments)
 {
-    const std::string errPath = tempPath("labels-stderr.txt");
-    Output o{};
-    FILE* p = popen((std::string(VOXTRACE_CLI) + " " + arguments + " 2>'" + errPath + "'").c_str(), "r");
-    std::array<char, 4096> buf{};
-    std::size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
-        o.out.append(buf.data(), n);
-    const int status = pclose(p);
-    o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    const auto err = vxtest::readBytes(errPath);
-    o.err.assign(err.begin(), err.end());
-    return o;
-}
-
-std::string q(const std::string& path)
-{
-    return "'" + path + "'";
+    return vxtest::runCli(arguments);
 }
 
 std::string textOf(const std::string& path)

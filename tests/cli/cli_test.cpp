@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <sys/stat.h>
@@ -21,29 +20,14 @@ using vxtest::tempPath;
 
 namespace {
 
-struct Output {
-    int status;
-    std::string out;
-    std::string err;
-};
+using vxtest::Output;
+using vxtest::q;
 
 // `environment` is a prefix of NAME=value words for env(1).
 Output cli(const std::string& arguments, const std::string& environment = "")
 {
-    std::string errPath = tempPath("stderr.txt");
-    std::string cmd = (environment.empty() ? "" : "env " + environment + " ") + std::string(VOXTRACE_CLI) + " "
-                    + arguments + " 2>'" + errPath + "'";
-    Output o{};
-    FILE* p = popen(cmd.c_str(), "r");
-    std::array<char, 4096> buf{};
-    std::size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
-        o.out.append(buf.data(), n);
-    int status = pclose(p);
-    o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    auto err = vxtest::readBytes(errPath);
-    o.err.assign(err.begin(), err.end());
-    return o;
+    return vxtest::runCommand((environment.empty() ? "" : "env " + environment + " ") + std::string(VOXTRACE_CLI)
+                              + " " + arguments);
 }
 
 std::map<std::string, std::string> keyValues(const std::string& text)
@@ -61,10 +45,6 @@ std::map<std::string, std::string> keyValues(const std::string& text)
     return kv;
 }
 
-std::string q(const std::string& path)
-{
-    return "'" + path + "'";
-}
 
 } // namespace
 

@@ -43,6 +43,34 @@ std::string inChildProcess(const std::function<std::string()>& f, bool exitHandl
     return said;
 }
 
+Output runCommand(const std::string& command)
+{
+    const std::string errPath = tempPath("stderr.txt");
+    Output o{};
+    FILE* p = popen((command + " 2>'" + errPath + "'").c_str(), "r");
+    if (!p)
+        throw std::runtime_error("cannot run " + command);
+    char buf[4096];
+    std::size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+        o.out.append(buf, n);
+    const int status = pclose(p);
+    o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const auto err = readBytes(errPath);
+    o.err.assign(err.begin(), err.end());
+    return o;
+}
+
+Output runCli(const std::string& arguments)
+{
+    return runCommand(std::string(VOXTRACE_CLI) + " " + arguments);
+}
+
+std::string q(const std::string& path)
+{
+    return "'" + path + "'";
+}
+
 int run(const std::string& command)
 {
     int status = std::system(command.c_str());

@@ -13,6 +13,19 @@ namespace vxtest {
 // Runs a shell command; returns its exit status.
 int run(const std::string& command);
 
+// What a program run by runCommand said.
+struct Output {
+    int status;
+    std::string out;
+    std::string err;
+};
+// Runs a shell command, keeping its standard output and error.
+Output runCommand(const std::string& command);
+// The command line program (built beside the tests) with `arguments`.
+Output runCli(const std::string& arguments);
+// A path in single quotes for a shell command.
+std::string q(const std::string& path);
+
 // Runs f in a child process forked from this one and returns what it
 // returned, once the child has ended: exit handlers run (std::exit) when
 // `exitHandlers`, else the child ends at once (_exit).

@@ -116,6 +116,14 @@ OptionField windowLength(const char* name, int offset)
 
 // Ten hours, in ms: more than any grid step or zoom range needs.
 constexpr double kLongMs = 36000000;
+
+template <auto M>
+OptionField timeGrid(const char* name, const char* text, int offset)
+{
+    OptionField f = row<M>(name, text, "ms", FieldKind::Whole, 0, kLongMs, offset);
+    f.zeroIsAutomatic = true;
+    return f;
+}
 constexpr double kTopHz = 500000;
 
 // clang-format off
@@ -125,7 +133,7 @@ const std::vector<OptionField>& fieldTable(OptionGroup g)
     static const std::vector<OptionField> display = {
         pair<&D::m_bAutoPitchIntensity>("m_bAutoPitchIntensity", "Pitch and intensity", "Automatic", "On command", -1),
         flag<&D::m_bDrawTimeGrid>("m_bDrawTimeGrid", "Draw time grid", 564),
-        whole<&D::m_nTimeGridSpacing>("m_nTimeGridSpacing", "Time grid spacing (0: automatic)", "ms", 0, kLongMs, 568),
+        timeGrid<&D::m_nTimeGridSpacing>("m_nTimeGridSpacing", "Time grid spacing", 568),
         pair<&D::m_bInches>("m_bInches", "Picture size in", "Inches", "Centimetres", 576),
         size<&D::m_dWidth>("m_dWidth", "Picture width", 544),
         size<&D::m_dHeight>("m_dHeight", "Picture height", 552),
@@ -176,7 +184,7 @@ const std::vector<OptionField>& fieldTable(OptionGroup g)
         flag<&S::m_bSpecDrawFrequencyGrid>("m_bSpecDrawFrequencyGrid", "Draw frequency grid", 1052),
         whole<&S::m_nSpecFrequencyGrid>("m_nSpecFrequencyGrid", "Frequency grid", "Hz", 1, kTopHz, 1056),
         flag<&S::m_bSpecDrawTimeGrid>("m_bSpecDrawTimeGrid", "Draw time grid", 1060),
-        whole<&S::m_nSpecTimeGrid>("m_nSpecTimeGrid", "Time grid (0: automatic)", "ms", 0, kLongMs, 1064),
+        timeGrid<&S::m_nSpecTimeGrid>("m_nSpecTimeGrid", "Time grid", 1064),
         pair<&S::m_bSpecInches>("m_bSpecInches", "Picture size in", "Inches", "Centimetres", 1016),
         size<&S::m_dSpecWidth>("m_dSpecWidth", "Picture width", 1024),
         size<&S::m_dSpecHeight>("m_dSpecHeight", "Picture height", 1032),
@@ -194,7 +202,7 @@ const std::vector<OptionField>& fieldTable(OptionGroup g)
         flag<&P::m_bPitchDrawFreqGrid>("m_bPitchDrawFreqGrid", "Draw frequency grid", 1112),
         whole<&P::m_nPitchFreqGrid>("m_nPitchFreqGrid", "Frequency grid", "Hz", 1, 1000, 1116),
         flag<&P::m_bPitchDrawTimeGrid>("m_bPitchDrawTimeGrid", "Draw time grid", 1120),
-        whole<&P::m_nPitchTimeGrid>("m_nPitchTimeGrid", "Time grid (0: automatic)", "ms", 0, kLongMs, 1124),
+        timeGrid<&P::m_nPitchTimeGrid>("m_nPitchTimeGrid", "Time grid", 1124),
         flag<&P::m_bPitchDrawAudio>("m_bPitchDrawAudio", "Draw waveform", 1184),
         flag<&P::m_bPitchDrawIntensity>("m_bPitchDrawIntensity", "Draw intensity", 1188),
         flag<&P::m_bPitchDrawLabels>("m_bPitchDrawLabels", "Draw labels", 1192),
@@ -207,12 +215,17 @@ const std::vector<OptionField>& fieldTable(OptionGroup g)
         real<&P::m_dFreqDeviation_AutoCorrolation>("m_dFreqDeviation_AutoCorrolation", "", "Hz", 0, 100000, 2, 1160),
     };
     // The record holds the intensity values of 16 channel slots, 4 bytes
-    // apart from these offsets.
-    static const std::vector<OptionField> intensity = {
-        whole<&IntensityOptions::m_dIntensityWindowLengthMS>("m_dIntensityWindowLengthMS", "Window length", "ms", 1, 1000, 664),
-        whole<&IntensityOptions::m_dIntensityStepSizeMS>("m_dIntensityStepSizeMS", "Step", "ms", 1, 10000, 728),
-        pair<&IntensityOptions::m_bIntensityRelative>("m_bIntensityRelative", "Level", "Absolute", "Relative", 792, false),
-    };
+    // apart from these offsets, as whole numbers.
+    static const std::vector<OptionField> intensity = [] {
+        std::vector<OptionField> fields = {
+            whole<&IntensityOptions::m_dIntensityWindowLengthMS>("m_dIntensityWindowLengthMS", "Window length", "ms", 1, 1000, 664),
+            whole<&IntensityOptions::m_dIntensityStepSizeMS>("m_dIntensityStepSizeMS", "Step", "ms", 1, 10000, 728),
+            pair<&IntensityOptions::m_bIntensityRelative>("m_bIntensityRelative", "Level", "Absolute", "Relative", 792, false),
+        };
+        for (OptionField& f : fields)
+            f.recordDouble = false;
+        return fields;
+    }();
     static const std::vector<OptionField> log = {
         real<&LogOptions::m_dLogStepSize>("m_dLogStepSize", "Formant log step", "ms", 0, 10000, 1, 2248, true),
         whole<&LogOptions::m_nFFTFrameInterval>("m_nFFTFrameInterval", "FFT/LPC frame interval", "ms", 1, 10000, 660),
@@ -468,7 +481,7 @@ std::string optionRangeText(const OptionField& f)
     const std::string kind = f.even ? "an even number " : f.kind == FieldKind::Whole ? "a whole number " : "";
     if (f.aboveLow)
         return kind + "greater than " + number(f.low) + " and at most " + number(f.high) + unit;
-    return kind + "from " + number(f.low) + " to " + number(f.high) + unit;
+    return kind + "from " + number(f.low) + (f.zeroIsAutomatic ? " (automatic)" : "") + " to " + number(f.high) + unit;
 }
 
 std::string optionValueText(const OptionField& f, double v)

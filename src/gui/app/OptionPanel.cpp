@@ -303,7 +303,7 @@ bool runOptionPanel(DocumentSession& session, OptionGroup group, QWidget* parent
     panel.setup(readOptions(group, doc));
     if (dialogs.runModal(panel) != QDialog::Accepted)
         return false;
-    session.changeSettings(group, [&](Document& d) { writeOptions(group, panel.result(), d); });
+    session.changeSettings(group, [&](Document& d) { writeOptions(group, panel.chosen(), d); });
     std::string error;
     if (!updateLegacyConfig(doc, group, &error) && !error.empty())
         dialogs.showError(parent, QObject::tr("Options"),

@@ -38,7 +38,7 @@ public:
     // when a field does not hold a number.
     std::optional<OptionValues> values();
     // What OK accepted.
-    const OptionValues& result() const { return m_result; }
+    const OptionValues& chosen() const { return m_result; }
 
     // The control of a field, by its member's name (a QCheckBox, a
     // QLineEdit, a QComboBox, or the first radio button of a pair).

@@ -1,0 +1,371 @@
+// The option groups as a user meets them: every field's limits, the same in
+// a panel, in a configuration file and on the command line; the panels'
+// worked cases; what a confirmed panel writes to the settings file and
+// what later documents take; the configuration commands.
+
+#include "app/ConfigFile.h"
+#include "app/Options.h"
+#include "gui/app/OptionPanel.h"
+#include "gui/GuiSupport.h"
+#include "platform/ByteReader.h"
+#include "platform/FileIO.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+
+#include <cmath>
+#include <filesystem>
+#include <map>
+
+using namespace vx;
+using namespace vxtest;
+
+namespace {
+
+// Each test starts from a settings file of defaults and leaves none behind
+// for the tests after it.
+class Options : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::remove_all(std::getenv("VOXTRACE_CONFIG_DIR"));
+        WindowTest::SetUp();
+    }
+    void TearDown() override
+    {
+        WindowTest::TearDown();
+        std::filesystem::remove_all(std::getenv("VOXTRACE_CONFIG_DIR"));
+    }
+    Document& doc() { return window->session().doc(); }
+    double rate() { return doc().s.m_dAnalysisSampleRate; }
+
+    // A panel of the document, filled, with `field` typed as `text`; OK
+    // pressed. Whether the panel accepted.
+    bool okWith(OptionGroup g, const char* field, const QString& text, OptionPanel** kept = nullptr)
+    {
+        auto* panel = new OptionPanel(g, rate(), dialogs, window);
+        panel->setup(readOptions(g, doc()));
+        if (auto* edit = qobject_cast<QLineEdit*>(panel->control(field)))
+            edit->setText(text);
+        panel->ok().click();
+        const bool accepted = panel->QDialog::result() == QDialog::Accepted;
+        if (kept)
+            *kept = panel;
+        else
+            delete panel;
+        return accepted;
+    }
+    ConfigRecord legacyRecord()
+    {
+        ConfigRecord r{};
+        const auto bytes = readWholeFile(legacyConfigPath());
+        EXPECT_TRUE(bytes && bytes->size() == kConfigRecordSize);
+        if (bytes)
+            std::copy_n(bytes->begin(), std::min(bytes->size(), kConfigRecordSize), r.begin());
+        return r;
+    }
+};
+
+// The values to try for a field: its ends, just inside and past them, not
+// a number.
+std::vector<double> boundaries(const OptionField& f)
+{
+    const double step = f.kind == FieldKind::Whole ? (f.even ? 2 : 1) : 0.5;
+    return {f.low, f.low + step, f.high, f.low - step, f.high + step, std::nan("")};
+}
+
+// The command line's option for a field, where it has one.
+const std::map<std::string, std::string>& cliOptions()
+{
+    static const std::map<std::string, std::string> m = {
+        {"m_dPitchWindowLength", "pitch --window-ms"},     {"m_dPitchStepSize", "pitch --step-ms"},
+        {"m_dPitchCalculationLow", "pitch --low"},         {"m_dPitchCalculationHigh", "pitch --high"},
+        {"m_dFreqDeviation", "pitch --deviation"},         {"m_dTrackingThreshHold", "pitch --threshold"},
+        {"m_dIntensityWindowLengthMS", "intensity --window-ms"}, {"m_dIntensityStepSizeMS", "intensity --step-ms"},
+        {"m_nLPCNumberofCoefficients", "formants --order"},
+    };
+    return m;
+}
+
+} // namespace
+
+TEST_F(Options, EveryFieldsLimitsHoldAlikeInThePanelTheFileAndTheCommandLine)
+{
+    const std::string wav = path;
+    int tried = 0;
+    for (int gi = 0; gi < kOptionGroupCount; ++gi) {
+        const auto g = static_cast<OptionGroup>(gi);
+        const auto fields = optionFields(g);
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            const OptionField& f = fields[k];
+            if (f.kind != FieldKind::Whole && f.kind != FieldKind::Real)
+                continue;
+            for (const double value : boundaries(f)) {
+                SCOPED_TRACE(std::string(f.name) + " = " + std::to_string(value));
+                OptionValues v = readOptions(g, doc());
+                v[k] = value;
+                const bool valid = !checkOptions(g, v, rate());
+                ++tried;
+
+                // The panel, where the field has a control. (It stores the
+                // spectrogram's order even and at most 400, as entered
+                // otherwise: its own test has that.)
+                if (f.shown() && std::string(f.name) != "m_nSpecLPCNumberofCoefficients") {
+                    const QString text = std::isnan(value) ? QStringLiteral("nan") : QString::number(value, 'g', 12);
+                    OptionPanel* panel = nullptr;
+                    const bool accepted = okWith(g, f.name, text, &panel);
+                    EXPECT_EQ(accepted, valid) << panel->message().toStdString();
+                    if (!accepted && !dialogs.alerts.isEmpty()) {
+                        dialogs.alerts.clear();
+                    } else if (!accepted) {
+                        EXPECT_TRUE(panel->message().startsWith(optionGroupName(g))) << panel->message().toStdString();
+                    }
+                    delete panel;
+                }
+                // A configuration file holding it: its rate-free limits.
+                // (The log step is not loaded from one.)
+                if (f.offset >= 0 && f.offset != 2248 && (f.recordDouble || value == std::trunc(value))) {
+                    ConfigRecord r = buildUserConfiguration(doc());
+                    if (f.recordDouble)
+                        putF64le(r.data() + f.offset, value);
+                    else
+                        putU32le(r.data() + f.offset, static_cast<std::uint32_t>(static_cast<std::int32_t>(value)));
+                    Document fresh(StartingSettings::defaultsOnly);
+                    std::string why;
+                    EXPECT_EQ(loadUserConfiguration(fresh, r, &why), !checkOptions(g, v, 0)) << why;
+                }
+                // The command line, where an option sets it.
+                if (const auto it = cliOptions().find(f.name); it != cliOptions().end() && !std::isnan(value)) {
+                    const Output o = runCli(it->second.substr(0, it->second.find(' ')) + " " + q(wav) + " "
+                                            + it->second.substr(it->second.find(' ') + 1) + " "
+                                            + QString::number(value, 'g', 12).toStdString() + " >/dev/null");
+                    EXPECT_EQ(o.status == 0, valid) << o.err;
+                    if (!valid) {
+                        EXPECT_NE(o.err.find(checkOptions(g, v, rate())->message), std::string::npos) << o.err;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GT(tried, 200);
+}
+
+TEST_F(Options, ThePanelsWorkedCasesAt11025Hz)
+{
+    doc().s.m_dAnalysisSampleRate = 11025;
+    // The 64-point window holds 5 ms at 11025 Hz; 6 is corrected to 5.
+    OptionPanel fft(OptionGroup::FFTLPC, 11025, dialogs, window);
+    fft.setup(readOptions(OptionGroup::FFTLPC, doc()));
+    auto* lengths = static_cast<QComboBox*>(fft.control("m_nFFTWindowLengthSelector"));
+    EXPECT_EQ(lengths->itemText(1), " 172 Hz (64 pts)");
+    lengths->setCurrentIndex(1);
+    emit lengths->activated(1);
+    auto* applied = static_cast<QLineEdit*>(fft.control("m_nFFTAppliedWindowLength"));
+    EXPECT_EQ(applied->text(), "5");
+    applied->setText("6");
+    fft.ok().click();
+    EXPECT_NE(fft.QDialog::result(), QDialog::Accepted);
+    ASSERT_EQ(dialogs.alerts.size(), 1);
+    EXPECT_EQ(dialogs.alerts[0], "Applied window length is larger than allowed.");
+    EXPECT_EQ(applied->text(), "5") << "Correct it restores the longest";
+    // 5600 Hz is above half the rate; 5500 is not.
+    auto* range = static_cast<QLineEdit*>(fft.control("m_nFFTfrequencyRange"));
+    range->setText("5600");
+    fft.ok().click();
+    EXPECT_EQ(dialogs.alerts.value(1), "Frequency range is larger than allowed.");
+    EXPECT_EQ(range->text(), "5000");
+    range->setText("5500");
+    fft.ok().click();
+    EXPECT_EQ(fft.QDialog::result(), QDialog::Accepted);
+    EXPECT_EQ(fft.chosen().at(static_cast<std::size_t>(optionIndex(OptionGroup::FFTLPC, "m_nFFTWindowLength"))), 64);
+
+    OptionPanel spec(OptionGroup::Spectrogram, 11025, dialogs, window);
+    spec.setup(readOptions(OptionGroup::Spectrogram, doc()));
+    static_cast<QLineEdit*>(spec.control("m_nSpecfrequencyRange"))->setText("5500");
+    spec.ok().click();
+    EXPECT_NE(spec.QDialog::result(), QDialog::Accepted) << "the spectrogram's range ends at 5000 Hz";
+    const std::size_t order = static_cast<std::size_t>(optionIndex(OptionGroup::Spectrogram, "m_nSpecLPCNumberofCoefficients"));
+    for (auto [typed, stored] : {std::pair{"401", 400}, std::pair{"27", 26}}) {
+        spec.setup(readOptions(OptionGroup::Spectrogram, doc()));
+        static_cast<QLineEdit*>(spec.control("m_nSpecLPCNumberofCoefficients"))->setText(typed);
+        spec.ok().click();
+        ASSERT_EQ(spec.QDialog::result(), QDialog::Accepted) << spec.message().toStdString();
+        EXPECT_EQ(spec.chosen()[order], stored);
+    }
+
+    // At 96 kHz the 32 and 64-point windows hold no millisecond: not
+    // offered.
+    OptionPanel fast(OptionGroup::FFTLPC, 96000, dialogs, window);
+    const auto* model = static_cast<QComboBox*>(fast.control("m_nFFTWindowLengthSelector"))->model();
+    EXPECT_FALSE(model->flags(model->index(1, 0)).testFlag(Qt::ItemIsEnabled));
+    EXPECT_TRUE(model->flags(model->index(2, 0)).testFlag(Qt::ItemIsEnabled));
+
+    // The Default buttons' values differ from a new document's.
+    OptionPanel pitch(OptionGroup::Pitch, 11025, dialogs, window);
+    pitch.setup(readOptions(OptionGroup::Pitch, doc()));
+    pitch.defaults()->click();
+    EXPECT_EQ(static_cast<QLineEdit*>(pitch.control("m_nPitchFreqGrid"))->text(), "50");
+    EXPECT_EQ(static_cast<QLineEdit*>(pitch.control("m_nPitchTimeGrid"))->text(), "1000");
+    fft.defaults()->click();
+    EXPECT_EQ(static_cast<QLineEdit*>(fft.control("m_nFFTDBGrid"))->text(), "80");
+}
+
+TEST_F(Options, OkWritesItsGroupToTheSettingsFileAndLaterDocumentsTakeIt)
+{
+    struct Row {
+        Command command;
+        OptionGroup group;
+        const char* field;
+        const char* typed;
+        double expected;
+    };
+    const Row rows[] = {
+        {Command::OptionsFFTLPC, OptionGroup::FFTLPC, "m_nFFTAverageStepSize", "33", 33},
+        {Command::OptionsSpectrogram, OptionGroup::Spectrogram, "m_nSpecDynamicRange", "70", 70},
+        {Command::OptionsPitch, OptionGroup::Pitch, "m_dPitchWindowLength", "40", 40},
+        {Command::OptionsZoom, OptionGroup::Zoom, "m_dZoomRange", "2500", 2500},
+        {Command::OptionsLog, OptionGroup::Log, "m_dLogStepSize", "3", 3},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.field);
+        const ConfigRecord before = legacyRecord();
+        dialogs.modalScript = [&](QDialog& d) {
+            auto& panel = static_cast<OptionPanel&>(d);
+            static_cast<QLineEdit*>(panel.control(row.field))->setText(row.typed);
+            panel.ok().click();
+        };
+        ASSERT_TRUE(window->menus().trigger(row.command));
+        const std::size_t k = static_cast<std::size_t>(optionIndex(row.group, row.field));
+        EXPECT_EQ(readOptions(row.group, doc())[k], row.expected) << "the document has it at once";
+        // Only the group's own fields change in the file (and the rate
+        // its rate-dependent fields were made for).
+        const ConfigRecord after = legacyRecord();
+        std::vector<bool> group(kConfigRecordSize, false);
+        for (const OptionField& f : optionFields(row.group))
+            for (int b = 0; f.offset >= 0 && b < (f.recordDouble ? 8 : 4); ++b)
+                group[static_cast<std::size_t>(f.offset + b)] = true;
+        for (std::size_t b = 0; b < kConfigRecordSize; ++b) {
+            const bool rateField = b >= 520 && b < 528;
+            if (!group[b] && !rateField) {
+                ASSERT_EQ(after[b], before[b]) << "byte " << b;
+            }
+        }
+        const bool written = row.group != OptionGroup::Log;
+        EXPECT_EQ(after != before, written) << "the log panel writes nothing";
+        Document later;
+        EXPECT_EQ(readOptions(row.group, later)[k] == row.expected, written);
+    }
+
+    // Cancel changes nothing, in the document or the file.
+    const OptionValues pitch = readOptions(OptionGroup::Pitch, doc());
+    const ConfigRecord file = legacyRecord();
+    dialogs.modalScript = [](QDialog& d) {
+        auto& panel = static_cast<OptionPanel&>(d);
+        static_cast<QLineEdit*>(panel.control("m_dPitchWindowLength"))->setText("90");
+        panel.cancel().click();
+    };
+    window->menus().trigger(Command::OptionsPitch);
+    EXPECT_EQ(readOptions(OptionGroup::Pitch, doc()), pitch);
+    EXPECT_EQ(legacyRecord(), file);
+
+    // A settings file that cannot be written is said.
+    ::chmod(app().gAppPath.c_str(), 0500);
+    if (::access(app().gAppPath.c_str(), W_OK) != 0) {
+        dialogs.modalScript = [](QDialog& d) { static_cast<OptionPanel&>(d).ok().click(); };
+        window->menus().trigger(Command::OptionsZoom);
+        ASSERT_FALSE(dialogs.errors.isEmpty());
+        EXPECT_TRUE(dialogs.errors.back().contains("The configuration could not be saved: ")) << dialogs.errors.back().toStdString();
+    }
+    ::chmod(app().gAppPath.c_str(), 0700);
+}
+
+TEST_F(Options, AChangedPitchOptionAnalysesAgainWhenAnalysisIsAutomatic)
+{
+    ASSERT_TRUE(doc().s.m_bAutoPitchIntensity);
+    ASSERT_TRUE(window->model().pitch().has_value());
+    EXPECT_EQ(window->model().pitch()->windowMs, 35) << "a new document's window";
+    QSignalSpy spectrogramOnly(&window->session(), &DocumentSession::settingsChanged);
+    dialogs.modalScript = [](QDialog& d) {
+        auto& panel = static_cast<OptionPanel&>(d);
+        static_cast<QLineEdit*>(panel.control("m_dPitchWindowLength"))->setText("50");
+        panel.ok().click();
+    };
+    window->menus().trigger(Command::OptionsPitch);
+    ASSERT_EQ(spectrogramOnly.count(), 1);
+    EXPECT_EQ(spectrogramOnly[0][0].value<OptionGroup>(), OptionGroup::Pitch);
+    ASSERT_TRUE(waitUntil([&] { return !view().busy() && window->model().pitch() && window->model().pitch()->windowMs == 50; }));
+}
+
+TEST_F(Options, ConfigurationsAreSavedLoadedRefusedAndRevertedToDefaults)
+{
+    doc().s.m_dPitchStepSize = 5;
+    dialogs.saveAnswer = QString::fromStdString(tempPath("mine.cfg"));
+    ASSERT_TRUE(window->menus().trigger(Command::SaveConfiguration));
+    EXPECT_EQ(dialogs.proposals.back(), "User_Configuration.cfg");
+    EXPECT_EQ(readWholeFile(dialogs.saveAnswer.toStdString())->size(), kConfigRecordSize);
+
+    // Loaded onto a document of another rate: its values, its own rate.
+    doc().s.m_dPitchStepSize = 12;
+    ConfigRecord other = buildUserConfiguration(doc());
+    putF64le(other.data() + 520, 44100);
+    putU32le(other.data() + 600, 22000); // made for 44100 Hz
+    const std::string fortyFour = tempPath("44k.cfg");
+    ASSERT_TRUE(writeFileAtomically(fortyFour, other));
+    dialogs.toOpen = {dialogs.saveAnswer};
+    ASSERT_TRUE(window->menus().trigger(Command::LoadConfiguration));
+    EXPECT_EQ(doc().s.m_dPitchStepSize, 5);
+    dialogs.toOpen = {QString::fromStdString(fortyFour)};
+    window->menus().trigger(Command::LoadConfiguration);
+    EXPECT_EQ(doc().s.m_dAnalysisSampleRate, 10000) << "the recording's rate stays";
+    EXPECT_EQ(doc().s.m_nFFTfrequencyRange, 5000) << "values made for another rate follow this one";
+
+    // A damaged one changes nothing and says which field.
+    ConfigRecord damaged = other;
+    putF64le(damaged.data() + 1080, 0);
+    ASSERT_TRUE(writeFileAtomically(fortyFour, damaged));
+    const OptionValues before = readOptions(OptionGroup::Pitch, doc());
+    window->menus().trigger(Command::LoadConfiguration);
+    EXPECT_EQ(readOptions(OptionGroup::Pitch, doc()), before);
+    ASSERT_FALSE(dialogs.errors.isEmpty());
+    EXPECT_TRUE(dialogs.errors.back().contains("Pitch options: Step must be from 1 to 20 ms, not 0."));
+
+    // Revert to default: asked; No keeps everything.
+    dialogs.alertAnswers = {0};
+    window->menus().trigger(Command::RevertToDefaultConfiguration);
+    EXPECT_EQ(dialogs.alerts.back(), "Reverting to default configuration");
+    EXPECT_TRUE(std::filesystem::exists(legacyConfigPath()));
+    EXPECT_EQ(controller.sessions().size(), 1u);
+    // Yes: every document is closed first, then the file goes.
+    dialogs.alertAnswers = {1};
+    dialogs.saveChoice = SaveChoice::Discard;
+    window->session().markChanged();
+    controller.runCommand(Command::RevertToDefaultConfiguration);
+    EXPECT_EQ(dialogs.asked.size(), 1) << "the changed document was asked about";
+    EXPECT_FALSE(std::filesystem::exists(legacyConfigPath()));
+    QApplication::processEvents();
+    EXPECT_TRUE(controller.sessions().empty());
+    window = nullptr;
+}
+
+TEST_F(Options, RevertToSavedReadsTheFileAgainThroughTheGate)
+{
+    EXPECT_FALSE(window->menus().isEnabled(Command::RevertToSaved)) << "nothing to revert yet";
+    const float first = channel().m_hData[100];
+    window->session().changeSamples([](Document& d) {
+        d.getChannel(0).m_hData[100] = 0.75f;
+        d.setDirty();
+        return true;
+    });
+    ASSERT_TRUE(window->menus().isEnabled(Command::RevertToSaved));
+    dialogs.alertAnswers = {0};
+    window->menus().trigger(Command::RevertToSaved);
+    EXPECT_EQ(channel().m_hData[100], 0.75f) << "Cancel keeps the changes";
+    dialogs.alertAnswers = {1};
+    window->menus().trigger(Command::RevertToSaved);
+    EXPECT_EQ(channel().m_hData[100], first);
+    EXPECT_FALSE(doc().isDocumentEdited());
+    EXPECT_TRUE(waitUntil([&] { return !view().busy() && window->model().pitch().has_value(); }));
+}
