@@ -104,7 +104,7 @@ Option settingsOption()
     Option o;
     o.name = "settings";
     o.metavar = "FILE";
-    o.help = "apply a configuration file saved by Voxtrace over the "
+    o.help = "apply a configuration file saved by Voxtrace (File > Save Configuration) over the "
              "defaults (default: none; the per-user settings are never read)";
     o.numeric = false;
     return o;
