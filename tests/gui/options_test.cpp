@@ -369,3 +369,22 @@ TEST_F(Options, RevertToSavedReadsTheFileAgainThroughTheGate)
     EXPECT_FALSE(doc().isDocumentEdited());
     EXPECT_TRUE(waitUntil([&] { return !view().busy() && window->model().pitch().has_value(); }));
 }
+
+TEST_F(Options, TheRecordRateIsChosenForAnEmptyDocumentAndLaterDocumentsTakeIt)
+{
+    EXPECT_FALSE(window->menus().isEnabled(Command::OptionsRecordPlay)) << "not once the document holds a recording";
+    MainWindow* empty = controller.newDocument();
+    ASSERT_TRUE(empty->menus().isEnabled(Command::OptionsRecordPlay));
+    dialogs.modalScript = [](QDialog& d) {
+        auto& panel = static_cast<OptionPanel&>(d);
+        auto* rates = static_cast<QComboBox*>(panel.control("g_nRecordSampleRate"));
+        EXPECT_EQ(rates->currentText(), "11025");
+        rates->setCurrentText("44100");
+        panel.ok().click();
+    };
+    empty->menus().trigger(Command::OptionsRecordPlay);
+    EXPECT_EQ(app().g_nRecordSampleRate, 44100);
+    Document later(StartingSettings::defaultsOnly);
+    EXPECT_EQ(later.s.m_dAnalysisSampleRate, 44100);
+    EXPECT_EQ(later.s.m_nFFTfrequencyRange, 22000);
+}
