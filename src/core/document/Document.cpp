@@ -8,13 +8,29 @@
 
 namespace vx {
 
-struct Document::Snapshot {
+struct Document::Contents {
     std::vector<Channels> channels;
     int numofChannels;
     bool haveData, newFile, foreignFile, haveSelection, haveMarker;
     Settings settings;
-    double analysisRate;
 };
+
+Document::Contents Document::copyContents() const
+{
+    return {m_Channel, m_nNumofChannels, m_bHaveData, m_bNewFile, m_bForeignFile, m_bHaveSelection, m_bHaveMarker, s};
+}
+
+void Document::setContents(Contents c)
+{
+    m_Channel = std::move(c.channels);
+    m_nNumofChannels = c.numofChannels;
+    m_bHaveData = c.haveData;
+    m_bNewFile = c.newFile;
+    m_bForeignFile = c.foreignFile;
+    m_bHaveSelection = c.haveSelection;
+    m_bHaveMarker = c.haveMarker;
+    s = std::move(c.settings);
+}
 
 Document::Document(StartingSettings from) : m_startingSettings(from)
 {
@@ -58,8 +74,8 @@ void Document::clearSelection()
 ReadResult Document::readFromData(std::span<const std::uint8_t> data, UserInteraction* ui,
                                   const std::vector<FileReader>& readers, const ReadOptions& options)
 {
-    Snapshot before{m_Channel, m_nNumofChannels, m_bHaveData, m_bNewFile, m_bForeignFile,
-                    m_bHaveSelection, m_bHaveMarker, s, app().g_dAnalysisSampleRate};
+    Contents before = copyContents();
+    const double analysisRate = app().g_dAnalysisSampleRate;
     FixedAnswers defaultAnswers;
     ReadContext ctx;
     ctx.ui = ui ? ui : &defaultAnswers;
@@ -90,15 +106,8 @@ ReadResult Document::readFromData(std::span<const std::uint8_t> data, UserIntera
         result.reason = ctx.reason.empty() ? std::string("The file could not be read: ") + e.what() + "."
                                            : ctx.reason;
     }
-    m_Channel = std::move(before.channels);
-    m_nNumofChannels = before.numofChannels;
-    m_bHaveData = before.haveData;
-    m_bNewFile = before.newFile;
-    m_bForeignFile = before.foreignFile;
-    m_bHaveSelection = before.haveSelection;
-    m_bHaveMarker = before.haveMarker;
-    s = before.settings;
-    app().g_dAnalysisSampleRate = before.analysisRate;
+    setContents(std::move(before));
+    app().g_dAnalysisSampleRate = analysisRate;
     return result;
 }
 
@@ -120,14 +129,8 @@ ReadResult Document::revertToSaved(const std::string& path, UserInteraction* ui)
     ReadResult r = fresh.loadFile(path, ui);
     if (!r.ok)
         return r;
-    m_Channel = std::move(fresh.m_Channel);
-    m_nNumofChannels = fresh.m_nNumofChannels;
-    m_bHaveData = fresh.m_bHaveData;
-    m_bNewFile = fresh.m_bNewFile;
-    m_bForeignFile = fresh.m_bForeignFile;
-    m_bHaveSelection = fresh.m_bHaveSelection;
-    m_bHaveMarker = fresh.m_bHaveMarker;
-    s = fresh.s;
+    setContents({std::move(fresh.m_Channel), fresh.m_nNumofChannels, fresh.m_bHaveData, fresh.m_bNewFile,
+                 fresh.m_bForeignFile, fresh.m_bHaveSelection, fresh.m_bHaveMarker, fresh.s});
     clearChanges();
     return r;
 }

@@ -125,7 +125,10 @@ public:
     bool isDocumentEdited() const { return m_nChangeCount != 0; }
 
 private:
-    struct Snapshot;
+    // Everything a read sets, kept so that a failed read changes nothing.
+    struct Contents;
+    Contents copyContents() const;
+    void setContents(Contents c);
     StartingSettings m_startingSettings;
     int m_nChangeCount = 0;
 };

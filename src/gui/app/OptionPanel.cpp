@@ -136,10 +136,7 @@ OptionPanel::OptionPanel(OptionGroup group, double R, Dialogs& dialogs, QWidget*
         note->setWordWrap(true);
         layout->addWidget(note);
     }
-    m_message = new QLabel(this);
-    m_message->setWordWrap(true);
-    m_message->setStyleSheet("color: #b00000");
-    m_message->hide();
+    m_message = newRefusalLabel(this);
     layout->addWidget(m_message);
 
     auto* buttons = new QHBoxLayout;

@@ -4,6 +4,7 @@
 #include "gui/app/DocumentSession.h"
 #include "gui/graph/GraphPrimitives.h"
 #include "gui/mainview/MainWindow.h"
+#include "gui/platform/Dialogs.h"
 #include "labels/Labelling.h"
 
 #include <QApplication>
@@ -88,10 +89,7 @@ labelController::labelController() : QWidget(nullptr, Qt::Tool)
     options->addStretch(1);
     layout->addLayout(options);
 
-    m_message = new QLabel(this);
-    m_message->setWordWrap(true);
-    m_message->setStyleSheet("color: #b00000");
-    m_message->hide();
+    m_message = newRefusalLabel(this);
     layout->addWidget(m_message);
 
     auto* buttons = new QHBoxLayout;

@@ -2,6 +2,7 @@
 
 #include "gui/app/DocumentController.h"
 #include "gui/app/DocumentSession.h"
+#include "gui/platform/Dialogs.h"
 #include "labels/Labelling.h"
 
 #include <QHBoxLayout>
@@ -35,10 +36,7 @@ tiers::tiers(QWidget* parent) : QDialog(parent)
     _Table->setColumnWidth(kNameColumn, 400);
     _Table->setSelectionMode(QAbstractItemView::SingleSelection);
     layout->addWidget(_Table, 1);
-    m_message = new QLabel(this);
-    m_message->setWordWrap(true);
-    m_message->setStyleSheet("color: #b00000");
-    m_message->hide();
+    m_message = newRefusalLabel(this);
     layout->addWidget(m_message);
     auto* buttons = new QHBoxLayout;
     m_cancel = new QPushButton(tr("Cancel"), this);

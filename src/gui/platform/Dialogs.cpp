@@ -119,6 +119,15 @@ int QtDialogs::alert(const AlertSpec& request)
     return -1;
 }
 
+QLabel* newRefusalLabel(QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    label->setWordWrap(true);
+    label->setStyleSheet("color: #b00000");
+    label->hide();
+    return label;
+}
+
 int Dialogs::runModal(QDialog& dialog)
 {
     return dialog.exec();

@@ -12,6 +12,7 @@
 #include <optional>
 
 class QDialog;
+class QLabel;
 class QWidget;
 
 namespace vx {
@@ -41,6 +42,10 @@ public:
     virtual std::optional<QFont> chooseFont(QWidget*, const QFont&) { return std::nullopt; }
     virtual std::optional<QColor> chooseColor(QWidget*, const QColor&) { return std::nullopt; }
 };
+
+// The line under a dialog's fields that says why OK refused them: red,
+// wrapped, hidden until there is something to say.
+QLabel* newRefusalLabel(QWidget* parent);
 
 class QtDialogs : public Dialogs {
 public:
