@@ -1,7 +1,10 @@
 // The factoring of a predictor polynomial into real roots and quadratic
 // factors, and the formants among them. A real root is looked for by a
 // scan for a sign change; a quadratic factor by Bairstow's iteration, and
-// where that fails by a shifted forward-backward iteration.
+// where that fails by a shifted forward-backward iteration. Each complex
+// root so found is then polished by Newton's iteration on the whole
+// predictor: deflating one factor after another loses accuracy at high
+// orders, enough to put a root outside the unit circle.
 
 #include "analysis/LpcKernels.h"
 #include "analysis/MathFunc.h"
@@ -10,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <complex>
 
 namespace vx {
 
@@ -104,6 +108,76 @@ void bairstowDivide(int n, const double* a, double u, double v, double* b)
     for (int j = 2; j <= n - 1; ++j)
         b[j] = a[j] + u * b[j - 1] + v * b[j - 2];
     b[n] = a[n] + v * b[n - 2];
+}
+
+constexpr int kPolishIterations = 60;
+constexpr double kPolished = 1e-13; // a step this small relative to the root: settled
+constexpr double kNearlyPolished = 1e-9;
+constexpr double kSameRoot = 1e-8;
+
+// Newton's iteration for a root of the degree-n p (real coefficients) from
+// z. False when it does not settle, leaving z as it was.
+bool polish(int n, const double* p, std::complex<double>& z, int iterations = kPolishIterations,
+            double settled = kNearlyPolished)
+{
+    std::complex<double> x = z;
+    double last = 0;
+    for (int it = 0; it < iterations; ++it) {
+        std::complex<double> f = p[0], d = 0;
+        for (int j = 1; j <= n; ++j) {
+            d = d * x + f;
+            f = f * x + p[j];
+        }
+        if (f == 0.0) {
+            z = x;
+            return true;
+        }
+        if (d == 0.0)
+            return false;
+        const std::complex<double> step = f / d;
+        x -= step;
+        if (!std::isfinite(x.real()) || !std::isfinite(x.imag()))
+            return false;
+        last = std::abs(step) / std::max(std::abs(x), 1e-300);
+        if (last < kPolished)
+            break;
+    }
+    if (!(last < settled))
+        return false;
+    z = x;
+    return true;
+}
+
+// Where the classic iterations find no factor (they start from one point
+// and fail at high orders), Newton's iteration from points near the unit
+// circle, where a predictor's roots lie, looks for one; the codes are
+// factor's.
+int newtonFactor(int n, const double* a, double* quotient, double* u, double* v)
+{
+    constexpr int kStarts = 24;
+    for (int k = 0; k < kStarts; ++k) {
+        // From this far a step covers about 1/n of the distance at first.
+        // What is left after many factors has lost accuracy: a root found
+        // here to 1e-6 is refined on the whole predictor afterwards.
+        std::complex<double> z = std::polar(0.97, (k + 0.5) * 3.141592653589793 / kStarts);
+        if (!polish(n, a, z, 8 * kPolishIterations, 1e-6))
+            continue;
+        if (std::fabs(z.imag()) <= kSameRoot * std::abs(z)) {
+            quotient[0] = a[0];
+            for (int j = 1; j < n; ++j)
+                quotient[j] = quotient[j - 1] * z.real() + a[j];
+            *u = z.real();
+            *v = 0;
+            return 1;
+        }
+        std::array<double, kMaxLpcOrder + 1> b;
+        *u = 2 * z.real();
+        *v = -std::norm(z);
+        bairstowDivide(n, a, *u, *v, b.data());
+        std::copy(b.begin(), b.begin() + (n - 1), quotient);
+        return 2;
+    }
+    return 0;
 }
 
 } // namespace
@@ -298,6 +372,10 @@ bool rootsub(int n, double maxBandwidth, std::vector<double>& a, double fs, Root
     if (n > kMaxLpcOrder)
         return false;
     std::array<double, kMaxLpcOrder + 1> quotient;
+    // The predictor itself, for polishing: a is deflated as factors go.
+    std::array<double, kMaxLpcOrder + 1> whole;
+    std::copy(a.begin(), a.begin() + n + 1, whole.begin());
+    std::vector<std::complex<double>> polished;
     int d = n;
     while (d > 1) {
         double b, c;
@@ -306,10 +384,20 @@ bool rootsub(int n, double maxBandwidth, std::vector<double>& a, double fs, Root
             c = a[2];
         } else {
             double u = 0, v = 0;
-            const int result = factor(d, a.data(), quotient.data(), &u, &v);
+            int result = factor(d, a.data(), quotient.data(), &u, &v);
+            if (result == 0)
+                result = newtonFactor(d, a.data(), quotient.data(), &u, &v);
             if (result == 0)
                 return false;
             if (result == 1) {
+                // A real root: refined on the whole predictor, then divided
+                // out of the polynomial as it stands.
+                std::complex<double> x(u, 0.0);
+                if (polish(n, whole.data(), x) && std::fabs(x.imag()) <= kSameRoot * std::abs(x)) {
+                    quotient[0] = a[0];
+                    for (int j = 1; j < d; ++j)
+                        quotient[j] = quotient[j - 1] * x.real() + a[j];
+                }
                 --d;
                 std::copy(quotient.begin(), quotient.begin() + d + 1, a.begin());
                 continue;
@@ -317,9 +405,36 @@ bool rootsub(int n, double maxBandwidth, std::vector<double>& a, double fs, Root
             b = -u;
             c = -v;
         }
-        const QuadraticRoot r = cmpfb2(b, c, fs);
+        QuadraticRoot r = cmpfb2(b, c, fs);
+        bool usable = true;
+        if (r.zimag > 0) {
+            // The pair's root refined against the whole predictor. One that
+            // does not settle, or settles on a root already found, means
+            // the factoring has lost a root, and with it the numbering of
+            // the formants: none is reported rather than wrong ones.
+            std::complex<double> z(r.zreal, r.zimag);
+            usable = polish(n, whole.data(), z) && z.imag() > 0;
+            for (const std::complex<double>& other : polished)
+                usable = usable && std::abs(z - other) > kSameRoot * std::abs(z);
+            if (!usable)
+                return false;
+            if (usable) {
+                polished.push_back(z);
+                b = -2 * z.real();
+                c = std::norm(z);
+                r = cmpfb2(b, c, fs);
+                // The factor of the refined pair leaves the more accurate
+                // quotient for the factors still to come.
+                if (d > 2) {
+                    std::array<double, kMaxLpcOrder + 1> divided;
+                    bairstowDivide(d, a.data(), -b, -c, divided.data());
+                    std::copy(divided.begin(), divided.begin() + (d - 1), quotient.begin());
+                }
+            }
+        }
         out.factors.push_back({b, c, r.zreal, r.zimag});
-        if (r.tbandw <= maxBandwidth) {
+        // A formant is a root inside the unit circle: its bandwidth is above 0.
+        if (usable && r.tbandw > 0 && r.tbandw <= maxBandwidth) {
             out.freq.push_back(r.tfreq);
             out.bandwidth.push_back(r.tbandw);
         }
