@@ -261,7 +261,7 @@ const std::vector<Source>& sources()
     static const std::vector<Source> all = [] {
         std::vector<Source> s;
         s.push_back({"speech", 44100, speechLike()});
-        for (double fs : {11025.0, 16000.0, 22050.0, 44100.0, 48000.0}) {
+        for (double fs : {11025.0, 16000.0, 22050.0, 44100.0, 48000.0, 96000.0}) {
             s.push_back({"a", fs, vowel(fs, 120, {{700, 80}, {1220, 90}, {2600, 120}, {3500, 150}})});
             s.push_back({"i", fs, vowel(fs, 210, {{300, 60}, {2300, 100}, {3000, 150}})});
         }
