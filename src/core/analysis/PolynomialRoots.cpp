@@ -413,6 +413,10 @@ bool rootsub(int n, double maxBandwidth, std::vector<double>& a, double fs, Root
             // the factoring has lost a root, and with it the numbering of
             // the formants: none is reported rather than wrong ones.
             std::complex<double> z(r.zreal, r.zimag);
+            // First on what is left of the polynomial, whose root the factor
+            // approximates, so that the whole predictor's iteration starts
+            // next to the right root.
+            polish(d, a.data(), z);
             usable = polish(n, whole.data(), z) && z.imag() > 0;
             for (const std::complex<double>& other : polished)
                 usable = usable && std::abs(z - other) > kSameRoot * std::abs(z);
