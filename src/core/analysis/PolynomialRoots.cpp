@@ -111,17 +111,18 @@ void bairstowDivide(int n, const double* a, double u, double v, double* b)
 }
 
 constexpr int kPolishIterations = 60;
-constexpr double kPolished = 1e-13; // a step this small relative to the root: settled
-constexpr double kNearlyPolished = 1e-9;
+constexpr double kSettled = 1e-9; // a step this small relative to the root
 constexpr double kSameRoot = 1e-8;
 
 // Newton's iteration for a root of the degree-n p (real coefficients) from
-// z. False when it does not settle, leaving z as it was.
+// z. False when it does not settle, leaving z as it was. Convergence is
+// quadratic: after a step below `settled` of the root, what is left is of
+// the order of its square.
 bool polish(int n, const double* p, std::complex<double>& z, int iterations = kPolishIterations,
-            double settled = kNearlyPolished)
+            double settled = kSettled)
 {
     std::complex<double> x = z;
-    double last = 0;
+    double last = 1; // the squared size of the last step relative to the root
     for (int it = 0; it < iterations; ++it) {
         std::complex<double> f = p[0], d = 0;
         for (int j = 1; j <= n; ++j) {
@@ -132,17 +133,20 @@ bool polish(int n, const double* p, std::complex<double>& z, int iterations = kP
             z = x;
             return true;
         }
-        if (d == 0.0)
+        // f / d and the step's size without the library's careful complex
+        // division and hypot, which cost more than the whole evaluation.
+        const double dd = std::norm(d);
+        if (dd == 0.0)
             return false;
-        const std::complex<double> step = f / d;
+        const std::complex<double> step = f * std::conj(d) / dd;
         x -= step;
         if (!std::isfinite(x.real()) || !std::isfinite(x.imag()))
             return false;
-        last = std::abs(step) / std::max(std::abs(x), 1e-300);
-        if (last < kPolished)
+        last = std::norm(step) / std::max(std::norm(x), 1e-300);
+        if (last < settled * settled)
             break;
     }
-    if (!(last < settled))
+    if (!(last < settled * settled))
         return false;
     z = x;
     return true;
@@ -413,13 +417,9 @@ bool rootsub(int n, double maxBandwidth, std::vector<double>& a, double fs, Root
             // the factoring has lost a root, and with it the numbering of
             // the formants: none is reported rather than wrong ones.
             std::complex<double> z(r.zreal, r.zimag);
-            // First on what is left of the polynomial, whose root the factor
-            // approximates, so that the whole predictor's iteration starts
-            // next to the right root.
-            polish(d, a.data(), z);
             usable = polish(n, whole.data(), z) && z.imag() > 0;
             for (const std::complex<double>& other : polished)
-                usable = usable && std::abs(z - other) > kSameRoot * std::abs(z);
+                usable = usable && std::norm(z - other) > kSameRoot * kSameRoot * std::norm(z);
             if (!usable)
                 return false;
             if (usable) {
