@@ -168,9 +168,15 @@ int runSpectrum(const Args& args)
     for (double v : s.bandwidth)
         std::printf("\t%.1f", v);
     std::printf("\nfreq_hz\tlevel_db\tlpc_db\n");
-    for (std::size_t j = 0; j < s.fft.size(); ++j)
-        printNumbers({static_cast<double>(j) * p.frequencyRange / static_cast<double>(s.fft.size()), s.fft[j],
-                      j < s.lpc.size() ? s.lpc[j] : 0.0});
+    // lpc_db is empty where there is no envelope: above the LPC's half
+    // rate, and for a silent slice.
+    for (std::size_t j = 0; j < s.fft.size(); ++j) {
+        const double hz = static_cast<double>(j) * p.frequencyRange / static_cast<double>(s.fft.size());
+        if (j < s.lpc.size())
+            printNumbers({hz, s.fft[j], s.lpc[j]});
+        else
+            std::printf("%.3f\t%.3f\t\n", hz, s.fft[j]);
+    }
     return 0;
 }
 

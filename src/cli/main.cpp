@@ -126,6 +126,11 @@ const std::vector<Command>& commands()
                                s.m_nLPCNumberofCoefficients);
         order.help = "LPC order, also the LPC frame in ms (default: the settings' LPC order; for a new document "
                      "the sample rate in kHz + 4, rounded down to even, at most 400)";
+        const Option ceiling = setting("ceiling", "HZ", G::FFTLPC, "m_nFFTFormantCeiling",
+                                       "formant ceiling: the LPC analyses the signal resampled to twice HZ, with "
+                                       "the order that rate gives (--order is then not used); 0 is off, 5500 is "
+                                       "usual for a man's voice, 5000 for a woman's",
+                                       s.m_nFFTFormantCeiling);
         return std::vector<Command>{
             {"info", "FILE", "The file's format, channels, sample rate, length and label count, one per line.",
              {channelOption("describe")}, vxcli::runInfo},
@@ -176,19 +181,21 @@ const std::vector<Command>& commands()
                       c.m_bIntensityRelative)},
              vxcli::runIntensity},
             {"formants", "FILE",
-             "Formants F1-F5 and bandwidths B1-B5 in Hz (-1 where missing), one row per step.",
+             "Formants F1-F5 and bandwidths B1-B5 in Hz (-1 where missing), one row per step, of the "
+             "LPC frame centred on time_ms.",
              {channelOption("analyse"), settingsOption(),
-              number("step-ms", "MS", "time between rows (default: 10 ms)", 0.1, 10000), order},
+              number("step-ms", "MS", "time between rows (default: 10 ms)", 0.1, 10000), order, ceiling},
              vxcli::runFormants},
             {"spectrum", "FILE",
              "The spectrum slice at --at-ms, or averaged over --from-ms to --to-ms: the formants and "
-             "bandwidths, then freq_hz, level_db, lpc_db per Hz up to the FFT frequency range. The "
+             "bandwidths, then freq_hz, level_db, lpc_db per Hz up to the FFT frequency range (lpc_db empty "
+             "where there is no envelope: a silent slice, or above the formant ceiling). The "
              "FFT and LPC values are the settings' (for a new document: a " + num(s.m_nFFTWindowLength)
                  + "-point window, LPC order and frequency range from the sample rate).",
              {channelOption("analyse"), settingsOption(),
               number("at-ms", "MS", "position of a single slice (no default: --at-ms or --from-ms/--to-ms)", 0,
                      kNoLimit),
-              from, to, order},
+              from, to, order, ceiling},
              vxcli::runSpectrum},
             {"settings", "",
              "Every setting of a new document, or of one with --settings applied, one row each: group, "

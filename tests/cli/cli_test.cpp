@@ -166,6 +166,12 @@ TEST(Cli, AnalysisCommandsPrintTheirTables)
     EXPECT_EQ(sp.size(), 2u + 8000) << "one point per Hz up to the frequency range";
     // The 150 Hz fundamental stands above the trough between it and its octave.
     EXPECT_GT(std::stod(sp[2 + 150][1]), std::stod(sp[2 + 225][1]));
+    // Under a ceiling the envelope ends at it; the spectrum does not.
+    auto low = rows(cli("spectrum " + q(wav) + " --at-ms 500 --ceiling 2000").out);
+    ASSERT_EQ(low.size(), 2u + 8000);
+    EXPECT_NE(low[2 + 1999][2], "");
+    EXPECT_EQ(low[2 + 2000][2], "");
+    EXPECT_EQ(low[2 + 2000][1], sp[2 + 2000][1]);
 
 }
 
@@ -312,8 +318,8 @@ TEST(Cli, HelpListsEveryOptionWithItsDefault)
         {"pitch", {"--settings FILE", "--from-ms MS", "--to-ms MS", "--window-ms MS", "--step-ms MS", "--low HZ",
                    "--high HZ", "--deviation HZ", "--threshold PCT"}},
         {"intensity", {"--settings FILE", "--window-ms MS", "--step-ms MS", "--relative"}},
-        {"formants", {"--settings FILE", "--step-ms MS", "--order N"}},
-        {"spectrum", {"--settings FILE", "--at-ms MS", "--from-ms MS", "--to-ms MS", "--order N"}},
+        {"formants", {"--settings FILE", "--step-ms MS", "--order N", "--ceiling HZ"}},
+        {"spectrum", {"--settings FILE", "--at-ms MS", "--from-ms MS", "--to-ms MS", "--order N", "--ceiling HZ"}},
     };
     Output all = cli("--help");
     EXPECT_EQ(all.status, 0);
@@ -372,6 +378,8 @@ TEST(Cli, BadArgumentsAreErrorsNotCrashes)
         {"formants " + f + " --order 401", "from 2 to 400"},
         {"formants " + f + " --order 13", "an even number"},
         {"spectrum " + f + " --at-ms 5 --order 0", "from 2 to 400"},
+        {"formants " + f + " --ceiling 100",
+         "Formant ceiling must be 0 (off) or a whole number from 500 to 500000 Hz, not 100."},
         {"pitch", "one sound file is needed"},
         {"pitch " + f + " " + f, "one sound file is needed"},
         {"info " + f + " --settings x.cfg", "unknown option"},

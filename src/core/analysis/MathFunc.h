@@ -95,9 +95,12 @@ public:
     double DoPitchCepstrumFloat(const float* samples, double start, double dataLength, double fs, double low,
                                 double high, int N, int W);
 
+    // The Hamming window of n points that windowed() applies, kept
+    // between frames of the same length.
+    const std::vector<double>& hamming(int n);
+
 private:
     void windowed(const double* x, int n, double preEmphasis, int windowType, double* out);
-    const std::vector<double>& hamming(int n);
     void splineResample(double* frame, int points, int P, double step);
 
     // The spline weights of the cepstral upsampling depend only on the

@@ -1,9 +1,11 @@
 #include "analysis/SpectrogramData.h"
 
 #include "analysis/MathFunc.h"
+#include "analysis/Resample.h"
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <thread>
 
 namespace vx {
@@ -22,9 +24,18 @@ void fetch(const float* samples, double dataLength, long from, long count, doubl
 
 } // namespace
 
+namespace {
+
+bool lpcResamples(const SpectrogramParams& p)
+{
+    return p.lpcRate > 0 && p.lpcRate < p.sampleRate;
+}
+
+} // namespace
+
 int spectrogramLpcFrame(const SpectrogramParams& p)
 {
-    return static_cast<int>(p.sampleRate / 1000) * p.lpcOrder;
+    return static_cast<int>((lpcResamples(p) ? p.lpcRate : p.sampleRate) / 1000) * p.lpcOrder;
 }
 
 SpectrogramData computeSpectrogram(const float* samples, double dataLength, double startPoint, double endPoint,
@@ -43,6 +54,10 @@ SpectrogramData computeSpectrogram(const float* samples, double dataLength, doub
     const double S = (endPoint - startPoint) / out.columns;
     const std::size_t storage =
         static_cast<std::size_t>(std::max({P, p.windowLength, out.rows})) + 20;
+    std::optional<Resampler> resampler;
+    if (lpcResamples(p))
+        resampler.emplace(p.sampleRate, p.lpcRate);
+    const double lpcRate = resampler ? p.lpcRate : p.sampleRate;
     std::atomic<int> done{0};
     std::atomic<bool> anyFormant{false};
     // Digital silence: the FFT answers 0 dB for a power of 0, which would
@@ -66,10 +81,17 @@ SpectrogramData computeSpectrogram(const float* samples, double dataLength, doub
             std::copy(frame.begin(), frame.begin() + out.rows,
                       out.levels.begin() + static_cast<std::ptrdiff_t>(i) * out.rows);
             if (p.formantTracking) {
+                // Pre-emphasis reads one sample past the P.
+                const long centre = s + p.windowLength / 2;
                 std::fill(lpcFrame.begin(), lpcFrame.end(), 0.0);
-                fetch(samples, dataLength, s, std::min<long>(static_cast<long>(x + P + 5) - s, P + 20), lpcFrame.data());
+                if (resampler)
+                    resampler->segment(samples, samples ? static_cast<long>(dataLength) : 0,
+                                       static_cast<double>(centre) - (P / 2) * (p.sampleRate / p.lpcRate), P + 1,
+                                       lpcFrame.data());
+                else
+                    fetch(samples, dataLength, centre - P / 2, P + 1, lpcFrame.data());
                 math.DoLPC(lpcFrame.data(), p.lpcOrder, P, p.preEmphasis, 1, false, out.columns, p.frequencyRange,
-                           p.sampleRate, true, true);
+                           lpcRate, true, true);
                 FormantSlots& slots = out.formants[static_cast<std::size_t>(i)];
                 slots.fill(kNoFormant);
                 if (const auto& roots = math.lp_Roots()) {

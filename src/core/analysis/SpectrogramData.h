@@ -19,6 +19,10 @@ struct SpectrogramParams {
     bool formantTracking = true;
     int lpcOrder = 14;
     double sampleRate = 11025;
+    // The rate the LPC runs at: 0 or sampleRate for the samples as they
+    // are, a lower one (twice a formant ceiling) for the samples resampled
+    // to it.
+    double lpcRate = 0;
 };
 
 constexpr std::uint16_t kNoFormant = 0xFFFF;
@@ -36,12 +40,14 @@ struct SpectrogramData {
     double level(int column, int row) const { return levels[static_cast<std::size_t>(column) * rows + row]; }
 };
 
-// The LPC frame in samples: the order read as milliseconds.
+// The LPC frame in samples at the LPC rate: the order read as
+// milliseconds.
 int spectrogramLpcFrame(const SpectrogramParams& p);
 
-// Frames start at startPoint + i * (endPoint - startPoint) / columns; they
-// are not centred. Samples past dataLength count as zero; a null `samples`
-// analyses silence.
+// FFT frames start at startPoint + i * (endPoint - startPoint) / columns;
+// they are not centred. A column's LPC frame is centred on its FFT frame.
+// Samples past dataLength count as zero; a null `samples` analyses
+// silence.
 SpectrogramData computeSpectrogram(const float* samples, double dataLength, double startPoint, double endPoint,
                                    int columns, int rows, const SpectrogramParams& params,
                                    AnalysisControl* control = nullptr, unsigned threads = 2);

@@ -1,11 +1,13 @@
 #include "analysis/SpectrumSlice.h"
 
 #include "analysis/MathFunc.h"
+#include "analysis/Resample.h"
 #include "analysis/VectorBuilds.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <optional>
 #include <sstream>
 
 namespace vx {
@@ -103,35 +105,26 @@ Formants formantsOf(const CMathFunc& math)
     return out;
 }
 
-int lpcPointsOf(const SliceParams& p)
+bool lpcResamples(const SliceParams& p)
 {
-    return static_cast<int>(p.lpcOrder * p.sampleRate / 1000);
+    return p.lpcRate > 0 && p.lpcRate < p.sampleRate;
 }
 
-// The predictor of a frame and its formants; with `envelope` (P doubles)
-// also the inverted envelope raised so that its peak equals fftMax.
-Formants performLPC(CMathFunc& math, const std::vector<double>& frame, const SliceParams& p, double fftMax,
-                    std::vector<double>* envelope)
+double lpcRateOf(const SliceParams& p)
 {
-    const int P = p.frequencyRange;
-    const int points = lpcPointsOf(p);
-    // DoLPC writes P resampled points into the buffer.
-    std::vector<double> buf(std::max(static_cast<std::size_t>(points) + 5, static_cast<std::size_t>(P)), 0.0);
-    std::copy(frame.begin(), frame.begin() + std::min<std::size_t>(frame.size(), static_cast<std::size_t>(points) + 5),
-              buf.begin());
-    math.DoLPC(buf.data(), p.lpcOrder, points, 0, 1, true, P, p.frequencyRange, p.sampleRate, true, !envelope);
-    if (envelope) {
-        double lo = 1e13, hi = -1e13;
-        for (int j = 0; j < P; ++j) {
-            lo = std::min(lo, buf[static_cast<std::size_t>(j)]);
-            hi = std::max(hi, buf[static_cast<std::size_t>(j)]);
-        }
-        const double range = hi - lo;
-        envelope->assign(buf.begin(), buf.begin() + P);
-        for (double& v : *envelope)
-            v = (hi - v) + (fftMax - range);
-    }
-    return formantsOf(math);
+    return lpcResamples(p) ? p.lpcRate : p.sampleRate;
+}
+
+int lpcPointsOf(const SliceParams& p)
+{
+    return static_cast<int>(p.lpcOrder * lpcRateOf(p) / 1000);
+}
+
+// Points of the envelope: one per Hz up to the frequency range, and only
+// below the LPC's half rate.
+int envelopePointsOf(const SliceParams& p)
+{
+    return std::min(p.frequencyRange, static_cast<int>(lpcRateOf(p) / 2));
 }
 
 // Copies `count` samples from s into frame (zeros elsewhere), reading only
@@ -147,6 +140,79 @@ void fetch(const float* samples, long end, long s, long count, std::vector<doubl
     }
 }
 
+// The samples of LPC frames: points + 5 of them at the LPC rate, the frame
+// centred on a sample position.
+class LpcSource {
+public:
+    LpcSource(const float* samples, long end, const SliceParams& p)
+        : m_samples(samples), m_end(end), m_points(lpcPointsOf(p)), m_frame(static_cast<std::size_t>(m_points) + 5)
+    {
+        if (lpcResamples(p))
+            m_resampler.emplace(p.sampleRate, p.lpcRate);
+    }
+
+    const std::vector<double>& frameAt(long centre)
+    {
+        if (!m_resampler) {
+            fetch(m_samples, m_end, centre - m_points / 2, m_points + 5, m_frame);
+        } else {
+            const double step = m_resampler->inRate() / m_resampler->outRate();
+            m_resampler->segment(m_samples, m_end, static_cast<double>(centre) - (m_points / 2) * step, m_points + 5,
+                                 m_frame.data());
+        }
+        return m_frame;
+    }
+
+private:
+    const float* m_samples;
+    long m_end;
+    int m_points;
+    std::vector<double> m_frame;
+    std::optional<Resampler> m_resampler;
+};
+
+// The predictor of a frame and its formants; with `envelope` also the
+// inverted envelope raised so that its peak equals fftMax.
+Formants performLPC(CMathFunc& math, const std::vector<double>& frame, const SliceParams& p, double fftMax,
+                    std::vector<double>* envelope)
+{
+    const int E = envelopePointsOf(p);
+    const int points = lpcPointsOf(p);
+    // DoLPC writes E resampled points into the buffer.
+    std::vector<double> buf(std::max(frame.size(), static_cast<std::size_t>(E)), 0.0);
+    std::copy(frame.begin(), frame.end(), buf.begin());
+    math.DoLPC(buf.data(), p.lpcOrder, points, 0, 1, true, E, E, lpcRateOf(p), true, !envelope);
+    if (envelope) {
+        double lo = 1e13, hi = -1e13;
+        for (int j = 0; j < E; ++j) {
+            lo = std::min(lo, buf[static_cast<std::size_t>(j)]);
+            hi = std::max(hi, buf[static_cast<std::size_t>(j)]);
+        }
+        const double range = hi - lo;
+        envelope->assign(buf.begin(), buf.begin() + E);
+        for (double& v : *envelope)
+            v = (hi - v) + (fftMax - range);
+    }
+    return formantsOf(math);
+}
+
+// The mean of the first and the last frame's formants; a slot that one of
+// them lacks (-1) takes the other's value instead of a mean with -1.
+Formants meanOf(const Formants& first, const Formants& last)
+{
+    Formants out;
+    for (std::size_t i = 0; i < 5; ++i) {
+        if (first.formant[i] < 0 || last.formant[i] < 0) {
+            out.formant[i] = std::max(first.formant[i], last.formant[i]);
+            out.bandwidth[i] = first.formant[i] < 0 ? last.bandwidth[i] : first.bandwidth[i];
+        } else {
+            out.formant[i] = (first.formant[i] + last.formant[i]) / 2;
+            out.bandwidth[i] = (first.bandwidth[i] + last.bandwidth[i]) / 2;
+        }
+    }
+    return out;
+}
+
 std::string number(double v)
 {
     std::ostringstream out;
@@ -156,20 +222,23 @@ std::string number(double v)
 
 } // namespace
 
-SliceFormants sliceFormantsAt(const float* samples, double dataLength, double at, const SliceParams& p)
+SliceFormants sliceFormantsAt(const float* samples, double dataLength, double centre, const SliceParams& p)
 {
     SliceFormants out;
     // Only the predictor is made: the FFT settings do not matter.
-    if (!(p.sampleRate >= 2000 && p.sampleRate <= kMaxSampleRate) || p.lpcOrder < 2 || p.lpcOrder > 400
-        || !std::isfinite(at) || !(dataLength >= 0))
+    SliceParams lpcOnly = p;
+    lpcOnly.windowLength = 256;
+    lpcOnly.appliedWindowMs = 1;
+    lpcOnly.frequencyRange = 1;
+    lpcOnly.averageStepMs = 1;
+    if (!sliceParamsProblem(lpcOnly).empty() || !std::isfinite(centre) || !(dataLength >= 0))
         return out;
-    const int points = lpcPointsOf(p);
-    std::vector<double> frame(static_cast<std::size_t>(points) + 5, 0.0);
     const double limit = 0x1p52;
     const long end = samples ? static_cast<long>(std::min(dataLength, limit)) : 0;
-    fetch(samples, end, static_cast<long>(std::clamp(at, -limit, limit)), points + 5, frame);
+    LpcSource source(samples, end, p);
     CMathFunc math;
-    const Formants f = performLPC(math, frame, p, 0, nullptr);
+    const Formants f =
+        performLPC(math, source.frameAt(static_cast<long>(std::clamp(centre, -limit, limit))), lpcOnly, 0, nullptr);
     out.formant = f.formant;
     out.bandwidth = f.bandwidth;
     return out;
@@ -198,6 +267,9 @@ std::string sliceParamsProblem(const SliceParams& p)
              + number(p.sampleRate) + " Hz it must be from 1 to " + std::to_string(limit) + " Hz.";
     if (p.lpcOrder < 2 || p.lpcOrder > 400)
         return "The LPC order" + of + std::to_string(p.lpcOrder) + "; it must be from 2 to 400.";
+    if (p.lpcRate != 0 && !(p.lpcRate >= 1000 && p.lpcRate <= p.sampleRate))
+        return "The LPC rate" + of + number(p.lpcRate) + " Hz; it must be from 1000 Hz to the sample rate, "
+             + number(p.sampleRate) + " Hz.";
     if (p.averageStepMs < 1)
         return "The average step" + of + std::to_string(p.averageStepMs) + " ms; it must be at least 1 ms.";
     return {};
@@ -219,13 +291,8 @@ SliceResult computeSpectrumSlice(const float* samples, double dataLength, double
     const int P = p.frequencyRange;
     const int bins = W / 2;
     const int A = static_cast<int>(std::min(p.appliedWindowMs * p.sampleRate / 1000 + 0.5, static_cast<double>(W)));
-    const int lpcPoints = lpcPointsOf(p);
-    const long lpcCopy = static_cast<long>(static_cast<int>(p.sampleRate) / 1000) * p.lpcOrder + 10;
-    const long C = std::max<long>(W + 10, lpcCopy);
     const double h = p.sampleRate * p.averageStepMs / 1000 + 0.5;
 
-    // Frame k starts at trunc(start + k h); frames follow while the one
-    // before ends before the stop.
     auto frameStart = [&](long k) { return static_cast<long>(static_cast<double>(start) + static_cast<double>(k) * h); };
     auto another = [&](long k) { return frameStart(k) + W < stop; };
     long last = std::max(0L, static_cast<long>((static_cast<double>(stop - start) - W) / h));
@@ -236,27 +303,34 @@ SliceResult computeSpectrumSlice(const float* samples, double dataLength, double
     if (last >= INT_MAX)
         return out;
     const long K = last + 1;
+    const long firstCounted = std::max(0L, K - kSliceFramesThatCount);
+    auto lpcCentre = [&](long k) { return frameStart(k) + A / 2; };
 
     CMathFunc math;
+    LpcSource lpc(samples, end, p);
     const SplinePlan plan(bins, P, (P / (p.sampleRate / 2)) * bins / P);
-    std::vector<double> frame(static_cast<std::size_t>(std::max<long>(C, lpcPoints + 5)), 0.0);
+    // The Hamming window spans the samples that carry signal: cut off on
+    // its flank by a shorter applied window it would leak the strongest
+    // band tens of dB across the whole spectrum.
+    const std::vector<double> taper = math.hamming(A);
+    std::vector<double> frame(static_cast<std::size_t>(A), 0.0);
     std::vector<double> fftBuffer(static_cast<std::size_t>(W) + 1, 0.0);
     std::vector<double> y(static_cast<std::size_t>(bins) + 1, 0.0), y2(static_cast<std::size_t>(bins) + 1, 0.0);
     std::vector<double> spectrum(static_cast<std::size_t>(P));
     std::vector<double> accumulator(static_cast<std::size_t>(P));
-    Formants first;
-    double fftMax = 0;
-    for (long k = 0; k < K; ++k) {
+    const Formants first = K > 1 ? performLPC(math, lpc.frameAt(lpcCentre(0)), p, 0, nullptr) : Formants{};
+    double lastRange = 0;
+    for (long k = firstCounted; k < K; ++k) {
         if (control && control->cancel) {
             out.cancelled = true;
-            out.frames = static_cast<int>(k);
+            out.frames = static_cast<int>(k - firstCounted);
             return out;
         }
-        fetch(samples, end, frameStart(k), C, frame);
-
-        std::copy(frame.begin(), frame.begin() + A, fftBuffer.begin());
+        fetch(samples, end, frameStart(k), A, frame);
+        for (int i = 0; i < A; ++i)
+            fftBuffer[static_cast<std::size_t>(i)] = frame[static_cast<std::size_t>(i)] * taper[static_cast<std::size_t>(i)];
         std::fill(fftBuffer.begin() + A, fftBuffer.end(), 0.0);
-        math.DoFFT_Real(fftBuffer.data(), W, 0, 1, false, P, P, p.sampleRate);
+        math.DoFFT_Real(fftBuffer.data(), W, 0, 0, false, P, P, p.sampleRate);
         std::copy(fftBuffer.begin(), fftBuffer.begin() + bins, y.begin() + 1);
         math.spline(plan.knots(), y.data(), bins, 1e30, 1e30, y2.data());
         plan.resample(y.data(), y2.data(), spectrum.data());
@@ -265,57 +339,35 @@ SliceResult computeSpectrumSlice(const float* samples, double dataLength, double
             lo = std::min(lo, v);
             hi = std::max(hi, v);
         }
-        fftMax = hi - lo;
+        lastRange = hi - lo;
         // The newest frame weighs 1/2, the one before 1/4, ..., and the
         // first as much as the second.
-        if (k == 0)
-            for (int j = 0; j < P; ++j)
-                accumulator[static_cast<std::size_t>(j)] = std::max(0.0, spectrum[static_cast<std::size_t>(j)] - lo);
-        else
-            for (int j = 0; j < P; ++j)
-                accumulator[static_cast<std::size_t>(j)] =
-                    (accumulator[static_cast<std::size_t>(j)] + std::max(0.0, spectrum[static_cast<std::size_t>(j)] - lo))
-                    / 2;
-
-        // Only the first and the last frame's predictors are shown.
-        if (k == K - 1) {
-            const Formants latest = performLPC(math, frame, p, fftMax, &out.lpc);
-            if (K == 1) {
-                out.formant = latest.formant;
-                out.bandwidth = latest.bandwidth;
-            } else {
-                // The mean of the first and the last frame; a slot that one of
-                // them lacks (-1) takes the other's value instead of a mean with -1.
-                for (std::size_t i = 0; i < 5; ++i) {
-                    if (first.formant[i] < 0 || latest.formant[i] < 0) {
-                        out.formant[i] = std::max(first.formant[i], latest.formant[i]);
-                        out.bandwidth[i] = first.formant[i] < 0 ? latest.bandwidth[i] : first.bandwidth[i];
-                    } else {
-                        out.formant[i] = (first.formant[i] + latest.formant[i]) / 2;
-                        out.bandwidth[i] = (first.bandwidth[i] + latest.bandwidth[i]) / 2;
-                    }
-                }
-            }
-        } else if (k == 0) {
-            first = performLPC(math, frame, p, fftMax, nullptr);
+        for (std::size_t j = 0; j < accumulator.size(); ++j) {
+            const double v = std::max(0.0, spectrum[j] - lo);
+            accumulator[j] = k == firstCounted ? v : (accumulator[j] + v) / 2;
         }
-        out.frames = static_cast<int>(k + 1);
         if (control)
-            control->progress = static_cast<int>(100 * (k + 1) / K);
+            control->progress = static_cast<int>(100 * (k - firstCounted + 1) / (K - firstCounted));
     }
-    out.fft = std::move(accumulator);
-    out.fftMax = fftMax;
+    out.frames = static_cast<int>(K);
     // A frame with a single sample, or with the same level in every bin,
     // resamples to a curve that is flat but for rounding.
-    out.silent = !(out.fftMax > kFlatDb) || !std::isfinite(out.fftMax);
-    if (out.silent || std::any_of(out.lpc.begin(), out.lpc.end(), [](double v) { return !std::isfinite(v); })) {
+    out.silent = !(lastRange > kFlatDb) || !std::isfinite(lastRange);
+    if (out.silent) {
         // Nothing to scale against: no envelope and no formants are shown.
-        out.lpc.clear();
-        out.formant.fill(-1);
-        out.bandwidth.fill(-1);
+        out.fft.assign(accumulator.size(), 0.0);
+        return out;
     }
-    if (out.silent)
-        std::fill(out.fft.begin(), out.fft.end(), 0.0);
+    out.fft = std::move(accumulator);
+    out.fftMax = *std::max_element(out.fft.begin(), out.fft.end());
+    const Formants latest = performLPC(math, lpc.frameAt(lpcCentre(K - 1)), p, out.fftMax, &out.lpc);
+    if (std::any_of(out.lpc.begin(), out.lpc.end(), [](double v) { return !std::isfinite(v); })) {
+        out.lpc.clear();
+        return out;
+    }
+    const Formants shown = K == 1 ? latest : meanOf(first, latest);
+    out.formant = shown.formant;
+    out.bandwidth = shown.bandwidth;
     return out;
 }
 

@@ -2,6 +2,10 @@
 // The spectrum slice: the FFT spectrum at one position or averaged over a
 // selection, the LPC envelope of the last frame aligned to the spectrum's
 // maximum, and up to five formants with bandwidths.
+//
+// A frame's FFT sees the applied window's samples under a Hamming window of
+// their own length; its LPC sees a frame of `lpcOrder` ms centred on them,
+// at the LPC rate.
 
 #include <array>
 #include <atomic>
@@ -17,12 +21,18 @@ struct SliceParams {
     int lpcOrder = 14;           // also the LPC frame in ms
     int averageStepMs = 10;
     int frequencyRange = 5000;   // Hz; one display point per Hz
+    // The rate the LPC runs at: 0 or the sample rate for the samples as
+    // they are, a lower one (twice a formant ceiling) for the samples
+    // resampled to it.
+    double lpcRate = 0;
 };
 
 struct SliceResult {
     std::vector<double> fft; // relative dB, minimum 0, one per Hz
-    std::vector<double> lpc; // envelope, peak equal to fftMax
-    double fftMax = 0;
+    // The envelope, peak equal to fftMax, one per Hz up to the LPC's half
+    // rate or the frequency range, whichever is lower.
+    std::vector<double> lpc;
+    double fftMax = 0; // the highest point of fft
     std::array<double, 5> formant{-1, -1, -1, -1, -1};
     std::array<double, 5> bandwidth{-1, -1, -1, -1, -1};
     int frames = 0;
@@ -41,6 +51,10 @@ struct SliceControl {
     std::atomic<int> progress{0};
 };
 
+// Frames further than this before the last weigh less than 2^-64 in the
+// average and are not analysed; the first frame still gives its formants.
+constexpr long kSliceFramesThatCount = 64;
+
 // The largest frequency range the display allows at a rate.
 int sliceFrequencyLimit(double sampleRate);
 
@@ -49,15 +63,18 @@ int sliceFrequencyLimit(double sampleRate);
 std::string sliceParamsProblem(const SliceParams& params);
 
 // The formants and bandwidths (-1 where missing) of the LPC analysis of
-// the one frame starting at sample `at`, as the slice computes them.
+// the frame centred on sample position `centre`, as the slice computes
+// them.
 struct SliceFormants {
     std::array<double, 5> formant{-1, -1, -1, -1, -1};
     std::array<double, 5> bandwidth{-1, -1, -1, -1, -1};
 };
-SliceFormants sliceFormantsAt(const float* samples, double dataLength, double at, const SliceParams& params);
+SliceFormants sliceFormantsAt(const float* samples, double dataLength, double centre, const SliceParams& params);
 
-// Start and stop are sample positions (equal for the cursor). Samples past
-// dataLength, and samples that are not finite, count as zero. Parameters
+// Start and stop are sample positions (equal for the cursor). Frame k
+// starts at trunc(start + k h) for the step h; frames follow while the one
+// before ends before the stop. Samples past dataLength, and samples that
+// are not finite, count as zero. Parameters
 // that sliceParamsProblem rejects, or a start or stop that is not finite,
 // give an empty result (no frames).
 SliceResult computeSpectrumSlice(const float* samples, double dataLength, double startPoint, double stopPoint,

@@ -339,13 +339,13 @@ const Selection& legacyTakenFields()
 {
     static const Selection sel{{{544, 580}, {584, 656}, {984, 1064}, {1072, 1124}, {1136, 1136},
                                 {1144, 1144}, {1168, 1200}, {2248, 2248}},
-                               {1044}};
+                               {1020, 1044}};
     return sel;
 }
 
 const Selection& userLoadedFields()
 {
-    static const Selection sel{{{520, 536}, {544, 660}, {984, 1064}, {1072, 1200}, {1204, 1220}}, {}};
+    static const Selection sel{{{520, 536}, {544, 660}, {984, 1068}, {1072, 1200}, {1204, 1220}}, {}};
     return sel;
 }
 
@@ -360,8 +360,8 @@ const Selection& userSavedFields()
 Selection groupFields(OptionGroup group)
 {
     switch (group) {
-    case OptionGroup::FFTLPC: return {{{584, 656}}, {}};
-    case OptionGroup::Spectrogram: return {{{984, 1064}}, {1044}};
+    case OptionGroup::FFTLPC: return {{{584, 656}, {1020, 1020}}, {}};
+    case OptionGroup::Spectrogram: return {{{984, 1068}}, {1020, 1044}};
     case OptionGroup::Pitch: return {{{1072, 1124}, {1136, 1136}, {1144, 1144}, {1168, 1200}}, {}};
     case OptionGroup::Zoom: return {{{kZoomRangeOffset, kZoomRangeOffset}}, {}};
     default: return {};

@@ -121,10 +121,20 @@ template <auto M>
 OptionField timeGrid(const char* name, const char* text, int offset)
 {
     OptionField f = row<M>(name, text, "ms", FieldKind::Whole, 0, kLongMs, offset);
-    f.zeroIsAutomatic = true;
+    f.zeroMeans = "automatic";
     return f;
 }
 constexpr double kTopHz = 500000;
+
+// 0 for off, else at least 500 Hz (an LPC rate of 1000 Hz).
+template <auto M>
+OptionField ceiling(const char* name, int offset)
+{
+    OptionField f = row<M>(name, "Formant ceiling", "Hz", FieldKind::Whole, 0, kTopHz, offset);
+    f.zeroMeans = "off";
+    f.lowUnlessZero = 500;
+    return f;
+}
 
 // clang-format off
 const std::vector<OptionField>& fieldTable(OptionGroup g)
@@ -160,6 +170,7 @@ const std::vector<OptionField>& fieldTable(OptionGroup g)
         whole<&F::m_nFFTAverageStepSize>("m_nFFTAverageStepSize", "Average step", "ms", 1, 10000, 596),
         even<&F::m_nLPCNumberofCoefficients>("m_nLPCNumberofCoefficients", "LPC order", 652),
         flag<&F::m_bFFTDrawLPC>("m_bFFTDrawLPC", "Draw LPC envelope", 656),
+        ceiling<&F::m_nFFTFormantCeiling>("m_nFFTFormantCeiling", 1020),
         pair<&F::m_bFFTAbsolute>("m_bFFTAbsolute", "Level scale", "Absolute", "Relative", 604),
         whole<&F::m_nFFTAbsoluteRange>("m_nFFTAbsoluteRange", "Absolute range", "dB", 1, 400, 608),
         flag<&F::m_bFFTDrawFrequencyGrid>("m_bFFTDrawFrequencyGrid", "Draw frequency grid", 636),
@@ -179,6 +190,7 @@ const std::vector<OptionField>& fieldTable(OptionGroup g)
         even<&S::m_nSpecLPCNumberofCoefficients>("m_nSpecLPCNumberofCoefficients", "LPC order", 1012),
         real<&S::m_dPreEmphasis>("m_dPreEmphasis", "Pre-emphasis", "", 0, 1, 2, 1000),
         flag<&S::m_bSpecDrawFormantTracking>("m_bSpecDrawFormantTracking", "Formant tracking", 1008),
+        ceiling<&S::m_nSpecFormantCeiling>("m_nSpecFormantCeiling", 1068),
         flag<&S::m_bSpecDrawAudio>("m_bSpecDrawAudio", "Draw waveform", 1040),
         flag<&S::m_bSpecDrawLabels>("m_bSpecDrawLabels", "Draw labels", 1048),
         flag<&S::m_bSpecDrawFrequencyGrid>("m_bSpecDrawFrequencyGrid", "Draw frequency grid", 1052),
@@ -303,6 +315,7 @@ std::optional<OptionProblem> fieldProblem(OptionGroup g, int index, const Option
         ok = ok && (f.aboveLow ? v > f.low : v >= f.low) && v <= f.high;
         ok = ok && (f.kind != FieldKind::Whole || v == std::trunc(v));
         ok = ok && (!f.even || std::fmod(v, 2) == 0);
+        ok = ok && (v == 0 || v >= f.lowUnlessZero);
         break;
     }
     if (ok)
@@ -481,7 +494,10 @@ std::string optionRangeText(const OptionField& f)
     const std::string kind = f.even ? "an even number " : f.kind == FieldKind::Whole ? "a whole number " : "";
     if (f.aboveLow)
         return kind + "greater than " + number(f.low) + " and at most " + number(f.high) + unit;
-    return kind + "from " + number(f.low) + (f.zeroIsAutomatic ? " (automatic)" : "") + " to " + number(f.high) + unit;
+    const std::string zero = f.zeroMeans ? number(f.low) + " (" + f.zeroMeans + ")" : std::string();
+    if (f.lowUnlessZero > 0)
+        return zero + " or " + kind + "from " + number(f.lowUnlessZero) + " to " + number(f.high) + unit;
+    return kind + "from " + (f.zeroMeans ? zero : number(f.low)) + " to " + number(f.high) + unit;
 }
 
 std::string optionValueText(const OptionField& f, double v)
@@ -504,6 +520,7 @@ OptionValues defaultOptions(OptionGroup g, const OptionValues& current, double R
         set("m_nFFTAverageStepSize", 10);
         set("m_nLPCNumberofCoefficients", lpcOrderForRate(R));
         set("m_bFFTDrawLPC", 1);
+        set("m_nFFTFormantCeiling", 0);
         set("m_bFFTAbsolute", 1);
         set("m_nFFTAbsoluteRange", 80);
         set("m_bFFTInches", 1);
@@ -523,6 +540,7 @@ OptionValues defaultOptions(OptionGroup g, const OptionValues& current, double R
         set("m_dPreEmphasis", 0.98);
         set("m_bSpecDrawFormantTracking", 1);
         set("m_nSpecLPCNumberofCoefficients", lpcOrderForRate(R));
+        set("m_nSpecFormantCeiling", 0);
         set("m_bSpecDrawAudio", 0);
         set("m_bSpecDrawLabels", 0);
         set("m_bSpecDrawFrequencyGrid", 1);

@@ -43,7 +43,9 @@ struct OptionField {
     double low = 0, high = 0;    // accepted, inclusive
     bool aboveLow = false;       // low itself is refused
     bool even = false;           // LPC orders
-    bool zeroIsAutomatic = false; // time grids: 0 lets the grid adapt
+    const char* zeroMeans = nullptr; // what 0 stands for: "automatic" (time
+                                     // grids), "off" (formant ceilings)
+    double lowUnlessZero = 0;        // above 0, the least accepted value
     int offset = -1;             // in the configuration record, or -1
     bool recordDouble = false;   // held there as a double, else as an int32
     int decimals = 0;            // shown in a text control

@@ -53,6 +53,9 @@ struct FFTOptions {
     int m_nFFTDBGrid = 20;
     int m_nLPCNumberofCoefficients = 14;
     bool m_bFFTDrawLPC = true;
+    // Hz; 0 is off. When set, the LPC analyses the signal resampled to
+    // twice this frequency, with the order that rate gives.
+    int m_nFFTFormantCeiling = 0;
 };
 
 struct SpectrogramOptions {
@@ -73,6 +76,7 @@ struct SpectrogramOptions {
     int m_nSpecFrequencyGrid = 1000;
     bool m_bSpecDrawTimeGrid = true;
     int m_nSpecTimeGrid = 500;
+    int m_nSpecFormantCeiling = 0; // as m_nFFTFormantCeiling
 };
 
 struct PitchOptions {

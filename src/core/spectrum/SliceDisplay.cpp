@@ -81,6 +81,11 @@ SliceParams sliceParams(const FFTOptions& s, double sampleRate)
     p.lpcOrder = s.m_nLPCNumberofCoefficients;
     p.averageStepMs = s.m_nFFTAverageStepSize;
     p.frequencyRange = s.m_nFFTfrequencyRange;
+    // A ceiling at or above half the rate leaves nothing to resample.
+    if (s.m_nFFTFormantCeiling > 0 && 2.0 * s.m_nFFTFormantCeiling < sampleRate) {
+        p.lpcRate = 2.0 * s.m_nFFTFormantCeiling;
+        p.lpcOrder = lpcOrderForRate(p.lpcRate);
+    }
     return p;
 }
 
@@ -109,7 +114,7 @@ SliceReadouts sliceReadouts(const Settings& s, double sampleRate)
     r.sampleRate = formatInt(rate);
     r.bandwidth = formatInt(W > 0 ? rate / W : 0);
     r.windowLength = formatInt(W);
-    r.lpcCoefficients = formatInt(s.m_nLPCNumberofCoefficients);
+    r.lpcCoefficients = formatInt(sliceParams(s, sampleRate).lpcOrder);
     r.appliedWindow = formatInt(s.m_nFFTAppliedWindowLength);
     r.averageStep = formatInt(s.m_nFFTAverageStepSize);
     return r;

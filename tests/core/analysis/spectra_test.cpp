@@ -75,6 +75,19 @@ TEST(Spectrogram, NormalisationAndTheFormantSilenceGate)
     for (int j = 0; j < 50; ++j)
         EXPECT_EQ(d.level(99, j), 0.0) << "60 dB down is more than the range below the peak";
 
+    // Under a ceiling the predictor sees the signal resampled to twice it.
+    const double high = 44100;
+    const auto y = vowel(22050, high, 22050);
+    SpectrogramParams ceiling = p;
+    ceiling.sampleRate = high;
+    ceiling.windowLength = 1024;
+    ceiling.lpcRate = 11000;
+    ceiling.lpcOrder = 14;
+    EXPECT_EQ(spectrogramLpcFrame(ceiling), 154);
+    const FormantSlots& resampled = computeSpectrogram(y.data(), 22050, 0, 22050, 10, 50, ceiling).formants[5];
+    EXPECT_NEAR(resampled[0], 700, 50);
+    EXPECT_NEAR(resampled[1], 1200, 60);
+
     // Frames that run past the data read zeros; without samples all is silence.
     SpectrogramData tail = computeSpectrogram(x.data(), 10000, 9900, 10000, 10, 50, p);
     EXPECT_EQ(tail.levels.size(), 500u);

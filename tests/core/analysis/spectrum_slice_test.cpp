@@ -1,4 +1,5 @@
 #include "analysis/MathFunc.h"
+#include "analysis/Resample.h"
 #include "analysis/SpectrumSlice.h"
 #include "app/Settings.h"
 #include "support/Synthesis.h"
@@ -16,7 +17,7 @@ namespace {
 
 // Results of the slice and of the frame-by-frame reference agree to this,
 // in dB (spectrum, envelope, maximum) and Hz (formants, bandwidths).
-constexpr double kTolerance = 1e-9;
+constexpr double kTolerance = 1e-12;
 
 SliceParams defaultsAt(double rate)
 {
@@ -64,39 +65,42 @@ std::vector<float> vowel(double seconds, double fs, bool speechLike = false)
     return out;
 }
 
-// The slice computed frame by frame: every frame resampled through
-// DoFFT_Real's own spline and given a full LPC analysis.
+// The slice computed frame by frame from the first frame on: every frame's
+// applied window under a Hamming window of its own length, resampled
+// through DoFFT_Real's own spline, and a full LPC analysis of the frame
+// centred on it.
 SliceResult referenceSlice(const float* samples, double dataLength, double startPoint, double stopPoint,
                            const SliceParams& p)
 {
     SliceResult out;
-    const int W = p.windowLength, P = p.frequencyRange;
+    const int W = p.windowLength, P = p.frequencyRange, E = std::min(P, static_cast<int>(p.sampleRate / 2));
     const int A = std::min(static_cast<int>(p.appliedWindowMs * p.sampleRate / 1000 + 0.5), W);
     const int points = static_cast<int>(p.lpcOrder * p.sampleRate / 1000);
-    const long C = std::max<long>(W + 10, static_cast<long>(static_cast<int>(p.sampleRate) / 1000) * p.lpcOrder + 10);
     const double h = p.sampleRate * p.averageStepMs / 1000 + 0.5;
     const long end = static_cast<long>(dataLength);
-    const std::size_t size = static_cast<std::size_t>(std::max<long>({C, points + 5L, P + 0L, W + 10L}));
+    auto sample = [&](long i) { return i >= 0 && i < end && std::isfinite(samples[i]) ? double(samples[i]) : 0.0; };
     CMathFunc math;
     std::array<double, 5> firstF{}, firstB{};
+    std::vector<double> lpcFrame;
+    double lastRange = 0;
     for (long k = 0;; ++k) {
         const long s = static_cast<long>(static_cast<long>(startPoint) + k * h);
-        std::vector<double> frame(size, 0.0);
-        for (long i = 0; i < C && s + i < end; ++i)
-            if (s + i >= 0)
-                frame[static_cast<std::size_t>(i)] = samples[s + i];
-        std::vector<double> buf(size, 0.0);
-        std::copy(frame.begin(), frame.begin() + A, buf.begin());
-        math.DoFFT_Real(buf.data(), W, 0, 1, true, P, P, p.sampleRate);
-        const auto [lo, hi] = std::minmax_element(buf.begin(), buf.begin() + P);
-        const double minimum = *lo;
-        out.fftMax = *hi - minimum;
+        std::vector<double> buf(static_cast<std::size_t>(std::max(W + 1, P)), 0.0);
+        const std::vector<double>& hamming = math.hamming(A);
+        for (int i = 0; i < A; ++i)
+            buf[static_cast<std::size_t>(i)] = sample(s + i) * hamming[static_cast<std::size_t>(i)];
+        math.DoFFT_Real(buf.data(), W, 0, 0, true, P, P, p.sampleRate);
+        const auto [minimum, maximum] = std::minmax_element(buf.begin(), buf.begin() + P);
+        lastRange = *maximum - *minimum;
+        out.fft.resize(static_cast<std::size_t>(P));
         for (int j = 0; j < P; ++j) {
-            const double v = std::max(0.0, buf[static_cast<std::size_t>(j)] - minimum);
-            out.fft.resize(static_cast<std::size_t>(P));
+            const double v = std::max(0.0, buf[static_cast<std::size_t>(j)] - *minimum);
             out.fft[static_cast<std::size_t>(j)] = k == 0 ? v : (out.fft[static_cast<std::size_t>(j)] + v) / 2;
         }
-        math.DoLPC(frame.data(), p.lpcOrder, points, 0, 1, true, P, P, p.sampleRate, true, false);
+        lpcFrame.assign(static_cast<std::size_t>(std::max(points + 5, E)), 0.0);
+        for (int i = 0; i < points + 5; ++i)
+            lpcFrame[static_cast<std::size_t>(i)] = sample(s + A / 2 - points / 2 + i);
+        math.DoLPC(lpcFrame.data(), p.lpcOrder, points, 0, 1, true, E, E, p.sampleRate, true, false);
         std::array<double, 5> f{-1, -1, -1, -1, -1}, b{-1, -1, -1, -1, -1};
         if (const auto& roots = math.lp_Roots())
             for (std::size_t i = 0, next = 0; i < 5 && i < roots->freq.size(); ++i)
@@ -104,11 +108,6 @@ SliceResult referenceSlice(const float* samples, double dataLength, double start
                     f[next] = roots->freq[i] + 0.5;
                     b[next++] = roots->bandwidth[i] + 0.5;
                 }
-        const auto [elo, ehi] = std::minmax_element(frame.begin(), frame.begin() + P);
-        const double top = *ehi, range = *ehi - *elo;
-        out.lpc.assign(frame.begin(), frame.begin() + P);
-        for (double& v : out.lpc)
-            v = (top - v) + (out.fftMax - range);
         if (k == 0) {
             firstF = f;
             firstB = b;
@@ -126,9 +125,16 @@ SliceResult referenceSlice(const float* samples, double dataLength, double start
         if (!(s + W < static_cast<long>(stopPoint)))
             break;
     }
+    // The envelope is the last frame's, its peak at the averaged curve's.
+    out.fftMax = *std::max_element(out.fft.begin(), out.fft.end());
+    const auto [elo, ehi] = std::minmax_element(lpcFrame.begin(), lpcFrame.begin() + E);
+    const double top = *ehi, range = *ehi - *elo;
+    out.lpc.assign(lpcFrame.begin(), lpcFrame.begin() + E);
+    for (double& v : out.lpc)
+        v = (top - v) + (out.fftMax - range);
     // A silent last frame, or an LPC frame of zeros, leaves nothing to show
     // of the envelope and the formants.
-    out.silent = !(out.fftMax > 1e-6);
+    out.silent = !(lastRange > 1e-6);
     if (out.silent || std::any_of(out.lpc.begin(), out.lpc.end(), [](double v) { return !std::isfinite(v); })) {
         out.lpc.clear();
         out.formant.fill(-1);
@@ -233,10 +239,14 @@ TEST(SpectrumSliceFast, AveragesFramesWithHalvingWeights)
         }
         expectAllNear(two.fft, twoExpected, "two frames");
         expectAllNear(three.fft, threeExpected, "three frames");
-        // The envelope and the maximum are the last frame's; the formants the
-        // mean of the first and the last frame's where both have one.
-        expectAllNear(three.lpc, single[2].lpc, "envelope");
-        EXPECT_EQ(three.fftMax, single[2].fftMax);
+        // The maximum is the averaged curve's, the envelope the last frame's
+        // raised to it; the formants the mean of the first and the last
+        // frame's where both have one.
+        EXPECT_EQ(three.fftMax, *std::max_element(three.fft.begin(), three.fft.end()));
+        std::vector<double> raised(single[2].lpc);
+        for (double& v : raised)
+            v += three.fftMax - single[2].fftMax;
+        expectAllNear(three.lpc, raised, "envelope");
         for (std::size_t i = 0; i < 5; ++i)
             if (single[0].formant[i] > 0 && single[2].formant[i] > 0) {
                 EXPECT_NEAR(three.formant[i], (single[0].formant[i] + single[2].formant[i]) / 2, kTolerance);
@@ -266,18 +276,24 @@ TEST(SpectrumSliceFast, CursorAndShortSelectionAnalyseTheFrameAtTheMarker)
 
 TEST(SpectrumSliceFast, VowelFormants)
 {
-    for (double rate : {44100.0, 11025.0}) {
-        SCOPED_TRACE(rate);
+    // The sample rate, and the LPC rate under a formant ceiling (0: none).
+    for (auto [rate, lpcRate] : {std::pair{44100.0, 0.0}, {11025.0, 0.0}, {44100.0, 11000.0}, {96000.0, 10000.0}}) {
+        SCOPED_TRACE(testing::Message() << rate << " Hz, LPC at " << lpcRate);
         const auto x = vowel(0.5, rate);
-        const SliceResult r =
-            computeSpectrumSlice(x.data(), static_cast<double>(x.size()), 0.1 * rate, 0.3 * rate, defaultsAt(rate));
+        SliceParams p = defaultsAt(rate);
+        if (lpcRate > 0) {
+            p.lpcRate = lpcRate;
+            p.lpcOrder = lpcOrderForRate(lpcRate);
+        }
+        const SliceResult r = computeSpectrumSlice(x.data(), static_cast<double>(x.size()), 0.1 * rate, 0.3 * rate, p);
         ASSERT_FALSE(r.silent);
         const double expected[] = {700, 1200, 2600};
         for (std::size_t i = 0; i < 3; ++i) {
             EXPECT_NEAR(r.formant[i], expected[i], 0.04 * expected[i]) << "F" << i + 1;
             EXPECT_GT(r.bandwidth[i], 0) << "F" << i + 1;
         }
-        const SliceFormants at = sliceFormantsAt(x.data(), static_cast<double>(x.size()), 0.2 * rate, defaultsAt(rate));
+        EXPECT_EQ(r.lpc.size(), lpcRate > 0 ? static_cast<std::size_t>(lpcRate / 2) : r.fft.size());
+        const SliceFormants at = sliceFormantsAt(x.data(), static_cast<double>(x.size()), 0.2 * rate, p);
         EXPECT_NEAR(at.formant[0], 700, 28);
     }
 }
@@ -388,20 +404,36 @@ TEST(SpectrumSliceFast, ProgressReachesAHundredAndCancelStopsEarly)
     EXPECT_TRUE(none.cancelled);
     EXPECT_EQ(none.frames, 0);
     EXPECT_TRUE(none.fft.empty());
+}
 
-    // Past the data every frame reads zeros: a stop an hour on gives far
-    // more frames than can be analysed before the request arrives.
-    SliceControl midway;
-    const double hour = 3600 * 11025;
-    std::thread canceller([&] {
-        while (midway.progress == 0)
-            std::this_thread::yield();
-        midway.cancel = true;
-    });
-    const SliceResult part = computeSpectrumSlice(x.data(), n, 0, hour, p, &midway);
-    canceller.join();
-    EXPECT_TRUE(part.cancelled);
-    EXPECT_GT(part.frames, 0);
-    EXPECT_LT(part.frames, 100000);
-    EXPECT_LT(midway.progress, 100);
+TEST(Resampler, KeepsWhatIsBelowTheNewHalfRateAndRemovesWhatIsAbove)
+{
+    const double in = 44100, out = 11000;
+    const Resampler r(in, out);
+    const struct {
+        double hz, gain;
+    } cases[] = {{300, 1}, {2500, 1}, {4500, 1}, {7000, 0}, {15000, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.hz);
+        std::vector<float> x(44100);
+        for (std::size_t i = 0; i < x.size(); ++i)
+            x[i] = static_cast<float>(std::sin(2 * M_PI * c.hz * static_cast<double>(i) / in));
+        std::vector<double> y(2000);
+        const double first = 10000.3;
+        r.segment(x.data(), static_cast<long>(x.size()), first, static_cast<int>(y.size()), y.data());
+        double worst = 0;
+        for (std::size_t i = 0; i < y.size(); ++i) {
+            const double t = (first + static_cast<double>(i) * in / out) / in;
+            worst = std::max(worst, std::fabs(y[i] - c.gain * std::sin(2 * M_PI * c.hz * t)));
+        }
+        EXPECT_LT(worst, 2e-3);
+    }
+    // Outside the data, and where samples are not numbers, it reads zeros.
+    std::vector<float> ones(100, 1.0f);
+    ones[50] = std::numeric_limits<float>::quiet_NaN();
+    std::vector<double> y(5);
+    r.segment(ones.data(), 100, 400, 5, y.data());
+    EXPECT_EQ(y, std::vector<double>(5, 0.0));
+    r.segment(ones.data(), 100, 50, 1, y.data());
+    EXPECT_TRUE(std::isfinite(y[0]));
 }
