@@ -491,7 +491,10 @@ TEST_F(Spectrogram, ClosingOrChangingSamplesDuringAComputationJoinsTheWorker)
             EXPECT_TRUE(waitUntil([&] { return !w->busy(); }));
             EXPECT_TRUE(w->cancelled());
             EXPECT_FALSE(w->cursor().marker()) << "the click only cancels";
-            w->start();
+            // A click on "Cancelled" computes again.
+            send(&w->view(), QEvent::MouseButtonPress, QPointF(300, 100), Qt::LeftButton);
+            EXPECT_TRUE(w->busy());
+            EXPECT_FALSE(w->cursor().marker());
             w->close();
             QApplication::processEvents();
             EXPECT_FALSE(w);

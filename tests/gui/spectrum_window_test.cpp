@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 using namespace vx;
 using namespace vxtest;
@@ -342,24 +344,30 @@ TEST_F(SliceWindow, ChangedSamplesRecomputeOrCloseAndClosingStopsTheWorker)
     EXPECT_EQ(early->analysesStarted(), 2);
     EXPECT_TRUE(finished(early));
 
-    // A minute averaged at every millisecond: a click cancels it.
-    ASSERT_TRUE(session().changeSamples([](Document& d) {
-        Channels& c = d.getChannel(0);
-        c.m_hData.resize(kRate * 60);
-        for (std::size_t n = 0; n < c.m_hData.size(); ++n)
-            c.m_hData.data()[n] = static_cast<float>(std::sin(n * 0.37) * 0.3 + std::sin(n * 0.011) * 0.2);
-        c.m_dwFileLength = kRate * 60;
-        return true;
-    }));
-    settings([](Settings& s) { s.m_nFFTAverageStepSize = 1; });
-    QPointer<SpectrumWindow> busy = openOver(0, kRate * 60);
-    ASSERT_TRUE(busy && busy->busy());
+    // A click cancels the computation under way; a click on "Cancelled"
+    // computes again.
+    QPointer<SpectrumWindow> busy = openOver(0, 2900);
+    ASSERT_TRUE(busy && finished(busy));
+    // Held on the worker thread until cancelled (for at most 20 s).
+    const auto hold = [](SliceControl& control) {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!control.cancel && std::chrono::steady_clock::now() < limit)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    busy->setBeforeComputing(hold);
+    busy->analyse();
+    ASSERT_TRUE(busy->busy());
     QTest::mouseClick(&busy->view(), Qt::LeftButton, {}, QPoint(100, 100));
     ASSERT_TRUE(waitUntil([&] { return !busy->busy(); }));
     EXPECT_EQ(busy->formantText(), "Cancelled.");
     EXPECT_FALSE(busy->display().result().has_value());
+    busy->setBeforeComputing({});
+    QTest::mouseClick(&busy->view(), Qt::LeftButton, {}, QPoint(100, 100));
+    EXPECT_TRUE(finished(busy));
+    EXPECT_TRUE(busy->display().result().has_value());
 
     // Closing the main window mid-computation closes every slice window.
+    busy->setBeforeComputing(hold);
     busy->analyse();
     ASSERT_TRUE(busy->busy());
     dialogs.saveChoice = SaveChoice::Discard;

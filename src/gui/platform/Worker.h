@@ -117,4 +117,16 @@ inline QString analysisFailedText(const std::string& reason)
     return QStringLiteral("The analysis failed: %1.").arg(QString::fromStdString(reason));
 }
 
+// What an analysis window shows while it computes, and after a click
+// cancelled the computation.
+inline QString progressText(int percent)
+{
+    return QStringLiteral("Progress = %1 (click to cancel)").arg(percent);
+}
+
+inline QString cancelledText()
+{
+    return QStringLiteral("Cancelled (click to compute again)");
+}
+
 } // namespace vx

@@ -382,6 +382,10 @@ bool SpectrogramWindow::mousePressed(QPointF at)
         m_worker.cancel();
         return false;
     }
+    if (cancelled()) {
+        start();
+        return false;
+    }
     if (!haveSpectrogram())
         return false;
     SoundController& sound = m_session.app().sound();
@@ -431,9 +435,8 @@ void SpectrogramWindow::paint(QPainter& p, QSize viewSize)
                        Qt::TextWordWrap, m_failure);
             return;
         }
-        char text[40];
-        std::snprintf(text, sizeof text, "Progress = %d", progress());
-        p.drawText(QPointF(viewSize.width() / 3.0, 100), m_waiting ? QString(text) : tr("Cancelled"));
+        p.drawText(QRect(0, 0, viewSize.width(), std::max(1, viewSize.height() * 2 / 3)), Qt::AlignCenter,
+                   m_waiting ? progressText(progress()) : cancelledText());
         return;
     }
     if (m_picture.isNull())

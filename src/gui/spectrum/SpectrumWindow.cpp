@@ -74,6 +74,12 @@ void SpectrumView::setBusy(bool busy, int progress)
     update();
 }
 
+void SpectrumView::setCancelled(bool cancelled)
+{
+    m_cancelled = cancelled;
+    update();
+}
+
 void SpectrumView::resizeEvent(QResizeEvent*)
 {
     m_display.layout(width(), height());
@@ -83,11 +89,10 @@ void SpectrumView::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
-    if (m_busy) {
-        char text[40];
-        std::snprintf(text, sizeof text, "Progress = %d", m_progress);
+    if (m_busy || m_cancelled) {
         p.setPen(Qt::black);
-        p.drawText(QPointF(width() / 3.0, height() / 3.0), text);
+        p.drawText(QRect(0, 0, width(), height() * 2 / 3), Qt::AlignCenter,
+                   m_busy ? progressText(m_progress) : cancelledText());
         return;
     }
     if (!m_display.result())
@@ -101,7 +106,7 @@ void SpectrumView::paintEvent(QPaintEvent*)
     drawPolyline(p, m_display.envelope());
     if (m_display.markerFrequency()) {
         const int x = m_display.markerX();
-        p.fillRect(QRect(x, g.top, 2, g.height()), Qt::black);
+        p.fillRect(QRect(x, g.top, 2, g.height()), Qt::red);
     }
     if (const std::optional<int> x = m_display.cursorX()) {
         QColor c(Qt::red);
@@ -130,6 +135,10 @@ void SpectrumView::mousePressEvent(QMouseEvent* event)
 {
     if (m_busy) {
         emit cancelRequested();
+        return;
+    }
+    if (m_cancelled) {
+        emit againRequested();
         return;
     }
     const QPoint at = event->position().toPoint();
@@ -186,6 +195,7 @@ SpectrumWindow::SpectrumWindow(DocumentSession& session, const SliceSource& sour
     m_progressTimer.setInterval(500);
     connect(&m_progressTimer, &QTimer::timeout, this, &SpectrumWindow::tick);
     connect(m_view, &SpectrumView::cancelRequested, this, [this] { m_worker.cancel(); });
+    connect(m_view, &SpectrumView::againRequested, this, &SpectrumWindow::analyse);
     connect(m_view, &SpectrumView::readoutsChanged, this, &SpectrumWindow::showReadouts);
     connect(&m_session, &DocumentSession::samplesChanged, this, &SpectrumWindow::followSamples);
     connect(&m_session, &DocumentSession::settingsChanged, this, [this](OptionGroup group) {
@@ -259,6 +269,7 @@ void SpectrumWindow::analyse()
     const Document& d = m_session.doc();
     m_display.setSettings(d.s);
     m_display.setResult(std::nullopt);
+    m_view->setCancelled(false);
     m_formants->clear();
     showReadouts();
     const SliceProblem problem = checkSliceSettings(d.s, m_source.rate);
@@ -277,7 +288,9 @@ void SpectrumWindow::analyse()
     m_waiting = true;
     m_worker.start(
         this,
-        [params, source = m_source, start = m_start, stop = m_stop](SliceControl& control) {
+        [params, source = m_source, start = m_start, stop = m_stop, hook = m_beforeComputing](SliceControl& control) {
+            if (hook)
+                hook(control);
             return computeSpectrumSlice(source.samples, source.length, start, stop, params, &control);
         },
         [this](SliceResult result) { install(std::move(result)); },
@@ -306,6 +319,7 @@ void SpectrumWindow::install(SliceResult result)
     if (result.cancelled) {
         m_display.setResult(std::nullopt);
         m_formants->setText(tr("Cancelled."));
+        m_view->setCancelled(true);
     } else {
         m_formants->setText(QString::fromStdString(sliceFormantText(result)));
         m_display.setResult(std::move(result));

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -26,12 +27,15 @@ class SpectrumView : public QWidget {
 
 public:
     SpectrumView(SliceDisplay& display, QWidget* parent = nullptr);
-    // While busy the view shows the progress and a click cancels.
+    // While busy the view shows the progress and a click cancels; once
+    // cancelled, a click asks for the computation again.
     void setBusy(bool busy, int progress);
+    void setCancelled(bool cancelled);
 
 signals:
     void readoutsChanged();
     void cancelRequested();
+    void againRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -43,6 +47,7 @@ protected:
 private:
     SliceDisplay& m_display;
     bool m_busy = false;
+    bool m_cancelled = false;
     int m_progress = 0;
 };
 
@@ -71,6 +76,9 @@ public:
     // Titles the window `prefix` followed by the owner's title, while the
     // owner exists.
     void setTitleOwner(QWidget* owner, const QString& prefix);
+    // Runs on the worker thread before each computation: a test holds a
+    // computation there to act on it while it is under way.
+    void setBeforeComputing(std::function<void(SliceControl&)> hook) { m_beforeComputing = std::move(hook); }
 
     std::optional<bool> commandEnabled(Command id) const override;
     void runCommand(Command id) override;
@@ -95,6 +103,7 @@ private:
     std::unique_ptr<CommandMenus> m_menus;
     QTimer m_progressTimer;
     Worker<SliceControl> m_worker;
+    std::function<void(SliceControl&)> m_beforeComputing;
     bool m_waiting = false;
     int m_started = 0;
     QPointer<QWidget> m_titleOwner;
