@@ -127,9 +127,10 @@ const std::vector<Command>& commands()
         order.help = "LPC order, also the LPC frame in ms (default: the settings' LPC order; for a new document "
                      "the sample rate in kHz + 4, rounded down to even, at most 400)";
         const Option ceiling = setting("ceiling", "HZ", G::FFTLPC, "m_nFFTFormantCeiling",
-                                       "formant ceiling: the LPC analyses the signal resampled to twice HZ, with "
-                                       "the order that rate gives (--order is then not used); 0 is off, 5500 is "
-                                       "usual for a man's voice, 5000 for a woman's",
+                                       "formant ceiling: five formants are sought below HZ in the signal resampled "
+                                       "to twice HZ (order 10, a 50 ms frame, pre-emphasis from 50 Hz; --order is "
+                                       "then not used); 0 is off, 5500 is usual for a man's voice, 5000 for a "
+                                       "woman's",
                                        s.m_nFFTFormantCeiling);
         return std::vector<Command>{
             {"info", "FILE", "The file's format, channels, sample rate, length and label count, one per line.",

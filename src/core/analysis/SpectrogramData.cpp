@@ -1,5 +1,6 @@
 #include "analysis/SpectrogramData.h"
 
+#include "analysis/FormantCeiling.h"
 #include "analysis/MathFunc.h"
 #include "analysis/Resample.h"
 
@@ -24,18 +25,17 @@ void fetch(const float* samples, double dataLength, long from, long count, doubl
 
 } // namespace
 
-namespace {
-
-bool lpcResamples(const SpectrogramParams& p)
-{
-    return p.lpcRate > 0 && p.lpcRate < p.sampleRate;
-}
-
-} // namespace
-
 int spectrogramLpcFrame(const SpectrogramParams& p)
 {
-    return static_cast<int>((lpcResamples(p) ? p.lpcRate : p.sampleRate) / 1000) * p.lpcOrder;
+    if (const auto ceiling = ceilingLpc(p.formantCeiling, p.sampleRate))
+        return static_cast<int>(ceiling->rate * ceiling->frameMs / 1000);
+    return static_cast<int>(p.sampleRate / 1000) * p.lpcOrder;
+}
+
+int spectrogramLpcOrder(const SpectrogramParams& p)
+{
+    const auto ceiling = ceilingLpc(p.formantCeiling, p.sampleRate);
+    return ceiling ? ceiling->order : p.lpcOrder;
 }
 
 SpectrogramData computeSpectrogram(const float* samples, double dataLength, double startPoint, double endPoint,
@@ -54,10 +54,13 @@ SpectrogramData computeSpectrogram(const float* samples, double dataLength, doub
     const double S = (endPoint - startPoint) / out.columns;
     const std::size_t storage =
         static_cast<std::size_t>(std::max({P, p.windowLength, out.rows})) + 20;
+    const std::optional<CeilingLpc> ceiling = ceilingLpc(p.formantCeiling, p.sampleRate);
     std::optional<Resampler> resampler;
-    if (lpcResamples(p))
-        resampler.emplace(p.sampleRate, p.lpcRate);
-    const double lpcRate = resampler ? p.lpcRate : p.sampleRate;
+    if (ceiling)
+        resampler.emplace(p.sampleRate, ceiling->rate);
+    const double lpcRate = ceiling ? ceiling->rate : p.sampleRate;
+    const int lpcOrder = spectrogramLpcOrder(p);
+    const double lpcPreEmphasis = ceiling ? ceiling->preEmphasis : p.preEmphasis;
     std::atomic<int> done{0};
     std::atomic<bool> anyFormant{false};
     // Digital silence: the FFT answers 0 dB for a power of 0, which would
@@ -86,19 +89,20 @@ SpectrogramData computeSpectrogram(const float* samples, double dataLength, doub
                 std::fill(lpcFrame.begin(), lpcFrame.end(), 0.0);
                 if (resampler)
                     resampler->segment(samples, samples ? static_cast<long>(dataLength) : 0,
-                                       static_cast<double>(centre) - (P / 2) * (p.sampleRate / p.lpcRate), P + 1,
+                                       static_cast<double>(centre) - (P / 2) * (p.sampleRate / lpcRate), P + 1,
                                        lpcFrame.data());
                 else
                     fetch(samples, dataLength, centre - P / 2, P + 1, lpcFrame.data());
-                math.DoLPC(lpcFrame.data(), p.lpcOrder, P, p.preEmphasis, 1, false, out.columns, p.frequencyRange,
+                math.DoLPC(lpcFrame.data(), lpcOrder, P, lpcPreEmphasis, 1, false, out.columns, p.frequencyRange,
                            lpcRate, true, true);
                 FormantSlots& slots = out.formants[static_cast<std::size_t>(i)];
                 slots.fill(kNoFormant);
                 if (const auto& roots = math.lp_Roots()) {
                     std::size_t next = 0;
-                    for (std::size_t k = 0; k < 5 && k < roots->freq.size(); ++k) {
+                    for (std::size_t k = 0; k < roots->freq.size() && next < 5 && (ceiling || k < 5); ++k) {
                         const double F = roots->freq[k], B = roots->bandwidth[k];
-                        if (F + 0.5 >= (B + 0.5) * gRatioFormantBanswodth) {
+                        if (ceiling ? ceiling->countsAsFormant(F + 0.5)
+                                    : F + 0.5 >= (B + 0.5) * gRatioFormantBanswodth) {
                             slots[next++] = static_cast<std::uint16_t>(std::clamp(F + 0.5, 0.0, 65534.0));
                             anyFormant = true;
                         }

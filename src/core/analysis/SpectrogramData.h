@@ -19,10 +19,9 @@ struct SpectrogramParams {
     bool formantTracking = true;
     int lpcOrder = 14;
     double sampleRate = 11025;
-    // The rate the LPC runs at: 0 or sampleRate for the samples as they
-    // are, a lower one (twice a formant ceiling) for the samples resampled
-    // to it.
-    double lpcRate = 0;
+    // Hz, 0 for none: below half the sample rate the formant tracks follow
+    // ceilingLpc() instead of lpcOrder and preEmphasis.
+    double formantCeiling = 0;
 };
 
 constexpr std::uint16_t kNoFormant = 0xFFFF;
@@ -41,8 +40,10 @@ struct SpectrogramData {
 };
 
 // The LPC frame in samples at the LPC rate: the order read as
-// milliseconds.
+// milliseconds, or the ceiling's frame.
 int spectrogramLpcFrame(const SpectrogramParams& p);
+// The LPC order of the formant tracks: the setting's, or the ceiling's.
+int spectrogramLpcOrder(const SpectrogramParams& p);
 
 // FFT frames start at startPoint + i * (endPoint - startPoint) / columns;
 // they are not centred. A column's LPC frame is centred on its FFT frame.

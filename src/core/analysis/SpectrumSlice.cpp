@@ -1,5 +1,6 @@
 #include "analysis/SpectrumSlice.h"
 
+#include "analysis/FormantCeiling.h"
 #include "analysis/MathFunc.h"
 #include "analysis/Resample.h"
 #include "analysis/VectorBuilds.h"
@@ -85,17 +86,24 @@ struct Formants {
     std::array<double, 5> formant{-1, -1, -1, -1, -1}, bandwidth{-1, -1, -1, -1, -1};
 };
 
-// The first five roots of the last DoLPC that are narrow enough, in
-// ascending frequency.
-Formants formantsOf(const CMathFunc& math)
+std::optional<CeilingLpc> ceilingOf(const SliceParams& p)
+{
+    return ceilingLpc(p.formantCeiling, p.sampleRate);
+}
+
+// The first five roots of the last DoLPC that count as formants, in
+// ascending frequency: without a ceiling those at least twice their
+// bandwidth.
+Formants formantsOf(const CMathFunc& math, const SliceParams& p)
 {
     Formants out;
+    const std::optional<CeilingLpc> ceiling = ceilingOf(p);
     if (const auto& roots = math.lp_Roots()) {
         std::size_t next = 0;
-        for (std::size_t k = 0; k < 5 && k < roots->freq.size(); ++k) {
+        for (std::size_t k = 0; k < roots->freq.size() && next < 5; ++k) {
             const double f = roots->freq[k] + 0.5;
             const double b = roots->bandwidth[k] + 0.5;
-            if (f >= gRatioFormantBanswodth * b) {
+            if (ceiling ? ceiling->countsAsFormant(f) : k < 5 && f >= gRatioFormantBanswodth * b) {
                 out.formant[next] = f;
                 out.bandwidth[next] = b;
                 ++next;
@@ -105,19 +113,17 @@ Formants formantsOf(const CMathFunc& math)
     return out;
 }
 
-bool lpcResamples(const SliceParams& p)
-{
-    return p.lpcRate > 0 && p.lpcRate < p.sampleRate;
-}
-
 double lpcRateOf(const SliceParams& p)
 {
-    return lpcResamples(p) ? p.lpcRate : p.sampleRate;
+    const auto ceiling = ceilingOf(p);
+    return ceiling ? ceiling->rate : p.sampleRate;
 }
 
 int lpcPointsOf(const SliceParams& p)
 {
-    return static_cast<int>(p.lpcOrder * lpcRateOf(p) / 1000);
+    const auto ceiling = ceilingOf(p);
+    return ceiling ? static_cast<int>(ceiling->frameMs * ceiling->rate / 1000)
+                   : static_cast<int>(p.lpcOrder * p.sampleRate / 1000);
 }
 
 // Points of the envelope: one per Hz up to the frequency range, and only
@@ -147,8 +153,8 @@ public:
     LpcSource(const float* samples, long end, const SliceParams& p)
         : m_samples(samples), m_end(end), m_points(lpcPointsOf(p)), m_frame(static_cast<std::size_t>(m_points) + 5)
     {
-        if (lpcResamples(p))
-            m_resampler.emplace(p.sampleRate, p.lpcRate);
+        if (const auto ceiling = ceilingOf(p))
+            m_resampler.emplace(p.sampleRate, ceiling->rate);
     }
 
     const std::vector<double>& frameAt(long centre)
@@ -181,7 +187,9 @@ Formants performLPC(CMathFunc& math, const std::vector<double>& frame, const Sli
     // DoLPC writes E resampled points into the buffer.
     std::vector<double> buf(std::max(frame.size(), static_cast<std::size_t>(E)), 0.0);
     std::copy(frame.begin(), frame.end(), buf.begin());
-    math.DoLPC(buf.data(), p.lpcOrder, points, 0, 1, true, E, E, lpcRateOf(p), true, !envelope);
+    const auto ceiling = ceilingOf(p);
+    math.DoLPC(buf.data(), sliceLpcOrder(p), points, ceiling ? ceiling->preEmphasis : 0, 1, true, E, E, lpcRateOf(p),
+               true, !envelope);
     if (envelope) {
         double lo = 1e13, hi = -1e13;
         for (int j = 0; j < E; ++j) {
@@ -193,7 +201,7 @@ Formants performLPC(CMathFunc& math, const std::vector<double>& frame, const Sli
         for (double& v : *envelope)
             v = (hi - v) + (fftMax - range);
     }
-    return formantsOf(math);
+    return formantsOf(math, p);
 }
 
 // The mean of the first and the last frame's formants; a slot that one of
@@ -244,6 +252,12 @@ SliceFormants sliceFormantsAt(const float* samples, double dataLength, double ce
     return out;
 }
 
+int sliceLpcOrder(const SliceParams& p)
+{
+    const auto ceiling = ceilingOf(p);
+    return ceiling ? ceiling->order : p.lpcOrder;
+}
+
 int sliceFrequencyLimit(double sampleRate)
 {
     return (static_cast<int>(sampleRate) / 2000) * 1000;
@@ -267,9 +281,9 @@ std::string sliceParamsProblem(const SliceParams& p)
              + number(p.sampleRate) + " Hz it must be from 1 to " + std::to_string(limit) + " Hz.";
     if (p.lpcOrder < 2 || p.lpcOrder > 400)
         return "The LPC order" + of + std::to_string(p.lpcOrder) + "; it must be from 2 to 400.";
-    if (p.lpcRate != 0 && !(p.lpcRate >= 1000 && p.lpcRate <= p.sampleRate))
-        return "The LPC rate" + of + number(p.lpcRate) + " Hz; it must be from 1000 Hz to the sample rate, "
-             + number(p.sampleRate) + " Hz.";
+    if (p.formantCeiling != 0 && !(p.formantCeiling >= 500 && p.formantCeiling <= 500000))
+        return "The formant ceiling" + of + number(p.formantCeiling) + " Hz; it must be 0 (off) or from 500 to "
+             "500000 Hz.";
     if (p.averageStepMs < 1)
         return "The average step" + of + std::to_string(p.averageStepMs) + " ms; it must be at least 1 ms.";
     return {};

@@ -5,7 +5,7 @@
 //
 // A frame's FFT sees the applied window's samples under a Hamming window of
 // their own length; its LPC sees a frame of `lpcOrder` ms centred on them,
-// at the LPC rate.
+// or under a formant ceiling the frame ceilingLpc() describes.
 
 #include <array>
 #include <atomic>
@@ -21,16 +21,15 @@ struct SliceParams {
     int lpcOrder = 14;           // also the LPC frame in ms
     int averageStepMs = 10;
     int frequencyRange = 5000;   // Hz; one display point per Hz
-    // The rate the LPC runs at: 0 or the sample rate for the samples as
-    // they are, a lower one (twice a formant ceiling) for the samples
-    // resampled to it.
-    double lpcRate = 0;
+    // Hz, 0 for none: below half the sample rate the LPC follows
+    // ceilingLpc() instead of lpcOrder.
+    double formantCeiling = 0;
 };
 
 struct SliceResult {
     std::vector<double> fft; // relative dB, minimum 0, one per Hz
-    // The envelope, peak equal to fftMax, one per Hz up to the LPC's half
-    // rate or the frequency range, whichever is lower.
+    // The envelope, peak equal to fftMax, one per Hz up to the frequency
+    // range or the formant ceiling, whichever is lower.
     std::vector<double> lpc;
     double fftMax = 0; // the highest point of fft
     std::array<double, 5> formant{-1, -1, -1, -1, -1};
@@ -57,6 +56,9 @@ constexpr long kSliceFramesThatCount = 64;
 
 // The largest frequency range the display allows at a rate.
 int sliceFrequencyLimit(double sampleRate);
+
+// The LPC order the slice uses: the setting's, or the ceiling's.
+int sliceLpcOrder(const SliceParams& params);
 
 // Empty when the slice can be computed with these parameters; otherwise a
 // sentence naming the first unusable setting, its value and what it must be.

@@ -60,11 +60,7 @@ SpectrogramParams spectrogramParams(const SpectrogramOptions& s, double sampleRa
     p.formantTracking = s.m_bSpecDrawFormantTracking;
     p.lpcOrder = s.m_nSpecLPCNumberofCoefficients;
     p.sampleRate = sampleRate;
-    // A ceiling at or above half the rate leaves nothing to resample.
-    if (s.m_nSpecFormantCeiling > 0 && 2.0 * s.m_nSpecFormantCeiling < sampleRate) {
-        p.lpcRate = 2.0 * s.m_nSpecFormantCeiling;
-        p.lpcOrder = lpcOrderForRate(p.lpcRate);
-    }
+    p.formantCeiling = s.m_nSpecFormantCeiling;
     return p;
 }
 
@@ -74,7 +70,7 @@ SpectrogramReadouts spectrogramReadouts(const Settings& s)
     r.sampleRate = formatInt(truncInt(s.m_dAnalysisSampleRate));
     r.windowLength = formatInt(s.m_nSpecWindowLength);
     r.dynamicRange = formatInt(s.m_nSpecDynamicRange);
-    r.lpcCoefficients = formatInt(spectrogramParams(s, s.m_dAnalysisSampleRate).lpcOrder);
+    r.lpcCoefficients = formatInt(spectrogramLpcOrder(spectrogramParams(s, s.m_dAnalysisSampleRate)));
     r.bandwidths = s.m_nSpecWindowLength > 0 ? formatInt(truncInt(s.m_dAnalysisSampleRate / s.m_nSpecWindowLength))
                                              : std::string("0");
     r.preemphasis = formatFixed(s.m_dPreEmphasis, 2);

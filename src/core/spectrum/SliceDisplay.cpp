@@ -81,11 +81,7 @@ SliceParams sliceParams(const FFTOptions& s, double sampleRate)
     p.lpcOrder = s.m_nLPCNumberofCoefficients;
     p.averageStepMs = s.m_nFFTAverageStepSize;
     p.frequencyRange = s.m_nFFTfrequencyRange;
-    // A ceiling at or above half the rate leaves nothing to resample.
-    if (s.m_nFFTFormantCeiling > 0 && 2.0 * s.m_nFFTFormantCeiling < sampleRate) {
-        p.lpcRate = 2.0 * s.m_nFFTFormantCeiling;
-        p.lpcOrder = lpcOrderForRate(p.lpcRate);
-    }
+    p.formantCeiling = s.m_nFFTFormantCeiling;
     return p;
 }
 
@@ -114,7 +110,7 @@ SliceReadouts sliceReadouts(const Settings& s, double sampleRate)
     r.sampleRate = formatInt(rate);
     r.bandwidth = formatInt(W > 0 ? rate / W : 0);
     r.windowLength = formatInt(W);
-    r.lpcCoefficients = formatInt(sliceParams(s, sampleRate).lpcOrder);
+    r.lpcCoefficients = formatInt(sliceLpcOrder(sliceParams(s, sampleRate)));
     r.appliedWindow = formatInt(s.m_nFFTAppliedWindowLength);
     r.averageStep = formatInt(s.m_nFFTAverageStepSize);
     return r;

@@ -276,15 +276,16 @@ TEST(SpectrumSliceFast, CursorAndShortSelectionAnalyseTheFrameAtTheMarker)
 
 TEST(SpectrumSliceFast, VowelFormants)
 {
-    // The sample rate, and the LPC rate under a formant ceiling (0: none).
-    for (auto [rate, lpcRate] : {std::pair{44100.0, 0.0}, {11025.0, 0.0}, {44100.0, 11000.0}, {96000.0, 10000.0}}) {
-        SCOPED_TRACE(testing::Message() << rate << " Hz, LPC at " << lpcRate);
+    // The sample rate, and a formant ceiling (0: none; at 11.025 kHz 6000 Hz
+    // is past the half rate: none).
+    for (auto [rate, ceiling] :
+         {std::pair{44100.0, 0.0}, {11025.0, 0.0}, {44100.0, 5500.0}, {96000.0, 5000.0}, {11025.0, 6000.0}}) {
+        SCOPED_TRACE(testing::Message() << rate << " Hz, ceiling " << ceiling);
         const auto x = vowel(0.5, rate);
         SliceParams p = defaultsAt(rate);
-        if (lpcRate > 0) {
-            p.lpcRate = lpcRate;
-            p.lpcOrder = lpcOrderForRate(lpcRate);
-        }
+        p.formantCeiling = ceiling;
+        const bool resampled = ceiling > 0 && 2 * ceiling < rate;
+        EXPECT_EQ(sliceLpcOrder(p), resampled ? 10 : p.lpcOrder);
         const SliceResult r = computeSpectrumSlice(x.data(), static_cast<double>(x.size()), 0.1 * rate, 0.3 * rate, p);
         ASSERT_FALSE(r.silent);
         const double expected[] = {700, 1200, 2600};
@@ -292,7 +293,7 @@ TEST(SpectrumSliceFast, VowelFormants)
             EXPECT_NEAR(r.formant[i], expected[i], 0.04 * expected[i]) << "F" << i + 1;
             EXPECT_GT(r.bandwidth[i], 0) << "F" << i + 1;
         }
-        EXPECT_EQ(r.lpc.size(), lpcRate > 0 ? static_cast<std::size_t>(lpcRate / 2) : r.fft.size());
+        EXPECT_EQ(r.lpc.size(), resampled ? static_cast<std::size_t>(ceiling) : r.fft.size());
         const SliceFormants at = sliceFormantsAt(x.data(), static_cast<double>(x.size()), 0.2 * rate, p);
         EXPECT_NEAR(at.formant[0], 700, 28);
     }
@@ -369,6 +370,7 @@ TEST(SpectrumSliceFast, UnusableParametersAreNamedAndGiveNoFrames)
         {with([](SliceParams& p) { p.frequencyRange = 22001; }), "frequency range"},
         {with([](SliceParams& p) { p.lpcOrder = 1; }), "LPC order"},
         {with([](SliceParams& p) { p.lpcOrder = 401; }), "LPC order"},
+        {with([](SliceParams& p) { p.formantCeiling = 499; }), "formant ceiling"},
         {with([](SliceParams& p) { p.sampleRate = 0; }), "sample rate"},
         {with([](SliceParams& p) { p.sampleRate = std::nan(""); }), "sample rate"},
     };
