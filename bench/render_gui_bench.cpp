@@ -22,7 +22,7 @@ constexpr std::size_t kSamples = 3600 * 44100;
 struct HourLong {
     vx::Document doc;
     std::unique_ptr<vx::MainViewModel> model;
-    std::unique_ptr<vx::SampleSummary> summary, intensitySummary;
+    std::unique_ptr<vx::SampleSummary> summary;
 
     HourLong()
     {
@@ -48,15 +48,10 @@ struct HourLong {
         t.stopPoint = c.m_dwFileLength;
         t.stopTime = c.m_dLengthMS;
         model->setPitch(t);
-        vx::IntensityContour ic;
-        ic.level.resize(kSamples);
-        for (std::size_t k = 0; k < kSamples; ++k)
-            ic.level[k] = static_cast<float>(40 + 20 * std::sin(k / 4410 * 0.3));
-        ic.minimum = 20;
-        ic.maximum = 60;
-        model->setIntensity(std::move(ic));
+        vx::IntensityParams ip;
+        ip.sampleRate = kRate;
+        model->setIntensity(vx::computeIntensity(c.m_hData.data(), c.m_dwFileLength, ip));
         summary = std::make_unique<vx::SampleSummary>(c.m_hData.data(), kSamples);
-        intensitySummary = std::make_unique<vx::SampleSummary>(model->intensity()->level.data(), kSamples);
     }
 };
 
@@ -76,7 +71,7 @@ void render(benchmark::State& state, bool oneSecond)
     QImage image(1200, 400, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
         QPainter p(&image);
-        vx::MainView::renderPicture(p, *h.model, h.model->geometry(), h.summary.get(), h.intensitySummary.get());
+        vx::MainView::renderPicture(p, *h.model, h.model->geometry(), h.summary.get());
     }
 }
 

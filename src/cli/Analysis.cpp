@@ -106,9 +106,9 @@ int runIntensity(const Args& args)
     const double step = p.stepMs * p.sampleRate / 1000;
     for (long k = 0;; ++k) {
         const long at = static_cast<long>(k * step);
-        if (at >= static_cast<long>(contour.level.size()))
+        if (at >= static_cast<long>(contour.size()))
             break;
-        printNumbers({k * p.stepMs, contour.level[static_cast<std::size_t>(at)]});
+        printNumbers({k * p.stepMs, contour.at(at)});
     }
     return 0;
 }

@@ -120,15 +120,21 @@ TEST(GraphPrimitives, SummarisedDrawingIsPixelIdenticalToThePlainDrawing)
         EXPECT_EQ(a, b) << "waveform page " << lo << " .. " << hi;
     }
 
+    // Frames of 13 ms every 7 ms at 44.1 kHz: the contour's frame levels
+    // against the drawing of every sample's level.
+    IntensityParams ip;
+    ip.sampleRate = 44100;
+    ip.windowMs = 13;
+    ip.stepMs = 7;
+    const IntensityContour contour = computeIntensity(x.data(), static_cast<double>(x.size()), ip);
     std::vector<float> level(x.size());
     for (std::size_t k = 0; k < level.size(); ++k)
-        level[k] = static_cast<float>(30 + 20 * std::sin(k / 441 * 0.05)) + (k % 3 == 0 ? 2.0f : 0.0f);
-    SampleSummary levelSummary(level.data(), level.size());
+        level[k] = contour.at(static_cast<long>(k));
     for (auto [lo, hi] : {std::pair{0.0, 400000.0}, {5000.0, 7000.0}, {100000.0, 260000.0}}) {
         QImage a = blank(), b = blank();
         {
             QPainter p(&a);
-            DrawIntensityFloat(p, &level, &levelSummary, 20000.5, 300000, lo, hi, 4.0, r, RGBColor{0, 0, 255});
+            DrawIntensityFloat(p, &contour, 20000.5, 300000, lo, hi, 4.0, r, RGBColor{0, 0, 255});
         }
         {
             QPainter p(&b);

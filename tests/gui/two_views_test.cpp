@@ -69,7 +69,7 @@ TEST_F(TwoViewsGui, ClicksHitTheLabelInEachViewAndAPrintSizedPictureMovesNeither
     QImage picture(1600, 900, QImage::Format_ARGB32_Premultiplied);
     {
         QPainter p(&picture);
-        MainView::renderPicture(p, window->model(), print, &summary, nullptr);
+        MainView::renderPicture(p, window->model(), print, &summary);
     }
     const PlacedLabel* printed = print.find(label);
     ASSERT_NE(printed, nullptr);

@@ -3,6 +3,7 @@
 #include "analysis/MathFunc.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <thread>
 
@@ -124,11 +125,132 @@ IntensityContour computeIntensity(const float* samples, double dataLength, const
                                   double startPoint)
 {
     IntensityContour c;
-    c.level.assign(static_cast<std::size_t>(std::max(0.0, dataLength)), 0.0f);
-    DoIntensityFloat(samples, c.level.data(), &c.minimum, &c.maximum, p.offset, startPoint,
-                     p.windowMs * p.sampleRate / 1000 + 0.5, p.stepMs * p.sampleRate / 1000, dataLength,
-                     p.relative, false);
+    const double window = p.windowMs * p.sampleRate / 1000 + 0.5;
+    const double step = p.stepMs * p.sampleRate / 1000;
+    const long n = static_cast<long>(std::max(0.0, dataLength));
+    const long K = step > 0 && n > 0 ? static_cast<long>((dataLength - window) / step) : 0;
+    c.m_samples = n;
+    c.m_width = static_cast<long>(window);
+    c.m_step = step > 0 ? step : 1;
+    c.m_start = startPoint;
+    if (K > 0)
+        c.m_levels.resize(static_cast<std::size_t>(K));
+    // Which values the samples take: a frame's level where it is the last
+    // frame over a sample (and the last frame's after it), and 0 where no
+    // frame reaches.
+    bool uncovered = K <= 0 && n > 0;
+    double lo = 1e9, hi = -1e9;
+    auto seen = [&](double v) {
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    };
+    long covered = 0; // the frames so far wrote every sample before this
+    for (long k = 0; k < K; ++k) {
+        const long s = c.frameStart(k);
+        const long e = c.frameEnd(k);
+        const long from = std::max(s, 0L);
+        double sum = 0;
+        for (long i = from; i < e; ++i) {
+            const double v = samples[i] - p.offset;
+            sum += v * v;
+        }
+        const double meanSquare = sum / window;
+        const float level = static_cast<float>(meanSquare > 0 ? 10.0 * std::log10(meanSquare) : kSilenceLevelDb);
+        c.m_levels[static_cast<std::size_t>(k)] = level;
+        if (e > from) {
+            uncovered = uncovered || from > covered;
+            covered = std::max(covered, e);
+        }
+        // A later frame overwrites this one from its own start on.
+        if (k + 1 < K) {
+            if (std::min(e, std::max(c.frameStart(k + 1), 0L)) > from)
+                seen(level);
+        } else {
+            const long tail = std::max(e, 0L);
+            if (e > from || tail < n)
+                seen(level);
+            uncovered = uncovered || tail > covered;
+        }
+    }
+    if (uncovered)
+        seen(0.0);
+    if (n <= 0)
+        lo = hi = 0;
+    // The same shifts, in the same float steps, as the per-sample form.
+    auto shiftAll = [&](double by) {
+        for (float& v : c.m_levels)
+            v = static_cast<float>(v - by);
+        c.m_uncovered = static_cast<float>(c.m_uncovered - by);
+    };
+    if (hi < 0 && lo < 0) {
+        shiftAll(lo + hi);
+        const double newLo = std::fabs(hi), newHi = std::fabs(lo);
+        lo = newLo;
+        hi = newHi;
+    } else if (hi >= 0 && lo < 0) {
+        shiftAll(lo);
+        hi -= lo;
+        lo = 0;
+    }
+    if (p.relative) {
+        shiftAll(lo);
+        hi -= lo;
+        lo = 0;
+    }
+    c.minimum = lo;
+    c.maximum = hi;
     return c;
+}
+
+long IntensityContour::lastFrameFrom(long i) const
+{
+    const long K = static_cast<long>(m_levels.size());
+    if (K == 0)
+        return -1;
+    const double estimate = std::floor((static_cast<double>(i) + 1 - m_start) / m_step);
+    long k = static_cast<long>(std::clamp(estimate, -1.0, static_cast<double>(K - 1)));
+    while (k + 1 < K && frameStart(k + 1) <= i)
+        ++k;
+    while (k >= 0 && frameStart(k) > i)
+        --k;
+    return k;
+}
+
+float IntensityContour::at(long i) const
+{
+    const long k = lastFrameFrom(i);
+    if (k < 0)
+        return m_uncovered;
+    const long K = static_cast<long>(m_levels.size());
+    if (i < frameEnd(k) || (k == K - 1 && i >= frameEnd(k)))
+        return m_levels[static_cast<std::size_t>(k)];
+    return m_uncovered;
+}
+
+float IntensityContour::highest(long from, long to, float none) const
+{
+    from = std::max(from, 0L);
+    to = std::min(to, m_samples);
+    if (from >= to)
+        return none;
+    float top = at(from);
+    // The level changes only where a frame starts to show, where a frame
+    // ends before the next starts (no frame there), and at the end of the
+    // last frame (its level runs on).
+    const long K = static_cast<long>(m_levels.size());
+    for (long k = std::max(lastFrameFrom(from), 0L); k < K; ++k) {
+        const long s = frameStart(k);
+        if (s >= to)
+            break;
+        const long e = frameEnd(k);
+        const long next = k + 1 < K ? frameStart(k + 1) : LONG_MAX;
+        const float level = m_levels[static_cast<std::size_t>(k)];
+        if (s >= from && std::min(e, next) > s)
+            top = std::max(top, level);
+        if (e < next && e >= from && e < to)
+            top = std::max(top, k + 1 < K ? m_uncovered : level);
+    }
+    return top;
 }
 
 double pitchFrameTime(const PitchTrack& t, int k)

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstddef>
 #include <optional>
+#include <algorithm>
 #include <vector>
 
 namespace vx {
@@ -69,9 +70,43 @@ struct IntensityParams {
 // The intensity analysis of a channel with its options, rate and reference.
 IntensityParams intensityParams(const IntensityOptions& s, double sampleRate, double reference);
 
-struct IntensityContour {
-    std::vector<float> level; // one per sample
+// The intensity contour held as one level per frame. Per sample it answers
+// what DoIntensityFloat writes, bit for bit: each sample carries the level
+// of the last frame that covers it, samples after the last frame that
+// frame's level, and samples no frame reaches the level of silence before
+// the shift (0 shifted with the others).
+class IntensityContour {
+public:
+    IntensityContour() = default;
+    // Frames `width` samples long every `step` samples from sample 0, over
+    // `samples` samples, with these levels (minimum and maximum are left 0).
+    IntensityContour(std::vector<float> levels, double step, long width, long samples)
+        : m_levels(std::move(levels)), m_samples(samples), m_width(width), m_step(step)
+    {
+    }
+
     double minimum = 0, maximum = 0;
+
+    // Samples the contour spans.
+    std::size_t size() const { return static_cast<std::size_t>(m_samples); }
+    // The level of sample i, i < size().
+    float at(long i) const;
+    // The highest level of samples [from, to), clamped to the contour;
+    // `none` for an empty stretch.
+    float highest(long from, long to, float none) const;
+    std::size_t frames() const { return m_levels.size(); }
+
+private:
+    friend IntensityContour computeIntensity(const float*, double, const IntensityParams&, double);
+    long frameStart(long k) const { return static_cast<long>(static_cast<double>(k) * m_step + m_start); }
+    long frameEnd(long k) const { return std::min(frameStart(k) + m_width, m_samples); }
+    // The last frame starting at or before sample i, or -1.
+    long lastFrameFrom(long i) const;
+
+    std::vector<float> m_levels;
+    float m_uncovered = 0;
+    long m_samples = 0, m_width = 0;
+    double m_step = 1, m_start = 0;
 };
 
 IntensityContour computeIntensity(const float* samples, double dataLength, const IntensityParams& params,

@@ -330,11 +330,11 @@ double MainViewModel::intensityAt(double timeMs) const
     if (!m_intensity || !m_doc.getChannel(0).m_bDrawIntensity)
         return 0;
     const double span = m_dIntensitySelectionStopTime - m_dIntensitySelectionStartTime;
-    const double length = static_cast<double>(m_intensity->level.size());
+    const double length = static_cast<double>(m_intensity->size());
     if (span <= 0)
         return 0;
     const long i = static_cast<long>((timeMs - m_dIntensitySelectionStartTime) * length / span);
-    return i >= 0 && i < static_cast<long>(length) ? m_intensity->level[static_cast<std::size_t>(i)] : 0.0;
+    return i >= 0 && i < static_cast<long>(length) ? m_intensity->at(i) : 0.0;
 }
 
 void MainViewModel::TrackMouseMove(PointD p, double t, bool fromMouse)

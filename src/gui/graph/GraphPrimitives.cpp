@@ -108,15 +108,14 @@ void DrawGraphFloat_1(QPainter& p, const SampleSummary* data, double pageMin, do
     p.setPen(Qt::black);
 }
 
-void DrawIntensityFloat(QPainter& p, const std::vector<float>* data, const SampleSummary* summary,
-                        double selectionStart, double selectionStop, double pageMin, double pageMax, double yScale,
-                        const Rect& rect, const RGBColor& colour)
+void DrawIntensityFloat(QPainter& p, const IntensityContour* contour, double selectionStart, double selectionStop,
+                        double pageMin, double pageMax, double yScale, const Rect& rect, const RGBColor& colour)
 {
     p.setPen(deviceColor(colour));
     const int width = rect.width();
     const double ppc = width > 0 ? (pageMax - pageMin) / width : 0;
     const long n = truncInt(ppc);
-    if (!data || width <= 0 || n <= 0) {
+    if (!contour || width <= 0 || n <= 0 || yScale < 0) {
         p.setPen(Qt::black);
         return;
     }
@@ -126,7 +125,7 @@ void DrawIntensityFloat(QPainter& p, const std::vector<float>* data, const Sampl
     // point per sample.
     QPainterPath path;
     bool first = true;
-    const long size = static_cast<long>(data->size());
+    const long size = static_cast<long>(contour->size());
     const long lowest = static_cast<long>(std::floor(selectionStart)) + 1; // k > selectionStart
     const long stop = std::min<long>(truncInt(selectionStop), size);      // k < trunc(stop)
     for (int j = 0; j < width; ++j) {
@@ -136,16 +135,8 @@ void DrawIntensityFloat(QPainter& p, const std::vector<float>* data, const Sampl
         const long to = std::min(s + n, stop);
         if (from >= to)
             continue;
-        const double firstLevel = (*data)[static_cast<std::size_t>(from)] * yScale;
-        double top = firstLevel;
-        if (summary && to - from > 64) {
-            SampleSummary::Range r = summary->minMax(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
-            if (r.any)
-                top = std::max(firstLevel, (yScale >= 0 ? r.max : r.min) * yScale);
-        } else {
-            for (long k = from; k < to; ++k)
-                top = std::max(top, (*data)[static_cast<std::size_t>(k)] * yScale);
-        }
+        const double firstLevel = contour->at(from) * yScale;
+        const double top = std::max(firstLevel, contour->highest(from, to, 0) * yScale);
         const double y0 = rect.bottom - px(firstLevel);
         if (first) {
             path.moveTo(x, y0);

@@ -2,6 +2,7 @@
 // The graph primitives of every view (main view, spectrogram, spectrum),
 // drawn with a QPainter in picture coordinates (y down). They keep no state.
 
+#include "analysis/PitchIntensity.h"
 #include "model/SampleSummary.h"
 #include "platform/Types.h"
 
@@ -23,10 +24,10 @@ void DrawGraphFloat_1(QPainter& p, const SampleSummary* data, double pageMin, do
                       double zeroFraction, const Rect& rect, const RGBColor& colour, double referenceValue,
                       bool drawReference, const RGBColor& referenceColour);
 
-// The summary (of `data`) answers long columns' maxima; it may be null.
-void DrawIntensityFloat(QPainter& p, const std::vector<float>* data, const SampleSummary* summary,
-                        double selectionStart, double selectionStop, double pageMin, double pageMax, double yScale,
-                        const Rect& rect, const RGBColor& colour);
+// The contour's per-sample levels, a column's first and highest joined by
+// a vertical line; yScale must not be negative.
+void DrawIntensityFloat(QPainter& p, const IntensityContour* contour, double selectionStart, double selectionStop,
+                        double pageMin, double pageMax, double yScale, const Rect& rect, const RGBColor& colour);
 
 void DrawPitchTrackVoxtrace(QPainter& p, const std::vector<double>* data, double frameCount, double firstFrame,
                             double lastFrame, int left, int bottom, int verticalRange, int horizontalRange, int high,

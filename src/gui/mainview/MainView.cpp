@@ -58,8 +58,7 @@ void MainView::resizeEvent(QResizeEvent* event)
     m_model.m_bRedraw = true;
 }
 
-void MainView::renderPicture(QPainter& p, const MainViewModel& m, const ViewGeometry& g, const SampleSummary* summary,
-                             const SampleSummary* intensitySummary)
+void MainView::renderPicture(QPainter& p, const MainViewModel& m, const ViewGeometry& g, const SampleSummary* summary)
 {
     const Document& d = m.doc();
     const MainLayout& l = g.layout;
@@ -112,7 +111,7 @@ void MainView::renderPicture(QPainter& p, const MainViewModel& m, const ViewGeom
     DrawGraphFloat_1(p, summary, c.m_dPageMin, c.m_dPageMax, l.audio.height() * 0.5, 0.5, l.audio, RGBColor{},
                      c.m_dReference, c.m_bDrawReference, RGBColor{65535, 65535, 65535});
     if (m.intensity() && c.m_bDrawIntensity && m.intensity()->maximum != 0)
-        DrawIntensityFloat(p, &m.intensity()->level, intensitySummary, m.m_dIntensitySelectionStartPoint,
+        DrawIntensityFloat(p, &*m.intensity(), m.m_dIntensitySelectionStartPoint,
                            m.m_dIntensitySelectionStopPoint, c.m_dPageMin, c.m_dPageMax,
                            l.intensity.height() / m.intensity()->maximum, l.intensity, RGBColor{0, 0, 255});
     if (m.pitch()) {
@@ -138,13 +137,7 @@ void MainView::renderIfNeeded()
     QImage image(QSize(std::max(1, width()), std::max(1, height())) * dpr, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(dpr);
     QPainter p(&image);
-    const IntensityContour* contour = m_model.intensity() ? &*m_model.intensity() : nullptr;
-    if (contour != m_summarisedContour) {
-        m_intensitySummary = contour ? std::make_unique<SampleSummary>(contour->level.data(), contour->level.size())
-                                     : nullptr;
-        m_summarisedContour = contour;
-    }
-    renderPicture(p, m_model, m_summary.get(), m_intensitySummary.get());
+    renderPicture(p, m_model, m_summary.get());
     p.end();
     m_image = std::move(image);
     m_model.m_bRedraw = false;

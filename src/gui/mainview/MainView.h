@@ -51,11 +51,10 @@ public:
     // Renders the model's picture laid out by `geometry` (the model's own,
     // or one from geometryFor for another size). Reads the document only.
     static void renderPicture(QPainter& p, const MainViewModel& model, const ViewGeometry& geometry,
-                              const SampleSummary* summary, const SampleSummary* intensitySummary);
-    static void renderPicture(QPainter& p, const MainViewModel& model, const SampleSummary* summary,
-                              const SampleSummary* intensitySummary)
+                              const SampleSummary* summary);
+    static void renderPicture(QPainter& p, const MainViewModel& model, const SampleSummary* summary)
     {
-        renderPicture(p, model, model.geometry(), summary, intensitySummary);
+        renderPicture(p, model, model.geometry(), summary);
     }
     // The cached picture with the cursor, marker and selection over it.
     void compose(QPainter& p);
@@ -92,8 +91,6 @@ private:
     MainViewModel& m_model;
     ViewControllers m_c;
     std::shared_ptr<const SampleSummary> m_summary;
-    std::unique_ptr<SampleSummary> m_intensitySummary;
-    const IntensityContour* m_summarisedContour = nullptr;
     QImage m_image;
     int m_renders = 0;
     bool m_buttonDown = false;

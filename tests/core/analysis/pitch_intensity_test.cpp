@@ -175,6 +175,55 @@ TEST(Intensity, DigitalSilenceStaysFinite)
     // Silence stands at -100 dB, the tone at about -6 dB; lifted, the range is 6 .. 100.
     EXPECT_NEAR(c.maximum, -kSilenceLevelDb, 0.01);
     EXPECT_NEAR(c.minimum, 6.0, 0.1);
-    for (float v : c.level)
-        ASSERT_TRUE(std::isfinite(v));
+    for (long i = 0; i < 8000; ++i)
+        ASSERT_TRUE(std::isfinite(c.at(i)));
+}
+
+TEST(Intensity, FrameLevelsAnswerEverySampleAsThePerSampleComputation)
+{
+    std::vector<float> x(9001);
+    for (std::size_t i = 0; i < x.size(); ++i)
+        x[i] = i % 2000 < 700 ? 0.0f : static_cast<float>(0.3 * std::sin(static_cast<double>(i) * 0.07));
+    const struct {
+        double rate, windowMs, stepMs, start, offset;
+        long length;
+        bool relative;
+    } cases[] = {
+        {8000, 30, 10, 0, 0, 9001, false},     // overlapping frames, the last one repeated to the end
+        {11025, 3, 7, 0, 0, 8999, false},      // gaps between frames hold the level of no frame
+        {22050, 1, 5, 0, 0.05, 9000, true},    // one-sample frames, an offset, relative
+        {1000, 2, 1, 0, 0, 9001, false},       // whole-sample steps
+        {300, 4, 1, 0, 0, 9001, true},         // steps of 0.3 samples: frames share their starts
+        {44100, 20, 10, 250.5, 0, 7777, false}, // frames from a later start
+        {8000, 30, 10, 0, 0, 200, false},      // shorter than a window: no frame
+        {8000, 1000, 10, 0, 0, 9001, false},   // the window longer than the data
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rate << " Hz, " << c.windowMs << " ms every " << c.stepMs << " ms");
+        IntensityParams p;
+        p.sampleRate = c.rate;
+        p.windowMs = c.windowMs;
+        p.stepMs = c.stepMs;
+        p.offset = c.offset;
+        p.relative = c.relative;
+        const IntensityContour contour = computeIntensity(x.data(), static_cast<double>(c.length), p, c.start);
+        std::vector<float> perSample(static_cast<std::size_t>(c.length), 0.0f);
+        double lo = 0, hi = 0;
+        DoIntensityFloat(x.data(), perSample.data(), &lo, &hi, c.offset, c.start, c.windowMs * c.rate / 1000 + 0.5,
+                         c.stepMs * c.rate / 1000, static_cast<double>(c.length), c.relative, false);
+        EXPECT_EQ(contour.minimum, lo);
+        EXPECT_EQ(contour.maximum, hi);
+        ASSERT_EQ(contour.size(), perSample.size());
+        long differ = 0;
+        for (long i = 0; i < c.length; ++i)
+            differ += contour.at(i) != perSample[static_cast<std::size_t>(i)];
+        EXPECT_EQ(differ, 0);
+        // The highest level of stretches, as a column of the view asks.
+        for (long from = 0; from < c.length; from += 997)
+            for (long width : {1L, 13L, 640L, 5000L}) {
+                const long to = std::min(from + width, c.length);
+                const float expected = *std::max_element(perSample.begin() + from, perSample.begin() + to);
+                EXPECT_EQ(contour.highest(from, to, -1), expected) << from << " .. " << to;
+            }
+    }
 }

@@ -29,10 +29,10 @@ protected:
         p.track = {0, 100.04, 110.25, 0, 120.5};
         p.frameCount = 5;
         model.setPitch(p);
-        IntensityContour in;
+        std::vector<float> levels;
         for (int k = 0; k < 20; ++k)
-            in.level.push_back(static_cast<float>(40 + k));
-        model.setIntensity(in);
+            levels.push_back(static_cast<float>(40 + k));
+        model.setIntensity(IntensityContour(levels, 1, 1, 20));
     }
     std::vector<LogEntry> rows(MainLogEntry kind) { return mainLogEntries(model, kind, "voice.wav"); }
     void select(double from, double to)
