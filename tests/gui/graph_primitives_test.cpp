@@ -217,6 +217,10 @@ TEST(GraphPrimitives, TimeGridLabelsThatWouldOverlapAreLeftOut)
     }
     EXPECT_TRUE(hour.front().shown);
     EXPECT_GT(shown, 3);
+    // Lines and labels that fit run to the right end.
+    EXPECT_GT(hour.back().x, rect.right - 1195 / 36 * 2);
+    const auto lastShown = std::find_if(hour.rbegin(), hour.rend(), [](const GridLabel& g) { return g.shown; });
+    EXPECT_GE(lastShown->text.toDouble(), 3400000) << lastShown->text.toStdString();
     EXPECT_LT(shown, static_cast<int>(hour.size()));
 
     // Two seconds leave room for every label.

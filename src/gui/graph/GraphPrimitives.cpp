@@ -241,9 +241,13 @@ double timeGridStep(double range, int spacing, double pixels, int* count)
     if (R <= 30)
         return 1;
     for (std::size_t i = 1; i < std::size(steps); ++i)
-        if (R / steps[i] <= 30 || steps[i] == 100000)
+        if (R / steps[i] <= 30)
             return steps[i];
-    return 100000;
+    // Past 50 minutes: 100 s steps, widened while their lines crowd, and
+    // lines to the right end.
+    const double step = widenedGridStep(100000, range, pixels, kMinGridLineGap);
+    *count = step > 0 ? truncInt(range / step) + 1 : 0;
+    return step;
 }
 
 std::vector<GridLabel> timeGridLabels(const QFontMetrics& fm, const Rect& rect, double tmin, double tmax, int spacing,
