@@ -186,11 +186,22 @@ std::vector<GridLine> spectrogramTimeGrid(const SpectrogramLayout& l, const Spec
         return out;
     const double perMs = r.width() / range;
     // A step of 0 adapts to the stretch: about ten labels at the most.
-    const double step = s.m_nSpecTimeGrid == 0
-                            ? widenedGridStep(0.1, range, r.width(), std::max(kMinTimeLabelGap, r.width() / 10.0))
-                            : widenedGridStep(s.m_nSpecTimeGrid, range, r.width(), kMinTimeLabelGap);
+    double step = s.m_nSpecTimeGrid == 0
+                      ? widenedGridStep(0.1, range, r.width(), std::max(kMinTimeLabelGap, r.width() / 10.0))
+                      : widenedGridStep(s.m_nSpecTimeGrid, range, r.width(), kMinTimeLabelGap);
     if (!(step > 0))
         return out;
+    // A set step longer than a short stretch is narrowed (1-2-5) while fewer
+    // than three lines fall in it and narrower labels still fit.
+    auto linesWith = [&](double d) { return std::floor(st.stopTime / d) - std::ceil(st.startTime / d) + 1; };
+    while (linesWith(step) < 3) {
+        const double decade = std::pow(10.0, std::floor(std::log10(step) - 1e-9));
+        const double m = step / decade;
+        const double narrower = (m > 5 ? 5 : m > 2 ? 2 : m > 1 ? 1 : 0.5) * decade;
+        if (narrower < 0.1 || narrower * perMs < kMinTimeLabelGap)
+            break;
+        step = narrower;
+    }
     const bool fractions = step < 1;
     const double first = std::ceil(st.startTime / step);
     const double last = std::floor(st.stopTime / step);

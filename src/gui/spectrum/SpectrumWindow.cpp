@@ -33,7 +33,7 @@ void drawPolyline(QPainter& p, const std::vector<SlicePoint>& points)
         p.drawPolyline(q.data(), static_cast<int>(q.size()));
 }
 
-void drawGrid(QPainter& p, const SliceGrid& grid, int viewWidth)
+void drawGrid(QPainter& p, const SliceGrid& grid, int viewWidth, int viewHeight)
 {
     p.setPen(QColor(200, 200, 200));
     for (const SliceGridLine& l : grid.lines)
@@ -52,6 +52,8 @@ void drawGrid(QPainter& p, const SliceGrid& grid, int viewWidth)
         case SliceGridLabel::Anchor::LeftMiddle: r = QRect(label.x, label.y - h / 2, w, h); break;
         case SliceGridLabel::Anchor::RightMiddle: r = QRect(label.x - w, label.y - h / 2, w, h); break;
         }
+        // A label at the graph's top edge is moved down to be read whole.
+        r.moveTop(std::clamp(r.top(), 0, std::max(0, viewHeight - h)));
         p.drawText(r, Qt::AlignCenter, text);
     }
 }
@@ -98,8 +100,8 @@ void SpectrumView::paintEvent(QPaintEvent*)
     if (!m_display.result())
         return;
     const SliceRect& g = m_display.rect();
-    drawGrid(p, m_display.frequencyGrid(), width());
-    drawGrid(p, m_display.dbGrid(), width());
+    drawGrid(p, m_display.frequencyGrid(), width(), height());
+    drawGrid(p, m_display.dbGrid(), width(), height());
     p.setPen(QPen(Qt::red, 0));
     drawPolyline(p, m_display.spectrum());
     p.setPen(QPen(Qt::blue, 0));
@@ -170,7 +172,8 @@ SpectrumWindow::SpectrumWindow(DocumentSession& session, const SliceSource& sour
         const int row = k / 4, column = (k % 4) * 2;
         grid->addWidget(new QLabel(tr(name) + ":", this), row, column, Qt::AlignRight);
         auto* value = new QLabel(this);
-        value->setMinimumWidth(50);
+        // Room for the longest readout ("no signal", "-100.0 dB").
+        value->setMinimumWidth(std::max(50, value->fontMetrics().horizontalAdvance(tr("no signal")) + 4));
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
         grid->addWidget(value, row, column + 1);
         m_readouts[name] = value;

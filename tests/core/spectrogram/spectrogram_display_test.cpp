@@ -162,6 +162,11 @@ TEST(SpectrogramPicture, GridsFollowTheLayoutAndStayReadable)
     ASSERT_GE(hour.size(), 2u);
     EXPECT_GE(hour[1].at - hour[0].at, 40);
     EXPECT_LE(hour.size(), 26u);
+    // A set spacing longer than a short stretch narrows to three lines.
+    const auto selection = spectrogramTimeGrid(l, s, {0, 1, 2000, 2343});
+    ASSERT_GE(selection.size(), 3u);
+    EXPECT_EQ(selection[0].label, "2000");
+    EXPECT_EQ(selection[1].label, "2100");
     // A spacing of 0 adapts: a few labels whatever the stretch.
     s.m_nSpecTimeGrid = 0;
     for (double ms : {7.0, 343.0, 3600000.0}) {
