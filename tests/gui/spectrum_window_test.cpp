@@ -412,6 +412,13 @@ TEST_F(SliceWindow, OnTheAbsoluteScaleTheCurveAndTheDbGridShareTheirZero)
     for (const SlicePoint& p : curve)
         ASSERT_TRUE(p.y >= d.rect().top && p.y <= d.rect().bottom);
     EXPECT_EQ(d.envelope().size(), static_cast<std::size_t>(d.rect().width())) << "every column of the envelope";
+    settings([](Settings& s) { s.m_nFFTFormantCeiling = 2000; });
+    ASSERT_TRUE(finished(w));
+    EXPECT_EQ(w->readout("LPC coefficients"), "10");
+    EXPECT_NEAR(static_cast<double>(d.envelope().size()), d.rect().width() * 2000.0 / d.settings().m_nFFTfrequencyRange, 1)
+        << "the envelope ends at the ceiling";
+    settings([](Settings& s) { s.m_nFFTFormantCeiling = 0; });
+    ASSERT_TRUE(finished(w));
 
     moveMouse(w->view(), QPoint(200, 50));
     const int j = *d.pointAt(200, 50);

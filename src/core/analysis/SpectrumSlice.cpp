@@ -191,6 +191,15 @@ Formants performLPC(CMathFunc& math, const std::vector<double>& frame, const Sli
     math.DoLPC(buf.data(), sliceLpcOrder(p), points, ceiling ? ceiling->preEmphasis : 0, 1, true, E, E, lpcRateOf(p),
                true, !envelope);
     if (envelope) {
+        // The predictor of a pre-emphasised frame describes the spectrum
+        // tilted by the pre-emphasis: its response is taken off again, so
+        // that the envelope follows the spectrum as shown.
+        if (ceiling)
+            for (int j = 0; j < E; ++j) { // point j is j Hz
+                const double w = 2 * M_PI * j / ceiling->rate;
+                const double a = ceiling->preEmphasis;
+                buf[static_cast<std::size_t>(j)] += 10 * std::log10(1 - 2 * a * std::cos(w) + a * a);
+            }
         double lo = 1e13, hi = -1e13;
         for (int j = 0; j < E; ++j) {
             lo = std::min(lo, buf[static_cast<std::size_t>(j)]);

@@ -175,12 +175,15 @@ std::vector<SlicePoint> sliceEnvelopeCurve(const SliceResult& r, const FFTOption
         const long j = std::min(static_cast<long>(c) * P / w, n - 1);
         return r.lpc[static_cast<std::size_t>(j)];
     };
+    // An envelope that ends below the frequency range (at a formant
+    // ceiling) is drawn as far as it goes.
+    const auto columns = static_cast<int>(std::min<long>(w, (n * w + P - 1) / P));
     if (s.m_bFFTAbsolute) {
         const int range = s.m_nFFTAbsoluteRange + 20;
         if (range <= 0)
             return out;
         const double sc = double(h) / range;
-        for (int c = 0; c < w; ++c) {
+        for (int c = 0; c < columns; ++c) {
             const int y = g.bottom - absoluteOffset(sc) - trunc(level(c) * sc);
             out.push_back({g.left + c, std::clamp(y, g.top, g.bottom)});
         }
@@ -189,7 +192,7 @@ std::vector<SlicePoint> sliceEnvelopeCurve(const SliceResult& r, const FFTOption
             return out;
         const double sc = h / r.fftMax;
         out.push_back({g.left, g.bottom});
-        for (int c = 0; c < w; ++c) {
+        for (int c = 0; c < columns; ++c) {
             const int height = trunc(level(c) * sc);
             if (height > 0)
                 out.push_back({g.left + c, std::max(g.bottom - height, g.top)});

@@ -294,6 +294,12 @@ TEST(SpectrumSliceFast, VowelFormants)
             EXPECT_GT(r.bandwidth[i], 0) << "F" << i + 1;
         }
         EXPECT_EQ(r.lpc.size(), resampled ? static_cast<std::size_t>(ceiling) : r.fft.size());
+        // The envelope follows the spectrum: F3 stands as far below F1 as
+        // in the spectrum, within 6 dB, pre-emphasised or not.
+        const auto peak = [](const std::vector<double>& v, int hz) {
+            return *std::max_element(v.begin() + hz - 100, v.begin() + hz + 100);
+        };
+        EXPECT_NEAR(peak(r.lpc, 700) - peak(r.lpc, 2600), peak(r.fft, 700) - peak(r.fft, 2600), 6);
         const SliceFormants at = sliceFormantsAt(x.data(), static_cast<double>(x.size()), 0.2 * rate, p);
         EXPECT_NEAR(at.formant[0], 700, 28);
     }
