@@ -46,7 +46,7 @@ TEST(CliLabels, ConvertCarriesATextGridsLabelsAndLabelsListsOrWritesThem)
     EXPECT_EQ(o.out, "tier\ttier_name\ttime_ms\ttext\n"
                      "1\twords\t200\ta\\tb\\\\c\n"
                      "1\twords\t900\té\n"
-                     "2\ttones\t1.500\tH*\n");
+                     "2\ttones\t1.5\tH*\n");
 
     const std::string out = tempPath("out.TextGrid");
     ASSERT_EQ(cli("labels " + q(vxt) + " --textgrid " + q(out)).status, 0);

@@ -583,10 +583,15 @@ TextGridWrite textGridText(const Channels& c, TextGridTiers kind)
         return w;
     }
     double endMs = std::max(0.0, c.m_dLengthMS);
-    for (std::size_t i = 0; i < c.m_Tiers.size(); ++i) {
+    // Tiers keep their places: an empty tier before the last one with labels
+    // is written as an empty tier, so that an import puts every tier back
+    // where it was.
+    std::size_t written = 0;
+    for (std::size_t i = 0; i < c.m_Tiers.size(); ++i)
+        if (!c.m_Tiers[i].m_pArrayLabels.empty())
+            written = i + 1;
+    for (std::size_t i = 0; i < written; ++i) {
         const TIERS& t = c.m_Tiers[i];
-        if (t.m_pArrayLabels.empty())
-            continue;
         Held h{&t, {}};
         for (const LabelPtr& l : t.m_pArrayLabels) {
             if (!std::isfinite(l->dTime)) {
@@ -646,6 +651,12 @@ TextGridWrite textGridText(const Channels& c, TextGridTiers kind)
                 appendQuoted(o, h.labels[k]->getLabelText());
                 o += " \n";
             }
+            continue;
+        }
+        if (h.labels.empty()) {
+            o += " \n        intervals: size = 1 \n        intervals [1]:\n            xmin = 0 \n            xmax = ";
+            appendSeconds(o, endMs);
+            o += " \n            text = \"\" \n";
             continue;
         }
         const bool lead = h.labels.front()->dTime / 1000.0 > 0;

@@ -200,24 +200,25 @@ TEST(TextGrid, WritesPointsOfEveryTierThatReadBackToTheMicrosecond)
     c.m_Tiers[3].setLevelName("hidden ñ");
     c.m_Tiers[3].bSelected = false;
     add(c, 3, 333.333333, "日本語 ü");
-    c.m_Tiers[2].setLevelName("empty, not written");
+    c.m_Tiers[2].setLevelName("empty, kept in its place");
 
     TextGridWrite w = textGridText(c, TextGridTiers::points);
     ASSERT_TRUE(w.ok) << w.error;
-    EXPECT_NE(w.text.find("size = 2 \n"), std::string::npos) << w.text;
+    EXPECT_NE(w.text.find("size = 4 \n"), std::string::npos) << w.text;
     EXPECT_NE(w.text.find("mark = \"b \"\"quoted\"\" \"\"\"\"\" \n"), std::string::npos) << w.text;
 
     Channels back = soundOf(1500);
     std::string error;
     ASSERT_TRUE(importTextGrid(back, bytesOf(w.text), &error)) << error;
-    // In time order; the hidden tier comes back shown as tier 1.
+    // In time order; every tier in its place, the hidden one shown.
     expectSame(labelsOf(back),
                {{0, "say \"what\"", 0.001, "a", false, 0},
                 {0, "say \"what\"", 1234.5678, "b \"quoted\" \"\"", false, 0},
                 {0, "say \"what\"", 1500, "at the end", false, 0},
-                {1, "hidden ñ", 333.333333, "日本語 ü", false, 0}},
+                {3, "hidden ñ", 333.333333, "日本語 ü", false, 0}},
                1e-9);
-    EXPECT_TRUE(back.m_Tiers[1].bSelected);
+    EXPECT_TRUE(back.m_Tiers[3].bSelected);
+    EXPECT_EQ(back.m_Tiers[2].strName, "empty, kept in its place");
 
     // A time that is not a number would give a file no reader takes.
     add(c, 0, std::numeric_limits<double>::infinity(), "lost");
@@ -232,8 +233,8 @@ TEST(TextGrid, IntervalTiersTileTheSoundAndReadBackAsLabelsWithLines)
     c.m_Tiers[0].setLevelName("words");
     add(c, 0, 700, "second");
     add(c, 0, 250, "first");
-    c.m_Tiers[1].setLevelName("from zero");
-    add(c, 1, 0, "x");
+    c.m_Tiers[2].setLevelName("from zero");
+    add(c, 2, 0, "x");
 
     TextGridWrite w = textGridText(c, TextGridTiers::intervals);
     ASSERT_TRUE(w.ok) << w.error;
@@ -251,14 +252,14 @@ TEST(TextGrid, IntervalTiersTileTheSoundAndReadBackAsLabelsWithLines)
     ASSERT_TRUE(importTextGrid(back, bytesOf(w.text), &error)) << error;
     expectSame(labelsOf(back),
                {{0, "words", 250, "first", true, 0}, {0, "words", 700, "second", true, 0},
-                {1, "from zero", 0, "x", true, 0}},
+                {2, "from zero", 0, "x", true, 0}},
                1e-9);
 
     // Intervals of no length are not written.
-    add(c, 1, 0, "same time");
+    add(c, 2, 0, "same time");
     w = textGridText(c, TextGridTiers::intervals);
     EXPECT_FALSE(w.ok);
-    EXPECT_NE(w.error.find("tier 2 \"from zero\" has two labels at the same time (0.000 ms)"), std::string::npos)
+    EXPECT_NE(w.error.find("tier 3 \"from zero\" has two labels at the same time (0.000 ms)"), std::string::npos)
         << w.error;
     EXPECT_TRUE(textGridText(c, TextGridTiers::points).ok);
     Channels end = soundOf(2000);
