@@ -67,9 +67,11 @@ int runConvert(const Args& args)
     Loaded l = loadDocument(in, channelOption(args));
     if (args.has("labels")) {
         const std::string grid = args.text("labels");
-        std::string error;
-        if (!vx::importTextGridFile(l.doc->getChannel(0), grid, &error))
+        std::string error, note;
+        if (!vx::importTextGridFile(l.doc->getChannel(0), grid, &error, &note))
             throw CliError(grid + ": " + error);
+        if (!note.empty())
+            std::fprintf(stderr, "voxtrace-cli: %s: %s\n", grid.c_str(), note.c_str());
     }
     const bool selection = args.has("selection-ms");
     if (selection)

@@ -316,6 +316,9 @@ class Parser {
 public:
     Parser(const std::string& text, double lengthMs) : m_tokens(text), m_lengthMs(lengthMs) { advance(); }
 
+    // The latest time read past the sound, in ms; 0 for none.
+    double furthestEnd() const { return m_furthestEnd; }
+
     TextGridContents parse()
     {
         const Token type = m_tok;
@@ -330,7 +333,7 @@ public:
         advance();
         const double xmin = time("the TextGrid's xmin");
         const int xmaxLine = m_tok.line;
-        const double xmax = time("the TextGrid's xmax");
+        const double xmax = time("the TextGrid's xmax", true);
         order(xmin, xmax, xmaxLine, "the TextGrid's xmin and xmax");
         TextGridContents out;
         if (m_tok.kind != Kind::flag || (m_tok.text != "exists" && m_tok.text != "absent"))
@@ -372,15 +375,24 @@ private:
         return v;
     }
 
-    double time(const std::string& what)
+    // A time of the sound, in ms; an end (`end`) may lie a little past it.
+    double time(const std::string& what, bool end = false)
     {
         const int line = m_tok.line;
         const double s = number(what);
         const double ms = s * 1000.0;
-        if (!(ms >= -kTextGridTimeToleranceMs && ms <= m_lengthMs + kTextGridTimeToleranceMs))
-            fail(line, at(line) + what + " (" + secondsText(s) + ") lies outside the sound (0 to "
-                           + secondsText(m_lengthMs / 1000.0) + ")");
+        const double slack = end ? kTextGridEndSlackMs : kTextGridTimeToleranceMs;
+        if (!(ms >= -kTextGridTimeToleranceMs && ms <= m_lengthMs + slack))
+            outside(line, what, s);
+        if (ms > m_lengthMs + kTextGridTimeToleranceMs)
+            m_furthestEnd = std::max(m_furthestEnd, ms);
         return std::clamp(ms, 0.0, std::max(0.0, m_lengthMs));
+    }
+
+    [[noreturn]] void outside(int line, const std::string& what, double s) const
+    {
+        fail(line, at(line) + what + " (" + secondsText(s) + ") lies outside the sound (0 to "
+                       + secondsText(m_lengthMs / 1000.0) + ")");
     }
 
     void order(double a, double b, int line, const std::string& what)
@@ -448,7 +460,7 @@ private:
         const std::string owner = tierName + " \"" + truncateUtf8(t.name, 40) + "\"";
         const double xmin = time("the xmin of " + owner);
         const int xmaxLine = m_tok.line;
-        const double xmax = time("the xmax of " + owner);
+        const double xmax = time("the xmax of " + owner, true);
         order(xmin, xmax, xmaxLine, "the xmin and xmax of " + owner);
         const long long items = count("the number of " + std::string(t.intervals ? "intervals" : "points") + " of "
                                       + owner);
@@ -460,13 +472,20 @@ private:
         for (long long k = 1; k <= items; ++k) {
             const std::string item = (t.intervals ? "interval " : "point ") + std::to_string(k) + " of " + owner;
             itemStart(k, items, owner, t.intervals ? "intervals" : "points", Kind::number);
-            const double start = time("the " + std::string(t.intervals ? "xmin" : "time") + " of " + item);
+            // An empty interval (or point) after the sound holds no label:
+            // only its bounds are moved.
+            const std::string startName = "the " + std::string(t.intervals ? "xmin" : "time") + " of " + item;
+            const int startLine = m_tok.line;
+            const double startSeconds = m_tok.kind == Kind::number ? m_tok.number : 0;
+            const double start = time(startName, true);
             if (t.intervals) {
                 const int endLine = m_tok.line;
-                const double end = time("the xmax of " + item);
+                const double end = time("the xmax of " + item, true);
                 order(start, end, endLine, "the xmin and xmax of " + item);
             }
             std::string label = text("the text of " + item);
+            if (!label.empty() && startSeconds * 1000.0 > m_lengthMs + kTextGridTimeToleranceMs)
+                outside(startLine, startName, startSeconds);
             if (!label.empty())
                 t.labels.push_back({start, std::move(label)});
         }
@@ -481,6 +500,7 @@ private:
     Tokenizer m_tokens;
     Token m_tok;
     double m_lengthMs;
+    double m_furthestEnd = 0; // the latest time past the sound, in ms; 0 for none
     std::string m_lastItems;
     std::vector<int> m_tierLines;
 };
@@ -512,8 +532,14 @@ TextGridRead parseTextGrid(std::span<const std::uint8_t> bytes, double lengthMs)
     TextGridRead r;
     try {
         const std::string text = decode(bytes);
-        r.contents = Parser(text, lengthMs).parse();
+        Parser parser(text, lengthMs);
+        r.contents = parser.parse();
         r.ok = true;
+        if (parser.furthestEnd() > 0) {
+            char ms[64];
+            std::snprintf(ms, sizeof ms, "%.3f", parser.furthestEnd() - lengthMs);
+            r.note = std::string("The TextGrid ends ") + ms + " ms after the sound; its end was moved to the sound's.";
+        }
     } catch (const Failure& f) {
         r.line = f.line;
         // Messages quote the file; a sentence is enough of it.
@@ -546,7 +572,7 @@ void applyTextGrid(Channels& c, const TextGridContents& contents)
     }
 }
 
-bool importTextGrid(Channels& c, std::span<const std::uint8_t> bytes, std::string* error)
+bool importTextGrid(Channels& c, std::span<const std::uint8_t> bytes, std::string* error, std::string* note)
 {
     TextGridRead r = parseTextGrid(bytes, c.m_dLengthMS);
     if (!r.ok) {
@@ -555,10 +581,12 @@ bool importTextGrid(Channels& c, std::span<const std::uint8_t> bytes, std::strin
         return false;
     }
     applyTextGrid(c, r.contents);
+    if (note)
+        *note = r.note;
     return true;
 }
 
-bool importTextGridFile(Channels& c, const std::string& path, std::string* error)
+bool importTextGridFile(Channels& c, const std::string& path, std::string* error, std::string* note)
 {
     std::string why;
     auto bytes = readWholeFile(path, &why, kMaxTextGridBytes);
@@ -567,7 +595,7 @@ bool importTextGridFile(Channels& c, const std::string& path, std::string* error
             *error = why;
         return false;
     }
-    return importTextGrid(c, *bytes, error);
+    return importTextGrid(c, *bytes, error, note);
 }
 
 TextGridWrite textGridText(const Channels& c, TextGridTiers kind)

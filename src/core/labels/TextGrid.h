@@ -34,11 +34,18 @@ struct TextGridRead {
     bool ok = false;
     int line = 0;      // where the file is wrong (1-based; 0 when no line is to blame)
     std::string error; // for the user: "line 12: ..." or a sentence naming the tiers
+    // Said of a file that was read: its end lay after the sound's and was
+    // moved to it ("" when nothing was).
+    std::string note;
     TextGridContents contents;
 };
 
 // Times may lie this far outside 0..length of the sound, for rounding.
 constexpr double kTextGridTimeToleranceMs = 0.001;
+// The ends of the grid, of its tiers and of intervals may lie this far past
+// the sound (a grid made on a resampled copy, or rounded up by another
+// tool); they are moved to its end. A label must lie inside the sound.
+constexpr double kTextGridEndSlackMs = 500;
 
 // Parses and checks a TextGrid against a sound lengthMs long. Refused: a
 // wrong header, a count that does not match its items, a time outside the
@@ -54,9 +61,12 @@ TextGridRead parseTextGrid(std::span<const std::uint8_t> bytes, double lengthMs)
 void applyTextGrid(Channels& c, const TextGridContents& contents);
 
 // parseTextGrid against c.m_dLengthMS, then applyTextGrid. On failure c is
-// unchanged and error (when given) says why.
-bool importTextGrid(Channels& c, std::span<const std::uint8_t> bytes, std::string* error = nullptr);
-bool importTextGridFile(Channels& c, const std::string& path, std::string* error = nullptr);
+// unchanged and error (when given) says why; note (when given) gets the
+// read's note.
+bool importTextGrid(Channels& c, std::span<const std::uint8_t> bytes, std::string* error = nullptr,
+                    std::string* note = nullptr);
+bool importTextGridFile(Channels& c, const std::string& path, std::string* error = nullptr,
+                        std::string* note = nullptr);
 
 enum class TextGridTiers {
     points,   // TextTier: one point per label

@@ -305,8 +305,8 @@ bool DocumentSession::importLabels()
     const QString path = m_app.dialogs().openLabelFile(dialogParent());
     if (path.isEmpty())
         return false;
-    std::string error;
-    if (!importTextGridFile(m_doc->getChannel(0), localPath(path), &error)) {
+    std::string error, note;
+    if (!importTextGridFile(m_doc->getChannel(0), localPath(path), &error, &note)) {
         m_app.dialogs().showError(dialogParent(), tr("Import Labels"),
                                   tr("The labels of \"%1\" could not be imported.").arg(QFileInfo(path).fileName()),
                                   QString::fromStdString(error));
@@ -314,6 +314,13 @@ bool DocumentSession::importLabels()
     }
     markChanged();
     labelsEdited(nullptr);
+    if (!note.empty()) {
+        AlertSpec alert;
+        alert.title = "Import Labels";
+        alert.message = note;
+        alert.buttons = {"OK"};
+        m_app.dialogs().alert(alert);
+    }
     return true;
 }
 

@@ -305,6 +305,10 @@ TEST(TextGrid, RefusesABadFileWithItsLineAndChangesNothing)
         {"point after the end", replace(kLong, "number = 1.95", "number = 2.5"), 41,
          "the time of point 2 of tier 2 \"tones\" (2.5 s) lies outside the sound (0 to 2 s)"},
         {"negative time", replace(kLong, "xmin = 0.7", "xmin = -0.7"), 24, "outside the sound"},
+        {"interval after the end", replace(kLong, "xmin = 1.9", "xmin = 2.2"), 28,
+         "the xmin of interval 4 of tier 1 \"words\" (2.2 s) lies outside the sound"},
+        {"ends too far after the sound", replace(kLong, "xmax = 2 \ntiers", "xmax = 2.6 \ntiers"), 5,
+         "the TextGrid's xmax (2.6 s) lies outside the sound"},
         {"interval backwards", replace(kLong, "xmax = 1.9", "xmax = 0.6"), 25, "in the wrong order"},
         {"unterminated text", replace(kLong, "mark = \"L%\"", "mark = \"L% "), 42, "no closing quote"},
         {"not a number", replace(kLong, "xmax = 0.25", "xmax = 0.25s"), 17, "\"0.25s\" is not a number"},
@@ -337,6 +341,15 @@ TEST(TextGrid, RefusesABadFileWithItsLineAndChangesNothing)
         EXPECT_TRUE(c.m_Tiers[4].bSelected);
         EXPECT_FALSE(c.m_Tiers[1].bSelected);
     }
+
+    // Ends up to half a second after the sound are moved to its end, and
+    // the import says so; the labels inside it are read.
+    Channels shorter = soundOf(1950);
+    std::string error, note;
+    ASSERT_TRUE(importTextGrid(shorter, bytesOf(kLong), &error, &note)) << error;
+    EXPECT_EQ(note, "The TextGrid ends 50.000 ms after the sound; its end was moved to the sound's.");
+    EXPECT_EQ(shorter.m_Tiers[1].m_pArrayLabels.size(), 2u);
+    ASSERT_TRUE(importTextGrid(shorter, bytesOf(replace(kLong, "xmin = 1.9", "xmin = 1.95")), &error, &note));
 }
 
 TEST(TextGrid, ThePhoneticsProgramReadsWhatIsWritten)
