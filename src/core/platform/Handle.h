@@ -88,6 +88,20 @@ public:
         m_data->resize(n, T{});
     }
 
+    // Puts count elements of `from` before element `at`; removes [first, end).
+    void insert(std::size_t at, const T* from, std::size_t count)
+    {
+        if (!m_data)
+            m_data.emplace();
+        m_data->insert(m_data->begin() + static_cast<std::ptrdiff_t>(at), from, from + count);
+    }
+    void erase(std::size_t first, std::size_t end)
+    {
+        if (m_data)
+            m_data->erase(m_data->begin() + static_cast<std::ptrdiff_t>(first),
+                          m_data->begin() + static_cast<std::ptrdiff_t>(end));
+    }
+
     std::size_t size() const { return m_data ? m_data->size() : 0; }
     T* data() { return m_data ? m_data->data() : nullptr; }
     const T* data() const { return m_data ? m_data->data() : nullptr; }
