@@ -73,11 +73,17 @@ public:
     explicit operator bool() const { return !isNull(); }
 
     // Allocates n zero-initialised elements, replacing any previous contents.
-    void newClear(std::size_t n) { m_data.emplace(n, T{}); }
+    void newClear(std::size_t n)
+    {
+        m_data.emplace();
+        m_data->reserve(withRoom(n));
+        m_data->resize(n, T{});
+    }
     // Allocates n elements that the caller overwrites before reading.
     void newUninitialized(std::size_t n)
     {
         m_data.emplace();
+        m_data->reserve(withRoom(n));
         m_data->resize(n);
     }
     void dispose() { m_data.reset(); }
@@ -109,6 +115,12 @@ public:
     const T& operator[](std::size_t i) const { return (*m_data)[i]; }
 
 private:
+    // A long buffer is allocated with an eighth more room than it holds:
+    // address space only, untouched until used, so that an insertion (a
+    // paste) moves the samples after it instead of copying the whole
+    // recording to a new allocation.
+    static std::size_t withRoom(std::size_t n) { return n > (std::size_t(1) << 20) ? n + n / 8 : n; }
+
     std::optional<Storage> m_data;
 };
 
