@@ -320,3 +320,52 @@ TEST_F(Session, LabelsComeFromAndGoToTextGridFiles)
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_TRUE(dialogs.errors[0].contains("words.TextGrid"));
 }
+
+TEST_F(Session, EditCommandsGoThroughTheGateAndUndoPutsTheDocumentBack)
+{
+    const std::vector<float> before(channel().m_hData.data(), channel().m_hData.data() + channel().m_hData.size());
+    const double rate = channel().m_dSampleRate;
+    Channels& c = channel();
+    c.m_dDurationStartTime = 100;
+    c.m_dDurationStopTime = 300;
+    c.m_dDurationStartFile = 0.1 * rate;
+    c.m_dDurationStopFile = 0.3 * rate;
+    session().doc().m_bHaveSelection = true;
+    window->updateActions();
+    CommandMenus& m = window->menus();
+    EXPECT_FALSE(window->action(Command::Undo)->isEnabled());
+    ASSERT_TRUE(window->action(Command::Cut)->isEnabled());
+
+    ASSERT_TRUE(window->playback().play(PlayCode::WholeFile).isEmpty());
+    window->analysis().analyseWholeFile();
+    ASSERT_TRUE(m.trigger(Command::Cut));
+    EXPECT_FALSE(window->playback().playing()) << "the gate stopped playback";
+    EXPECT_EQ(channel().m_hData.size(), before.size() - static_cast<std::size_t>(0.2 * rate));
+    EXPECT_TRUE(window->isWindowModified());
+    window->updateActions();
+    EXPECT_TRUE(window->action(Command::Undo)->isEnabled());
+    EXPECT_FALSE(window->action(Command::Cut)->isEnabled()) << "no selection after a cut";
+
+    ASSERT_TRUE(m.trigger(Command::Undo));
+    ASSERT_EQ(channel().m_hData.size(), before.size());
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), channel().m_hData.data()));
+    EXPECT_TRUE(session().doc().m_bHaveSelection);
+    window->updateActions();
+    EXPECT_FALSE(window->action(Command::Undo)->isEnabled()) << "one level";
+
+    // Paste at the marker of what was cut; a clipboard of other channels is
+    // refused with the alert and spends nothing.
+    ASSERT_TRUE(m.trigger(Command::Cut));
+    controller.clipboard().channelCount = 2;
+    ASSERT_TRUE(m.trigger(Command::Paste));
+    EXPECT_EQ(dialogs.alerts.back(), "The channel numbers are not the same. Pasting is NOT available.");
+    EXPECT_EQ(channel().m_hData.size(), before.size() - static_cast<std::size_t>(0.2 * rate));
+    EXPECT_TRUE(session().canUndo());
+    controller.clipboard().channelCount = 1;
+    channel().m_dMarkerTime = 100;
+    channel().m_dMarkerFileValue = 0.1 * rate;
+    session().doc().m_bHaveMarker = true;
+    ASSERT_TRUE(m.trigger(Command::Paste));
+    ASSERT_EQ(channel().m_hData.size(), before.size());
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), channel().m_hData.data())) << "cut and pasted back";
+}

@@ -5,6 +5,7 @@
 // document (New, Open, Quit, the log's New, Open and Save, About).
 
 #include "document/Document.h"
+#include "document/Editing.h"
 #include "gui/app/AboutWindow.h"
 #include "gui/app/Commands.h"
 #include "gui/app/DocumentSession.h"
@@ -34,6 +35,8 @@ public:
     Dialogs& dialogs() { return m_dialogs; }
     // The one player and recorder that all windows share.
     SoundController& sound() { return m_sound; }
+    // What Copy and Cut put on the application's clipboard, for any document.
+    Clipboard& clipboard() { return m_clipboard; }
 
     // Opens a file in a new window; on failure shows a message naming the
     // file and the reason and returns nullptr.
@@ -81,6 +84,7 @@ private:
 
     Dialogs& m_dialogs;
     SoundController m_sound;
+    Clipboard m_clipboard;
     std::list<std::unique_ptr<DocumentSession>> m_sessions;
     std::unique_ptr<LogViewController> gLogView;
     QPointer<AboutWindow> m_about;

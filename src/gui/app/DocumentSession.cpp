@@ -324,6 +324,72 @@ bool DocumentSession::importLabels()
     return true;
 }
 
+void DocumentSession::copySelection()
+{
+    Editor::copy(*m_doc, m_app.clipboard());
+}
+
+bool DocumentSession::edit(EditKind kind)
+{
+    Clipboard& clipboard = m_app.clipboard();
+    if (kind == EditKind::paste) {
+        // Checked before anything is kept or changed.
+        if (const PasteRefusal why = Editor::pasteRefusal(*m_doc, clipboard); why != PasteRefusal::none) {
+            AlertSpec alert;
+            alert.title = pasteRefusalText(why);
+            alert.buttons = {"Cancel"};
+            m_app.dialogs().alert(alert);
+            return false;
+        }
+    }
+    auto run = [&](Document& d, bool undo) {
+        switch (kind) {
+        case EditKind::cut: return Editor::cut(d, clipboard, undo);
+        case EditKind::paste: return Editor::paste(d, clipboard, undo);
+        case EditKind::clear: return Editor::clear(d, undo);
+        }
+        return UndoRecord{};
+    };
+    bool noRoom = false;
+    UndoRecord record;
+    bool changed = changeSamples([&](Document& d) {
+        try {
+            record = run(d, true);
+        } catch (const std::bad_alloc&) {
+            // The record is made before any change: the document is as it was.
+            noRoom = true;
+            return false;
+        }
+        return true;
+    });
+    if (noRoom) {
+        AlertSpec alert;
+        alert.title = "Do you wish to continue without undo capability?";
+        alert.message = "Unable to create a backup copy. Undo not available.";
+        alert.buttons = {"Continue", "Cancel"};
+        if (m_app.dialogs().alert(alert) != 1)
+            return false;
+        changed = changeSamples([&](Document& d) {
+            record = run(d, false);
+            return true;
+        });
+    }
+    if (changed)
+        m_undo = std::move(record);
+    return changed;
+}
+
+bool DocumentSession::undoEdit()
+{
+    if (m_undo.empty())
+        return false;
+    return changeSamples([&](Document& d) {
+        Editor::undo(d, std::move(m_undo));
+        m_undo = UndoRecord{};
+        return true;
+    });
+}
+
 bool DocumentSession::exportLabels()
 {
     const QString base = m_path.isEmpty() ? tr("Untitled") : QFileInfo(m_path).completeBaseName();

@@ -10,6 +10,7 @@
 
 #include "app/Options.h"
 #include "document/Document.h"
+#include "document/Editing.h"
 #include "gui/app/Commands.h"
 #include "model/SampleSummary.h"
 
@@ -104,6 +105,16 @@ public:
     bool loadConfiguration();
     // Reads the document's file again, after asking, through the gate.
     bool revertToSaved();
+
+    // Edit commands on every channel at once, through the gate. Cut, Paste
+    // and Clear keep the one level of undo; when its record cannot be made
+    // the user is asked whether to go on without it. A refused paste says
+    // why and changes nothing. Each returns whether the document changed.
+    enum class EditKind { cut, paste, clear };
+    void copySelection();
+    bool edit(EditKind kind);
+    bool canUndo() const { return !m_undo.empty(); }
+    bool undoEdit();
     bool writeTo(const QString& path, const std::string& context);
     // A native save keeps only shown tiers: asks before labels on hidden
     // ones are lost; whether to go on.
@@ -134,6 +145,7 @@ private:
     void setPath(const QString& path, bool foreign);
 
     DocumentController& m_app;
+    UndoRecord m_undo;
     std::unique_ptr<Document> m_doc;
     QString m_path;
     bool m_foreign = false;

@@ -212,6 +212,11 @@ std::optional<bool> MainWindow::commandEnabled(Command id) const
         return !recording && mainLogEntryEnabled(m, *kind, m_session.app().logVisible());
     switch (id) {
     case Command::Close: return true;
+    case Command::Undo: return !recording && m.doc().m_bHaveData && m_session.canUndo();
+    case Command::Cut:
+    case Command::Copy:
+    case Command::Clear: return !recording && m.doc().m_bHaveData && m.doc().m_bHaveSelection;
+    case Command::Paste: return !recording && m_session.app().clipboard().hasData;
     case Command::SelectWindow: return m.validateMenuItem(ViewAction::EditSelectWindow);
     case Command::SelectAll: return m.validateMenuItem(ViewAction::EditSelectAll);
     case Command::ZoomIn: return m.validateMenuItem(ViewAction::ZoomIn);
@@ -248,6 +253,11 @@ void MainWindow::runCommand(Command id)
     }
     switch (id) {
     case Command::Close: close(); return;
+    case Command::Undo: m_session.undoEdit(); break;
+    case Command::Cut: m_session.edit(DocumentSession::EditKind::cut); break;
+    case Command::Copy: m_session.copySelection(); break;
+    case Command::Paste: m_session.edit(DocumentSession::EditKind::paste); break;
+    case Command::Clear: m_session.edit(DocumentSession::EditKind::clear); break;
     case Command::SelectWindow:
     case Command::SelectAll:
         if (id == Command::SelectWindow)
