@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <thread>
 
 using namespace vx;
@@ -368,4 +369,45 @@ TEST_F(Session, EditCommandsGoThroughTheGateAndUndoPutsTheDocumentBack)
     ASSERT_TRUE(m.trigger(Command::Paste));
     ASSERT_EQ(channel().m_hData.size(), before.size());
     EXPECT_TRUE(std::equal(before.begin(), before.end(), channel().m_hData.data())) << "cut and pasted back";
+}
+
+TEST_F(Session, ReferenceGainOffersToSaveFirstAndCanBeUndone)
+{
+    const float first = channel().m_hData[10];
+    session().doc().s.m_dRefGainReference = 0;
+    session().doc().s.m_dRefGainGainPerCent = 100;
+    const std::string copy = vxtest::tempPath("copyof.vxt");
+    const struct {
+        const char* name;
+        QList<int> answers;
+        QString saveAs;
+        bool changes, writes;
+    } cases[] = {
+        {"Cancel", {-1}, "", false, false},
+        {"Save, then the panel cancelled", {1}, "", false, false},
+        {"Save into a folder that is not there", {1}, QString::fromStdString(copy + "/no/such.vxt"), false, false},
+        {"Save", {1}, QString::fromStdString(copy), true, true},
+        {"Override", {0}, "", true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(copy);
+        dialogs.alertAnswers = c.answers;
+        dialogs.saveAnswer = c.saveAs;
+        dialogs.errors.clear();
+        EXPECT_EQ(session().referenceGain(), c.changes);
+        EXPECT_EQ(dialogs.alerts.back(),
+                  "This operation will change the current data permanently. Save before proceeding ?");
+        EXPECT_EQ(channel().m_hData[10], c.changes ? 2 * first : first);
+        EXPECT_EQ(std::filesystem::exists(copy), c.writes);
+        if (!c.saveAs.isEmpty() && !c.writes) {
+            EXPECT_TRUE(dialogs.errors.value(0).startsWith("Error in save: File did not save."))
+                << dialogs.errors.value(0).toStdString();
+        }
+        if (c.changes) {
+            EXPECT_EQ(dialogs.proposals.back(), "copyof.vxt");
+            ASSERT_TRUE(session().undoEdit());
+            EXPECT_EQ(channel().m_hData[10], first);
+        }
+    }
 }

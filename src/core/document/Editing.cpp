@@ -371,7 +371,7 @@ UndoRecord Editor::clear(Document& d, bool undo)
     return r;
 }
 
-UndoRecord Editor::scale(Document& d, double gain, bool undo)
+UndoRecord Editor::referenceGain(Document& d, double reference, double gainPercent, bool undo)
 {
     UndoRecord r;
     if (channelsOf(d) == 0)
@@ -386,8 +386,10 @@ UndoRecord Editor::scale(Document& d, double gain, bool undo)
         r.m_channels.push_back(std::move(change));
     }
     float* data = c.m_hData.data();
-    for (long i = 0; i < n; ++i)
-        data[i] = static_cast<float>(data[i] * gain);
+    for (long i = 0; i < n; ++i) {
+        const float v = static_cast<float>(data[i] + reference);
+        data[i] = static_cast<float>(v + gainPercent * v / 100);
+    }
     afterEdit(d);
     return r;
 }

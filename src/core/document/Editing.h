@@ -70,8 +70,9 @@ public:
     static UndoRecord paste(Document& d, const Clipboard& clipboard, bool undo = true);
     // Clear sets the selection of every channel to its reference level.
     static UndoRecord clear(Document& d, bool undo = true);
-    // Multiplies channel 0 by `gain` (reference gain).
-    static UndoRecord scale(Document& d, double gain, bool undo = true);
+    // Reference gain on channel 0: each sample x becomes v + gain·v/100
+    // with v = x + reference, each step rounded to float.
+    static UndoRecord referenceGain(Document& d, double reference, double gainPercent, bool undo = true);
 
     // Puts the document back as it was before the edit of the record.
     static void undo(Document& d, UndoRecord&& record);

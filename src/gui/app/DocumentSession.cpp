@@ -347,6 +347,8 @@ bool DocumentSession::edit(EditKind kind)
         case EditKind::cut: return Editor::cut(d, clipboard, undo);
         case EditKind::paste: return Editor::paste(d, clipboard, undo);
         case EditKind::clear: return Editor::clear(d, undo);
+        case EditKind::referenceGain:
+            return Editor::referenceGain(d, d.s.m_dRefGainReference, d.s.m_dRefGainGainPerCent, undo);
         }
         return UndoRecord{};
     };
@@ -377,6 +379,24 @@ bool DocumentSession::edit(EditKind kind)
     if (changed)
         m_undo = std::move(record);
     return changed;
+}
+
+bool DocumentSession::referenceGain()
+{
+    if (!m_doc->m_bHaveData)
+        return false;
+    AlertSpec question;
+    question.title = "This operation will change the current data permanently. Save before proceeding ?";
+    question.buttons = {"Save", "Override", "Cancel"};
+    const int answer = m_app.dialogs().alert(question);
+    if (answer < 0)
+        return false;
+    if (answer == 1) {
+        const QString name = m_app.dialogs().saveFile(dialogParent(), "copyof.vxt", "vxt");
+        if (name.isEmpty() || !writeTo(name, "copyof"))
+            return false;
+    }
+    return edit(EditKind::referenceGain);
 }
 
 bool DocumentSession::undoEdit()
@@ -453,7 +473,8 @@ std::optional<bool> DocumentSession::commandEnabled(Command id) const
     case Command::OptionsPitch:
     case Command::OptionsIntensity:
     case Command::OptionsLog:
-    case Command::OptionsReferenceGain: return d.m_bHaveData;
+    case Command::OptionsReferenceGain:
+        return d.m_bHaveData && !(m_main && m_main->recording().recording());
     case Command::ExportLabels: return d.m_bHaveData && hasTierLabels(d.getChannel(0));
     default: return std::nullopt;
     }
@@ -480,7 +501,10 @@ void DocumentSession::runCommand(Command id)
     case Command::OptionsPitch: runOptionPanel(*this, OptionGroup::Pitch, dialogParent()); break;
     case Command::OptionsIntensity: runOptionPanel(*this, OptionGroup::Intensity, dialogParent()); break;
     case Command::OptionsLog: runOptionPanel(*this, OptionGroup::Log, dialogParent()); break;
-    case Command::OptionsReferenceGain: runOptionPanel(*this, OptionGroup::ReferenceGain, dialogParent()); break;
+    case Command::OptionsReferenceGain:
+        if (runOptionPanel(*this, OptionGroup::ReferenceGain, dialogParent()))
+            referenceGain();
+        break;
     case Command::ExportLabels: exportLabels(); break;
     default: break;
     }

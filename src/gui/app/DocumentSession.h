@@ -110,11 +110,15 @@ public:
     // and Clear keep the one level of undo; when its record cannot be made
     // the user is asked whether to go on without it. A refused paste says
     // why and changes nothing. Each returns whether the document changed.
-    enum class EditKind { cut, paste, clear };
+    enum class EditKind { cut, paste, clear, referenceGain };
     void copySelection();
     bool edit(EditKind kind);
     bool canUndo() const { return !m_undo.empty(); }
     bool undoEdit();
+    // The permanent change of channel 0 by the reference-gain settings,
+    // after offering to save a copy first ("Save" writes the native copy and
+    // goes on only when it was written, "Override" goes on, "Cancel" stops).
+    bool referenceGain();
     bool writeTo(const QString& path, const std::string& context);
     // A native save keeps only shown tiers: asks before labels on hidden
     // ones are lost; whether to go on.

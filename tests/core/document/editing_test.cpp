@@ -224,9 +224,13 @@ TEST(Editing, ClearAndGainOverwriteInPlaceAndUndoIsLossless)
     Editor::undo(d, std::move(cleared));
     EXPECT_TRUE(stateOf(d) == before);
 
-    // 1e-5 and 1.5 times a gain come back exactly, on channel 0 only.
-    UndoRecord gained = Editor::scale(d, 1.7);
-    EXPECT_EQ(d.getChannel(0).m_hData[7], static_cast<float>(d.getChannel(1).m_hData[7] * -1.7));
+    // Reference 0 and 100 % doubles channel 0 only; 1e-5 and 1.5 (times
+    // 1.7) come back exactly.
+    UndoRecord doubled = Editor::referenceGain(d, 0, 100);
+    EXPECT_EQ(d.getChannel(0).m_hData[7], -2 * d.getChannel(1).m_hData[7]);
+    Editor::undo(d, std::move(doubled));
+    UndoRecord gained = Editor::referenceGain(d, 0.1, 70);
+    EXPECT_EQ(d.getChannel(0).m_hData[3], static_cast<float>(1.7f * static_cast<float>(3e-5f + 0.1)));
     Editor::undo(d, std::move(gained));
     EXPECT_TRUE(stateOf(d) == before);
 
