@@ -39,7 +39,9 @@ Span placeHorizontally(int justification, int w, double t, double tmin, double t
 
 std::optional<Rect> placeLabel(const Labels& label, const Rect& dataArea, const Rect& tier, double tmin, double tmax)
 {
-    if (!(tmin < label.dTime && label.dTime < tmax))
+    // A label at either end of the page is drawn too: one at 0 ms or at the
+    // end of the recording could not be reached otherwise.
+    if (!(tmin <= label.dTime && label.dTime <= tmax))
         return std::nullopt;
     Span x = placeHorizontally(label.nJustification, truncInt(label._textSize.width), label.dTime, tmin, tmax,
                                dataArea.left, dataArea.width());

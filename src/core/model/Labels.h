@@ -123,8 +123,8 @@ public:
 
 // Where a label is drawn on the band `tier` of a view whose data area is
 // `dataArea`, for the page tmin..tmax (ms): at its time, as wide as its
-// text, and as tall as its text measures now. Nothing when the time is not
-// strictly inside the page.
+// text, and as tall as its text measures now. Nothing when the time lies
+// outside the page (its ends included in it).
 std::optional<Rect> placeLabel(const Labels& label, const Rect& dataArea, const Rect& tier, double tmin,
                                double tmax);
 

@@ -77,8 +77,11 @@ TEST(Labels, ZoomedLookupIsAnOpenInterval)
     EXPECT_NE(c.Tier_GetLabelZoomed(0, 1, 199.9, 200.1), nullptr) << "two labels at one time are both kept";
     EXPECT_EQ(c.Tier_GetLabelZoomed(0, 2, 0, 1000), nullptr);
     EXPECT_EQ(c.Tier_GetLabelZoomed(5, 0, 0, 1000), nullptr) << "empty tier";
-    EXPECT_FALSE(placeLabel(*c.Tier_GetLabel(0, 0), kArea, kBand, 200, 400));
+    EXPECT_FALSE(placeLabel(*c.Tier_GetLabel(0, 0), kArea, kBand, 200.1, 400));
     EXPECT_TRUE(placeLabel(*c.Tier_GetLabel(0, 0), kArea, kBand, 199.9, 200.1));
+    // At either end of the page (0 ms, the end of the recording) it is drawn.
+    EXPECT_TRUE(placeLabel(*c.Tier_GetLabel(0, 0), kArea, kBand, 200, 400));
+    EXPECT_TRUE(placeLabel(*c.Tier_GetLabel(0, 0), kArea, kBand, 0, 200));
 }
 
 TEST(Labels, TierGrowsForATallLabelAndIgnoresBadIndices)
