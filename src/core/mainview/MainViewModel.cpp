@@ -373,7 +373,18 @@ ReleaseOutcome MainViewModel::DoOnLButtonUp(PointD p, double, bool fromMouse)
         if (m_bLabelMoved && m_ClickedLabel) {
             // The label moves by the time its offset spans on this view's page.
             const double w = dataWidth();
-            const double dt = w != 0 ? m_geometry.drag.dx * (m_dTimePageMax - m_dTimePageMin) / w : 0;
+            const double msPerPixel = w != 0 ? (m_dTimePageMax - m_dTimePageMin) / w : 0;
+            double dt = m_geometry.drag.dx * msPerPixel;
+            // Held inside the recording: a label dragged past either end
+            // would vanish from every page and could not be clicked again.
+            const double t0 = m_ClickedLabel->dTime;
+            const double held = std::clamp(t0 + dt, 0.0, std::max(0.0, channel0().m_dLengthMS)) - t0;
+            if (held != dt && msPerPixel > 0) {
+                const auto back = static_cast<short>(std::lround((held - dt) / msPerPixel));
+                m_rectTracking.left = s16(m_rectTracking.left + back);
+                m_rectTracking.right = s16(m_rectTracking.right + back);
+                dt = held;
+            }
             channel0().Tier_MoveLabel(m_nTierCliked, m_ClickedLabel, m_rectTracking, dt);
             m_geometry.drag = {};
             placeLabelsOnPage();

@@ -45,6 +45,13 @@ std::optional<Rect> placeLabel(const Labels& label, const Rect& dataArea, const 
         return std::nullopt;
     Span x = placeHorizontally(label.nJustification, truncInt(label._textSize.width), label.dTime, tmin, tmax,
                                dataArea.left, dataArea.width());
+    // A text that would lie wholly outside the data area (left-justified at
+    // the page's end, right-justified at its start) turns to lie inside it.
+    if (x.left >= dataArea.right) {
+        x = {2 * x.left - x.right, x.left};
+    } else if (x.right <= dataArea.left) {
+        x = {x.right, 2 * x.right - x.left};
+    }
     double h = measureText(label._strText, label.mFont).height;
     return Rect{tier.top, s16(x.left), s16(truncInt(tier.top + h)), s16(x.right)};
 }

@@ -185,6 +185,18 @@ TEST_F(View, ALabelCanBeDraggedOrOpensTheEditor)
     EXPECT_NEAR(c.m_Tiers[1].m_pArrayLabels[0]->dTime, 1000 + 20 * 2000.0 / 545, 0.5);
     EXPECT_TRUE(doc.isDocumentEdited());
 
+    // Dragged far past the end of the recording (2000 ms): held at its end,
+    // where it is still drawn and can be clicked.
+    const double at = pixelOf(c.m_Tiers[1].m_pArrayLabels[0]->dTime) + 5;
+    model.DoOnLButtonDown({at, 10}, 0, true);
+    ASSERT_TRUE(model.m_bLabelClicked);
+    model.TrackMouseDragged({at + 400, 10}, 0, true);
+    EXPECT_EQ(model.DoOnLButtonUp({at + 400, 10}, 0, true), ReleaseOutcome::LabelMoved);
+    EXPECT_EQ(c.m_Tiers[1].m_pArrayLabels[0]->dTime, 2000);
+    model.DoOnLButtonDown({pixelOf(2000) - 3, 10}, 0, true);
+    EXPECT_TRUE(model.m_bLabelClicked);
+    model.DoOnLButtonUp({pixelOf(2000) - 3, 10}, 0, true);
+
     model.DoOnLButtonDown({pixelOf(200), 10}, 0, true);
     EXPECT_EQ(model.DoOnLButtonUp({pixelOf(200), 10}, 0, true), ReleaseOutcome::OpenLabelEditorAtPoint);
 }
