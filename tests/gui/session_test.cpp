@@ -304,6 +304,15 @@ TEST_F(Session, LabelsComeFromAndGoToTextGridFiles)
     EXPECT_DOUBLE_EQ(tier.m_pArrayLabels[1]->dTime, 1500);
     EXPECT_EQ(tier.m_pArrayLabels[1]->getLabelText(), "two \"words\"");
     EXPECT_TRUE(window->isWindowModified());
+    // It can be undone; once labels are there an import asks first.
+    ASSERT_TRUE(window->menus().trigger(Command::Undo));
+    EXPECT_TRUE(tier.m_pArrayLabels.empty());
+    EXPECT_EQ(tier.strName, "tones");
+    ASSERT_TRUE(window->menus().trigger(Command::ImportLabels));
+    dialogs.alertAnswers = {0};
+    ASSERT_TRUE(window->menus().trigger(Command::ImportLabels));
+    EXPECT_EQ(dialogs.alerts.back(), "Replace the 2 labels of this recording?");
+    EXPECT_EQ(tier.m_pArrayLabels.size(), 2u);
 
     const std::string out = vxtest::tempPath("out.TextGrid");
     dialogs.saveAnswer = QString::fromStdString(out);

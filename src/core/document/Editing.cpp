@@ -394,8 +394,25 @@ UndoRecord Editor::referenceGain(Document& d, double reference, double gainPerce
     return r;
 }
 
+UndoRecord Editor::labels(const Document& d)
+{
+    UndoRecord r;
+    r.m_labelsOnly = true;
+    r.m_tiers = d.getChannel(0).m_Tiers;
+    for (TIERS& t : r.m_tiers)
+        for (LabelPtr& l : t.m_pArrayLabels)
+            l = copyOf(*l);
+    return r;
+}
+
 void Editor::undo(Document& d, UndoRecord&& r)
 {
+    if (r.m_labelsOnly) {
+        d.getChannel(0).m_Tiers = std::move(r.m_tiers);
+        r = UndoRecord{};
+        d.setDirty();
+        return;
+    }
     for (std::size_t k = 0; k < r.m_channels.size(); ++k) {
         UndoRecord::ChannelChange& change = r.m_channels[k];
         Channels& c = d.getChannel(static_cast<int>(k));

@@ -7,6 +7,7 @@
 
 #include "document/Document.h"
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -25,7 +26,7 @@ struct Clipboard {
 
 class UndoRecord {
 public:
-    bool empty() const { return m_channels.empty(); }
+    bool empty() const { return m_channels.empty() && !m_labelsOnly; }
     // Bytes the record holds for samples.
     std::size_t sampleBytes() const;
 
@@ -38,6 +39,9 @@ private:
         Channels before;             // attributes and tiers, without samples
     };
     std::vector<ChannelChange> m_channels;
+    // A record of channel 0's tiers alone (a label import).
+    bool m_labelsOnly = false;
+    std::array<TIERS, Channels::kNumTiers> m_tiers{};
     int m_channelCount = 0;
     bool m_haveData = false, m_haveSelection = false, m_haveMarker = false;
     double m_analysisLengthMs = 0, m_analysisFileLength = 0;
@@ -73,6 +77,9 @@ public:
     // Reference gain on channel 0: each sample x becomes v + gain·v/100
     // with v = x + reference, each step rounded to float.
     static UndoRecord referenceGain(Document& d, double reference, double gainPercent, bool undo = true);
+
+    // The tiers of channel 0 as they are, for a change of labels alone.
+    static UndoRecord labels(const Document& d);
 
     // Puts the document back as it was before the edit of the record.
     static void undo(Document& d, UndoRecord&& record);

@@ -305,6 +305,19 @@ bool DocumentSession::importLabels()
     const QString path = m_app.dialogs().openLabelFile(dialogParent());
     if (path.isEmpty())
         return false;
+    // Labels the import would replace are asked for first; the import can
+    // be undone.
+    std::size_t count = 0;
+    for (const TIERS& t : m_doc->getChannel(0).m_Tiers)
+        count += t.m_pArrayLabels.size();
+    if (count > 0) {
+        AlertSpec question;
+        question.title = "Replace the " + std::to_string(count) + " labels of this recording?";
+        question.buttons = {"Replace", "Cancel"};
+        if (m_app.dialogs().alert(question) != 1)
+            return false;
+    }
+    UndoRecord before = Editor::labels(*m_doc);
     std::string error, note;
     if (!importTextGridFile(m_doc->getChannel(0), localPath(path), &error, &note)) {
         m_app.dialogs().showError(dialogParent(), tr("Import Labels"),
@@ -312,6 +325,7 @@ bool DocumentSession::importLabels()
                                   QString::fromStdString(error));
         return false;
     }
+    m_undo = std::move(before);
     markChanged();
     labelsEdited(nullptr);
     if (!note.empty()) {
