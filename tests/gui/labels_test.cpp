@@ -335,6 +335,10 @@ TEST_F(LabelsGui, TheTierDialogAppliesAllTenRowsOnOkNothingOnCancelAndRefusesLon
     EXPECT_TRUE(refusal.contains("tier 3") && refusal.contains("256")) << refusal.toStdString();
     EXPECT_EQ(names(), before) << "a refused OK applies no row";
 
+    dialogs.modalScript = [&](QDialog& d) { QTest::mouseClick(&static_cast<tiers&>(d).ok(), Qt::LeftButton); };
+    window->menus().trigger(Command::Tiers);
+    EXPECT_FALSE(window->model().doc().isDocumentEdited()) << "an OK that changed nothing";
+
     const int audioTop = window->model().layout().audio.top;
     dialogs.modalScript = [&](QDialog& d) {
         auto& t = static_cast<tiers&>(d);

@@ -125,8 +125,16 @@ int tiers::startSheet(Document& doc, Dialogs& dialogs)
 int runTierDialog(DocumentSession& session, QWidget* parent)
 {
     tiers dialog(parent);
+    auto namesAndShown = [&session] {
+        std::vector<std::pair<std::string, bool>> out;
+        for (const TIERS& t : session.doc().getChannel(0).m_Tiers)
+            out.emplace_back(t.strName, t.bSelected);
+        return out;
+    };
+    const auto before = namesAndShown();
     const int answer = dialog.startSheet(session.doc(), session.app().dialogs());
-    if (answer == 1000) {
+    // An OK that changed nothing leaves the document unchanged.
+    if (answer == 1000 && namesAndShown() != before) {
         session.labelsEdited(nullptr);
         session.markChanged();
     }
