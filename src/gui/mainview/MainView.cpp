@@ -108,8 +108,12 @@ void MainView::renderPicture(QPainter& p, const MainViewModel& m, const ViewGeom
     }
     p.setPen(Qt::black);
     p.drawRect(QRect(l.audio.left, l.audio.top, l.audio.width() - 1, l.audio.height() - 1));
+    // Samples beyond full scale (after a gain) stay inside their strip.
+    p.save();
+    p.setClipRect(QRect(l.audio.left, l.audio.top, l.audio.width(), l.audio.height()));
     DrawGraphFloat_1(p, summary, c.m_dPageMin, c.m_dPageMax, l.audio.height() * 0.5, 0.5, l.audio, RGBColor{},
                      c.m_dReference, c.m_bDrawReference, RGBColor{65535, 65535, 65535});
+    p.restore();
     if (m.intensity() && c.m_bDrawIntensity && m.intensity()->maximum != 0)
         DrawIntensityFloat(p, &*m.intensity(), m.m_dIntensitySelectionStartPoint,
                            m.m_dIntensitySelectionStopPoint, c.m_dPageMin, c.m_dPageMax,
