@@ -257,7 +257,7 @@ void DoIntensityFloat(const float* x, float* output, double* minimum, double* ma
         lastEnd = e;
     }
     if (K > 0)
-        for (long i = lastEnd; i < n; ++i)
+        for (long i = std::max(lastEnd, 0L); i < n; ++i)
             output[i] = level;
 
     double lo = 1e9, hi = -1e9;

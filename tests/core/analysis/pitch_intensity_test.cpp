@@ -195,6 +195,7 @@ TEST(Intensity, FrameLevelsAnswerEverySampleAsThePerSampleComputation)
         {1000, 2, 1, 0, 0, 9001, false},       // whole-sample steps
         {300, 4, 1, 0, 0, 9001, true},         // steps of 0.3 samples: frames share their starts
         {44100, 20, 10, 250.5, 0, 7777, false}, // frames from a later start
+        {8000, 1, 10, -20000, 0, 9001, false},   // every frame before the data
         {8000, 30, 10, 0, 0, 200, false},      // shorter than a window: no frame
         {8000, 1000, 10, 0, 0, 9001, false},   // the window longer than the data
     };
