@@ -76,6 +76,10 @@ SampleSpan samplesToWrite(const Channels& c, bool selection, double writtenRate,
         const std::int64_t end = truncInt(c.m_dDurationStopFile);
         count = end > first ? end - first : 0;
     }
+    // The readers refuse a file without samples: one is never written.
+    if (count == 0)
+        throw WriteRefused("There are no samples to save: a " + format
+                           + " file without samples could not be opened again, so it was not written.");
     const std::int64_t have = static_cast<std::int64_t>(c.m_hData.size());
     if (first < 0 || count < 0 || first > have || count > have - first)
         throw WriteRefused("Voxtrace holds " + std::to_string(have) + " samples of this recording where "

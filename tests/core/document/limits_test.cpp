@@ -125,8 +125,11 @@ TEST_F(Limits, TierHeightsAndLabelTimesAreHeldToWhatTheViewsCanDraw)
     ASSERT_EQ(r.notes.size(), 1u);
     EXPECT_NE(r.notes[0].find("label 1 of tier 1"), std::string::npos) << r.notes[0];
 
+    // (The writers refuse to write one: a file of one sample says 0.)
+    bytes = nativeFile(8000, 1);
+    putF64le(bytes.data() + kNativeLength + 16, 0);
     Document empty;
-    EXPECT_FALSE(empty.readFromData(nativeFile(8000, 0), nullptr).ok) << "no samples is no recording";
+    EXPECT_FALSE(empty.readFromData(bytes, nullptr).ok) << "no samples is no recording";
 }
 
 TEST_F(Limits, WritersRefuseWhatCouldNotBeReadBackOrIsNotHeld)
@@ -139,6 +142,11 @@ TEST_F(Limits, WritersRefuseWhatCouldNotBeReadBackOrIsNotHeld)
         EXPECT_TRUE(s.bytes.empty()) << context;
         EXPECT_NE(s.error.find("internal fault"), std::string::npos) << context << ": " << s.error;
     }
+    // A recording cut to nothing is not written: no reader would open it.
+    d.getChannel(0).m_hData.resize(0);
+    d.getChannel(0).m_dwFileLength = 0;
+    for (const char* context : {"copyof", "channel"})
+        EXPECT_NE(bytesForSave(d, context).error.find("There are no samples to save"), std::string::npos) << context;
     d.getChannel(0).m_dwFileLength = 3;
     d.getChannel(0).m_dSampleRate = 0.5; // a WAVE file holds a whole rate: 0
     EXPECT_NE(bytesForSave(d, "channel").error.find("0 Hz"), std::string::npos);
