@@ -420,3 +420,23 @@ TEST_F(Session, ReferenceGainOffersToSaveFirstAndCanBeUndone)
         }
     }
 }
+
+TEST_F(Session, AnEditWhoseUndoRecordCannotBeMadeAsksFirst)
+{
+    const std::size_t n = channel().m_hData.size();
+    Channels& c = channel();
+    c.m_dDurationStartTime = 0;
+    c.m_dDurationStopTime = 100;
+    c.m_dDurationStartFile = 0;
+    c.m_dDurationStopFile = 0.1 * c.m_dSampleRate;
+    session().doc().m_bHaveSelection = true;
+    session().setBeforeUndoRecord([] { throw std::bad_alloc(); });
+    for (const auto& [answer, cut] : {std::pair{0, false}, {1, true}}) {
+        dialogs.alertAnswers = {answer};
+        EXPECT_EQ(session().edit(DocumentSession::EditKind::cut), cut);
+        EXPECT_EQ(dialogs.alerts.back(), "Do you wish to continue without undo capability?");
+        EXPECT_EQ(dialogs.alertMessages.back(), "Unable to create a backup copy. Undo not available.");
+        EXPECT_EQ(channel().m_hData.size(), cut ? n - static_cast<std::size_t>(0.1 * c.m_dSampleRate) : n);
+        EXPECT_FALSE(session().canUndo());
+    }
+}

@@ -370,6 +370,8 @@ bool DocumentSession::edit(EditKind kind)
     UndoRecord record;
     bool changed = changeSamples([&](Document& d) {
         try {
+            if (m_beforeUndoRecord)
+                m_beforeUndoRecord();
             record = run(d, true);
         } catch (const std::bad_alloc&) {
             // The record is made before any change: the document is as it was.

@@ -114,6 +114,9 @@ public:
     void copySelection();
     bool edit(EditKind kind);
     bool canUndo() const { return !m_undo.empty(); }
+    // Runs before an edit makes its undo record; a test throws from it to
+    // stand for a record that cannot be made.
+    void setBeforeUndoRecord(std::function<void()> hook) { m_beforeUndoRecord = std::move(hook); }
     bool undoEdit();
     // The permanent change of channel 0 by the reference-gain settings,
     // after offering to save a copy first ("Save" writes the native copy and
@@ -150,6 +153,7 @@ private:
 
     DocumentController& m_app;
     UndoRecord m_undo;
+    std::function<void()> m_beforeUndoRecord;
     std::unique_ptr<Document> m_doc;
     QString m_path;
     bool m_foreign = false;
