@@ -239,6 +239,14 @@ void Editor::snapshot(const Document& d, UndoRecord& r)
     r.m_analysisLengthMs = d.s.m_dAnalysisLengthMS;
 }
 
+void Editor::keep(UndoRecord& r, Channels& c, long first, long end, long inserted)
+{
+    UndoRecord::ChannelChange change{first, inserted, {}, attributesOf(c)};
+    if (c.m_hData)
+        change.removed.assign(c.m_hData.data() + first, c.m_hData.data() + end);
+    r.m_channels.push_back(std::move(change));
+}
+
 UndoRecord Editor::cut(Document& d, Clipboard& clipboard, bool undo)
 {
     copy(d, clipboard);
@@ -247,12 +255,8 @@ UndoRecord Editor::cut(Document& d, Clipboard& clipboard, bool undo)
     if (undo) {
         snapshot(d, r);
         for (int k = 0; k < n; ++k) {
-            Channels& c = d.getChannel(k);
-            const Stretch s = selectionOf(c);
-            UndoRecord::ChannelChange change{s.first, 0, {}, attributesOf(c)};
-            if (c.m_hData)
-                change.removed.assign(c.m_hData.data() + s.first, c.m_hData.data() + s.end);
-            r.m_channels.push_back(std::move(change));
+            const Stretch s = selectionOf(d.getChannel(k));
+            keep(r, d.getChannel(k), s.first, s.end, 0);
         }
     }
     for (int k = 0; k < n; ++k) {
@@ -308,17 +312,12 @@ UndoRecord Editor::paste(Document& d, const Clipboard& clipboard, bool undo)
         for (int k = 0; k < n; ++k) {
             Channels& c = d.getChannel(k);
             const long count = static_cast<long>(clipboard.channels[static_cast<std::size_t>(k)].m_hData.size());
-            UndoRecord::ChannelChange change{0, count, {}, attributesOf(c)};
-            if (d.m_bHaveSelection) {
-                const Stretch s = selectionOf(c);
-                change.position = s.first;
-                if (c.m_hData)
-                    change.removed.assign(c.m_hData.data() + s.first, c.m_hData.data() + s.end);
-            } else {
-                change.position =
-                    std::clamp(static_cast<long>(c.m_dMarkerFileValue), 0L, static_cast<long>(c.m_hData.size()));
-            }
-            r.m_channels.push_back(std::move(change));
+            const Stretch s = selectionOf(c);
+            const long at = std::clamp(static_cast<long>(c.m_dMarkerFileValue), 0L, static_cast<long>(c.m_hData.size()));
+            if (d.m_bHaveSelection)
+                keep(r, c, s.first, s.end, count);
+            else
+                keep(r, c, at, at, count);
         }
     }
     for (int k = 0; k < n; ++k) {
@@ -353,12 +352,8 @@ UndoRecord Editor::clear(Document& d, bool undo)
     if (undo) {
         snapshot(d, r);
         for (int k = 0; k < n; ++k) {
-            Channels& c = d.getChannel(k);
-            const Stretch s = selectionOf(c);
-            UndoRecord::ChannelChange change{s.first, s.end - s.first, {}, attributesOf(c)};
-            if (c.m_hData)
-                change.removed.assign(c.m_hData.data() + s.first, c.m_hData.data() + s.end);
-            r.m_channels.push_back(std::move(change));
+            const Stretch s = selectionOf(d.getChannel(k));
+            keep(r, d.getChannel(k), s.first, s.end, s.end - s.first);
         }
     }
     for (int k = 0; k < n; ++k) {
@@ -380,10 +375,7 @@ UndoRecord Editor::referenceGain(Document& d, double reference, double gainPerce
     const long n = static_cast<long>(c.m_hData.size());
     if (undo) {
         snapshot(d, r);
-        UndoRecord::ChannelChange change{0, n, {}, attributesOf(c)};
-        if (c.m_hData)
-            change.removed.assign(c.m_hData.data(), c.m_hData.data() + n);
-        r.m_channels.push_back(std::move(change));
+        keep(r, c, 0, n, n);
     }
     float* data = c.m_hData.data();
     for (long i = 0; i < n; ++i) {

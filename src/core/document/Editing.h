@@ -86,6 +86,9 @@ public:
 
 private:
     static void snapshot(const Document& d, UndoRecord& r);
+    // Records that the edit of channel c takes samples [first, end) away
+    // and puts `inserted` samples at first.
+    static void keep(UndoRecord& r, Channels& c, long first, long end, long inserted);
 };
 
 } // namespace vx
