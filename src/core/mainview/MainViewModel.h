@@ -11,6 +11,7 @@
 #include "mainview/ViewGeometry.h"
 #include "platform/Types.h"
 
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -127,6 +128,14 @@ public:
     double intensityAt(double timeMs) const;
 
     const Readouts& readouts() const { return m_readouts; }
+    // Readouts for samples that changed under them: nothing measured yet
+    // but the duration of a selection that is still there.
+    void resetReadouts()
+    {
+        m_readouts = {};
+        if (m_doc.m_bHaveSelection)
+            m_readouts.duration = std::fabs(channel0().GetDurationTime());
+    }
     static std::string formatReadout(double v);
 
     bool validateMenuItem(ViewAction action, bool editUndo = false, bool clipboardHasChannels = false) const;

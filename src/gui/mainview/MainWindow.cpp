@@ -384,6 +384,7 @@ void MainWindow::followSamples()
     m_model->SetupDisplay(m_view->width(), m_view->height());
     m_model->AdjustScrollControl(0, 1.0);
     m_model->setWholeFileStretches();
+    m_model->resetReadouts();
     m_view->dataChanged();
     showSampleRate();
     syncScrollBar();
