@@ -226,4 +226,9 @@ TEST(GraphPrimitives, TimeGridLabelsThatWouldOverlapAreLeftOut)
     // Two seconds leave room for every label.
     for (const GridLabel& g : timeGridLabels(fm, rect, 0, 2000, 0, false))
         EXPECT_TRUE(g.shown) << g.text.toStdString();
+    // The label at the right end stays inside the picture.
+    const std::vector<GridLabel> second = timeGridLabels(fm, rect, 0, 1001, 100, false, 1200);
+    ASSERT_FALSE(second.empty());
+    EXPECT_EQ(second.back().text, "1000");
+    EXPECT_LE(second.back().right, 1200);
 }

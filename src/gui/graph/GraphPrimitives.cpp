@@ -251,7 +251,7 @@ double timeGridStep(double range, int spacing, double pixels, int* count)
 }
 
 std::vector<GridLabel> timeGridLabels(const QFontMetrics& fm, const Rect& rect, double tmin, double tmax, int spacing,
-                                      bool relativeLabels)
+                                      bool relativeLabels, double rightEdge)
 {
     std::vector<GridLabel> out;
     const double range = tmax - tmin;
@@ -276,7 +276,7 @@ std::vector<GridLabel> timeGridLabels(const QFontMetrics& fm, const Rect& rect, 
         g.x = rect.left + x;
         g.text = QString::asprintf("%.0f", relativeLabels ? t - first : t);
         const int w = fm.horizontalAdvance(g.text);
-        g.left = g.x - w / 2.0;
+        g.left = std::min(g.x - w / 2.0, rightEdge - w);
         g.right = g.left + w;
         g.shown = g.left >= previousRight + gap;
         if (g.shown)
@@ -290,7 +290,9 @@ void TimeGrids(QPainter& p, const Rect& rect, int bottomInset, bool drawLines, d
                bool relativeLabels)
 {
     const QFontMetrics fm(p.font());
-    for (const GridLabel& g : timeGridLabels(fm, rect, tmin, tmax, spacing, relativeLabels)) {
+    const QPaintDevice* device = p.device();
+    const double rightEdge = device ? device->width() / device->devicePixelRatioF() : 1e300;
+    for (const GridLabel& g : timeGridLabels(fm, rect, tmin, tmax, spacing, relativeLabels, rightEdge)) {
         if (drawLines) {
             p.setPen(kLightGrey);
             p.drawLine(QPointF(g.x, rect.bottom - bottomInset), QPointF(g.x, rect.top));

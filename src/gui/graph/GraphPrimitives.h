@@ -48,8 +48,9 @@ struct GridLabel {
     QString text;
     bool shown = true;
 };
+// A label that would run past `rightEdge` (the picture's) ends at it.
 std::vector<GridLabel> timeGridLabels(const QFontMetrics& fm, const Rect& rect, double tmin, double tmax, int spacing,
-                                      bool relativeLabels);
+                                      bool relativeLabels, double rightEdge = 1e300);
 void TimeGrids(QPainter& p, const Rect& rect, int bottomInset, bool drawLines, double tmin, double tmax, int spacing,
                bool relativeLabels);
 
