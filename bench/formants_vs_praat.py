@@ -105,12 +105,14 @@ def table(text, time_column=0):
 
 
 def median_errors(rows, truth, time_scale):
+    """The median |error| of F1, F2, F3, and of the three together."""
     errors = [[], [], []]
     for t, *f in rows:
         if 0.1 <= t * time_scale <= 0.9:
             for k in range(3):
                 errors[k].append(abs(f[k] - truth[k]) if f[k] > 0 else float("inf"))
-    return [statistics.median(e) if e else float("nan") for e in errors]
+    pooled = errors[0] + errors[1] + errors[2]
+    return [statistics.median(e) if e else float("nan") for e in errors + [pooled]]
 
 
 def main():
@@ -120,7 +122,7 @@ def main():
         script = os.path.join(folder, "formants.praat")
         with open(script, "w") as f:
             f.write(PRAAT_SCRIPT)
-        print("vowel\trate\tmethod\tF1_err\tF2_err\tF3_err (median |error|, Hz)")
+        print("vowel\trate\tmethod\tF1_err\tF2_err\tF3_err\tF1-F3_err (median |error|, Hz)")
         for name, (f0, formants) in VOWELS.items():
             truth = [f for f, _ in formants[:3]]
             for rate in RATES:
