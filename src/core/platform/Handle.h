@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 namespace vx {
@@ -76,14 +77,14 @@ public:
     void newClear(std::size_t n)
     {
         m_data.emplace();
-        m_data->reserve(withRoom(n));
+        reserveWithRoom(n);
         m_data->resize(n, T{});
     }
     // Allocates n elements that the caller overwrites before reading.
     void newUninitialized(std::size_t n)
     {
         m_data.emplace();
-        m_data->reserve(withRoom(n));
+        reserveWithRoom(n);
         m_data->resize(n);
     }
     void dispose() { m_data.reset(); }
@@ -119,7 +120,17 @@ private:
     // address space only, untouched until used, so that an insertion (a
     // paste) moves the samples after it instead of copying the whole
     // recording to a new allocation.
-    static std::size_t withRoom(std::size_t n) { return n > (std::size_t(1) << 20) ? n + n / 8 : n; }
+    // When the room cannot be had, the buffer is made without it.
+    void reserveWithRoom(std::size_t n)
+    {
+        if (n <= (std::size_t(1) << 20))
+            return;
+        try {
+            m_data->reserve(n + n / 8);
+        } catch (const std::bad_alloc&) {
+        } catch (const std::length_error&) {
+        }
+    }
 
     std::optional<Storage> m_data;
 };
