@@ -5,7 +5,6 @@
 #include "platform/FileIO.h"
 
 #include <cctype>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -222,13 +221,6 @@ void selectMs(vx::Document& d, double a, double b)
     c.SetCursorInFile_Time(std::max(a, b));
     c.CalculateDuration();
     d.m_bHaveSelection = c.m_dDurationFile > 0;
-}
-
-std::string formatShortest(double v)
-{
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v == 0 ? 0.0 : v);
-    return std::string(buf, r.ptr);
 }
 
 std::string formatNumber(double v)

@@ -94,8 +94,6 @@ std::optional<int> channelOption(const Args& args);
 void selectMs(vx::Document& d, double a, double b);
 
 std::string formatNumber(double v);
-// The shortest text that reads back as the same double ("100", "1.5").
-std::string formatShortest(double v);
 
 int runInfo(const Args& args);
 int runConvert(const Args& args);

@@ -1,6 +1,7 @@
 #include "CliCommon.h"
 
 #include "labels/TextGrid.h"
+#include "platform/Format.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -53,7 +54,7 @@ int runLabels(const Args& args)
                          [](const vx::Labels* a, const vx::Labels* b) { return a->dTime < b->dTime; });
         const std::string head = std::to_string(i + 1) + "\t" + cell(t.strName) + "\t";
         for (const vx::Labels* p : labels)
-            rows += head + formatShortest(p->dTime) + "\t" + cell(p->getLabelText()) + "\n";
+            rows += head + vx::formatShortest(p->dTime) + "\t" + cell(p->getLabelText()) + "\n";
     }
     std::fputs(rows.c_str(), stdout);
     return 0;

@@ -182,18 +182,18 @@ TEST_F(Options, ThePanelsWorkedCasesAt11025Hz)
     EXPECT_EQ(fft.QDialog::result(), QDialog::Accepted);
     EXPECT_EQ(fft.chosen().at(static_cast<std::size_t>(optionIndex(OptionGroup::FFTLPC, "m_nFFTWindowLength"))), 64);
 
-    OptionPanel spec(OptionGroup::Spectrogram, 11025, dialogs, window);
-    spec.setup(readOptions(OptionGroup::Spectrogram, doc()));
-    static_cast<QLineEdit*>(spec.control("m_nSpecfrequencyRange"))->setText("5500");
-    spec.ok().click();
-    EXPECT_NE(spec.QDialog::result(), QDialog::Accepted) << "the spectrogram's range ends at 5000 Hz";
+    OptionPanel spectrogram(OptionGroup::Spectrogram, 11025, dialogs, window);
+    spectrogram.setup(readOptions(OptionGroup::Spectrogram, doc()));
+    static_cast<QLineEdit*>(spectrogram.control("m_nSpecfrequencyRange"))->setText("5500");
+    spectrogram.ok().click();
+    EXPECT_NE(spectrogram.QDialog::result(), QDialog::Accepted) << "the spectrogram's range ends at 5000 Hz";
     const std::size_t order = static_cast<std::size_t>(optionIndex(OptionGroup::Spectrogram, "m_nSpecLPCNumberofCoefficients"));
     for (auto [typed, stored] : {std::pair{"401", 400}, std::pair{"27", 26}}) {
-        spec.setup(readOptions(OptionGroup::Spectrogram, doc()));
-        static_cast<QLineEdit*>(spec.control("m_nSpecLPCNumberofCoefficients"))->setText(typed);
-        spec.ok().click();
-        ASSERT_EQ(spec.QDialog::result(), QDialog::Accepted) << spec.message().toStdString();
-        EXPECT_EQ(spec.chosen()[order], stored);
+        spectrogram.setup(readOptions(OptionGroup::Spectrogram, doc()));
+        static_cast<QLineEdit*>(spectrogram.control("m_nSpecLPCNumberofCoefficients"))->setText(typed);
+        spectrogram.ok().click();
+        ASSERT_EQ(spectrogram.QDialog::result(), QDialog::Accepted) << spectrogram.message().toStdString();
+        EXPECT_EQ(spectrogram.chosen()[order], stored);
     }
 
     // At 96 kHz the 32 and 64-point windows hold no millisecond: not

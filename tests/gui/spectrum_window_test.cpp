@@ -352,7 +352,7 @@ TEST_F(SliceWindow, ChangedSamplesRecomputeOrCloseAndClosingStopsTheWorker)
     const auto hold = [](SliceControl& control) {
         const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (!control.cancel && std::chrono::steady_clock::now() < limit)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            std::this_thread::yield();
     };
     busy->setBeforeComputing(hold);
     busy->analyse();

@@ -10,11 +10,6 @@ namespace {
 
 constexpr double kPointsPerCm = 72 / 2.54;
 
-std::string number(double v)
-{
-    return formatShortest(v);
-}
-
 } // namespace
 
 PictureSize pictureSize(PictureView view, bool inches, double width, double height)
@@ -23,7 +18,7 @@ PictureSize pictureSize(PictureView view, bool inches, double width, double heig
     const char* unit = inches ? "in" : "cm";
     for (const auto& [name, v] : {std::pair{"width", width}, {"height", height}})
         if (!(v > 0) || !std::isfinite(v)) {
-            out.problem = std::string("The picture ") + name + " is " + number(v) + " " + unit
+            out.problem = std::string("The picture ") + name + " is " + formatShortest(v) + " " + unit
                         + "; it must be above 0.";
             return out;
         }
@@ -31,20 +26,20 @@ PictureSize pictureSize(PictureView view, bool inches, double width, double heig
     const double pixels = view == PictureView::spectrum ? points : (inches ? 300 : 300 / 2.54);
     const double w = std::trunc(width * pixels), h = std::trunc(height * pixels);
     if (w < 1 || h < 1) {
-        out.problem = "The picture of " + number(width) + " x " + number(height) + " " + unit
+        out.problem = "The picture of " + formatShortest(width) + " x " + formatShortest(height) + " " + unit
                     + " is less than a pixel " + (w < 1 ? "wide" : "high") + ".";
         return out;
     }
     if (w > kMaxPicturePixels || h > kMaxPicturePixels) {
-        out.problem = "The picture of " + number(width) + " x " + number(height) + " " + unit + " would be "
-                    + number(w) + " x " + number(h) + " pixels; at most " + std::to_string(kMaxPicturePixels)
+        out.problem = "The picture of " + formatShortest(width) + " x " + formatShortest(height) + " " + unit + " would be "
+                    + formatShortest(w) + " x " + formatShortest(h) + " pixels; at most " + std::to_string(kMaxPicturePixels)
                     + " pixels a side can be drawn.";
         return out;
     }
     if (w * h * 4 > kMaxPictureBytes) {
-        out.problem = "The picture of " + number(width) + " x " + number(height) + " " + unit + " would take "
-                    + number(std::round(w * h * 4 / (1024 * 1024))) + " MB; at most "
-                    + number(kMaxPictureBytes / (1024 * 1024)) + " MB can be drawn.";
+        out.problem = "The picture of " + formatShortest(width) + " x " + formatShortest(height) + " " + unit + " would take "
+                    + formatShortest(std::round(w * h * 4 / (1024 * 1024))) + " MB; at most "
+                    + formatShortest(kMaxPictureBytes / (1024 * 1024)) + " MB can be drawn.";
         return out;
     }
     out.width = static_cast<int>(w);

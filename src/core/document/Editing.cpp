@@ -247,18 +247,22 @@ void Editor::keep(UndoRecord& r, Channels& c, long first, long end, long inserte
     r.m_channels.push_back(std::move(change));
 }
 
+UndoRecord Editor::keepSelections(Document& d, bool overwritten)
+{
+    UndoRecord r;
+    snapshot(d, r);
+    for (int k = 0; k < channelsOf(d); ++k) {
+        const Stretch s = selectionOf(d.getChannel(k));
+        keep(r, d.getChannel(k), s.first, s.end, overwritten ? s.end - s.first : 0);
+    }
+    return r;
+}
+
 UndoRecord Editor::cut(Document& d, Clipboard& clipboard, bool undo)
 {
     copy(d, clipboard);
-    UndoRecord r;
+    UndoRecord r = undo ? keepSelections(d, false) : UndoRecord{};
     const int n = channelsOf(d);
-    if (undo) {
-        snapshot(d, r);
-        for (int k = 0; k < n; ++k) {
-            const Stretch s = selectionOf(d.getChannel(k));
-            keep(r, d.getChannel(k), s.first, s.end, 0);
-        }
-    }
     for (int k = 0; k < n; ++k) {
         Channels& c = d.getChannel(k);
         const Stretch s = selectionOf(c);
@@ -347,15 +351,8 @@ UndoRecord Editor::paste(Document& d, const Clipboard& clipboard, bool undo)
 
 UndoRecord Editor::clear(Document& d, bool undo)
 {
-    UndoRecord r;
+    UndoRecord r = undo ? keepSelections(d, true) : UndoRecord{};
     const int n = channelsOf(d);
-    if (undo) {
-        snapshot(d, r);
-        for (int k = 0; k < n; ++k) {
-            const Stretch s = selectionOf(d.getChannel(k));
-            keep(r, d.getChannel(k), s.first, s.end, s.end - s.first);
-        }
-    }
     for (int k = 0; k < n; ++k) {
         Channels& c = d.getChannel(k);
         const Stretch s = selectionOf(c);

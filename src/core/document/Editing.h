@@ -89,6 +89,9 @@ private:
     // Records that the edit of channel c takes samples [first, end) away
     // and puts `inserted` samples at first.
     static void keep(UndoRecord& r, Channels& c, long first, long end, long inserted);
+    // The record of an edit of every channel's selection: the selection
+    // taken away (a cut) or overwritten in place.
+    static UndoRecord keepSelections(Document& d, bool overwritten);
 };
 
 } // namespace vx

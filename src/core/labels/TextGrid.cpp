@@ -1,6 +1,7 @@
 #include "labels/TextGrid.h"
 
 #include "platform/FileIO.h"
+#include "platform/Format.h"
 
 #include <algorithm>
 #include <charconv>
@@ -535,11 +536,9 @@ TextGridRead parseTextGrid(std::span<const std::uint8_t> bytes, double lengthMs)
         Parser parser(text, lengthMs);
         r.contents = parser.parse();
         r.ok = true;
-        if (parser.furthestEnd() > 0) {
-            char ms[64];
-            std::snprintf(ms, sizeof ms, "%.3f", parser.furthestEnd() - lengthMs);
-            r.note = std::string("The TextGrid ends ") + ms + " ms after the sound; its end was moved to the sound's.";
-        }
+        if (parser.furthestEnd() > 0)
+            r.note = "The TextGrid ends " + formatFixed(parser.furthestEnd() - lengthMs, 3)
+                   + " ms after the sound; its end was moved to the sound's.";
     } catch (const Failure& f) {
         r.line = f.line;
         // Messages quote the file; a sentence is enough of it.
