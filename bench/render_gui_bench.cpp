@@ -3,6 +3,7 @@
 // fully zoomed out and zoomed to one second, each at most 30 ms; compositing
 // the overlays for a mouse move at most 2 ms.
 
+#include "draw/MainViewPicture.h"
 #include "gui/mainview/MainView.h"
 #include "mainview/MainViewModel.h"
 
@@ -71,7 +72,7 @@ void render(benchmark::State& state, bool oneSecond)
     QImage image(1200, 400, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
         QPainter p(&image);
-        vx::MainView::renderPicture(p, *h.model, h.model->geometry(), h.summary.get());
+        vx::drawMainView(p, *h.model, h.model->geometry(), h.summary.get());
     }
 }
 

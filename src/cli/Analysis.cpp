@@ -13,12 +13,6 @@
 
 namespace vxcli {
 
-namespace {
-
-struct Range {
-    double startPoint, stopPoint, startTime, stopTime;
-};
-
 double timeWithin(const Args& args, const char* name, const vx::Channels& c)
 {
     const double t = args.number(name);
@@ -28,7 +22,6 @@ double timeWithin(const Args& args, const char* name, const vx::Channels& c)
     return t;
 }
 
-// The whole recording, or the part that --from-ms/--to-ms give.
 Range rangeOf(const Args& args, const vx::Channels& c)
 {
     Range r{0, c.m_dwFileLength, 0, c.m_dLengthMS};
@@ -42,13 +35,6 @@ Range rangeOf(const Args& args, const vx::Channels& c)
     return r;
 }
 
-// The document of the file, with --settings applied over the settings the
-// file's rate gave, and its channel with samples to analyse.
-struct Analysed {
-    Loaded loaded;
-    const vx::Channels* channel;
-};
-
 Analysed loadForAnalysis(const Args& args)
 {
     Analysed a{loadDocument(args.positional()[0], channelOption(args)), nullptr};
@@ -59,6 +45,8 @@ Analysed loadForAnalysis(const Args& args)
     a.channel = &c;
     return a;
 }
+
+namespace {
 
 void printNumbers(std::initializer_list<double> values)
 {

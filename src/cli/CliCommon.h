@@ -95,6 +95,23 @@ void selectMs(vx::Document& d, double a, double b);
 
 std::string formatNumber(double v);
 
+// A stretch of channel 0 in samples and ms.
+struct Range {
+    double startPoint, stopPoint, startTime, stopTime;
+};
+// --NAME's time, refused past the end of the recording.
+double timeWithin(const Args& args, const char* name, const vx::Channels& c);
+// The whole recording, or the part that --from-ms/--to-ms give.
+Range rangeOf(const Args& args, const vx::Channels& c);
+
+// The document of the file, with --settings applied over the settings the
+// file's rate gave, and its channel with samples to analyse.
+struct Analysed {
+    Loaded loaded;
+    const vx::Channels* channel;
+};
+Analysed loadForAnalysis(const Args& args);
+
 int runInfo(const Args& args);
 int runConvert(const Args& args);
 int runLabels(const Args& args);
@@ -103,5 +120,8 @@ int runIntensity(const Args& args);
 int runFormants(const Args& args);
 int runSpectrum(const Args& args);
 int runSettings(const Args& args);
+#ifdef VOXTRACE_CLI_PICTURE
+int runPicture(const Args& args);
+#endif
 
 } // namespace vxcli

@@ -202,6 +202,26 @@ const std::vector<Command>& commands()
              "Every setting of a new document, or of one with --settings applied, one row each: group, "
              "name, value, unit and accepted range.",
              {settingsOption()}, vxcli::runSettings},
+#ifdef VOXTRACE_CLI_PICTURE
+            {"picture", "FILE OUT",
+             "Draws a view of FILE into OUT as the application's File > Save as Picture... does: a .tif or .png "
+             "of 300 pixels an inch (the spectrum 72) that stores its display size, or a .pdf or .svg with "
+             "the lines and text as vectors. Pitch, intensity, formants and levels are computed with the "
+             "settings; nothing is printed on success.",
+             {channelOption("draw"), settingsOption(),
+              text("view", "VIEW", "main, spectrogram or spectrum (default: main)"),
+              from, to,
+              number("at-ms", "MS", "with --view spectrum: the one frame at MS (or --from-ms/--to-ms averaged)", 0,
+                     kNoLimit),
+              number("width-in", "W", "picture width in inches (default: the settings', " + num(s.m_dWidth)
+                                          + " for the main view)", 0, kNoLimit, true),
+              number("height-in", "H", "picture height in inches (default: the settings', " + num(s.m_dHeight)
+                                           + " for the main view)", 0, kNoLimit, true),
+              number("width-cm", "W", "picture width in centimetres, instead of inches", 0, kNoLimit, true),
+              number("height-cm", "H", "picture height in centimetres, instead of inches", 0, kNoLimit, true),
+              text("labels", "FILE", "draw the labels of a TextGrid file (default: the file's own labels)")},
+             vxcli::runPicture},
+#endif
         };
     }();
     return table;

@@ -2,13 +2,13 @@
 // in windows of their own; with none, an empty document window opens.
 
 #include "app/AppState.h"
+#include "draw/ViewFonts.h"
 #include "gui/app/DocumentController.h"
 #include "gui/mainview/MainWindow.h"
 #include "gui/platform/Dialogs.h"
 #include "gui/platform/LocalPath.h"
 
 #include <QApplication>
-#include <QFontMetricsF>
 
 int main(int argc, char** argv)
 {
@@ -17,11 +17,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QString::fromStdString(vx::app().gstrVersion));
     // Ties the windows to the installed voxtrace.desktop (its icon, on Wayland).
     QApplication::setDesktopFileName("voxtrace");
-    vx::setTextMeasurer([](const std::string& text, const vx::LabelFont& font) {
-        QFont f(QString::fromStdString(font.family), std::max(1, static_cast<int>(font.pointSize)));
-        QFontMetricsF fm(f);
-        return vx::TextSize{fm.horizontalAdvance(QString::fromStdString(text)), fm.height()};
-    });
+    vx::installTextMeasurer();
     vx::applicationWillFinishLaunching();
 
     vx::QtDialogs dialogs;

@@ -30,6 +30,12 @@ public:
     QString openLabelFile(QWidget*) override { return toOpen.value(0); }
     QString openLogFile(QWidget*) override { return toOpen.value(0); }
     QString openConfigurationFile(QWidget*) override { return toOpen.value(0); }
+    QString savePictureFile(QWidget*, const QString& proposed) override
+    {
+        proposals << proposed;
+        extensions << "picture";
+        return saveAnswer;
+    }
     QString saveFile(QWidget*, const QString& proposed, const QString& extension) override
     {
         proposals << proposed;

@@ -1,6 +1,8 @@
 // The GUI tests' main: one QApplication (offscreen) and private folders for
 // the settings files, as the core tests have.
 
+#include "draw/ViewFonts.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -28,6 +30,7 @@ int main(int argc, char** argv)
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
+    vx::installTextMeasurer();
     ::testing::InitGoogleTest(&argc, argv);
     int result = RUN_ALL_TESTS();
     std::error_code ec;

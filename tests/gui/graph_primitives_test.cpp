@@ -1,7 +1,7 @@
 // The fast drawing of long recordings against the plain per-sample and
 // per-frame drawing: the pictures must be identical pixel for pixel.
 
-#include "gui/graph/GraphPrimitives.h"
+#include "draw/GraphPrimitives.h"
 
 #include <QImage>
 #include <QPainterPath>

@@ -2,6 +2,7 @@
 // third size: each places the document's labels for its own width, and a
 // click on a label in either view hits it.
 
+#include "draw/MainViewPicture.h"
 #include "gui/GuiSupport.h"
 
 #include <QApplication>
@@ -69,7 +70,7 @@ TEST_F(TwoViewsGui, ClicksHitTheLabelInEachViewAndAPrintSizedPictureMovesNeither
     QImage picture(1600, 900, QImage::Format_ARGB32_Premultiplied);
     {
         QPainter p(&picture);
-        MainView::renderPicture(p, window->model(), print, &summary);
+        drawMainView(p, window->model(), print, &summary);
     }
     const PlacedLabel* printed = print.find(label);
     ASSERT_NE(printed, nullptr);

@@ -37,6 +37,8 @@ enum class Command {
     ExportSelectionAs,
     ImportLabels,
     ExportLabels,
+    SavePicture,
+    Print,
     SaveConfiguration,
     LoadConfiguration,
     RevertToDefaultConfiguration,

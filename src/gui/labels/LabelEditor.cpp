@@ -2,7 +2,7 @@
 
 #include "gui/app/DocumentController.h"
 #include "gui/app/DocumentSession.h"
-#include "gui/graph/GraphPrimitives.h"
+#include "draw/GraphPrimitives.h"
 #include "gui/mainview/MainWindow.h"
 #include "gui/platform/Dialogs.h"
 #include "labels/Labelling.h"

@@ -1,7 +1,7 @@
 #include "gui/mainview/MainView.h"
 
 #include "app/AppState.h"
-#include "gui/graph/GraphPrimitives.h"
+#include "draw/MainViewPicture.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -58,79 +58,6 @@ void MainView::resizeEvent(QResizeEvent* event)
     m_model.m_bRedraw = true;
 }
 
-void MainView::renderPicture(QPainter& p, const MainViewModel& m, const ViewGeometry& g, const SampleSummary* summary)
-{
-    const Document& d = m.doc();
-    const MainLayout& l = g.layout;
-    p.fillRect(QRect(0, 0, l.client.right, l.client.bottom), Qt::white);
-    if (!d.m_bHaveData || !m.m_bViewIntilized)
-        return;
-    const Settings& s = d.s;
-    const Channels& c = d.getChannel(0);
-    if (s.m_bDrawTimeGrid) {
-        const double k = s.m_bMsec ? 1.0 : 1000.0;
-        TimeGrids(p, l.pitch, 0, true, m.m_dTimePageMin / k, m.m_dTimePageMax / k, s.m_nTimeGridSpacing, false);
-    }
-    if (s.m_bPitchDrawFreqGrid)
-        DrawAnyGrid(p, l.pitch, s.m_nPitchDisplayLow, s.m_nPitchDisplayHigh, s.m_nPitchFreqGrid, 1, false);
-
-    // Tiers and their labels.
-    for (int i = 0; i < Channels::kNumTiers; ++i) {
-        const TIERS& t = c.m_Tiers[static_cast<std::size_t>(i)];
-        if (!t.bSelected)
-            continue;
-        const Rect& band = g.tiers[static_cast<std::size_t>(i)];
-        p.setPen(Qt::black);
-        p.drawRect(QRect(band.left, band.top, band.width() - 1, band.height() - 1));
-        p.drawText(QPointF(2, band.top + p.fontMetrics().ascent()), QString::fromStdString(t.strName));
-        for (const LabelPtr& label : t.m_pArrayLabels) {
-            const std::optional<Rect> placed = placeLabel(*label, g.dataArea, band, m.m_dTimePageMin, m.m_dTimePageMax);
-            if (!placed)
-                continue;
-            const Rect& r = *placed;
-            QFont font(QString::fromStdString(label->mFont.family), std::max(1, truncInt(label->mFont.pointSize)));
-            font.setBold(label->mFont.weight > 8);
-            font.setItalic(label->mFont.italic);
-            p.setFont(font);
-            p.setPen(deviceColor(label->mFontColor));
-            const double shift = g.drag.label == label.get() ? g.drag.dx : 0;
-            const QPointF at(r.left + shift, r.top);
-            p.drawText(at + QPointF(0, QFontMetrics(font).ascent()), QString::fromStdString(label->getLabelText()));
-            p.setFont(QFont());
-            if (label->bAddLine) {
-                const double x = label->nJustification == 1 ? (r.left + r.right) / 2.0
-                               : label->nJustification == 2 ? r.right
-                                                            : r.left;
-                p.setPen(Qt::black);
-                p.drawLine(QPointF(x, band.top), QPointF(x, l.frameHeight));
-            }
-        }
-    }
-    p.setPen(Qt::black);
-    p.drawRect(QRect(l.audio.left, l.audio.top, l.audio.width() - 1, l.audio.height() - 1));
-    // Samples beyond full scale (after a gain) stay inside their strip.
-    p.save();
-    p.setClipRect(QRect(l.audio.left, l.audio.top, l.audio.width(), l.audio.height()));
-    DrawGraphFloat_1(p, summary, c.m_dPageMin, c.m_dPageMax, l.audio.height() * 0.5, 0.5, l.audio, RGBColor{},
-                     c.m_dReference, c.m_bDrawReference, RGBColor{65535, 65535, 65535});
-    p.restore();
-    if (m.intensity() && c.m_bDrawIntensity && m.intensity()->maximum != 0)
-        DrawIntensityFloat(p, &*m.intensity(), m.m_dIntensitySelectionStartPoint,
-                           m.m_dIntensitySelectionStopPoint, c.m_dPageMin, c.m_dPageMax,
-                           l.intensity.height() / m.intensity()->maximum, l.intensity, RGBColor{0, 0, 255});
-    if (m.pitch()) {
-        const double span = m.m_dPitchSelectionStopPoint - m.m_dPitchSelectionStartPoint;
-        if (span > 0) {
-            const double k = m.pitch()->frameCount / span;
-            DrawPitchTrackVoxtrace(p, &m.pitch()->track, m.pitch()->frameCount,
-                                   (c.m_dPageMin - m.m_dPitchSelectionStartPoint) * k,
-                                   (c.m_dPageMax - m.m_dPitchSelectionStartPoint) * k, l.pitch.left, l.pitch.bottom,
-                                   l.displayVerticalRange, l.displayRange, s.m_nPitchDisplayHigh,
-                                   s.m_nPitchDisplayLow, 1);
-        }
-    }
-}
-
 void MainView::renderIfNeeded()
 {
     if (!m_model.m_bViewIntilized)
@@ -141,7 +68,7 @@ void MainView::renderIfNeeded()
     QImage image(QSize(std::max(1, width()), std::max(1, height())) * dpr, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(dpr);
     QPainter p(&image);
-    renderPicture(p, m_model, m_summary.get());
+    drawMainView(p, m_model, m_model.geometry(), m_summary.get());
     p.end();
     m_image = std::move(image);
     m_model.m_bRedraw = false;

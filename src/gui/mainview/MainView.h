@@ -48,14 +48,6 @@ public:
     // The waveform summary of channel 0, for other windows to share.
     std::shared_ptr<const SampleSummary> waveSummary() const { return m_summary; }
 
-    // Renders the model's picture laid out by `geometry` (the model's own,
-    // or one from geometryFor for another size). Reads the document only.
-    static void renderPicture(QPainter& p, const MainViewModel& model, const ViewGeometry& geometry,
-                              const SampleSummary* summary);
-    static void renderPicture(QPainter& p, const MainViewModel& model, const SampleSummary* summary)
-    {
-        renderPicture(p, model, model.geometry(), summary);
-    }
     // The cached picture with the cursor, marker and selection over it.
     void compose(QPainter& p);
 

@@ -1,5 +1,6 @@
 #include "gui/mainview/MainWindow.h"
 
+#include "draw/MainViewPicture.h"
 #include "gui/platform/LocalPath.h"
 
 #include "gui/app/DocumentController.h"
@@ -7,6 +8,7 @@
 #include "gui/labels/LabelEditor.h"
 #include "gui/labels/TierDialog.h"
 #include "gui/log/LogViewController.h"
+#include "gui/platform/PictureCommands.h"
 #include "gui/spectrogram/SpectrogramWindow.h"
 #include "gui/spectrum/SpectrumWindow.h"
 
@@ -19,6 +21,7 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QMimeData>
 #include <QVBoxLayout>
 
@@ -241,6 +244,8 @@ std::optional<bool> MainWindow::commandEnabled(Command id) const
     case Command::Record: return !recording && m.validateMenuItem(ViewAction::Record);
     case Command::LabelList:
     case Command::Tiers: return !recording && m.doc().m_bHaveData;
+    case Command::SavePicture:
+    case Command::Print: return !recording && m.doc().m_bHaveData && !m_view->busy();
     default: return std::nullopt;
     }
 }
@@ -288,9 +293,34 @@ void MainWindow::runCommand(Command id)
     case Command::Record: record(); break;
     case Command::LabelList: showLabelView(*this, _plabelView); break;
     case Command::Tiers: runTierDialog(m_session, this); break;
+    case Command::SavePicture: savePicture(); break;
+    case Command::Print: print(); break;
     default: return;
     }
     updateActions();
+}
+
+PicturePainter MainWindow::picturePainter(double penFactor) const
+{
+    return [this, penFactor, summary = m_view->waveSummary()](QPainter& p, const QRect& target) {
+        paintMainView(p, *m_model, summary.get(), target, penFactor);
+    };
+}
+
+void MainWindow::savePicture()
+{
+    vx::savePicture(m_session.app().dialogs(), this, PictureView::main, m_session.doc().s,
+                    picturePainter(kPicturePenFactor));
+}
+
+void MainWindow::print()
+{
+    Dialogs& dialogs = m_session.app().dialogs();
+    const std::optional<PictureSize> size = pictureSizeOrSay(dialogs, this, PictureView::main, m_session.doc().s);
+    if (!size)
+        return;
+    if (const std::unique_ptr<QPrinter> printer = askPrinter(dialogs, this))
+        printPictureAndSay(dialogs, this, *printer, *size, picturePainter(kPrintPenFactor));
 }
 
 void MainWindow::followSettings(OptionGroup group)

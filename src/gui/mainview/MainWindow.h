@@ -8,6 +8,7 @@
 // document) is one of the session's other windows: closing it closes only
 // it.
 
+#include "draw/PictureFile.h"
 #include "gui/app/Commands.h"
 #include "gui/labels/LabelView.h"
 #include "gui/mainview/AnalysisScheduler.h"
@@ -72,6 +73,11 @@ private:
     void record();
     void analyse(Command id);
     void addLogEntries(MainLogEntry kind);
+    // File > Save as Picture... and File > Print...: the page drawn at the
+    // size the settings give.
+    PicturePainter picturePainter(double penFactor) const;
+    void savePicture();
+    void print();
     void followSamples();
     // Display options: redraw. Pitch and intensity options: redraw, and
     // analyse again when analysis is automatic. Others do not concern it.

@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -50,6 +51,23 @@ QString QtDialogs::saveFile(QWidget* parent, const QString& proposedName, const 
     QString name = dialog.selectedFiles().first();
     if (!name.endsWith("." + extension, Qt::CaseInsensitive))
         name += "." + extension;
+    return name;
+}
+
+QString QtDialogs::savePictureFile(QWidget* parent, const QString& proposedName)
+{
+    const QStringList filters{QObject::tr("TIFF picture (*.tif *.tiff)"), QObject::tr("PNG picture (*.png)"),
+                              QObject::tr("PDF document (*.pdf)"), QObject::tr("SVG drawing (*.svg)")};
+    const QStringList suffixes{"tif", "png", "pdf", "svg"};
+    QFileDialog dialog(parent, QObject::tr("Save as Picture"), QDir::homePath() + "/" + proposedName);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(filters);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    QString name = dialog.selectedFiles().first();
+    const QString suffix = QFileInfo(name).suffix().toLower();
+    if (suffix != "tiff" && !suffixes.contains(suffix))
+        name += "." + suffixes.value(std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter())));
     return name;
 }
 

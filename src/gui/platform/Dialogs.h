@@ -26,6 +26,9 @@ public:
     // A file name to save to, with the required extension (without dot);
     // empty when the user cancels.
     virtual QString saveFile(QWidget* parent, const QString& proposedName, const QString& extension) = 0;
+    // Where to save a picture: a .tif, .tiff, .png, .pdf or .svg name
+    // (proposedName in the home folder at first); empty when cancelled.
+    virtual QString savePictureFile(QWidget* parent, const QString& proposedName) = 0;
     // A label file (TextGrid) to import; empty when the user cancels.
     virtual QString openLabelFile(QWidget* parent) = 0;
     // A measurement log to open; empty when the user cancels.
@@ -51,6 +54,7 @@ class QtDialogs : public Dialogs {
 public:
     QStringList openFiles(QWidget* parent) override;
     QString saveFile(QWidget* parent, const QString& proposedName, const QString& extension) override;
+    QString savePictureFile(QWidget* parent, const QString& proposedName) override;
     QString openLabelFile(QWidget* parent) override;
     QString openLogFile(QWidget* parent) override;
     QString openConfigurationFile(QWidget* parent) override;

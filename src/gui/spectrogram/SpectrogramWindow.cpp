@@ -3,7 +3,7 @@
 #include "gui/app/DocumentController.h"
 #include "gui/log/LogViewController.h"
 #include "gui/mainview/MainWindow.h"
-#include "gui/spectrogram/SpectrogramPicture.h"
+#include "draw/SpectrogramPicture.h"
 #include "gui/spectrum/SpectrumWindow.h"
 
 #include <QApplication>
@@ -122,7 +122,13 @@ SpectrogramWindow::SpectrogramWindow(DocumentSession& session, SpectrogramKind k
     connect(&m_progressTimer, &QTimer::timeout, m_view, qOverload<>(&QWidget::update));
     m_resizeTimer.setSingleShot(true);
     m_resizeTimer.setInterval(kResizeSettleMs);
-    connect(&m_resizeTimer, &QTimer::timeout, this, &SpectrogramWindow::start);
+    connect(&m_resizeTimer, &QTimer::timeout, this, [this] {
+        // A picture under way is finished before the window analyses anew.
+        if (m_picturing)
+            m_resizeTimer.start();
+        else
+            start();
+    });
 
     SoundController& sound = m_session.app().sound();
     connect(&sound, &SoundController::playbackTick, this, [this, &sound](QObject* owner) {
@@ -210,6 +216,7 @@ void SpectrogramWindow::stopReading()
     // dropped too.
     m_worker.stop();
     m_waiting = false;
+    m_picturing.reset();
     m_progressTimer.stop();
     if (m_result)
         m_result->wave.reset();
@@ -378,7 +385,7 @@ double SpectrogramWindow::markerSample() const
 
 bool SpectrogramWindow::mousePressed(QPointF at)
 {
-    if (m_waiting) {
+    if (m_waiting || m_picturing) {
         m_worker.cancel();
         return false;
     }
@@ -446,6 +453,15 @@ void SpectrogramWindow::paint(QPainter& p, QSize viewSize)
         return;
     }
     p.drawImage(QPoint(0, 0), m_picture);
+    if (m_picturing) {
+        QFont f("Arial");
+        f.setPixelSize(24);
+        p.setFont(f);
+        p.setPen(Qt::blue);
+        p.drawText(QRect(0, 0, viewSize.width(), std::max(1, viewSize.height() * 2 / 3)), Qt::AlignCenter,
+                   QString::asprintf("Picture Progress = %d ", progress()));
+        return;
+    }
     if (haveSpectrogram())
         paintOverlays(p);
 }
@@ -494,6 +510,8 @@ std::optional<bool> SpectrogramWindow::commandEnabled(Command id) const
     case Command::PlayWindow:
     case Command::PlayToggle: return have;
     case Command::Play: return false;
+    case Command::SavePicture:
+    case Command::Print: return have && !m_picturing;
     default: return std::nullopt;
     }
 }
@@ -511,8 +529,79 @@ void SpectrogramWindow::runCommand(Command id)
     case Command::PlaySelection: play(kPlaySelection); break;
     case Command::PlayWindow: play(kPlayWindow); break;
     case Command::PlayToggle: play(m_cursor.selection() ? kPlaySelection : kPlayWindow); break;
+    case Command::SavePicture: makePicture(false); break;
+    case Command::Print: makePicture(true); break;
     default: break;
     }
+}
+
+void SpectrogramWindow::makePicture(bool print)
+{
+    if (!haveSpectrogram() || m_picturing)
+        return;
+    Dialogs& dialogs = m_session.app().dialogs();
+    const std::optional<PictureSize> size =
+        pictureSizeOrSay(dialogs, this, PictureView::spectrogram, m_session.doc().s);
+    if (!size)
+        return;
+    auto job = std::make_unique<PictureJob>();
+    job->size = *size;
+    if (print) {
+        job->printer = askPrinter(dialogs, this);
+        if (!job->printer)
+            return;
+    } else {
+        job->file = askPictureFile(dialogs, this);
+        if (job->file.isEmpty())
+            return;
+    }
+    job->layout = spectrogramPictureLayout(m_session.doc().getChannel(m_channel), m_settings,
+                                           QSize(size->width, size->height),
+                                           print ? kPrintPenFactor : kPicturePenFactor);
+    const auto compute = [params = spectrogramParams(m_settings, m_source.rate), wave = m_result->wave,
+                          source = m_source, st = m_stretch, columns = job->layout.columns,
+                          rows = job->layout.rows](AnalysisControl& control) {
+        auto result = std::make_shared<SpectrogramResult>();
+        result->wave = wave;
+        result->data = computeSpectrogram(source.samples, source.length, st.startPoint, st.endPoint, columns, rows,
+                                          params, &control);
+        result->cancelled = control.cancel;
+        return result;
+    };
+    m_picturing = std::move(job);
+    m_worker.start(
+        this, compute, [this](std::shared_ptr<SpectrogramResult> result) { finishPicture(std::move(result)); },
+        [this, print](const std::string& why) {
+            m_picturing.reset();
+            m_progressTimer.stop();
+            m_view->update();
+            m_menus->update();
+            m_session.app().dialogs().showError(this, print ? tr("Print") : tr("Save as Picture"),
+                                                analysisFailedText(why));
+        });
+    m_progressTimer.start();
+    m_view->update();
+    m_menus->update();
+}
+
+void SpectrogramWindow::finishPicture(std::shared_ptr<SpectrogramResult> result)
+{
+    const std::unique_ptr<PictureJob> job = std::move(m_picturing);
+    m_progressTimer.stop();
+    m_view->update();
+    m_menus->update();
+    // Cancelled by a click: nothing is written or printed.
+    if (!job || result->cancelled)
+        return;
+    const Channels& c = m_session.doc().getChannel(m_channel);
+    const PicturePainter paint = [&](QPainter& p, const QRect& target) {
+        paintSpectrogram(p, c, job->layout, m_settings, m_stretch, *result, target);
+    };
+    Dialogs& dialogs = m_session.app().dialogs();
+    if (job->printer)
+        printPictureAndSay(dialogs, this, *job->printer, job->size, paint);
+    else
+        writePictureAndSay(dialogs, this, job->file, job->size, paint);
 }
 
 SpectrogramLogSource SpectrogramWindow::logSource() const

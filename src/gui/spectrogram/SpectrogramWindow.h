@@ -9,8 +9,10 @@
 // picture. A new start, the session's gate and the destructor cancel and
 // join the running worker first.
 
+#include "draw/SpectrogramPicture.h"
 #include "gui/app/Commands.h"
 #include "gui/app/DocumentSession.h"
+#include "gui/platform/PictureCommands.h"
 #include "gui/platform/Worker.h"
 #include "log/LogEntries.h"
 #include "model/SampleSummary.h"
@@ -18,6 +20,7 @@
 #include "spectrum/SliceDisplay.h"
 
 #include <QImage>
+#include <QPrinter>
 #include <QLabel>
 #include <QTimer>
 #include <QWidget>
@@ -47,15 +50,6 @@ private:
     SpectrogramWindow& m_window;
 };
 
-// What the worker hands over.
-struct SpectrogramResult {
-    SpectrogramData data;
-    // The waveform of the channel; it points into the samples, so it is
-    // dropped when they change.
-    std::shared_ptr<const SampleSummary> wave;
-    bool cancelled = false;
-};
-
 class SpectrogramWindow : public QWidget, public CommandResponder, public SampleReader {
     Q_OBJECT
 
@@ -76,6 +70,8 @@ public:
     const SpectrogramResult* result() const { return m_result.get(); }
     const QImage& picture() const { return m_picture; }
     bool busy() const { return m_waiting; }
+    // A picture or printout is being computed.
+    bool picturing() const { return m_picturing != nullptr; }
     int progress() const;
     bool cancelled() const { return m_result && m_result->cancelled; }
     const QString& failure() const { return m_failure; }
@@ -113,6 +109,10 @@ private:
     void showReadouts();
     void play(int code);
     void openSpectrum(bool selection);
+    // Save as Picture... and Print...: the levels are computed for the
+    // picture's own pixels on the worker, then drawn and written or printed.
+    void makePicture(bool print);
+    void finishPicture(std::shared_ptr<SpectrogramResult> result);
     SpectrogramLogSource logSource() const;
     void addLogEntries(SpectrogramLogEntry kind);
 
@@ -139,6 +139,14 @@ private:
     // Why the last computation failed; empty when it did not.
     QString m_failure;
     int m_started = 0;
+
+    struct PictureJob {
+        PictureSize size;
+        SpectrogramLayout layout;
+        QString file;
+        std::unique_ptr<QPrinter> printer;
+    };
+    std::unique_ptr<PictureJob> m_picturing;
 
     bool m_playing = false;
     double m_playStartTime = 0; // ms where the played stretch begins

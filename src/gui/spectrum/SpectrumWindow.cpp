@@ -1,7 +1,9 @@
 #include "gui/spectrum/SpectrumWindow.h"
 
 #include "gui/app/DocumentController.h"
+#include "draw/SlicePicture.h"
 #include "gui/mainview/MainWindow.h"
+#include "gui/platform/PictureCommands.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -16,49 +18,6 @@
 
 namespace vx {
 
-namespace {
-
-QPoint toQt(const SlicePoint& p)
-{
-    return {p.x, p.y};
-}
-
-void drawPolyline(QPainter& p, const std::vector<SlicePoint>& points)
-{
-    QList<QPoint> q;
-    q.reserve(static_cast<qsizetype>(points.size()));
-    for (const SlicePoint& s : points)
-        q.push_back(toQt(s));
-    if (q.size() >= 2)
-        p.drawPolyline(q.data(), static_cast<int>(q.size()));
-}
-
-void drawGrid(QPainter& p, const SliceGrid& grid, int viewWidth, int viewHeight)
-{
-    p.setPen(QColor(200, 200, 200));
-    for (const SliceGridLine& l : grid.lines)
-        p.drawLine(toQt(l.from), toQt(l.to));
-    p.setPen(Qt::black);
-    const QFontMetrics fm = p.fontMetrics();
-    for (const SliceGridLabel& label : grid.labels) {
-        const QString text = QString::fromStdString(label.text);
-        const int w = fm.horizontalAdvance(text), h = fm.height();
-        QRect r;
-        switch (label.anchor) {
-        case SliceGridLabel::Anchor::TopCentre:
-            // Kept whole inside the view: the last label sits on its right edge.
-            r = QRect(std::clamp(label.x - w / 2, 0, std::max(0, viewWidth - w)), label.y, w, h);
-            break;
-        case SliceGridLabel::Anchor::LeftMiddle: r = QRect(label.x, label.y - h / 2, w, h); break;
-        case SliceGridLabel::Anchor::RightMiddle: r = QRect(label.x - w, label.y - h / 2, w, h); break;
-        }
-        // A label at the graph's top edge is moved down to be read whole.
-        r.moveTop(std::clamp(r.top(), 0, std::max(0, viewHeight - h)));
-        p.drawText(r, Qt::AlignCenter, text);
-    }
-}
-
-} // namespace
 
 SpectrumView::SpectrumView(SliceDisplay& display, QWidget* parent) : QWidget(parent), m_display(display)
 {
@@ -97,25 +56,7 @@ void SpectrumView::paintEvent(QPaintEvent*)
                    m_busy ? progressText(m_progress) : cancelledText());
         return;
     }
-    if (!m_display.result())
-        return;
-    const SliceRect& g = m_display.rect();
-    drawGrid(p, m_display.frequencyGrid(), width(), height());
-    drawGrid(p, m_display.dbGrid(), width(), height());
-    p.setPen(QPen(Qt::red, 0));
-    drawPolyline(p, m_display.spectrum());
-    p.setPen(QPen(Qt::blue, 0));
-    drawPolyline(p, m_display.envelope());
-    if (m_display.markerFrequency()) {
-        const int x = m_display.markerX();
-        p.fillRect(QRect(x, g.top, 2, g.height()), Qt::red);
-    }
-    if (const std::optional<int> x = m_display.cursorX()) {
-        QColor c(Qt::red);
-        c.setAlphaF(0.8f);
-        p.setPen(QPen(c, 0));
-        p.drawLine(*x, g.top, *x, g.bottom);
-    }
+    drawSlice(p, m_display, size(), true);
 }
 
 void SpectrumView::mouseMoveEvent(QMouseEvent* event)
@@ -224,15 +165,22 @@ std::vector<CommandResponder*> SpectrumWindow::route()
 
 std::optional<bool> SpectrumWindow::commandEnabled(Command id) const
 {
-    if (id == Command::Close)
-        return true;
-    return std::nullopt;
+    switch (id) {
+    case Command::Close: return true;
+    case Command::SavePicture: return m_display.result().has_value() && !m_waiting;
+    // The slice is saved as a picture, not printed.
+    case Command::Print: return false;
+    default: return std::nullopt;
+    }
 }
 
 void SpectrumWindow::runCommand(Command id)
 {
     if (id == Command::Close)
         close();
+    if (id == Command::SavePicture)
+        savePicture(m_session.app().dialogs(), this, PictureView::spectrum, m_session.doc().s,
+                    [this](QPainter& p, const QRect& target) { paintSlice(p, m_display, target, 1); });
 }
 
 void SpectrumWindow::setTitleOwner(QWidget* owner, const QString& prefix)

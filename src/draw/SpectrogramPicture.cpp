@@ -1,6 +1,7 @@
-#include "gui/spectrogram/SpectrogramPicture.h"
+#include "draw/SpectrogramPicture.h"
 
-#include "gui/graph/GraphPrimitives.h"
+#include "draw/GraphPrimitives.h"
+#include "draw/ViewFonts.h"
 
 #include <QPainter>
 
@@ -9,6 +10,8 @@
 namespace vx {
 
 namespace {
+
+constexpr double kTextPixels = 10;
 
 QRectF qrect(const Rect& r)
 {
@@ -74,31 +77,26 @@ void drawGrids(QPainter& p, const SpectrogramLayout& l, const SpectrogramOptions
 
 } // namespace
 
-void drawSpectrogramLevels(QImage& image, const SpectrogramLayout& l, const SpectrogramData& data, int dynamicRange)
+QImage spectrogramLevels(const SpectrogramData& data, int dynamicRange)
 {
-    const int x0 = truncInt(l.spectrogram.left * l.scale), y0 = truncInt(l.spectrogram.top * l.scale);
-    if (data.columns <= 0 || data.rows <= 0 || x0 + data.columns > image.width() || y0 + data.rows > image.height())
-        return;
-    auto* topLeft = reinterpret_cast<std::uint32_t*>(image.scanLine(y0)) + x0;
-    renderSpectrogramPixels(data, dynamicRange, topLeft, image.bytesPerLine() / 4);
+    if (data.columns <= 0 || data.rows <= 0)
+        return {};
+    QImage image(data.columns, data.rows, QImage::Format_RGB32);
+    renderSpectrogramPixels(data, dynamicRange, reinterpret_cast<std::uint32_t*>(image.bits()),
+                            image.bytesPerLine() / 4);
+    return image;
 }
 
-QImage renderSpectrogramPicture(const Channels& c, const SpectrogramLayout& l, const SpectrogramOptions& s,
-                                const SpectrogramStretch& st, const SpectrogramResult& result)
+void drawSpectrogram(QPainter& p, const Channels& c, const SpectrogramLayout& l, const SpectrogramOptions& s,
+                     const SpectrogramStretch& st, const SpectrogramResult& result)
 {
-    const QSize device(std::max(1, truncInt(l.client.width() * l.scale)),
-                       std::max(1, truncInt(l.client.height() * l.scale)));
-    QImage image(device, QImage::Format_RGB32);
-    image.setDevicePixelRatio(l.scale);
-    image.fill(Qt::white);
+    p.fillRect(qrect(l.client), Qt::white);
     if (l.empty() || result.cancelled)
-        return image;
-    drawSpectrogramLevels(image, l, result.data, s.m_nSpecDynamicRange);
-
-    QPainter p(&image);
-    QFont f = p.font();
-    f.setPointSizeF(f.pointSizeF() * 0.8);
-    p.setFont(f);
+        return;
+    const QImage levels = spectrogramLevels(result.data, s.m_nSpecDynamicRange);
+    if (!levels.isNull())
+        p.drawImage(qrect(l.spectrogram), levels);
+    p.setFont(viewFont(kTextPixels));
     if (s.m_bSpecDrawLabels)
         drawTiers(p, c, l, st);
     if (s.m_bSpecDrawAudio && l.audio.height() > 0) {
@@ -114,7 +112,38 @@ QImage renderSpectrogramPicture(const Channels& c, const SpectrogramLayout& l, c
     if (result.data.haveFormants && s.m_bSpecDrawFormantTracking)
         DrawFormantTrack(p, result.data.formants, l.spectrogram, s.m_nSpecfrequencyRange, result.data.columns, 1);
     drawGrids(p, l, s, st);
+}
+
+QImage renderSpectrogramPicture(const Channels& c, const SpectrogramLayout& l, const SpectrogramOptions& s,
+                                const SpectrogramStretch& st, const SpectrogramResult& result)
+{
+    const QSize device(std::max(1, truncInt(l.client.width() * l.scale)),
+                       std::max(1, truncInt(l.client.height() * l.scale)));
+    QImage image(device, QImage::Format_RGB32);
+    image.setDevicePixelRatio(l.scale);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    drawSpectrogram(p, c, l, s, st, result);
     return image;
+}
+
+SpectrogramLayout spectrogramPictureLayout(const Channels& c, const SpectrogramOptions& s, QSize pixels,
+                                           double penFactor)
+{
+    const double pen = penFactor > 0 ? penFactor : 1;
+    return layoutSpectrogram(c, s, std::max(1, truncInt(pixels.width() / pen)),
+                             std::max(1, truncInt(pixels.height() / pen)), pen);
+}
+
+void paintSpectrogram(QPainter& p, const Channels& c, const SpectrogramLayout& l, const SpectrogramOptions& s,
+                      const SpectrogramStretch& st, const SpectrogramResult& result, const QRect& target)
+{
+    p.save();
+    p.translate(target.topLeft());
+    p.scale(l.scale, l.scale);
+    p.setClipRect(qrect(l.client));
+    drawSpectrogram(p, c, l, s, st, result);
+    p.restore();
 }
 
 } // namespace vx

@@ -1,8 +1,9 @@
-#include "gui/graph/GraphPrimitives.h"
+#include "draw/GraphPrimitives.h"
 
 #include "platform/GridStep.h"
 
 #include <QFontMetrics>
+#include <QPaintEngine>
 #include <QPainterPath>
 
 #include <algorithm>
@@ -41,6 +42,13 @@ QImage dotSprite(double d, const QColor& colour)
     p.setBrush(colour);
     p.drawEllipse(QRectF(kSpriteMargin, kSpriteMargin, d, d));
     return sprite;
+}
+
+// Sprites copy pixels: on a vector device (PDF, SVG, printer) or under a
+// picture's scale the dots are drawn as circles.
+bool copiesSprites(QPainter& p)
+{
+    return p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Raster && !p.worldTransform().isScaling();
 }
 
 } // namespace
@@ -167,7 +175,8 @@ void DrawPitchTrackVoxtrace(QPainter& p, const std::vector<double>* data, double
     // Every dot is the same filled and stroked circle at whole-pixel
     // positions, so it is drawn once into a sprite and copied; frames that
     // fall on a dot already drawn in their column are skipped.
-    const QImage dot = dotSprite(d, blue);
+    const bool sprites = copiesSprites(p);
+    const QImage dot = sprites ? dotSprite(d, blue) : QImage();
     const QPointF offset = dotOrigin(d);
     double lastX = -1e9;
     std::vector<double> columnYs;
@@ -187,7 +196,10 @@ void DrawPitchTrackVoxtrace(QPainter& p, const std::vector<double>* data, double
         if (std::find(columnYs.begin(), columnYs.end(), y) != columnYs.end())
             continue;
         columnYs.push_back(y);
-        p.drawImage(QPointF(x, y) + offset, dot);
+        if (sprites)
+            p.drawImage(QPointF(x, y) + offset, dot);
+        else
+            p.drawEllipse(QRectF(x, y, d, d));
     }
     p.setBrush(Qt::NoBrush);
     p.setPen(Qt::black);
@@ -201,6 +213,8 @@ void DrawFormantTrack(QPainter& p, const std::vector<std::array<std::uint16_t, 5
         const double yScale = double(rect.height()) / maxFrequency;
         const double d = 2.0 * dotScale;
         // Fill blue, outline in the caller's pen colour.
+        const bool sprites = copiesSprites(p);
+        p.setBrush(QColor(0, 0, 255));
         QImage dot(static_cast<int>(std::ceil(d)) + 2 * kSpriteMargin + 1,
                    static_cast<int>(std::ceil(d)) + 2 * kSpriteMargin + 1, QImage::Format_ARGB32_Premultiplied);
         dot.fill(Qt::transparent);
@@ -217,8 +231,12 @@ void DrawFormantTrack(QPainter& p, const std::vector<std::array<std::uint16_t, 5
                 if (f < 51)
                     continue;
                 const int h = truncInt(f * yScale);
-                if (h > 0 && rect.bottom - h > rect.top)
+                if (h <= 0 || rect.bottom - h <= rect.top)
+                    continue;
+                if (sprites)
                     p.drawImage(QPointF(x, rect.bottom - h) + dotOrigin(d), dot);
+                else
+                    p.drawEllipse(QRectF(x, rect.bottom - h, d, d));
             }
         }
     }

@@ -1,0 +1,192 @@
+// Pictures and printouts: each format's stored size read back, PDF and SVG
+// holding vectors and text, the main view's picture matching its screen
+// drawing scaled by the pen factor, the save dialog's proposal and Cancel,
+// and a printout to a PDF file.
+
+#include "draw/MainViewPicture.h"
+#include "draw/PictureFile.h"
+#include "gui/GuiSupport.h"
+#include "gui/PictureSupport.h"
+
+#include <QImageReader>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace vx;
+using namespace vxtest;
+
+TEST(PictureFile, EachFormatStoresItsDisplaySizeAndKeepsTextAndLinesAsVectors)
+{
+    const PicturePainter paint = [](QPainter& p, const QRect& target) {
+        p.setPen(QPen(Qt::black, 4));
+        p.drawLine(target.topLeft(), target.bottomRight());
+        QFont f("DejaVu Sans");
+        f.setPixelSize(40);
+        p.setFont(f);
+        p.drawText(QPointF(50, 100), "Tier 1 tone H*");
+    };
+    const struct {
+        PictureView view;
+        bool inches;
+        double width, height;
+        const char* file;
+        int pixelWidth, pixelHeight, pointWidth, pointHeight;
+    } cases[] = {
+        {PictureView::main, true, 6, 4, "main.tif", 1800, 1200, 432, 288},
+        {PictureView::spectrogram, true, 6, 4, "spectrogram.png", 1800, 1200, 432, 288},
+        {PictureView::spectrum, true, 6, 4, "spectrum.tiff", 432, 288, 432, 288},
+        // Centimetres: 300 pixels an inch as well.
+        {PictureView::main, false, 10, 5, "main-cm.png", 1181, 590, 283, 141},
+        {PictureView::main, true, 6, 4, "main.pdf", 1800, 1200, 432, 288},
+        {PictureView::spectrum, true, 5, 3, "spectrum.svg", 360, 216, 360, 216},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const PictureSize size = pictureSize(c.view, c.inches, c.width, c.height);
+        ASSERT_EQ(size.width, c.pixelWidth);
+        ASSERT_EQ(size.height, c.pixelHeight);
+        const std::string path = tempPath(c.file);
+        ASSERT_EQ(writePicture(path, size, paint), "");
+        switch (*pictureFormat(path)) {
+        case PictureFormat::tiff:
+        case PictureFormat::png: {
+            QImageReader reader(QString::fromStdString(path));
+            const QImage back = reader.read();
+            ASSERT_FALSE(back.isNull()) << reader.errorString().toStdString();
+            EXPECT_EQ(back.size(), QSize(c.pixelWidth, c.pixelHeight));
+            EXPECT_NEAR(back.width() * 72.0 / (back.dotsPerMeterX() * 0.0254), c.pointWidth, 1);
+            EXPECT_NEAR(back.height() * 72.0 / (back.dotsPerMeterY() * 0.0254), c.pointHeight, 1);
+            break;
+        }
+        case PictureFormat::pdf: {
+            const PdfContents pdf = readPdf(path);
+            EXPECT_EQ(pdf.pages, 1);
+            EXPECT_NEAR(pdf.width, c.pointWidth, 0.5);
+            EXPECT_NEAR(pdf.height, c.pointHeight, 0.5);
+            EXPECT_NE(pdf.text.find("Tier 1 tone H*"), std::string::npos) << pdf.text;
+            EXPECT_EQ(pdf.images, 0);
+            break;
+        }
+        case PictureFormat::svg: {
+            const SvgContents svg = readSvg(path);
+            EXPECT_EQ(svg.viewBox, QString("0 0 %1 %2").arg(c.pixelWidth).arg(c.pixelHeight));
+            EXPECT_EQ(svg.width, "127mm"); // 5 inches
+            EXPECT_TRUE(svg.texts.contains("Tier 1 tone H*")) << svg.texts.join("|").toStdString();
+            EXPECT_GE(svg.paths(), 1);
+            EXPECT_EQ(svg.count("image"), 0);
+            break;
+        }
+        }
+    }
+
+    // Refusals write nothing, and a good file already there stays.
+    const PictureSize good = pictureSize(PictureView::main, true, 1, 1);
+    const std::string kept = tempPath("kept.png");
+    ASSERT_EQ(writePicture(kept, good, paint), "");
+    const std::vector<std::uint8_t> before = readBytes(kept);
+    EXPECT_TRUE(writePicture(tempPath("pict.jpg"), good, paint).contains(".tif, .png, .pdf or .svg"));
+    EXPECT_FALSE(std::filesystem::exists(tempPath("pict.jpg")));
+    const PictureSize huge = pictureSize(PictureView::main, true, 200, 1);
+    EXPECT_TRUE(writePicture(kept, huge, paint).contains("32767"));
+    EXPECT_FALSE(writePicture(tempPath("none") + "/pict.tif", good, paint).isEmpty());
+    EXPECT_EQ(readBytes(kept), before);
+}
+
+class Pictures : public WindowTest {
+protected:
+    DocumentSession& session() { return window->session(); }
+};
+
+TEST_F(Pictures, MainViewPictureIsTheScreenDrawingScaledByThePenFactor)
+{
+    // A red label on a shown tier, and the pitch track's blue dots.
+    channel().m_Tiers[0].bSelected = true;
+    channel().m_Tiers[0].nHeigth = 30;
+    auto label = std::make_shared<Labels>();
+    label->setLabelNSText("L1");
+    label->dTime = 700;
+    label->mFontColor = RGBColor{65535, 0, 0};
+    channel().Tier_Add_Label_Cocoa(0, label);
+    session().labelsEdited(nullptr);
+    QApplication::processEvents();
+    view().renderIfNeeded();
+    const QImage screen = view().picture();
+    ASSERT_FALSE(screen.isNull());
+
+    PictureSize size;
+    size.width = screen.width() * 4;
+    size.height = screen.height() * 4;
+    const QImage picture = drawPicture(size, [&](QPainter& p, const QRect& target) {
+        paintMainView(p, window->model(), view().waveSummary().get(), target, 4);
+    });
+    for (const auto& [name, match] : {std::pair{"pitch dots", &isBlue}, std::pair{"label", &isRed}}) {
+        SCOPED_TRACE(name);
+        const QRect a = boxOf(screen, match), b = boxOf(picture, match);
+        ASSERT_FALSE(a.isEmpty());
+        EXPECT_NEAR(b.left() / 4.0, a.left(), 1.5);
+        EXPECT_NEAR(b.right() / 4.0, a.right(), 1.5);
+        EXPECT_NEAR(b.top() / 4.0, a.top(), 1.5);
+        EXPECT_NEAR(b.bottom() / 4.0, a.bottom(), 1.5);
+    }
+}
+
+TEST_F(Pictures, SaveAsPictureProposesPictTifAndCancelWritesNothing)
+{
+    const std::filesystem::path folder = tempPath("main-pictures");
+    std::filesystem::create_directories(folder);
+    window->menus().update();
+    ASSERT_TRUE(window->menus().action(Command::SavePicture)->isEnabled());
+    dialogs.saveAnswer.clear();
+    window->menus().trigger(Command::SavePicture);
+    EXPECT_EQ(dialogs.proposals.value(0), "pict.tif");
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+
+    for (const char* name : {"main.tif", "main.pdf", "main.svg"}) {
+        SCOPED_TRACE(name);
+        const std::string path = (folder / name).string();
+        dialogs.saveAnswer = QString::fromStdString(path);
+        window->menus().trigger(Command::SavePicture);
+        ASSERT_TRUE(std::filesystem::exists(path)) << dialogs.errors.join("\n").toStdString();
+    }
+    const PictureSize size = pictureSize(PictureView::main, session().doc().s);
+    EXPECT_EQ(QImageReader(QString::fromStdString((folder / "main.tif").string())).size(),
+              QSize(size.width, size.height));
+    // The grids' labels are text, the waveform and dots are paths.
+    const PdfContents pdf = readPdf((folder / "main.pdf").string());
+    EXPECT_NE(pdf.text.find("250"), std::string::npos) << pdf.text;
+    EXPECT_EQ(pdf.images, 0);
+    const SvgContents svg = readSvg((folder / "main.svg").string());
+    EXPECT_TRUE(svg.texts.contains("250")) << svg.texts.join("|").toStdString();
+    EXPECT_GT(svg.paths(), 10);
+    EXPECT_EQ(svg.count("image"), 0);
+
+    // A size the settings give that cannot be drawn: said, nothing asked.
+    session().changeSettings(OptionGroup::Display, [](Document& d) { d.s.m_dWidth = 0; });
+    dialogs.proposals.clear();
+    window->menus().trigger(Command::SavePicture);
+    EXPECT_TRUE(dialogs.proposals.isEmpty());
+    EXPECT_TRUE(dialogs.errors.join("\n").contains("The picture size cannot be drawn."));
+}
+
+TEST_F(Pictures, PrintingToAPdfFileFillsOneLandscapePage)
+{
+    const std::string pdfPath = tempPath("printed.pdf");
+    dialogs.modalScript = printToPdf(pdfPath);
+    window->menus().update();
+    ASSERT_TRUE(window->menus().trigger(Command::Print));
+    ASSERT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("\n").toStdString();
+    const PdfContents pdf = readPdf(pdfPath);
+    EXPECT_EQ(pdf.pages, 1);
+    EXPECT_GT(pdf.width, pdf.height);
+    // The picture (its frame ends 5 pixels times the pen factor short of
+    // its right edge) fills the page's width and is centred down it.
+    const QImage page = renderPdf(pdfPath, 30);
+    ASSERT_FALSE(page.isNull());
+    const QRect ink = boxOf(page, [](QRgb p) { return qGray(p) < 200; });
+    EXPECT_LE(page.width() - 1 - ink.right(), 4);
+    EXPECT_NEAR(ink.top(), page.height() - 1 - ink.bottom(), 8);
+}
