@@ -28,7 +28,10 @@ struct SvgContents {
         auto it = elements.find(name);
         return it == elements.end() ? 0 : it->second;
     }
-    int paths() const { return count("path") + count("polyline") + count("line") + count("rect"); }
+    int shapes() const
+    {
+        return count("path") + count("polyline") + count("line") + count("rect") + count("circle") + count("ellipse");
+    }
 };
 
 inline SvgContents readSvg(const std::string& path)

@@ -76,7 +76,7 @@ TEST(PictureFile, EachFormatStoresItsDisplaySizeAndKeepsTextAndLinesAsVectors)
             EXPECT_EQ(svg.viewBox, QString("0 0 %1 %2").arg(c.pixelWidth).arg(c.pixelHeight));
             EXPECT_EQ(svg.width, "127mm"); // 5 inches
             EXPECT_TRUE(svg.texts.contains("Tier 1 tone H*")) << svg.texts.join("|").toStdString();
-            EXPECT_GE(svg.paths(), 1);
+            EXPECT_GE(svg.shapes(), 1);
             EXPECT_EQ(svg.count("image"), 0);
             break;
         }
@@ -88,8 +88,9 @@ TEST(PictureFile, EachFormatStoresItsDisplaySizeAndKeepsTextAndLinesAsVectors)
     const std::string kept = tempPath("kept.png");
     ASSERT_EQ(writePicture(kept, good, paint), "");
     const std::vector<std::uint8_t> before = readBytes(kept);
-    EXPECT_TRUE(writePicture(tempPath("pict.jpg"), good, paint).contains(".tif, .png, .pdf or .svg"));
-    EXPECT_FALSE(std::filesystem::exists(tempPath("pict.jpg")));
+    const std::string jpeg = tempPath("pict.jpg");
+    EXPECT_TRUE(writePicture(jpeg, good, paint).contains(".tif, .png, .pdf or .svg"));
+    EXPECT_FALSE(std::filesystem::exists(jpeg));
     const PictureSize huge = pictureSize(PictureView::main, true, 200, 1);
     EXPECT_TRUE(writePicture(kept, huge, paint).contains("32767"));
     EXPECT_FALSE(writePicture(tempPath("none") + "/pict.tif", good, paint).isEmpty());
@@ -161,7 +162,7 @@ TEST_F(Pictures, SaveAsPictureProposesPictTifAndCancelWritesNothing)
     EXPECT_EQ(pdf.images, 0);
     const SvgContents svg = readSvg((folder / "main.svg").string());
     EXPECT_TRUE(svg.texts.contains("250")) << svg.texts.join("|").toStdString();
-    EXPECT_GT(svg.paths(), 10);
+    EXPECT_GT(svg.shapes(), 10);
     EXPECT_EQ(svg.count("image"), 0);
 
     // A size the settings give that cannot be drawn: said, nothing asked.

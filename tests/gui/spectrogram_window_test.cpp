@@ -6,6 +6,7 @@
 
 #include "gui/FakeSound.h"
 #include "gui/GuiSupport.h"
+#include "gui/PictureSupport.h"
 #include "gui/spectrogram/SpectrogramWindow.h"
 #include "gui/spectrum/SpectrumWindow.h"
 #include "support/Synthesis.h"
@@ -15,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <numbers>
 
 using namespace vx;
@@ -246,6 +248,70 @@ TEST_F(Spectrogram, AVowelHasFormantDotsNearItsResonancesAndNoneInSilence)
             blue = blue || qBlue(p) > qRed(p) + 60;
         }
     EXPECT_TRUE(blue);
+}
+
+// Where the blue dots lie inside `r`, as fractions of its width and height.
+QPointF blueCentre(const QImage& image, const QRect& r)
+{
+    double x = 0, y = 0;
+    int n = 0;
+    for (int j = r.top(); j <= r.bottom(); ++j)
+        for (int i = r.left(); i <= r.right(); ++i)
+            if (isBlue(image.pixel(i, j))) {
+                x += double(i - r.left()) / r.width();
+                y += double(j - r.top()) / r.height();
+                ++n;
+            }
+    return n ? QPointF(x / n, y / n) : QPointF(-1, -1);
+}
+
+TEST_F(Spectrogram, PictureIsComputedForItsOwnPixelsAndACancelWritesNothing)
+{
+    ASSERT_NO_FATAL_FAILURE(open(makeVowel(), [](Settings& s) {
+        s.m_bSpecDrawFormantTracking = true;
+        s.m_nSpecLPCNumberofCoefficients = 12;
+    }));
+    SpectrogramWindow* w = spectrogram();
+    ASSERT_NE(w, nullptr);
+    w->menus().update();
+    ASSERT_TRUE(w->menus().action(Command::SavePicture)->isEnabled());
+
+    // A click while the picture is computed drops it.
+    const std::string cancelled = tempPath("cancelled.png");
+    dialogs.saveAnswer = QString::fromStdString(cancelled);
+    ASSERT_TRUE(w->menus().trigger(Command::SavePicture));
+    EXPECT_TRUE(w->picturing());
+    send(&w->view(), QEvent::MouseButtonPress, QPointF(300, 100), Qt::LeftButton);
+    EXPECT_FALSE(w->picturing());
+    QApplication::processEvents();
+    EXPECT_FALSE(std::filesystem::exists(cancelled));
+    EXPECT_FALSE(w->cursor().marker()) << "the click only cancels";
+
+    const PictureSize size = pictureSize(PictureView::spectrogram, session().doc().s);
+    const SpectrogramLayout l = spectrogramPictureLayout(channel(), w->settings(), QSize(size.width, size.height), 4);
+    const std::string png = tempPath("spectrogram.png"), svgPath = tempPath("spectrogram.svg");
+    for (const std::string& path : {png, svgPath}) {
+        dialogs.saveAnswer = QString::fromStdString(path);
+        ASSERT_TRUE(w->menus().trigger(Command::SavePicture));
+        ASSERT_TRUE(waitUntil([&] { return !w->picturing(); }));
+        ASSERT_TRUE(std::filesystem::exists(path)) << dialogs.errors.join("\n").toStdString();
+    }
+    // The levels are one cell a picture pixel; the formant dots lie where
+    // the screen has them.
+    const QImage picture(QString::fromStdString(png));
+    ASSERT_EQ(picture.size(), QSize(size.width, size.height));
+    const SpectrogramLayout& s = w->layout();
+    const auto device = [](const Rect& r, double k) {
+        return QRect(int(r.left * k), int(r.top * k), int(r.width() * k), int(r.height() * k));
+    };
+    const QPointF onScreen = blueCentre(w->picture(), device(s.spectrogram, s.scale));
+    const QPointF inPicture = blueCentre(picture, device(l.spectrogram, l.scale));
+    ASSERT_GE(onScreen.x(), 0);
+    EXPECT_NEAR(inPicture.x(), onScreen.x(), 0.02);
+    EXPECT_NEAR(inPicture.y(), onScreen.y(), 0.02);
+    const SvgContents svg = readSvg(svgPath);
+    EXPECT_EQ(svg.count("image"), 1) << "the levels";
+    EXPECT_GT(svg.shapes(), 50) << "the dots and frames";
 }
 
 TEST_F(Spectrogram, LayoutWithLabelsAndWaveformOffAndOn)

@@ -4,6 +4,7 @@
 // changed samples.
 
 #include "gui/GuiSupport.h"
+#include "gui/PictureSupport.h"
 #include "gui/spectrum/SpectrumWindow.h"
 #include "support/Synthesis.h"
 
@@ -256,6 +257,21 @@ TEST_F(SliceWindow, GridsCursorAndMarkerFollowTheGraphAndAResizeDoesNotRecompute
     QTest::mouseClick(&w->view(), Qt::LeftButton, {}, QPoint(bestX, 50));
     ASSERT_EQ(d.markerFrequency(), std::optional<int>(best));
     EXPECT_EQ(d.markerX(), 20 + static_cast<int>(double(d.rect().width()) / 1000 * best));
+
+    // Saved as a picture of the settings' size (72 pixels an inch), laid
+    // out again for it, with the envelope and the marker; not printed.
+    w->menus().update();
+    EXPECT_FALSE(w->menus().action(Command::Print)->isEnabled());
+    const std::string png = tempPath("slice.png");
+    dialogs.saveAnswer = QString::fromStdString(png);
+    ASSERT_TRUE(w->menus().trigger(Command::SavePicture));
+    const QImage saved(QString::fromStdString(png));
+    const PictureSize size = pictureSize(PictureView::spectrum, session().doc().s);
+    ASSERT_EQ(saved.size(), QSize(size.width, size.height)) << dialogs.errors.join("\n").toStdString();
+    EXPECT_FALSE(boxOf(saved, isBlue).isEmpty()) << "the envelope";
+    const int markerX = 20 + static_cast<int>(double(size.width - 20) / 1000 * best);
+    EXPECT_TRUE(isRed(saved.pixel(markerX, size.height / 2)));
+
     QTest::mouseClick(&w->view(), Qt::LeftButton, {}, QPoint(5, 50));
     EXPECT_FALSE(d.markerFrequency().has_value()) << "a click in the margin removes the marker";
 

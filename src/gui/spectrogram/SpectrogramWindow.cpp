@@ -385,7 +385,16 @@ double SpectrogramWindow::markerSample() const
 
 bool SpectrogramWindow::mousePressed(QPointF at)
 {
-    if (m_waiting || m_picturing) {
+    if (m_picturing) {
+        // The picture is dropped with its computation: nothing is written
+        // or printed.
+        m_worker.stop();
+        m_picturing.reset();
+        m_progressTimer.stop();
+        m_menus->update();
+        return true;
+    }
+    if (m_waiting) {
         m_worker.cancel();
         return false;
     }
