@@ -109,8 +109,16 @@ void drawSpectrogram(QPainter& p, const Channels& c, const SpectrogramLayout& l,
     p.drawRect(qrect(l.spectrogram));
     // Blue dots, so that they stand out from the greys.
     p.setPen(QColor(0, 0, 255));
-    if (result.data.haveFormants && s.m_bSpecDrawFormantTracking)
-        DrawFormantTrack(p, result.data.formants, l.spectrogram, s.m_nSpecfrequencyRange, result.data.columns, 1);
+    if (result.data.haveFormants && s.m_bSpecDrawFormantTracking) {
+        // One column of dots a logical pixel, as on a screen of scale 1:
+        // the dots grow with the scale, so every column's would run together.
+        const std::size_t stride = static_cast<std::size_t>(std::max(1L, std::lround(l.scale)));
+        std::vector<std::array<std::uint16_t, 5>> frames;
+        const std::size_t columns = std::min(result.data.formants.size(), std::size_t(std::max(0, result.data.columns)));
+        for (std::size_t i = 0; i < columns; i += stride)
+            frames.push_back(result.data.formants[i]);
+        DrawFormantTrack(p, frames, l.spectrogram, s.m_nSpecfrequencyRange, static_cast<int>(frames.size()), 1);
+    }
     drawGrids(p, l, s, st);
 }
 

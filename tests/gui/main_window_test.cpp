@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <cmath>
 #include <filesystem>
 
@@ -113,6 +115,15 @@ TEST_F(Gui, ZoomCommandsAndShortcutsGiveTheirPages)
     trigger(Command::ZoomSelection);
     EXPECT_EQ(channel().m_dPageMin, 2000.0);
     EXPECT_EQ(channel().m_dPageMax, 3000.0);
+
+    // No two commands share a key: Qt would run neither.
+    std::map<QString, Command> keys;
+    for (const CommandInfo& c : commandTable()) {
+        const QString k = keySequence(c.shortcut).toString();
+        if (!k.isEmpty()) {
+            EXPECT_TRUE(keys.emplace(k, c.id).second) << k.toStdString();
+        }
+    }
 }
 
 TEST_F(Gui, ThePictureHasTheStripsAtTheirRowsAndAMouseMoveDoesNotRenderIt)

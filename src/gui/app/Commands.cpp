@@ -36,7 +36,8 @@ const std::array<CommandInfo, kCommandCount> kTable{{
     {Command::ImportLabels, Menu::File, "&Import Labels...", none, true},
     {Command::ExportLabels, Menu::File, "Export &Labels...", none},
     {Command::SavePicture, Menu::File, "Save as &Picture...", none, true},
-    {Command::Print, Menu::File, "&Print...", standard(K::Print)},
+    // Ctrl+P is Pitch and Intensity's.
+    {Command::Print, Menu::File, "&Print...", none},
     {Command::SaveConfiguration, Menu::File, "Save Con&figuration...", none, true},
     {Command::LoadConfiguration, Menu::File, "Loa&d Configuration...", none},
     {Command::RevertToDefaultConfiguration, Menu::File, "Revert to Default Configuration", none},

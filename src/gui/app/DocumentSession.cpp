@@ -123,6 +123,13 @@ bool DocumentSession::changeSamples(const std::function<bool(Document&)>& change
     return true;
 }
 
+QString DocumentSession::title() const
+{
+    QString title = m_main ? m_main->windowTitle() : displayName() + " - Voxtrace";
+    title.remove("[*]");
+    return title;
+}
+
 std::shared_ptr<const SampleSummary> DocumentSession::waveSummary(int channel) const
 {
     auto it = m_summaries.find(channel);

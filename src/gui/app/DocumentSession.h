@@ -56,6 +56,9 @@ public:
     bool foreign() const { return m_foreign; }
     // The file's name, or "Untitled".
     QString displayName() const;
+    // The document's title as its main window shows it, without the
+    // modified mark; the other windows put their kind before it.
+    QString title() const;
 
     // The main window is the first window made for the session; closing it
     // closes the document.

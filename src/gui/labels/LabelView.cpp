@@ -1,7 +1,8 @@
 #include "gui/labels/LabelView.h"
 
-#include "gui/app/DocumentSession.h"
 #include "gui/mainview/MainWindow.h"
+
+#include "gui/app/DocumentSession.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -96,10 +97,7 @@ LabelView::LabelView(DocumentSession& session, QWidget* parent) : QWidget(parent
 
 void LabelView::setup()
 {
-    QString title = m_session.mainWindow() ? m_session.mainWindow()->windowTitle()
-                                           : m_session.displayName() + " - Voxtrace";
-    title.remove("[*]");
-    setWindowTitle("Labels::" + title);
+    setWindowTitle("Labels::" + m_session.title());
     const int selected = _labelTable->currentIndex().row();
     m_model->refill();
     if (selected >= 0 && selected < m_model->rowCount())

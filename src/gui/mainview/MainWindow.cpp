@@ -66,6 +66,7 @@ MainWindow::MainWindow(DocumentSession& session)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     m_view = new MainView(*m_model, {m_analysis.get(), m_playback.get(), m_recording.get()}, central);
+    m_session.keepWaveSummary(0, m_view->waveSummary());
     layout->addWidget(m_view, 1);
     m_scroll = new QScrollBar(Qt::Horizontal, central);
     m_scroll->setRange(0, 0);
@@ -416,6 +417,7 @@ void MainWindow::followSamples()
     m_model->setWholeFileStretches();
     m_model->resetReadouts();
     m_view->dataChanged();
+    m_session.keepWaveSummary(0, m_view->waveSummary());
     showSampleRate();
     syncScrollBar();
     showReadouts();

@@ -2,7 +2,6 @@
 
 #include "gui/app/DocumentController.h"
 #include "gui/log/LogViewController.h"
-#include "gui/mainview/MainWindow.h"
 #include "draw/SpectrogramPicture.h"
 #include "gui/spectrum/SpectrumWindow.h"
 
@@ -176,10 +175,7 @@ std::vector<CommandResponder*> SpectrogramWindow::route()
 
 void SpectrogramWindow::updateTitle()
 {
-    QString title = m_session.mainWindow() ? m_session.mainWindow()->windowTitle()
-                                           : m_session.displayName() + " - Voxtrace";
-    title.remove("[*]");
-    setWindowTitle("Spectrogram:: " + title);
+    setWindowTitle("Spectrogram:: " + m_session.title());
 }
 
 void SpectrogramWindow::showReadouts()
@@ -246,8 +242,6 @@ void SpectrogramWindow::start()
     m_waiting = true;
     const SpectrogramParams params = spectrogramParams(m_settings, m_source.rate);
     std::shared_ptr<const SampleSummary> wave = m_session.waveSummary(m_channel);
-    if (!wave && m_channel == 0 && m_session.mainWindow())
-        wave = m_session.mainWindow()->view().waveSummary();
     if (wave && (wave->samples() != m_source.samples || wave->size() < m_source.length))
         wave.reset();
     const bool summarise = m_settings.m_bSpecDrawAudio && !wave && m_source.samples;

@@ -2,7 +2,6 @@
 
 #include "gui/app/DocumentController.h"
 #include "draw/SlicePicture.h"
-#include "gui/mainview/MainWindow.h"
 #include "gui/platform/PictureCommands.h"
 
 #include <QApplication>
@@ -196,10 +195,7 @@ void SpectrumWindow::updateTitle()
         setWindowTitle(m_titlePrefix + m_titleOwner->windowTitle());
         return;
     }
-    QString title = m_session.mainWindow() ? m_session.mainWindow()->windowTitle()
-                                           : m_session.displayName() + " - Voxtrace";
-    title.remove("[*]");
-    setWindowTitle((m_selection ? "FFT Selection::" : "FFT::") + title);
+    setWindowTitle((m_selection ? "FFT Selection::" : "FFT::") + m_session.title());
 }
 
 void SpectrumWindow::stopReading()
