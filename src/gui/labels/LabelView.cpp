@@ -1,8 +1,7 @@
 #include "gui/labels/LabelView.h"
 
-#include "gui/mainview/MainWindow.h"
-
 #include "gui/app/DocumentSession.h"
+#include "gui/mainview/MainWindow.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -81,44 +81,19 @@ void SpectrogramView::mouseReleaseEvent(QMouseEvent* event)
 
 SpectrogramWindow::SpectrogramWindow(DocumentSession& session, SpectrogramKind kind, int channel,
                                      const SpectrogramStretch& stretch)
-    : QWidget(nullptr), m_session(session), m_kind(kind), m_channel(channel), m_stretch(stretch)
+    : DocumentWindow(session, "Spectrogram:: "), m_session(session), m_kind(kind), m_channel(channel),
+      m_stretch(stretch)
 {
-    setAttribute(Qt::WA_DeleteOnClose);
-    m_session.addWindow(this);
-    m_session.addReader(this);
     m_source = sliceSource(m_session.doc().getChannel(m_channel));
     m_settings = m_session.doc().s;
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    auto* bar = new QMenuBar(this);
-    layout->setMenuBar(bar);
-    auto* grid = new QGridLayout;
-    grid->setContentsMargins(8, 4, 8, 4);
-    grid->setHorizontalSpacing(6);
-    auto addReadout = [&](const char* name, int row, int column) {
-        grid->addWidget(new QLabel(tr(name) + ":", this), row, column, Qt::AlignRight);
-        auto* value = new QLabel(this);
-        value->setMinimumWidth(50);
-        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        grid->addWidget(value, row, column + 1);
-        m_readouts[name] = value;
-    };
     // Three to a row, so that a narrow window still shows them whole.
-    for (int k = 0; k < 6; ++k)
-        addReadout(kSettingNames[k], k / 3, (k % 3) * 2);
-    for (int k = 0; k < 3; ++k)
-        addReadout(kMouseNames[k], 2, k * 2);
-    grid->setColumnStretch(6, 1);
-    layout->addLayout(grid);
+    std::vector<const char*> names(std::begin(kSettingNames), std::end(kSettingNames));
+    names.insert(names.end(), std::begin(kMouseNames), std::end(kMouseNames));
+    addReadouts(names, 3, 50);
     m_view = new SpectrogramView(*this, this);
-    layout->addWidget(m_view, 1);
+    addView(m_view);
     resize(1000, 520);
 
-    m_menus = std::make_unique<CommandMenus>(this, bar, [this] { return route(); });
-    m_progressTimer.setInterval(500);
-    connect(&m_progressTimer, &QTimer::timeout, m_view, qOverload<>(&QWidget::update));
     m_resizeTimer.setSingleShot(true);
     m_resizeTimer.setInterval(kResizeSettleMs);
     connect(&m_resizeTimer, &QTimer::timeout, this, [this] {
@@ -141,9 +116,8 @@ SpectrogramWindow::SpectrogramWindow(DocumentSession& session, SpectrogramKind k
             return;
         m_playing = false;
         m_view->update();
-        m_menus->update();
+        menus().update();
     });
-    connect(&m_session.app(), &DocumentController::logShownOrHidden, this, [this] { m_menus->update(); });
     connect(&m_session, &DocumentSession::samplesChanged, this, &SpectrogramWindow::followSamples);
     connect(&m_session, &DocumentSession::settingsChanged, this, &SpectrogramWindow::followSettings);
     connect(&m_session, &DocumentSession::labelsChanged, this, [this] {
@@ -155,27 +129,15 @@ SpectrogramWindow::SpectrogramWindow(DocumentSession& session, SpectrogramKind k
         else if (m_result && !m_waiting)
             render();
     });
-    connect(&m_session, &DocumentSession::fileNameChanged, this, &SpectrogramWindow::updateTitle);
     updateTitle();
     showReadouts();
-    m_menus->update();
+    menus().update();
 }
 
 SpectrogramWindow::~SpectrogramWindow()
 {
     m_worker.stop();
     m_session.app().sound().release(this);
-    m_session.removeReader(this);
-}
-
-std::vector<CommandResponder*> SpectrogramWindow::route()
-{
-    return m_session.route(this, this);
-}
-
-void SpectrogramWindow::updateTitle()
-{
-    setWindowTitle("Spectrogram:: " + m_session.title());
 }
 
 void SpectrogramWindow::showReadouts()
@@ -184,16 +146,10 @@ void SpectrogramWindow::showReadouts()
     const std::string values[] = {r.sampleRate, r.windowLength, r.dynamicRange,
                                   r.lpcCoefficients, r.bandwidths, r.preemphasis};
     for (int k = 0; k < 6; ++k)
-        m_readouts[kSettingNames[k]]->setText(QString::fromStdString(values[k]));
-    m_readouts["Frequency"]->setText(QString::fromStdString(m_cursor.frequencyReadout()));
-    m_readouts["Duration"]->setText(QString::fromStdString(m_cursor.durationReadout()));
-    m_readouts["Cursor"]->setText(QString::fromStdString(m_cursor.cursorReadout()));
-}
-
-QString SpectrogramWindow::readout(const QString& name) const
-{
-    auto it = m_readouts.find(name);
-    return it == m_readouts.end() ? QString() : it->second->text();
+        setReadout(kSettingNames[k], QString::fromStdString(values[k]));
+    setReadout("Frequency", QString::fromStdString(m_cursor.frequencyReadout()));
+    setReadout("Duration", QString::fromStdString(m_cursor.durationReadout()));
+    setReadout("Cursor", QString::fromStdString(m_cursor.cursorReadout()));
 }
 
 int SpectrogramWindow::progress() const
@@ -213,7 +169,7 @@ void SpectrogramWindow::stopReading()
     m_worker.stop();
     m_waiting = false;
     m_picturing.reset();
-    m_progressTimer.stop();
+    stopProgress();
     if (m_result)
         m_result->wave.reset();
     if (m_session.app().sound().playOwner() == this)
@@ -235,7 +191,7 @@ void SpectrogramWindow::start()
     if (!m_session.doc().m_bHaveData || m_layout.empty()) {
         m_picture = renderSpectrogramPicture(c, m_layout, m_settings, m_stretch, SpectrogramResult{});
         m_view->update();
-        m_menus->update();
+        menus().update();
         return;
     }
     ++m_started;
@@ -291,26 +247,26 @@ void SpectrogramWindow::start()
         this, compute, [this](std::shared_ptr<SpectrogramResult> result) { install(std::move(result)); },
         [this](const std::string& why) {
             m_waiting = false;
-            m_progressTimer.stop();
+            stopProgress();
             m_result.reset();
             m_failure = analysisFailedText(why);
             m_view->update();
-            m_menus->update();
+            menus().update();
         });
-    m_progressTimer.start();
+    startProgress();
     m_view->update();
-    m_menus->update();
+    menus().update();
 }
 
 void SpectrogramWindow::install(std::shared_ptr<SpectrogramResult> result)
 {
     m_waiting = false;
-    m_progressTimer.stop();
+    stopProgress();
     m_result = std::move(result);
     if (m_result->wave)
         m_session.keepWaveSummary(m_channel, m_result->wave);
     render();
-    m_menus->update();
+    menus().update();
 }
 
 void SpectrogramWindow::render()
@@ -384,8 +340,8 @@ bool SpectrogramWindow::mousePressed(QPointF at)
         // or printed.
         m_worker.stop();
         m_picturing.reset();
-        m_progressTimer.stop();
-        m_menus->update();
+        stopProgress();
+        menus().update();
         return true;
     }
     if (m_waiting) {
@@ -406,7 +362,7 @@ bool SpectrogramWindow::mousePressed(QPointF at)
     if (!m_cursor.press(at.x(), at.y()))
         return false;
     showReadouts();
-    m_menus->update();
+    menus().update();
     return true;
 }
 
@@ -421,7 +377,7 @@ bool SpectrogramWindow::mouseDragged(QPointF at)
 void SpectrogramWindow::mouseReleased()
 {
     m_cursor.release();
-    m_menus->update();
+    menus().update();
 }
 
 bool SpectrogramWindow::mouseMoved(QPointF at)
@@ -576,23 +532,23 @@ void SpectrogramWindow::makePicture(bool print)
         this, compute, [this](std::shared_ptr<SpectrogramResult> result) { finishPicture(std::move(result)); },
         [this, print](const std::string& why) {
             m_picturing.reset();
-            m_progressTimer.stop();
+            stopProgress();
             m_view->update();
-            m_menus->update();
+            menus().update();
             m_session.app().dialogs().showError(this, print ? tr("Print") : tr("Save as Picture"),
                                                 analysisFailedText(why));
         });
-    m_progressTimer.start();
+    startProgress();
     m_view->update();
-    m_menus->update();
+    menus().update();
 }
 
 void SpectrogramWindow::finishPicture(std::shared_ptr<SpectrogramResult> result)
 {
     const std::unique_ptr<PictureJob> job = std::move(m_picturing);
-    m_progressTimer.stop();
+    stopProgress();
     m_view->update();
-    m_menus->update();
+    menus().update();
     // Cancelled by a click: nothing is written or printed.
     if (!job || result->cancelled)
         return;

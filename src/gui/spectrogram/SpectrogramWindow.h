@@ -10,8 +10,7 @@
 // join the running worker first.
 
 #include "draw/SpectrogramPicture.h"
-#include "gui/app/Commands.h"
-#include "gui/app/DocumentSession.h"
+#include "gui/app/DocumentWindow.h"
 #include "gui/platform/PictureCommands.h"
 #include "gui/platform/Worker.h"
 #include "log/LogEntries.h"
@@ -50,7 +49,7 @@ private:
     SpectrogramWindow& m_window;
 };
 
-class SpectrogramWindow : public QWidget, public CommandResponder, public SampleReader {
+class SpectrogramWindow : public DocumentWindow {
     Q_OBJECT
 
 public:
@@ -62,7 +61,6 @@ public:
     void start();
 
     SpectrogramView& view() { return *m_view; }
-    CommandMenus& menus() { return *m_menus; }
     const SpectrogramLayout& layout() const { return m_layout; }
     const SpectrogramCursor& cursor() const { return m_cursor; }
     const SpectrogramStretch& stretch() const { return m_stretch; }
@@ -79,7 +77,6 @@ public:
     // Where the play cursor is drawn while playing.
     std::optional<double> playCursorX() const;
     int analysesStarted() const { return m_started; }
-    QString readout(const QString& name) const;
     // The sample the marker names.
     double markerSample() const;
 
@@ -97,7 +94,6 @@ public:
     void stopReading() override;
 
 private:
-    std::vector<CommandResponder*> route();
     bool haveSpectrogram() const;
     void install(std::shared_ptr<SpectrogramResult> result);
     void render();
@@ -105,7 +101,6 @@ private:
     void followSamples();
     // The spectrogram options: analyse again; other groups do not concern it.
     void followSettings(OptionGroup group);
-    void updateTitle();
     void showReadouts();
     void play(int code);
     void openSpectrum(bool selection);
@@ -130,9 +125,6 @@ private:
     double m_analysedScale = 0;
 
     SpectrogramView* m_view = nullptr;
-    std::map<QString, QLabel*> m_readouts;
-    std::unique_ptr<CommandMenus> m_menus;
-    QTimer m_progressTimer;
     QTimer m_resizeTimer;
     Worker<AnalysisControl> m_worker;
     bool m_waiting = false;

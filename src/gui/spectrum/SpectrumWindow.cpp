@@ -90,53 +90,24 @@ void SpectrumView::mousePressEvent(QMouseEvent* event)
 
 SpectrumWindow::SpectrumWindow(DocumentSession& session, const SliceSource& source, double start, double stop,
                                bool selection)
-    : QWidget(nullptr), m_session(session), m_source(source), m_start(start), m_stop(stop), m_selection(selection)
+    : DocumentWindow(session, selection ? "FFT Selection::" : "FFT::"), m_session(session), m_source(source),
+      m_start(start), m_stop(stop), m_selection(selection)
 {
-    setAttribute(Qt::WA_DeleteOnClose);
-    m_session.addWindow(this);
-    m_session.addReader(this);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    auto* bar = new QMenuBar(this);
-    layout->setMenuBar(bar);
-
-    auto* grid = new QGridLayout;
-    grid->setContentsMargins(8, 4, 8, 4);
-    grid->setHorizontalSpacing(6);
-    const char* names[] = {"Sample rate",      "Bandwidth",           "Window length", "LPC coefficients",
-                           "Applied window (ms)", "Average step (ms)", "Frequency",     "Level"};
-    int k = 0;
-    for (const char* name : names) {
-        const int row = k / 4, column = (k % 4) * 2;
-        grid->addWidget(new QLabel(tr(name) + ":", this), row, column, Qt::AlignRight);
-        auto* value = new QLabel(this);
-        // Room for the longest readout ("no signal", "-100.0 dB").
-        value->setMinimumWidth(std::max(50, value->fontMetrics().horizontalAdvance(tr("no signal")) + 4));
-        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        grid->addWidget(value, row, column + 1);
-        m_readouts[name] = value;
-        ++k;
-    }
-    grid->setColumnStretch(8, 1);
-    layout->addLayout(grid);
-
+    // Room for the longest readout ("no signal", "-100.0 dB").
+    addReadouts({"Sample rate", "Bandwidth", "Window length", "LPC coefficients", "Applied window (ms)",
+                 "Average step (ms)", "Frequency", "Level"},
+                4, std::max(50, fontMetrics().horizontalAdvance(tr("no signal")) + 4));
     m_view = new SpectrumView(m_display, this);
-    layout->addWidget(m_view, 1);
+    addView(m_view);
     m_formants = new QLabel(this);
     // Fixed pitch keeps the tab-separated formant and bandwidth columns under
     // each other.
     m_formants->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_formants->setContentsMargins(8, 4, 8, 6);
     m_formants->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout->addWidget(m_formants);
+    addRow(m_formants);
     resize(640, 480);
 
-    m_menus = std::make_unique<CommandMenus>(this, bar, [this] { return route(); });
-
-    m_progressTimer.setInterval(500);
-    connect(&m_progressTimer, &QTimer::timeout, this, &SpectrumWindow::tick);
     connect(m_view, &SpectrumView::cancelRequested, this, [this] { m_worker.cancel(); });
     connect(m_view, &SpectrumView::againRequested, this, &SpectrumWindow::analyse);
     connect(m_view, &SpectrumView::readoutsChanged, this, &SpectrumWindow::showReadouts);
@@ -145,21 +116,13 @@ SpectrumWindow::SpectrumWindow(DocumentSession& session, const SliceSource& sour
         if (group == OptionGroup::FFTLPC)
             analyse();
     });
-    connect(&m_session, &DocumentSession::selectionChanged, this, [this] { m_menus->update(); });
-    connect(&m_session, &DocumentSession::fileNameChanged, this, &SpectrumWindow::updateTitle);
     updateTitle();
-    m_menus->update();
+    menus().update();
 }
 
 SpectrumWindow::~SpectrumWindow()
 {
     m_worker.stop();
-    m_session.removeReader(this);
-}
-
-std::vector<CommandResponder*> SpectrumWindow::route()
-{
-    return m_session.route(this, this);
 }
 
 std::optional<bool> SpectrumWindow::commandEnabled(Command id) const
@@ -189,13 +152,9 @@ void SpectrumWindow::setTitleOwner(QWidget* owner, const QString& prefix)
     updateTitle();
 }
 
-void SpectrumWindow::updateTitle()
+QString SpectrumWindow::titleText() const
 {
-    if (m_titleOwner) {
-        setWindowTitle(m_titlePrefix + m_titleOwner->windowTitle());
-        return;
-    }
-    setWindowTitle((m_selection ? "FFT Selection::" : "FFT::") + m_session.title());
+    return m_titleOwner ? m_titlePrefix + m_titleOwner->windowTitle() : DocumentWindow::titleText();
 }
 
 void SpectrumWindow::stopReading()
@@ -205,7 +164,7 @@ void SpectrumWindow::stopReading()
     m_worker.stop();
     if (m_waiting) {
         m_waiting = false;
-        m_progressTimer.stop();
+        stopProgress();
         m_view->setBusy(false, 0);
     }
 }
@@ -243,17 +202,17 @@ void SpectrumWindow::analyse()
         [this](SliceResult result) { install(std::move(result)); },
         [this](const std::string& why) {
             m_waiting = false;
-            m_progressTimer.stop();
+            stopProgress();
             m_display.setResult(std::nullopt);
             m_formants->setText(analysisFailedText(why));
             m_view->setBusy(false, 0);
             showReadouts();
         });
-    m_progressTimer.start();
+    startProgress();
     m_view->setBusy(true, 0);
 }
 
-void SpectrumWindow::tick()
+void SpectrumWindow::showProgress()
 {
     if (m_waiting)
         m_view->setBusy(true, m_worker.progress());
@@ -262,7 +221,7 @@ void SpectrumWindow::tick()
 void SpectrumWindow::install(SliceResult result)
 {
     m_waiting = false;
-    m_progressTimer.stop();
+    stopProgress();
     if (result.cancelled) {
         m_display.setResult(std::nullopt);
         m_formants->setText(tr("Cancelled."));
@@ -278,21 +237,15 @@ void SpectrumWindow::install(SliceResult result)
 void SpectrumWindow::showReadouts()
 {
     const SliceReadouts r = sliceReadouts(m_session.doc().s, m_source.rate);
-    m_readouts["Sample rate"]->setText(QString::fromStdString(r.sampleRate));
-    m_readouts["Bandwidth"]->setText(QString::fromStdString(r.bandwidth));
-    m_readouts["Window length"]->setText(QString::fromStdString(r.windowLength));
-    m_readouts["LPC coefficients"]->setText(QString::fromStdString(r.lpcCoefficients));
-    m_readouts["Applied window (ms)"]->setText(QString::fromStdString(r.appliedWindow));
-    m_readouts["Average step (ms)"]->setText(QString::fromStdString(r.averageStep));
+    setReadout("Sample rate", QString::fromStdString(r.sampleRate));
+    setReadout("Bandwidth", QString::fromStdString(r.bandwidth));
+    setReadout("Window length", QString::fromStdString(r.windowLength));
+    setReadout("LPC coefficients", QString::fromStdString(r.lpcCoefficients));
+    setReadout("Applied window (ms)", QString::fromStdString(r.appliedWindow));
+    setReadout("Average step (ms)", QString::fromStdString(r.averageStep));
     const bool silent = m_display.result() && m_display.result()->silent;
-    m_readouts["Frequency"]->setText(QString::fromStdString(m_display.frequencyReadout()));
-    m_readouts["Level"]->setText(silent ? tr("no signal") : QString::fromStdString(m_display.levelReadout()));
-}
-
-QString SpectrumWindow::readout(const QString& name) const
-{
-    auto it = m_readouts.find(name);
-    return it == m_readouts.end() ? QString() : it->second->text();
+    setReadout("Frequency", QString::fromStdString(m_display.frequencyReadout()));
+    setReadout("Level", silent ? tr("no signal") : QString::fromStdString(m_display.levelReadout()));
 }
 
 // The gate has stopped the worker; the new samples either still hold the

@@ -5,8 +5,7 @@
 // analysis runs on a worker of its own, which the session's gate and the
 // destructor stop.
 
-#include "gui/app/Commands.h"
-#include "gui/app/DocumentSession.h"
+#include "gui/app/DocumentWindow.h"
 #include "gui/platform/Worker.h"
 #include "spectrum/SliceDisplay.h"
 
@@ -51,7 +50,7 @@ private:
     int m_progress = 0;
 };
 
-class SpectrumWindow : public QWidget, public CommandResponder, public SampleReader {
+class SpectrumWindow : public DocumentWindow {
     Q_OBJECT
 
 public:
@@ -66,10 +65,8 @@ public:
 
     SliceDisplay& display() { return m_display; }
     SpectrumView& view() { return *m_view; }
-    CommandMenus& menus() { return *m_menus; }
     bool busy() const { return m_waiting; }
     int analysesStarted() const { return m_started; }
-    QString readout(const QString& name) const;
     QString formantText() const { return m_formants->text(); }
     double startPoint() const { return m_start; }
     double stopPoint() const { return m_stop; }
@@ -84,13 +81,14 @@ public:
     void runCommand(Command id) override;
     void stopReading() override;
 
+protected:
+    QString titleText() const override;
+    void showProgress() override;
+
 private:
-    std::vector<CommandResponder*> route();
     void install(SliceResult result);
     void followSamples();
-    void updateTitle();
     void showReadouts();
-    void tick();
 
     DocumentSession& m_session;
     SliceSource m_source;
@@ -99,9 +97,6 @@ private:
     SliceDisplay m_display;
     SpectrumView* m_view = nullptr;
     QLabel* m_formants = nullptr;
-    std::map<QString, QLabel*> m_readouts;
-    std::unique_ptr<CommandMenus> m_menus;
-    QTimer m_progressTimer;
     Worker<SliceControl> m_worker;
     std::function<void(SliceControl&)> m_beforeComputing;
     bool m_waiting = false;
