@@ -33,6 +33,9 @@ QString encodeImage(const QImage& image, const PictureSize& size, const QByteArr
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, format);
+    // TIFF: LZW, which shrinks a picture of lines on white many times over.
+    if (format == "tiff")
+        writer.setCompression(1);
     if (!writer.write(stored))
         return QObject::tr("The picture could not be encoded: %1").arg(writer.errorString());
     return {};

@@ -190,4 +190,9 @@ TEST_F(Pictures, PrintingToAPdfFileFillsOneLandscapePage)
     const QRect ink = boxOf(page, [](QRgb p) { return qGray(p) < 200; });
     EXPECT_LE(page.width() - 1 - ink.right(), 4);
     EXPECT_NEAR(ink.top(), page.height() - 1 - ink.bottom(), 8);
+
+    // A printout that cannot be written is said.
+    dialogs.modalScript = printToPdf(tempPath("none") + "/printed.pdf");
+    ASSERT_TRUE(window->menus().trigger(Command::Print));
+    EXPECT_TRUE(dialogs.errors.join("\n").contains("could not be written")) << dialogs.errors.join("\n").toStdString();
 }
