@@ -227,6 +227,34 @@ double CMathFunc::DoPitchCepstrumFloat(const float* samples, double start, doubl
     }
     if (bestAt < 0)
         return 0.0;
+    // A largest value on the search's edge is the cepstrum still rising
+    // beyond it (towards the envelope's part at short quefrencies), not a
+    // period: the largest maximum inside the search is the pitch, or the
+    // frame has none.
+    if (bestAt == f * qLo + first || bestAt == f * qLo + last - 1) {
+        const auto value = [&](int t) {
+            const std::size_t k = static_cast<std::size_t>(t);
+            const int lo = table.lo[k];
+            return table.a[k] * ya[lo] + table.b[k] * ya[lo + 1]
+                 + (table.a3[k] * y2[lo] + table.b3[k] * y2[lo + 1]) / 6.0;
+        };
+        best = 0;
+        bestAt = -1;
+        if (last - first >= 3) {
+            double before = value(first), here = value(first + 1);
+            for (int t = first + 1; t < last - 1; ++t) {
+                const double next = value(t + 1);
+                if (here > before && here >= next && here > best) {
+                    best = here;
+                    bestAt = f * qLo + t;
+                }
+                before = here;
+                here = next;
+            }
+        }
+        if (bestAt < 0)
+            return 0.0;
+    }
     const double pitch = fs / (static_cast<double>(bestAt) / f);
     return pitch >= low && pitch <= high ? pitch : 0.0;
 }

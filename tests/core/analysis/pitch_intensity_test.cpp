@@ -1,9 +1,11 @@
 #include "analysis/MathFunc.h"
 #include "analysis/PitchIntensity.h"
+#include "support/Synthesis.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 using namespace vx;
 
@@ -53,6 +55,38 @@ TEST(Pitch, PulseTrainsGiveTheirRate)
     auto x = pulseTrain(3000, 200);
     EXPECT_GE(math.DoPitchCepstrumFloat(x.data(), 2900, 3000, fs, 75, 500, 2048, 1543), 0.0)
         << "a frame past the end of the data reads zeros, not beyond the buffer";
+}
+
+TEST(Pitch, ALargestValueOnTheSearchEdgeIsNoPitch)
+{
+    // Breath noise through a narrow resonance: the cepstrum of that envelope
+    // still falls through the shortest quefrencies searched, so in many
+    // frames the search's edge holds its largest value.
+    for (double fs : {44100.0, 48000.0}) {
+        std::mt19937 rng(7);
+        std::normal_distribution<double> noise(0, 1);
+        std::vector<double> y(static_cast<std::size_t>(fs));
+        for (double& v : y)
+            v = noise(rng);
+        vxtest::resonate(y, fs, {{300, 20}});
+        const double peak = vxtest::peakOf(y);
+        std::vector<float> x(y.size());
+        for (std::size_t i = 0; i < y.size(); ++i)
+            x[i] = static_cast<float>(0.5 * y[i] / peak);
+        const PitchFrameSize size = pitchFrameSize(fs, 35);
+        const CepstralRange r = cepstralRange(fs, 50, 500);
+        const double highest = fs * r.f / r.i0, lowest = fs * r.f / (r.i1 - 1);
+        CMathFunc math;
+        int onEdge = 0, voiced = 0;
+        for (double a = 0; a + size.W < x.size(); a += fs / 100) {
+            const double f0 = math.DoPitchCepstrumFloat(x.data(), a, double(x.size()), fs, 50, 500, size.N, size.W);
+            if (std::fabs(f0 - highest) < 1e-9 || std::fabs(f0 - lowest) < 1e-9)
+                ++onEdge;
+            voiced += f0 > 0;
+        }
+        EXPECT_EQ(onEdge, 0) << fs << " Hz sampling";
+        EXPECT_GT(voiced, 0) << "frames with a peak inside the search still give it";
+    }
 }
 
 TEST(Pitch, WindowLengthRules)

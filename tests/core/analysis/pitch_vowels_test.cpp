@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,15 @@ struct Vowel {
 const Vowel kA{"a", {730, 1090, 2440, 3400, 4500}, {60, 90, 120, 175, 250}};
 const Vowel kI{"i", {270, 2290, 3010, 3400, 4500}, {50, 100, 120, 175, 250}};
 const Vowel kU{"u", {300, 870, 2240, 3400, 4500}, {50, 80, 120, 175, 250}};
+// A first formant near twice the F0 of a higher voice.
+const Vowel kE{"e", {480, 1700, 2600, 3500, 4500}, {60, 100, 150, 200, 250}};
+
+// What real voices have and steady synthetic ones lack: period-to-period
+// jitter and shimmer (relative standard deviations), aspiration noise
+// (dB below the voice) and a further -6 dB an octave above `tiltHz`.
+struct Roughness {
+    double jitter = 0, shimmer = 0, noiseDb = -300, tiltHz = 0;
+};
 
 constexpr double kVoicedSeconds = 2.0;
 constexpr double kPauseSeconds = 0.1; // silence before and after the vowel
@@ -41,16 +51,37 @@ double rosenberg(double phase)
 }
 
 // f0(t) in Hz over 0 <= t < kVoicedSeconds, padded with silence.
-std::vector<float> vowel(const Vowel& v, double fs, const std::function<double(double)>& f0)
+std::vector<float> vowel(const Vowel& v, double fs, const std::function<double(double)>& f0, Roughness r = {})
 {
     const std::size_t pause = static_cast<std::size_t>(kPauseSeconds * fs);
     const std::size_t voiced = static_cast<std::size_t>(kVoicedSeconds * fs);
     std::vector<double> x(voiced + 2 * pause, 0.0);
-    double phase = 0;
+    std::mt19937 rng(11);
+    std::normal_distribution<double> normal(0, 1);
+    double phase = 0, rate = f0(0), amplitude = 1;
     for (std::size_t i = 0; i < voiced; ++i) {
-        x[pause + i] = rosenberg(phase);
-        phase += f0(i / fs) / fs;
-        phase -= std::floor(phase);
+        x[pause + i] = amplitude * rosenberg(phase);
+        phase += (r.jitter == 0 ? f0(i / fs) : rate) / fs;
+        if (phase >= 1) {
+            // Each period draws its own length and amplitude.
+            phase -= std::floor(phase);
+            rate = f0(i / fs) / (1 + r.jitter * normal(rng));
+            amplitude = 1 + r.shimmer * normal(rng);
+        }
+    }
+    if (r.tiltHz > 0) {
+        const double a = std::exp(-2 * M_PI * r.tiltHz / fs);
+        double y = 0;
+        for (double& s : x)
+            s = y = (1 - a) * s + a * y;
+    }
+    if (r.noiseDb > -300) {
+        double power = 0;
+        for (double s : x)
+            power += s * s;
+        const double k = std::sqrt(power / voiced) * std::pow(10, r.noiseDb / 20);
+        for (std::size_t i = pause; i < pause + voiced; ++i)
+            x[i] += k * normal(rng);
     }
     for (std::size_t i = x.size() - 1; i > 0; --i)
         x[i] -= x[i - 1];
@@ -132,5 +163,16 @@ TEST(PitchVowels, SustainedAndGlidingVowelsAtCommonRates)
                                                       << " frames inside the vowel unvoiced";
             }
         }
+    }
+
+    // A higher voice as real ones are: F0 rising from 180 to 300 Hz,
+    // 2 % jitter, 4 % shimmer, aspiration 25 dB down, F1 near 2 F0 and a
+    // steeper tilt.
+    const auto rising = [](double t) { return 180 + 120 * t / kVoicedSeconds; };
+    for (double fs : {44100.0, 48000.0}) {
+        const Errors e = trackErrors(vowel(kE, fs, rising, {0.02, 0.04, -25, 100}), fs, rising);
+        const std::string what = "rough rising voice at " + std::to_string(static_cast<int>(fs)) + " Hz sampling";
+        EXPECT_LE(e.gross, 0.03 * e.voiced) << what << ": " << e.gross << " of " << e.voiced << " more than 20 % off";
+        EXPECT_LE(e.unvoiced, 0.2 * e.inner) << what << ": " << e.unvoiced << " of " << e.inner << " unvoiced";
     }
 }
