@@ -14,11 +14,11 @@ import math
 import os
 import random
 import statistics
-import struct
 import subprocess
 import sys
 import tempfile
-import wave
+
+from speech_synthesis import resonate, write_wave
 
 VOWELS = {
     # name: f0 Hz, [(formant Hz, bandwidth Hz)] for F1..F5
@@ -45,20 +45,6 @@ endfor
 """
 
 
-def resonate(x, rate, formant, bandwidth):
-    """A second-order resonator with unit gain at 0 Hz (Klatt's)."""
-    c = -math.exp(-2 * math.pi * bandwidth / rate)
-    b = 2 * math.exp(-math.pi * bandwidth / rate) * math.cos(2 * math.pi * formant / rate)
-    a = 1 - b - c
-    y1 = y2 = 0.0
-    out = []
-    for v in x:
-        y = a * v + b * y1 + c * y2
-        out.append(y)
-        y2, y1 = y1, y
-    return out
-
-
 def vowel(name, rate):
     f0, formants = VOWELS[name]
     rng = random.Random(1)
@@ -83,14 +69,6 @@ def vowel(name, rate):
             x = resonate(x, rate, f, b)
     peak = max(abs(v) for v in x)
     return [0.7 * v / peak for v in x]
-
-
-def write_wav(path, samples, rate):
-    with wave.open(path, "wb") as w:
-        w.setnchannels(1)
-        w.setsampwidth(2)
-        w.setframerate(rate)
-        w.writeframes(b"".join(struct.pack("<h", int(round(v * 32767))) for v in samples))
 
 
 def table(text, time_column=0):
@@ -127,7 +105,7 @@ def main():
             truth = [f for f, _ in formants[:3]]
             for rate in RATES:
                 wav = os.path.join(folder, f"{name}{rate}.wav")
-                write_wav(wav, vowel(name, rate), rate)
+                write_wave(wav, rate, [int(round(v * 32767)) for v in vowel(name, rate)])
                 results = {}
                 for label, extra in (("voxtrace", []), ("voxtrace --ceiling 5500", ["--ceiling", "5500"])):
                     out = subprocess.run([cli, "formants", wav, "--step-ms", "10"] + extra, check=True,

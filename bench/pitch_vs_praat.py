@@ -20,11 +20,11 @@ usage: bench/pitch_vs_praat.py [path/to/voxtrace-cli] [--files FILE...]
 import math
 import os
 import random
-import struct
 import subprocess
 import sys
 import tempfile
-import wave
+
+from speech_synthesis import resonate, write_wave
 
 RATES = (44100, 48000)
 SECONDS = 2.0
@@ -44,19 +44,6 @@ for i to n
     appendFileLine: out$, fixed$(t, 4), tab$, fixed$(f, 3)
 endfor
 """
-
-
-def resonate(x, rate, formant, bandwidth):
-    c = -math.exp(-2 * math.pi * bandwidth / rate)
-    b = 2 * math.exp(-math.pi * bandwidth / rate) * math.cos(2 * math.pi * formant / rate)
-    a = 1 - b - c
-    y1 = y2 = 0.0
-    out = []
-    for v in x:
-        y = a * v + b * y1 + c * y2
-        out.append(y)
-        y2, y1 = y1, y
-    return out
 
 
 def voice(rate, seed):
@@ -93,14 +80,6 @@ def voice(rate, seed):
         x = resonate(x, rate, f, b)
     peak = max(abs(v) for v in x)
     return [int(round(0.5 * 32767 * v / peak)) for v in x]
-
-
-def write_wave(path, rate, samples):
-    with wave.open(path, "wb") as w:
-        w.setnchannels(1)
-        w.setsampwidth(2)
-        w.setframerate(rate)
-        w.writeframes(struct.pack("<%dh" % len(samples), *samples))
 
 
 def voxtrace(cli, path):
