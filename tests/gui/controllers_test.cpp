@@ -58,7 +58,7 @@ TEST_F(Controllers, AnalysisOfTheWholeFileAndOfTheWindowInstallsResultsOnTheMain
     EXPECT_GT(model->pitchAt(500), 100);
     EXPECT_LT(model->pitchAt(500), 200);
 
-    model->CalibrateScroll(1);
+    model->CalibrateScroll(ZoomCode::In);
     analysis.analyseWindow();
     EXPECT_EQ(model->m_dPitchSelectionStartPoint, channel().m_dPageMin);
     // Stopped as the gate stops it: nothing arrives afterwards.

@@ -2,6 +2,7 @@
 
 #include "platform/FileIO.h"
 #include "platform/Format.h"
+#include "platform/Utf8.h"
 
 #include <algorithm>
 #include <charconv>
@@ -27,73 +28,6 @@ struct Failure {
 [[noreturn]] void fail(int line, std::string message)
 {
     throw Failure{line, std::move(message)};
-}
-
-void appendUtf8(std::string& out, std::uint32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-// Length of the valid UTF-8 sequence at s[i], or 0.
-std::size_t utf8Sequence(std::span<const std::uint8_t> s, std::size_t i)
-{
-    const std::uint8_t b = s[i];
-    if (b < 0x80)
-        return 1;
-    std::size_t n;
-    std::uint32_t cp;
-    if (b >= 0xC2 && b <= 0xDF) {
-        n = 2;
-        cp = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        n = 3;
-        cp = b & 0x0F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        n = 4;
-        cp = b & 0x07;
-    } else {
-        return 0;
-    }
-    if (s.size() - i < n)
-        return 0;
-    for (std::size_t k = 1; k < n; ++k) {
-        if ((s[i + k] & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (s[i + k] & 0x3F);
-    }
-    const bool overlong = (n == 3 && cp < 0x800) || (n == 4 && cp < 0x10000);
-    if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return n;
-}
-
-// The first line holding an invalid sequence, or 0 when all is valid.
-int invalidUtf8Line(std::span<const std::uint8_t> s)
-{
-    int line = 1;
-    for (std::size_t i = 0; i < s.size();) {
-        const std::size_t n = utf8Sequence(s, i);
-        if (n == 0)
-            return line;
-        if (s[i] == '\n')
-            ++line;
-        i += n;
-    }
-    return 0;
 }
 
 std::string decodeUtf16(std::span<const std::uint8_t> s, bool bigEndian)
@@ -124,6 +58,11 @@ std::string decodeUtf16(std::span<const std::uint8_t> s, bool bigEndian)
     return out;
 }
 
+std::string_view text(std::span<const std::uint8_t> s)
+{
+    return {reinterpret_cast<const char*>(s.data()), s.size()};
+}
+
 std::string decode(std::span<const std::uint8_t> s)
 {
     if (s.size() >= 2 && s[0] == 0xFF && s[1] == 0xFE)
@@ -132,17 +71,11 @@ std::string decode(std::span<const std::uint8_t> s)
         return decodeUtf16(s.subspan(2), true);
     if (s.size() >= 3 && s[0] == 0xEF && s[1] == 0xBB && s[2] == 0xBF) {
         s = s.subspan(3);
-        if (int line = invalidUtf8Line(s))
+        if (int line = invalidUtf8Line(text(s)))
             fail(line, "line " + std::to_string(line) + ": the text is not valid UTF-8 although the file says so");
-        return std::string(s.begin(), s.end());
+        return std::string(text(s));
     }
-    if (invalidUtf8Line(s) == 0)
-        return std::string(s.begin(), s.end());
-    std::string out;
-    out.reserve(s.size() + s.size() / 8);
-    for (std::uint8_t b : s)
-        appendUtf8(out, b);
-    return out;
+    return utf8OrLatin1(text(s));
 }
 
 enum class Kind { text, number, flag, index, end };

@@ -1,6 +1,7 @@
 #include "log/LogFile.h"
 
 #include "platform/FileIO.h"
+#include "platform/Utf8.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -8,69 +9,6 @@
 namespace vx {
 
 namespace {
-
-// Length of the UTF-8 sequence at `i`, or 0 when it is not a valid one
-// (overlong forms, surrogates and code points past U+10FFFF included).
-std::size_t utf8SequenceAt(std::string_view s, std::size_t i)
-{
-    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char c = b(i);
-    if (c < 0x80)
-        return 1;
-    std::size_t n = 0;
-    unsigned char lo = 0x80, hi = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF)
-        n = 2;
-    else if (c >= 0xE0 && c <= 0xEF) {
-        n = 3;
-        if (c == 0xE0)
-            lo = 0xA0;
-        if (c == 0xED)
-            hi = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        n = 4;
-        if (c == 0xF0)
-            lo = 0x90;
-        if (c == 0xF4)
-            hi = 0x8F;
-    } else
-        return 0;
-    if (i + n > s.size())
-        return 0;
-    if (b(i + 1) < lo || b(i + 1) > hi)
-        return 0;
-    for (std::size_t k = 2; k < n; ++k)
-        if (b(i + k) < 0x80 || b(i + k) > 0xBF)
-            return 0;
-    return n;
-}
-
-bool validUtf8(std::string_view s)
-{
-    for (std::size_t i = 0; i < s.size();) {
-        const std::size_t n = utf8SequenceAt(s, i);
-        if (n == 0)
-            return false;
-        i += n;
-    }
-    return true;
-}
-
-std::string latin1ToUtf8(std::string_view s)
-{
-    std::string out;
-    out.reserve(s.size() + s.size() / 8);
-    for (const char ch : s) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out.push_back(ch);
-        } else {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
-}
 
 // Splits at tabs; "a\t" gives "a" and "".
 std::vector<std::string> splitTabs(std::string_view line)
@@ -163,7 +101,7 @@ std::string decodeLogText(std::string_view bytes)
 {
     while (bytes.starts_with("\xEF\xBB\xBF"))
         bytes.remove_prefix(3);
-    return validUtf8(bytes) ? std::string(bytes) : latin1ToUtf8(bytes);
+    return utf8OrLatin1(bytes);
 }
 
 LogReadResult parseLog(std::string_view bytes)

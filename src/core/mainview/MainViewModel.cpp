@@ -98,44 +98,44 @@ void MainViewModel::afterZoom()
     m_bRedraw = true;
 }
 
-void MainViewModel::CalibrateScroll(int code)
+void MainViewModel::CalibrateScroll(ZoomCode code)
 {
     if (!m_doc.m_bHaveData)
         return;
     forEachChannel([&](Channels& c) {
         const double N = c.m_dwFileLength;
         double lo = c.m_dPageMin, hi = c.m_dPageMax;
-        if (code != 0) {
+        if (code != ZoomCode::Undo) {
             c.m_dMinUnZoom = lo;
             c.m_dMaxUnZoom = hi;
         }
         const double len = hi - lo;
         switch (code) {
-        case 0:
+        case ZoomCode::Undo:
             lo = c.m_dMinUnZoom;
             hi = c.m_dMaxUnZoom;
             break;
-        case 1:
+        case ZoomCode::In:
             if (len > 100) {
                 lo += len / 4;
                 hi -= len / 4;
             }
             break;
-        case 2: {
+        case ZoomCode::Out: {
             const double grow = len > 0 ? len / 2 : 50;
             lo -= grow;
             hi += grow;
             break;
         }
-        case 3:
+        case ZoomCode::Selection:
             lo = c.m_dDurationStartFile;
             hi = c.m_dDurationStopFile;
             break;
-        case 4:
+        case ZoomCode::Marker:
             lo = c.m_dMarkerFileValue;
             hi = lo + c.m_dSampleRate * m_doc.s.m_dZoomRange / 1000;
             break;
-        case 5:
+        case ZoomCode::Home:
             lo = 0;
             hi = N;
             break;

@@ -49,6 +49,10 @@ struct Readouts {
     double cursor = 0, duration = 0, pitch = 0, intensity = 0, averagePitch = 0;
 };
 
+// The zoom commands; their numbers are those of the settings and menus of
+// older versions.
+enum class ZoomCode { Undo = 0, In = 1, Out = 2, Selection = 3, Marker = 4, Home = 5 };
+
 class MainViewModel {
 public:
     explicit MainViewModel(Document& doc);
@@ -69,8 +73,7 @@ public:
 
     // The page from the scroll bar: value v and knob proportion q in 0..1.
     void AdjustScrollControl(double v, double q);
-    // Zoom codes 0 undo, 1 in, 2 out, 3 selection, 4 marker, 5 home.
-    void CalibrateScroll(int code);
+    void CalibrateScroll(ZoomCode code);
     void DoZoomJumpLabel(double t);
     double _dKnobPosition = 0;
     double _dKnobProportion = 1.0;

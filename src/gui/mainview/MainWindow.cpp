@@ -273,12 +273,12 @@ void MainWindow::runCommand(Command id)
         m_view->update();
         m_session.selectionEdited(this);
         break;
-    case Command::ZoomUndo: zoom(0); break;
-    case Command::ZoomIn: zoom(1); break;
-    case Command::ZoomOut: zoom(2); break;
-    case Command::ZoomSelection: zoom(3); break;
-    case Command::ZoomCursor: zoom(4); break;
-    case Command::ZoomHome: zoom(5); break;
+    case Command::ZoomUndo: zoom(ZoomCode::Undo); break;
+    case Command::ZoomIn: zoom(ZoomCode::In); break;
+    case Command::ZoomOut: zoom(ZoomCode::Out); break;
+    case Command::ZoomSelection: zoom(ZoomCode::Selection); break;
+    case Command::ZoomCursor: zoom(ZoomCode::Marker); break;
+    case Command::ZoomHome: zoom(ZoomCode::Home); break;
     case Command::AnalysisPitch:
     case Command::AnalysisPitchSelection:
     case Command::AnalysisPitchWindow: analyse(id); break;
@@ -353,7 +353,7 @@ void MainWindow::analyse(Command id)
         m_analysis->analyseWindow();
 }
 
-void MainWindow::zoom(int code)
+void MainWindow::zoom(ZoomCode code)
 {
     m_model->CalibrateScroll(code);
     syncScrollBar();

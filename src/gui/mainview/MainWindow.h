@@ -67,7 +67,7 @@ private:
     std::vector<CommandResponder*> route();
     void buildRecentMenu();
     void rebuildRecentMenu();
-    void zoom(int code);
+    void zoom(ZoomCode code);
     void play(PlayCode code);
     void playSelectionOrWindow();
     void record();

@@ -57,7 +57,7 @@ QString RecordingController::start()
     }
     m_model.m_bLabelMode = false;
     m_model.ClearSelection();
-    m_model.CalibrateScroll(5);
+    m_model.CalibrateScroll(ZoomCode::Home);
     m_model.m_bRedraw = true;
     m_dSeconds = 0;
     m_bRecording = true;

@@ -18,8 +18,6 @@ namespace vx {
 
 namespace {
 
-constexpr int kPlaySelection = 1;
-constexpr int kPlayWindow = 2;
 // How long the size must stay still before the picture is computed again.
 constexpr int kResizeSettleMs = 250;
 
@@ -485,9 +483,9 @@ void SpectrogramWindow::runCommand(Command id)
     case Command::Close: close(); break;
     case Command::SpectrumAtMarker: openSpectrum(false); break;
     case Command::SpectrumSelection: openSpectrum(true); break;
-    case Command::PlaySelection: play(kPlaySelection); break;
-    case Command::PlayWindow: play(kPlayWindow); break;
-    case Command::PlayToggle: play(m_cursor.selection() ? kPlaySelection : kPlayWindow); break;
+    case Command::PlaySelection: play(PlayCode::Selection); break;
+    case Command::PlayWindow: play(PlayCode::Window); break;
+    case Command::PlayToggle: play(m_cursor.selection() ? PlayCode::Selection : PlayCode::Window); break;
     case Command::SavePicture: makePicture(false); break;
     case Command::Print: makePicture(true); break;
     default: break;
@@ -600,7 +598,7 @@ void SpectrogramWindow::openSpectrum(bool selection)
     w->activateWindow();
 }
 
-void SpectrogramWindow::play(int code)
+void SpectrogramWindow::play(PlayCode code)
 {
     m_playedNs = 0;
     SoundController& sound = m_session.app().sound();
@@ -612,7 +610,7 @@ void SpectrogramWindow::play(int code)
         return;
     double first = m_stretch.startPoint, count = m_stretch.endPoint - m_stretch.startPoint;
     m_playStartTime = m_stretch.startTime;
-    if (code == kPlaySelection) {
+    if (code == PlayCode::Selection) {
         if (!m_cursor.selection())
             return;
         const SpectrogramMapping& m = m_cursor.mapping();

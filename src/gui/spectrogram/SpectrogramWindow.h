@@ -14,13 +14,14 @@
 #include "gui/platform/PictureCommands.h"
 #include "gui/platform/Worker.h"
 #include "log/LogEntries.h"
+#include "mainview/SoundDisplay.h"
 #include "model/SampleSummary.h"
 #include "spectrogram/SpectrogramDisplay.h"
 #include "spectrum/SliceDisplay.h"
 
 #include <QImage>
-#include <QPrinter>
 #include <QLabel>
+#include <QPrinter>
 #include <QTimer>
 #include <QWidget>
 
@@ -102,7 +103,7 @@ private:
     // The spectrogram options: analyse again; other groups do not concern it.
     void followSettings(OptionGroup group);
     void showReadouts();
-    void play(int code);
+    void play(PlayCode code);
     void openSpectrum(bool selection);
     // Save as Picture... and Print...: the levels are computed for the
     // picture's own pixels on the worker, then drawn and written or printed.

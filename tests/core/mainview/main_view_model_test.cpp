@@ -99,10 +99,10 @@ TEST_F(View, ClickDragAndSecondClick)
 TEST_F(View, ZoomCommandsGiveTheirPages)
 {
     Channels& c = doc.getChannel(0);
-    model.CalibrateScroll(2);
+    model.CalibrateScroll(ZoomCode::Out);
     EXPECT_EQ(c.m_dPageMin, 0.0);
     EXPECT_EQ(c.m_dPageMax, 20000.0) << "zoom out of the whole file stays there";
-    model.CalibrateScroll(1);
+    model.CalibrateScroll(ZoomCode::In);
     EXPECT_EQ(c.m_dPageMin, 5000.0);
     EXPECT_EQ(c.m_dPageMax, 15000.0);
     EXPECT_TRUE(model.m_bZoomed);
@@ -113,26 +113,26 @@ TEST_F(View, ZoomCommandsGiveTheirPages)
     EXPECT_EQ(c.m_dPageMax, 15000.0);
     EXPECT_DOUBLE_EQ(model.m_dTimePageMin, 500.0);
 
-    model.CalibrateScroll(5);
+    model.CalibrateScroll(ZoomCode::Home);
     EXPECT_EQ(c.m_dPageMax, 20000.0);
-    model.CalibrateScroll(0);
+    model.CalibrateScroll(ZoomCode::Undo);
     EXPECT_EQ(c.m_dPageMin, 5000.0) << "undo after home restores the page before home";
     EXPECT_EQ(c.m_dPageMax, 15000.0);
 
     c.m_dPageMin = 100;
     c.m_dPageMax = 200;
-    model.CalibrateScroll(1);
+    model.CalibrateScroll(ZoomCode::In);
     EXPECT_EQ(c.m_dPageMax, 200.0) << "a page of 100 samples is not zoomed in";
 
     c.SetMarkerValues_Time(1900);
-    model.CalibrateScroll(4);
+    model.CalibrateScroll(ZoomCode::Marker);
     EXPECT_EQ(c.m_dPageMin, 19000.0);
     EXPECT_EQ(c.m_dPageMax, 20000.0) << "zoom at a marker near the end stops at N";
 
     model.EditSelectAll();
     c.m_dDurationStartFile = 2000;
     c.m_dDurationStopFile = 4000;
-    model.CalibrateScroll(3);
+    model.CalibrateScroll(ZoomCode::Selection);
     EXPECT_EQ(c.m_dPageMin, 2000.0);
     EXPECT_EQ(c.m_dPageMax, 4000.0);
 
