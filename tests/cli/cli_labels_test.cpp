@@ -14,10 +14,6 @@ namespace {
 using vxtest::Output;
 using vxtest::q;
 
-vxtest::Output cli(const std::string& arguments)
-{
-    return vxtest::runCli(arguments);
-}
 
 std::string textOf(const std::string& path)
 {
@@ -39,9 +35,9 @@ TEST(CliLabels, ConvertCarriesATextGridsLabelsAndLabelsListsOrWritesThem)
     std::ofstream(grid) << kGrid;
 
     const std::string vxt = tempPath("labelled.vxt");
-    Output o = cli("convert " + q(wav) + " " + q(vxt) + " --labels " + q(grid));
+    Output o = vxtest::runCli("convert " + q(wav) + " " + q(vxt) + " --labels " + q(grid));
     ASSERT_EQ(o.status, 0) << o.err;
-    o = cli("labels " + q(vxt));
+    o = vxtest::runCli("labels " + q(vxt));
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.out, "tier\ttier_name\ttime_ms\ttext\n"
                      "1\twords\t200\ta\\tb\\\\c\n"
@@ -49,12 +45,12 @@ TEST(CliLabels, ConvertCarriesATextGridsLabelsAndLabelsListsOrWritesThem)
                      "2\ttones\t1.5\tH*\n");
 
     const std::string out = tempPath("out.TextGrid");
-    ASSERT_EQ(cli("labels " + q(vxt) + " --textgrid " + q(out)).status, 0);
+    ASSERT_EQ(vxtest::runCli("labels " + q(vxt) + " --textgrid " + q(out)).status, 0);
     EXPECT_NE(textOf(out).find("class = \"TextTier\" \n        name = \"words\""), std::string::npos);
-    ASSERT_EQ(cli("labels " + q(vxt) + " --textgrid " + q(out) + " --intervals").status, 0);
+    ASSERT_EQ(vxtest::runCli("labels " + q(vxt) + " --textgrid " + q(out) + " --intervals").status, 0);
     EXPECT_NE(textOf(out).find("xmin = 0.9 \n            xmax = 1.5 \n            text = \"é\""), std::string::npos)
         << textOf(out);
-    EXPECT_EQ(cli("labels " + q(wav)).out, "tier\ttier_name\ttime_ms\ttext\n");
+    EXPECT_EQ(vxtest::runCli("labels " + q(wav)).out, "tier\ttier_name\ttime_ms\ttext\n");
 }
 
 TEST(CliLabels, RefusesWithTheReasonAndWritesNothing)
@@ -65,23 +61,23 @@ TEST(CliLabels, RefusesWithTheReasonAndWritesNothing)
     std::ofstream(grid) << kGrid; // 1.5 s of labels for a 0.8 s sound
     const std::string vxt = tempPath("never.vxt");
 
-    Output o = cli("convert " + q(wav) + " " + q(vxt) + " --labels " + q(grid));
+    Output o = vxtest::runCli("convert " + q(wav) + " " + q(vxt) + " --labels " + q(grid));
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find(grid + ": line 5: the TextGrid's xmax (1.5 s) lies outside the sound (0 to 0.8 s)"),
               std::string::npos)
         << o.err;
     EXPECT_FALSE(std::filesystem::exists(vxt));
 
-    o = cli("convert " + q(wav) + " " + q(tempPath("x.wav")) + " --labels " + q(grid));
+    o = vxtest::runCli("convert " + q(wav) + " " + q(tempPath("x.wav")) + " --labels " + q(grid));
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find("--labels needs a \".vxt\" output"), std::string::npos) << o.err;
-    o = cli("labels " + q(wav) + " --intervals");
+    o = vxtest::runCli("labels " + q(wav) + " --intervals");
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find("--intervals needs --textgrid OUT"), std::string::npos) << o.err;
-    o = cli("labels " + q(wav) + " --textgrid");
+    o = vxtest::runCli("labels " + q(wav) + " --textgrid");
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find("option \"--textgrid\" needs 1 value (OUT)"), std::string::npos) << o.err;
-    o = cli("labels --help");
+    o = vxtest::runCli("labels --help");
     EXPECT_EQ(o.status, 0);
     EXPECT_NE(o.out.find("usage: voxtrace-cli labels FILE [OPTIONS]"), std::string::npos);
     EXPECT_NE(o.out.find("--intervals"), std::string::npos);

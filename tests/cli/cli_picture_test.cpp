@@ -13,11 +13,6 @@ using vxtest::tempPath;
 
 namespace {
 
-vxtest::Output cli(const std::string& arguments)
-{
-    return vxtest::runCommand(std::string(VOXTRACE_CLI) + " " + arguments);
-}
-
 // A PNG's width and height from its header.
 std::pair<int, int> pngSize(const std::vector<std::uint8_t>& b)
 {
@@ -63,7 +58,7 @@ TEST(CliPicture, EachViewInEachFormatAndItsRefusals)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         const std::string out = tempPath(c.file);
-        const vxtest::Output o = cli("picture " + f + " " + q(out) + " " + c.options);
+        const vxtest::Output o = vxtest::runCli("picture " + f + " " + q(out) + " " + c.options);
         ASSERT_EQ(o.status, 0) << o.err;
         EXPECT_EQ(o.out, "");
         const std::vector<std::uint8_t> bytes = vxtest::readBytes(out);
@@ -74,7 +69,7 @@ TEST(CliPicture, EachViewInEachFormatAndItsRefusals)
     }
     // The label is text in the PDF.
     const std::string pdf = tempPath("labelled.pdf");
-    ASSERT_EQ(cli("picture " + f + " " + q(pdf) + " --labels " + q(grid)).status, 0);
+    ASSERT_EQ(vxtest::runCli("picture " + f + " " + q(pdf) + " --labels " + q(grid)).status, 0);
     EXPECT_NE(vxtest::runCommand("pdftotext " + q(pdf) + " -").out.find("Hstar"), std::string::npos);
 
     const struct {
@@ -93,16 +88,16 @@ TEST(CliPicture, EachViewInEachFormatAndItsRefusals)
     for (const auto& r : refused) {
         SCOPED_TRACE(r.arguments);
         const std::string out = tempPath("refused.png");
-        const vxtest::Output o = cli("picture " + f + " " + q(out) + " " + r.arguments);
+        const vxtest::Output o = vxtest::runCli("picture " + f + " " + q(out) + " " + r.arguments);
         EXPECT_EQ(o.status, 1);
         EXPECT_NE(o.err.find(r.message), std::string::npos) << o.err;
         EXPECT_FALSE(std::filesystem::exists(out));
     }
     const std::string jpeg = tempPath("p.jpg");
-    const vxtest::Output o = cli("picture " + f + " " + q(jpeg));
+    const vxtest::Output o = vxtest::runCli("picture " + f + " " + q(jpeg));
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find("a picture is written as .tif, .png, .pdf or .svg"), std::string::npos) << o.err;
     EXPECT_FALSE(std::filesystem::exists(jpeg));
-    EXPECT_EQ(cli("picture " + f).status, 1);
-    EXPECT_EQ(cli("picture " + q(tempPath("none.wav")) + " " + q(tempPath("none.png"))).status, 1);
+    EXPECT_EQ(vxtest::runCli("picture " + f).status, 1);
+    EXPECT_EQ(vxtest::runCli("picture " + q(tempPath("none.wav")) + " " + q(tempPath("none.png"))).status, 1);
 }

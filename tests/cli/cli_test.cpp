@@ -16,19 +16,13 @@
 #include <map>
 
 using vxtest::run;
+using vxtest::runCli;
 using vxtest::tempPath;
 
 namespace {
 
 using vxtest::Output;
 using vxtest::q;
-
-// `environment` is a prefix of NAME=value words for env(1).
-Output cli(const std::string& arguments, const std::string& environment = "")
-{
-    return vxtest::runCommand((environment.empty() ? "" : "env " + environment + " ") + std::string(VOXTRACE_CLI)
-                              + " " + arguments);
-}
 
 std::map<std::string, std::string> keyValues(const std::string& text)
 {
@@ -52,7 +46,7 @@ TEST(Cli, InfoPrintsOneKeyValueLineEach)
 {
     std::string wav = tempPath("stereo.wav");
     ASSERT_EQ(run("sox -V1 -n -r 22050 -c 2 -b 16 " + q(wav) + " synth 1.5 sine 300"), 0);
-    Output o = cli("info " + q(wav) + " --channel 2");
+    Output o = runCli("info " + q(wav) + " --channel 2");
     ASSERT_EQ(o.status, 0) << o.err;
     auto kv = keyValues(o.out);
     EXPECT_EQ(kv["format"], "wave");
@@ -63,9 +57,9 @@ TEST(Cli, InfoPrintsOneKeyValueLineEach)
     EXPECT_EQ(kv["duration_ms"], "1500");
     EXPECT_EQ(kv["labels"], "0");
     EXPECT_EQ(kv.size(), 7u);
-    EXPECT_EQ(keyValues(cli("info " + q(wav)).out)["channel"], "1") << "the first channel by default";
+    EXPECT_EQ(keyValues(runCli("info " + q(wav)).out)["channel"], "1") << "the first channel by default";
 
-    Output tooHigh = cli("info " + q(wav) + " --channel 3");
+    Output tooHigh = runCli("info " + q(wav) + " --channel 3");
     EXPECT_EQ(tooHigh.status, 1);
     EXPECT_NE(tooHigh.err.find("has 2 channels"), std::string::npos) << tooHigh.err;
     EXPECT_TRUE(tooHigh.out.empty());
@@ -78,33 +72,33 @@ TEST(Cli, ConvertWritesWaveAndNativeAndNeverTheInput)
     const auto before = vxtest::readBytes(in);
 
     std::string vxt = tempPath("out.vxt");
-    ASSERT_EQ(cli("convert " + q(in) + " " + q(vxt)).status, 0);
+    ASSERT_EQ(runCli("convert " + q(in) + " " + q(vxt)).status, 0);
     EXPECT_EQ(std::filesystem::file_size(vxt), 512u + 248 + 2 * 16000);
-    EXPECT_EQ(keyValues(cli("info " + q(vxt)).out)["format"], "native");
+    EXPECT_EQ(keyValues(runCli("info " + q(vxt)).out)["format"], "native");
 
     std::string part = tempPath("part.wav");
-    Output o = cli("convert " + q(vxt) + " " + q(part) + " --selection-ms 500 1500");
+    Output o = runCli("convert " + q(vxt) + " " + q(part) + " --selection-ms 500 1500");
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(std::filesystem::file_size(part), 48u + 2 * 8000);
     EXPECT_EQ(vxtest::readBytes(in), before);
 
     // A failing conversion leaves an existing output as it was.
-    o = cli("convert " + q(in) + " " + q(part) + " --selection-ms 700 700");
+    o = runCli("convert " + q(in) + " " + q(part) + " --selection-ms 700 700");
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find("no samples"), std::string::npos) << o.err;
     EXPECT_EQ(std::filesystem::file_size(part), 48u + 2 * 8000);
 
-    EXPECT_EQ(cli("convert " + q(in) + " " + q(in)).status, 1);
+    EXPECT_EQ(runCli("convert " + q(in) + " " + q(in)).status, 1);
     EXPECT_EQ(vxtest::readBytes(in), before);
-    EXPECT_EQ(cli("convert " + q(in) + " " + q(tempPath("x.mp3"))).status, 1);
+    EXPECT_EQ(runCli("convert " + q(in) + " " + q(tempPath("x.mp3"))).status, 1);
 
     std::string notSound = tempPath("notes.txt");
     vxtest::writeBytes(notSound, {'h', 'e', 'l', 'l', 'o', '\n', 0, 1, 2, 3, 4, 5, 6, 7});
-    o = cli("info " + q(notSound));
+    o = runCli("info " + q(notSound));
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find("not in a format"), std::string::npos) << o.err;
-    EXPECT_EQ(cli("bogus").status, 1);
-    EXPECT_EQ(cli("info").status, 1);
+    EXPECT_EQ(runCli("bogus").status, 1);
+    EXPECT_EQ(runCli("info").status, 1);
 }
 
 namespace {
@@ -134,7 +128,7 @@ TEST(Cli, AnalysisCommandsPrintTheirTables)
     std::string wav = tempPath("saw.wav");
     ASSERT_EQ(run("sox -V1 -n -r 16000 -b 16 " + q(wav) + " synth 1 saw 150 gain -6"), 0);
 
-    Output pitch = cli("pitch " + q(wav));
+    Output pitch = runCli("pitch " + q(wav));
     ASSERT_EQ(pitch.status, 0) << pitch.err;
     auto t = rows(pitch.out);
     ASSERT_EQ(t[0], (std::vector<std::string>{"time_ms", "f0_hz"}));
@@ -143,21 +137,21 @@ TEST(Cli, AnalysisCommandsPrintTheirTables)
     EXPECT_NEAR(std::stod(t[50][1]), 150, 2);
     EXPECT_EQ(t[1][1], "0.000") << "the first frame is never voiced";
 
-    auto part = rows(cli("pitch " + q(wav) + " --from-ms 200 --to-ms 400 --step-ms 5").out);
+    auto part = rows(runCli("pitch " + q(wav) + " --from-ms 200 --to-ms 400 --step-ms 5").out);
     EXPECT_EQ(part.size(), 1u + 40);
     EXPECT_EQ(part[1][0], "200.000");
 
-    auto level = rows(cli("intensity " + q(wav) + " --relative").out);
+    auto level = rows(runCli("intensity " + q(wav) + " --relative").out);
     ASSERT_EQ(level[0], (std::vector<std::string>{"time_ms", "intensity"}));
     EXPECT_EQ(level.size(), 1u + 100);
 
-    auto f = rows(cli("formants " + q(wav) + " --step-ms 100 --order 16").out);
+    auto f = rows(runCli("formants " + q(wav) + " --step-ms 100 --order 16").out);
     ASSERT_EQ(f[0].size(), 11u);
     EXPECT_EQ(f[0][1], "F1");
     EXPECT_EQ(f[0][10], "B5");
     EXPECT_EQ(f.size(), 1u + 10);
 
-    Output s = cli("spectrum " + q(wav) + " --at-ms 500");
+    Output s = runCli("spectrum " + q(wav) + " --at-ms 500");
     ASSERT_EQ(s.status, 0) << s.err;
     auto sp = rows(s.out);
     EXPECT_EQ(sp[0][0], "formants");
@@ -167,7 +161,7 @@ TEST(Cli, AnalysisCommandsPrintTheirTables)
     // The 150 Hz fundamental stands above the trough between it and its octave.
     EXPECT_GT(std::stod(sp[2 + 150][1]), std::stod(sp[2 + 225][1]));
     // Under a ceiling the envelope ends at it; the spectrum does not.
-    auto low = rows(cli("spectrum " + q(wav) + " --at-ms 500 --ceiling 2000").out);
+    auto low = rows(runCli("spectrum " + q(wav) + " --at-ms 500 --ceiling 2000").out);
     ASSERT_EQ(low.size(), 2u + 8000);
     EXPECT_NE(low[2 + 1999][2], "");
     EXPECT_EQ(low[2 + 2000][2], "");
@@ -211,7 +205,7 @@ TEST(Cli, OutputIgnoresThePerUserSettingsAndLeavesThemAlone)
     std::filesystem::create_directories(empty);
     std::vector<std::string> plain;
     for (const std::string& c : commands) {
-        Output o = cli(c, homeIn(empty));
+        Output o = runCli(c, homeIn(empty));
         ASSERT_EQ(o.status, 0) << c << ": " << o.err;
         plain.push_back(o.out);
     }
@@ -238,7 +232,7 @@ TEST(Cli, OutputIgnoresThePerUserSettingsAndLeavesThemAlone)
 
     const auto before = folderState(full);
     for (std::size_t k = 0; k < commands.size(); ++k) {
-        Output o = cli(commands[k], homeIn(full));
+        Output o = runCli(commands[k], homeIn(full));
         ASSERT_EQ(o.status, 0) << commands[k] << ": " << o.err;
         EXPECT_EQ(o.out, plain[k]) << commands[k];
     }
@@ -250,12 +244,12 @@ TEST(Cli, OutputIgnoresThePerUserSettingsAndLeavesThemAlone)
     saved.getChannel(0).m_dIntensityStepSizeMS = 20;
     std::string config = tempPath("user.cfg");
     ASSERT_TRUE(vx::saveUserConfiguration(saved, config));
-    Output o = cli("pitch " + q(wav) + " --settings " + q(config), homeIn(empty));
+    Output o = runCli("pitch " + q(wav) + " --settings " + q(config), homeIn(empty));
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(rows(o.out).size(), 1u + 200) << "5 ms steps";
-    EXPECT_EQ(rows(cli("pitch " + q(wav) + " --settings " + q(config) + " --step-ms 10").out).size(), 1u + 100)
+    EXPECT_EQ(rows(runCli("pitch " + q(wav) + " --settings " + q(config) + " --step-ms 10").out).size(), 1u + 100)
         << "an option overrides the settings";
-    EXPECT_EQ(rows(cli("intensity " + q(wav) + " --settings " + q(config)).out).size(), 1u + 50);
+    EXPECT_EQ(rows(runCli("intensity " + q(wav) + " --settings " + q(config)).out).size(), 1u + 50);
     EXPECT_TRUE(std::filesystem::is_empty(empty));
 }
 
@@ -284,7 +278,7 @@ TEST(Cli, BadSettingsFilesAreErrorsNamingTheFile)
         {longWindow, "Pitch options: Window length must be from 10 to 100 ms, not 5000."},
     };
     for (const auto& c : cases) {
-        Output o = cli("pitch " + q(wav) + " --settings " + q(c.file));
+        Output o = runCli("pitch " + q(wav) + " --settings " + q(c.file));
         EXPECT_EQ(o.status, 1) << c.file;
         EXPECT_TRUE(o.out.empty()) << c.file;
         EXPECT_TRUE(contains(o.err, c.file)) << o.err;
@@ -300,7 +294,7 @@ TEST(Cli, SpectrumSettingsTheFrameLoopCannotUseAreErrors)
     d.s.m_nFFTAppliedWindowLength = 0;
     std::string noWindow = tempPath("no-applied-window.cfg");
     ASSERT_TRUE(vx::saveUserConfiguration(d, noWindow));
-    Output o = cli("spectrum " + q(wav) + " --at-ms 100 --settings " + q(noWindow));
+    Output o = runCli("spectrum " + q(wav) + " --at-ms 100 --settings " + q(noWindow));
     EXPECT_EQ(o.status, 1);
     EXPECT_TRUE(contains(o.err, "FFT/LPC options: Applied window must be a whole number from 1 to 10000 ms, not 0."))
         << o.err;
@@ -321,10 +315,10 @@ TEST(Cli, HelpListsEveryOptionWithItsDefault)
         {"formants", {"--settings FILE", "--step-ms MS", "--order N", "--ceiling HZ"}},
         {"spectrum", {"--settings FILE", "--at-ms MS", "--from-ms MS", "--to-ms MS", "--order N", "--ceiling HZ"}},
     };
-    Output all = cli("--help");
+    Output all = runCli("--help");
     EXPECT_EQ(all.status, 0);
     for (const auto& c : cases) {
-        Output o = cli(c.command + " --help");
+        Output o = runCli(c.command + " --help");
         EXPECT_EQ(o.status, 0) << c.command;
         EXPECT_TRUE(o.err.empty()) << o.err;
         EXPECT_TRUE(contains(o.out, "usage: voxtrace-cli " + c.command)) << o.out;
@@ -332,10 +326,10 @@ TEST(Cli, HelpListsEveryOptionWithItsDefault)
         for (const std::string& option : c.options)
             EXPECT_TRUE(contains(o.out, option)) << c.command << " " << option;
     }
-    Output pitch = cli("pitch --help");
+    Output pitch = runCli("pitch --help");
     EXPECT_TRUE(contains(pitch.out, "(default: 35 ms)")) << pitch.out;
     EXPECT_TRUE(contains(pitch.out, "(default: 500 Hz)")) << pitch.out;
-    EXPECT_EQ(cli("").status, 1);
+    EXPECT_EQ(runCli("").status, 1);
 }
 
 TEST(Cli, BadArgumentsAreErrorsNotCrashes)
@@ -386,7 +380,7 @@ TEST(Cli, BadArgumentsAreErrorsNotCrashes)
         {"bogus", "unknown command"},
     };
     for (const auto& c : cases) {
-        Output o = cli(c.arguments);
+        Output o = runCli(c.arguments);
         EXPECT_EQ(o.status, 1) << c.arguments;
         EXPECT_TRUE(o.out.empty()) << c.arguments;
         EXPECT_TRUE(contains(o.err, c.message)) << c.arguments << "\n" << o.err;
@@ -398,7 +392,7 @@ TEST(Cli, FailuresAreNeverReportedAsSuccess)
     std::string wav = tempPath("full.wav");
     ASSERT_EQ(run("sox -V1 -n -r 16000 -b 16 " + q(wav) + " synth 2 sine 200"), 0);
     for (const std::string command : {"info", "labels", "intensity", "pitch"}) {
-        Output o = cli(command + " " + q(wav) + " >/dev/full");
+        Output o = runCli(command + " " + q(wav) + " >/dev/full");
         EXPECT_EQ(o.status, 1) << command;
         EXPECT_TRUE(contains(o.err, "the output could not be written: No space left on device")) << o.err;
     }
@@ -407,7 +401,7 @@ TEST(Cli, FailuresAreNeverReportedAsSuccess)
     // writer.
     const std::string fifo = tempPath("fifo.wav");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    Output pipe = cli("info " + q(fifo));
+    Output pipe = runCli("info " + q(fifo));
     EXPECT_EQ(pipe.status, 1);
     EXPECT_TRUE(contains(pipe.err, "it is a pipe, not a file")) << pipe.err;
 }
@@ -417,12 +411,12 @@ TEST(Cli, ChannelOfAMultiChannelLegacyFileIsTheOneAnalysed)
     const std::string qad = tempPath("two.qad");
     vxtest::writeBytes(qad, vxtest::makeQadFloat({{8000, std::vector<float>(800, 0.25f)},
                                                   {16000, std::vector<float>(1600, 0.5f)}}));
-    auto kv = keyValues(cli("info " + q(qad) + " --channel 2").out);
+    auto kv = keyValues(runCli("info " + q(qad) + " --channel 2").out);
     EXPECT_EQ(kv["channel"], "2");
     EXPECT_EQ(kv["sample_rate"], "16000");
     EXPECT_EQ(kv["samples"], "1600");
     const std::string out = tempPath("second.wav");
-    ASSERT_EQ(cli("convert " + q(qad) + " " + q(out) + " --channel 2").status, 0);
+    ASSERT_EQ(runCli("convert " + q(qad) + " " + q(out) + " --channel 2").status, 0);
     const auto bytes = vxtest::readBytes(out);
     ASSERT_EQ(bytes.size(), 48u + 2 * 1600);
     vx::ByteReader r(bytes);
@@ -442,25 +436,25 @@ TEST(Cli, InfoAnswersFromTheHeaderAndSaysWhatItRepaired)
     vx::putU32le(head.data() + 40, dataBytes);
     vxtest::writeBytes(huge, head);
     ASSERT_EQ(::truncate(huge.c_str(), static_cast<off_t>(head.size() + dataBytes)), 0);
-    Output o = cli("info " + q(huge));
+    Output o = runCli("info " + q(huge));
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(keyValues(o.out)["samples"], "1500000000");
 
     const std::string junk = tempPath("junk.bin");
     vxtest::writeBytes(junk, {'j', 'u', 'n', 'k'});
     ASSERT_EQ(::truncate(junk.c_str(), 3000000000), 0);
-    o = cli("info " + q(junk));
+    o = runCli("info " + q(junk));
     EXPECT_EQ(o.status, 1);
     EXPECT_TRUE(contains(o.err, "not in a format")) << o.err;
 
     const std::string wav = tempPath("repair.wav");
     ASSERT_EQ(run("sox -V1 -n -r 16000 -b 16 " + q(wav) + " synth 1 sine 200"), 0);
     const std::string vxt = tempPath("repair.vxt");
-    ASSERT_EQ(cli("convert " + q(wav) + " " + q(vxt)).status, 0);
+    ASSERT_EQ(runCli("convert " + q(wav) + " " + q(vxt)).status, 0);
     auto bytes = vxtest::readBytes(vxt);
     vx::putF64le(bytes.data() + 512, 1e300);
     vxtest::writeBytes(vxt, bytes);
-    auto kv = keyValues(cli("info " + q(vxt)).out);
+    auto kv = keyValues(runCli("info " + q(vxt)).out);
     EXPECT_EQ(kv["duration_ms"], "1000");
     EXPECT_TRUE(contains(kv["repaired"], "stored duration (1e+300 ms)")) << kv["repaired"];
 }

@@ -61,9 +61,10 @@ Output runCommand(const std::string& command)
     return o;
 }
 
-Output runCli(const std::string& arguments)
+Output runCli(const std::string& arguments, const std::string& environment)
 {
-    return runCommand(std::string(VOXTRACE_CLI) + " " + arguments);
+    return runCommand((environment.empty() ? "" : "env " + environment + " ") + std::string(VOXTRACE_CLI) + " "
+                      + arguments);
 }
 
 std::string q(const std::string& path)

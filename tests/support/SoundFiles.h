@@ -21,8 +21,9 @@ struct Output {
 };
 // Runs a shell command, keeping its standard output and error.
 Output runCommand(const std::string& command);
-// The command line program (built beside the tests) with `arguments`.
-Output runCli(const std::string& arguments);
+// The command line program (built beside the tests) with `arguments`;
+// `environment` is a prefix of NAME=value words for env(1).
+Output runCli(const std::string& arguments, const std::string& environment = "");
 // A path in single quotes for a shell command.
 std::string q(const std::string& path);
 

@@ -96,12 +96,12 @@ TEST(Spectrogram, NormalisationAndTheFormantSilenceGate)
     EXPECT_FALSE(none.haveFormants);
 }
 
-TEST(SpectrumSlice, AveragingWeightsAndFormants)
+TEST(SpectrumSlice, OneFramesLevelsEnvelopeAndFormants)
 {
+    // The weighting of several frames is the fast slice's test; here one
+    // frame of a vowel of known formants.
     const double fs = 10000;
-    auto x = vowel(10000, fs, 10000);
-    for (std::size_t i = 3000; i < x.size(); ++i)
-        x[i] *= 0.3f; // later frames differ from earlier ones
+    const auto x = vowel(10000, fs, 10000);
     SliceParams p;
     p.sampleRate = fs;
     p.windowLength = 512;
@@ -109,19 +109,8 @@ TEST(SpectrumSlice, AveragingWeightsAndFormants)
     p.lpcOrder = 12;
     p.averageStepMs = 10;
     p.frequencyRange = 5000;
-    const double h = fs * 10 / 1000 + 0.5;
-    auto single = [&](double at) { return computeSpectrumSlice(x.data(), 10000, at, at, p); };
-    SliceResult s0 = single(2600), s1 = single(2600 + h), s2 = single(2600 + 2 * h);
+    const SliceResult s0 = computeSpectrumSlice(x.data(), 10000, 2600, 2600, p);
     EXPECT_EQ(s0.frames, 1) << "the cursor analyses one frame";
-    // Frames continue while start + W is below the stop: stops chosen for 2 and 3 frames.
-    SliceResult two = computeSpectrumSlice(x.data(), 10000, 2600, 2600 + 512 + 1, p);
-    SliceResult three = computeSpectrumSlice(x.data(), 10000, 2600, 2600 + h + 512 + 1, p);
-    ASSERT_EQ(two.frames, 2);
-    ASSERT_EQ(three.frames, 3);
-    for (int j = 0; j < 5000; j += 250) {
-        EXPECT_NEAR(two.fft[j], (s0.fft[j] + s1.fft[j]) / 2, 1e-9) << j;
-        EXPECT_NEAR(three.fft[j], s0.fft[j] / 4 + s1.fft[j] / 4 + s2.fft[j] / 2, 1e-9) << j;
-    }
     EXPECT_EQ(*std::min_element(s0.fft.begin(), s0.fft.end()), 0.0);
     EXPECT_DOUBLE_EQ(*std::max_element(s0.lpc.begin(), s0.lpc.end()), s0.fftMax)
         << "the envelope's peak equals the spectrum's maximum";
