@@ -70,13 +70,6 @@ void appendCell(std::string& out, std::string_view text)
 
 } // namespace
 
-std::string logCellText(std::string_view text)
-{
-    std::string out(text);
-    std::replace_if(out.begin(), out.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
-    return out;
-}
-
 std::string logFileText(const LogTable& table)
 {
     std::string out;

@@ -16,9 +16,6 @@
 
 namespace vx {
 
-// A cell's text as it goes into the file.
-std::string logCellText(std::string_view text);
-
 // The whole file's text.
 std::string logFileText(const LogTable& table);
 

@@ -13,13 +13,6 @@ LogColumn makeColumn(std::string id, std::string title, int width, bool right = 
     return LogColumn{std::move(id), std::move(title), width, right};
 }
 
-std::string storedText(std::string_view text)
-{
-    std::string out(text);
-    std::replace_if(out.begin(), out.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
-    return out;
-}
-
 std::vector<std::string> splitRow(std::string_view row)
 {
     std::vector<std::string> cells;
@@ -48,6 +41,13 @@ std::string joinRow(std::vector<std::string> cells)
 }
 
 } // namespace
+
+std::string logCellText(std::string_view text)
+{
+    std::string out(text);
+    std::replace_if(out.begin(), out.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
+    return out;
+}
 
 LogTable::LogTable()
 {
@@ -112,9 +112,9 @@ int LogTable::ensureEntryColumns(int n)
 int LogTable::AddLog(const LogEntry& entry)
 {
     const int added = ensureEntryColumns(static_cast<int>(entry.values.size()));
-    std::vector<std::string> cells{storedText(entry.name), storedText(entry.def)};
+    std::vector<std::string> cells{logCellText(entry.name), logCellText(entry.def)};
     for (const std::string& v : entry.values)
-        cells.push_back(storedText(v));
+        cells.push_back(logCellText(v));
     m_rows.push_back(joinRow(std::move(cells)));
     m_bDirty = true;
     return added;
@@ -124,7 +124,7 @@ bool LogTable::setCell(std::size_t row, int c, const std::string& text)
 {
     if (!editable(c) || c >= columnCount() || row >= rowCount())
         return false;
-    const std::string stored = storedText(text);
+    const std::string stored = logCellText(text);
     if (cell(row, c) == stored)
         return false;
     std::vector<std::string> cells = splitRow(m_rows[row]);

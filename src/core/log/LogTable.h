@@ -16,6 +16,9 @@
 
 namespace vx {
 
+// A cell's text as it goes into the file.
+std::string logCellText(std::string_view text);
+
 // What a view hands to the log for one row: the values name their own
 // positions, value k going to entry column k + 1.
 struct LogEntry {

@@ -291,6 +291,12 @@ TEST_F(Wave, AiffAndAifcVariants)
     r = cutShort.readFromData(makeAiff("AIFF", commBody(1, 3, 16), be16), nullptr);
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.reason.find("shorter than its header"), std::string::npos);
+    // A COMM without the whole rate: refused, not read on into the next chunk.
+    auto truncated = commBody(1, 2, 16);
+    truncated.resize(16);
+    r = cutShort.readFromData(makeAiff("AIFF", truncated, be16), nullptr);
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.reason.find("\"COMM\" chunk is too short"), std::string::npos) << r.reason;
 
     // Rates no recording has: refused, naming the rate, before anything
     // is allocated for them.

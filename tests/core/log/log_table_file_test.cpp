@@ -190,10 +190,12 @@ TEST(LogFile, OpensWhatSpreadsheetsAndOlderProgramsWrite)
         held += sizeof(std::string) + h.table->rowText(r).capacity();
     EXPECT_LT(held, 1u << 20);
 
-    // Single-byte text from an older program: "é" as Latin-1.
-    const LogReadResult latin = parseLog("File Name\tdef\tComments\t\ncaf\xe9.wav\td\t\t\n");
+    // Single-byte text from an older program: "é" as Latin-1; so is an
+    // overlong form, which is not UTF-8.
+    const LogReadResult latin = parseLog("File Name\tdef\tComments\t\ncaf\xe9.wav\t\xc0\xaf\t\t\n");
     ASSERT_TRUE(latin.table) << latin.error;
     EXPECT_EQ(latin.table->cell(0, 1), "caf\xc3\xa9.wav");
+    EXPECT_EQ(latin.table->cell(0, 2), "\xc3\x80\xc2\xaf");
 }
 
 TEST(LogFile, RefusesWhatIsNotALogAndSaysWhy)
