@@ -40,8 +40,11 @@ for folder, dirs, files in os.walk(top):
         seen.add(rel)
         src, dst = os.path.join(top, rel), os.path.join(tree, rel)
         if not os.path.exists(dst) or not filecmp.cmp(src, dst, shallow=False):
+            # A new time, not the tree's: the copy's objects may be newer
+            # than the tree's file and would be taken as up to date.
             os.makedirs(os.path.dirname(dst), exist_ok=True)
-            shutil.copy2(src, dst)
+            shutil.copyfile(src, dst)
+            shutil.copymode(src, dst)
 for folder, dirs, files in os.walk(tree):
     for name in files:
         rel = os.path.relpath(os.path.join(folder, name), tree)
@@ -81,7 +84,9 @@ for line in open(listing, encoding="utf-8"):
     faults.append((path, decode(old), decode(new), what))
 
 start = time.time()
-if not build_ok() or not suite_passes():
+if not build_ok():
+    sys.exit("mutate: the tree itself does not build; nothing planted")
+if not suite_passes():
     sys.exit("mutate: the suite does not pass on the tree itself; nothing planted")
 caught, missed, broken = [], [], []
 for n, (path, old, new, what) in enumerate(faults, 1):
