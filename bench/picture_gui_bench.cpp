@@ -6,6 +6,7 @@
 
 #include "analysis/PitchIntensity.h"
 #include "analysis/SpectrogramData.h"
+#include "BenchDocument.h"
 #include "app/PictureSize.h"
 #include "draw/MainViewPicture.h"
 #include "draw/PictureFile.h"
@@ -35,23 +36,15 @@ struct Minute {
 
     Minute()
     {
-        vx::Channels& c = doc.getChannel(0);
-        c.m_hData.newUninitialized(kSamples);
         // A 120-160 Hz voice through two resonances, syllables of 200 ms.
-        for (std::size_t k = 0; k < kSamples; ++k) {
+        vxbench::fillChannel(doc, kSamples, kRate, [](std::size_t k) {
             const double t = k / kRate;
             const double f0 = 140 + 20 * std::sin(t * 2);
             const double env = std::sin(t * 3.1416 * 5) > 0 ? 1 : 0.05;
-            c.m_hData[k] = static_cast<float>(env * (0.3 * std::sin(2 * 3.1416 * f0 * t) +
-                                                     0.2 * std::sin(2 * 3.1416 * 700 * t) +
-                                                     0.1 * std::sin(2 * 3.1416 * 1200 * t)));
-        }
-        c.m_dwFileLength = static_cast<double>(kSamples);
-        c.m_dSampleRate = kRate;
-        c.m_dLengthMS = kSamples * 1000.0 / kRate;
-        c.m_bAnchorChannel = true;
-        doc.m_bHaveData = true;
-        doc.m_nNumofChannels = 1;
+            return env * (0.3 * std::sin(2 * 3.1416 * f0 * t) + 0.2 * std::sin(2 * 3.1416 * 700 * t) +
+                          0.1 * std::sin(2 * 3.1416 * 1200 * t));
+        });
+        const vx::Channels& c = doc.getChannel(0);
         doc.s.m_bSpecDrawFormantTracking = true;
         model = std::make_unique<vx::MainViewModel>(doc);
         model->SetupDisplay(450, 300);

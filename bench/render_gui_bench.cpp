@@ -3,6 +3,7 @@
 // fully zoomed out and zoomed to one second, each at most 30 ms; compositing
 // the overlays for a mouse move at most 2 ms.
 
+#include "BenchDocument.h"
 #include "draw/MainViewPicture.h"
 #include "gui/mainview/MainView.h"
 #include "mainview/MainViewModel.h"
@@ -27,16 +28,9 @@ struct HourLong {
 
     HourLong()
     {
-        vx::Channels& c = doc.getChannel(0);
-        c.m_hData.newUninitialized(kSamples);
-        for (std::size_t k = 0; k < kSamples; ++k)
-            c.m_hData[k] = static_cast<float>(0.5 * std::sin(k * 0.031) * std::sin(k * 1e-5));
-        c.m_dwFileLength = static_cast<double>(kSamples);
-        c.m_dSampleRate = kRate;
-        c.m_dLengthMS = kSamples * 1000.0 / kRate;
-        c.m_bAnchorChannel = true;
-        doc.m_bHaveData = true;
-        doc.m_nNumofChannels = 1;
+        vxbench::fillChannel(doc, kSamples, kRate,
+                             [](std::size_t k) { return 0.5 * std::sin(k * 0.031) * std::sin(k * 1e-5); });
+        const vx::Channels& c = doc.getChannel(0);
         model = std::make_unique<vx::MainViewModel>(doc);
         model->SetupDisplay(1200, 400);
         model->AdjustScrollControl(0, 1.0);

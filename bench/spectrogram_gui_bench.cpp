@@ -4,6 +4,7 @@
 // writing the levels into the picture at most 10 ms; composing a mouse move
 // at most 1 ms.
 
+#include "BenchDocument.h"
 #include "app/AppState.h"
 #include "gui/app/DocumentController.h"
 #include "gui/platform/Dialogs.h"
@@ -37,21 +38,14 @@ struct HourLong {
         doc->s = vx::makeDefaultSettings(kRate);
         doc->s.m_bSpecDrawFormantTracking = true;
         doc->s.m_bSpecDrawAudio = true;
-        vx::Channels& c = doc->getChannel(0);
-        c.m_nChannelType = 1;
-        c.m_hData.newUninitialized(kSamples);
+        doc->getChannel(0).m_nChannelType = 1;
         // Vowel-like stretches and pauses.
-        for (std::size_t k = 0; k < kSamples; ++k) {
+        vxbench::fillChannel(*doc, kSamples, kRate, [](std::size_t k) {
             const double t = k / kRate;
             const double voiced = std::fmod(t, 0.9) < 0.6 ? 1 : 0.01;
-            c.m_hData[k] = static_cast<float>(voiced * (0.4 * std::sin(2 * M_PI * 600 * t) * std::sin(2 * M_PI * 120 * t) +
-                                                        0.2 * std::sin(2 * M_PI * 1700 * t)));
-        }
-        c.m_dwFileLength = static_cast<double>(kSamples);
-        c.m_dSampleRate = kRate;
-        c.m_dLengthMS = kSamples * 1000.0 / kRate;
-        doc->m_bHaveData = true;
-        doc->m_nNumofChannels = 1;
+            return voiced * (0.4 * std::sin(2 * M_PI * 600 * t) * std::sin(2 * M_PI * 120 * t) +
+                             0.2 * std::sin(2 * M_PI * 1700 * t));
+        });
         session = std::make_unique<vx::DocumentSession>(*controller, std::move(doc), QString(), false);
     }
 };
