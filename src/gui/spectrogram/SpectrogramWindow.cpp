@@ -77,13 +77,13 @@ void SpectrogramView::mouseReleaseEvent(QMouseEvent* event)
     }
 }
 
-SpectrogramWindow::SpectrogramWindow(DocumentSession& session, SpectrogramKind kind, int channel,
+SpectrogramWindow::SpectrogramWindow(DocumentSession& owner, SpectrogramKind kind, int channel,
                                      const SpectrogramStretch& stretch)
-    : DocumentWindow(session, "Spectrogram:: "), m_session(session), m_kind(kind), m_channel(channel),
+    : DocumentWindow(owner, "Spectrogram:: "), m_kind(kind), m_channel(channel),
       m_stretch(stretch)
 {
-    m_source = sliceSource(m_session.doc().getChannel(m_channel));
-    m_settings = m_session.doc().s;
+    m_source = sliceSource(session().doc().getChannel(m_channel));
+    m_settings = session().doc().s;
     // Three to a row, so that a narrow window still shows them whole.
     std::vector<const char*> names(std::begin(kSettingNames), std::end(kSettingNames));
     names.insert(names.end(), std::begin(kMouseNames), std::end(kMouseNames));
@@ -102,7 +102,7 @@ SpectrogramWindow::SpectrogramWindow(DocumentSession& session, SpectrogramKind k
             start();
     });
 
-    SoundController& sound = m_session.app().sound();
+    SoundController& sound = session().app().sound();
     connect(&sound, &SoundController::playbackTick, this, [this, &sound](QObject* owner) {
         if (owner != this)
             return;
@@ -116,11 +116,11 @@ SpectrogramWindow::SpectrogramWindow(DocumentSession& session, SpectrogramKind k
         m_view->update();
         menus().update();
     });
-    connect(&m_session, &DocumentSession::samplesChanged, this, &SpectrogramWindow::followSamples);
-    connect(&m_session, &DocumentSession::settingsChanged, this, &SpectrogramWindow::followSettings);
-    connect(&m_session, &DocumentSession::labelsChanged, this, [this] {
+    connect(&session(), &DocumentSession::samplesChanged, this, &SpectrogramWindow::followSamples);
+    connect(&session(), &DocumentSession::settingsChanged, this, &SpectrogramWindow::followSettings);
+    connect(&session(), &DocumentSession::labelsChanged, this, [this] {
         // Tiers shown or resized move the spectrogram: analyse again.
-        const SpectrogramLayout l = layoutSpectrogram(m_session.doc().getChannel(m_channel), m_settings,
+        const SpectrogramLayout l = layoutSpectrogram(session().doc().getChannel(m_channel), m_settings,
                                                       m_view->width(), m_view->height(), m_view->devicePixelRatioF());
         if (!(l.spectrogram == m_layout.spectrogram) || !(l.tiers == m_layout.tiers))
             start();
@@ -135,12 +135,12 @@ SpectrogramWindow::SpectrogramWindow(DocumentSession& session, SpectrogramKind k
 SpectrogramWindow::~SpectrogramWindow()
 {
     m_worker.stop();
-    m_session.app().sound().release(this);
+    session().app().sound().release(this);
 }
 
 void SpectrogramWindow::showReadouts()
 {
-    const SpectrogramReadouts r = spectrogramReadouts(m_session.doc().s);
+    const SpectrogramReadouts r = spectrogramReadouts(session().doc().s);
     const std::string values[] = {r.sampleRate, r.windowLength, r.dynamicRange,
                                   r.lpcCoefficients, r.bandwidths, r.preemphasis};
     for (int k = 0; k < 6; ++k)
@@ -157,7 +157,7 @@ int SpectrogramWindow::progress() const
 
 bool SpectrogramWindow::haveSpectrogram() const
 {
-    return m_session.doc().m_bHaveData && m_result && !m_result->cancelled && !m_waiting;
+    return session().doc().m_bHaveData && m_result && !m_result->cancelled && !m_waiting;
 }
 
 void SpectrogramWindow::stopReading()
@@ -170,8 +170,8 @@ void SpectrogramWindow::stopReading()
     stopProgress();
     if (m_result)
         m_result->wave.reset();
-    if (m_session.app().sound().playOwner() == this)
-        m_session.app().sound().stopPlay();
+    if (session().app().sound().playOwner() == this)
+        session().app().sound().stopPlay();
 }
 
 void SpectrogramWindow::start()
@@ -182,11 +182,11 @@ void SpectrogramWindow::start()
     const qreal scale = m_view->devicePixelRatioF();
     m_analysedSize = m_view->size();
     m_analysedScale = scale;
-    const Channels& c = m_session.doc().getChannel(m_channel);
+    const Channels& c = session().doc().getChannel(m_channel);
     m_layout = layoutSpectrogram(c, m_settings, m_view->width(), m_view->height(), scale);
     m_cursor.setMapping(SpectrogramMapping(m_layout, m_stretch, m_settings.m_nSpecfrequencyRange));
     m_result.reset();
-    if (!m_session.doc().m_bHaveData || m_layout.empty()) {
+    if (!session().doc().m_bHaveData || m_layout.empty()) {
         m_picture = renderSpectrogramPicture(c, m_layout, m_settings, m_stretch, SpectrogramResult{});
         m_view->update();
         menus().update();
@@ -195,7 +195,7 @@ void SpectrogramWindow::start()
     ++m_started;
     m_waiting = true;
     const SpectrogramParams params = spectrogramParams(m_settings, m_source.rate);
-    std::shared_ptr<const SampleSummary> wave = m_session.waveSummary(m_channel);
+    std::shared_ptr<const SampleSummary> wave = session().waveSummary(m_channel);
     if (wave && (wave->samples() != m_source.samples || wave->size() < m_source.length))
         wave.reset();
     const bool summarise = m_settings.m_bSpecDrawAudio && !wave && m_source.samples;
@@ -262,7 +262,7 @@ void SpectrogramWindow::install(std::shared_ptr<SpectrogramResult> result)
     stopProgress();
     m_result = std::move(result);
     if (m_result->wave)
-        m_session.keepWaveSummary(m_channel, m_result->wave);
+        session().keepWaveSummary(m_channel, m_result->wave);
     render();
     menus().update();
 }
@@ -270,7 +270,7 @@ void SpectrogramWindow::install(std::shared_ptr<SpectrogramResult> result)
 void SpectrogramWindow::render()
 {
     static const SpectrogramResult none;
-    m_picture = renderSpectrogramPicture(m_session.doc().getChannel(m_channel), m_layout, m_settings, m_stretch,
+    m_picture = renderSpectrogramPicture(session().doc().getChannel(m_channel), m_layout, m_settings, m_stretch,
                                          m_result ? *m_result : none);
     m_view->update();
 }
@@ -291,7 +291,7 @@ void SpectrogramWindow::viewResized()
 // holds the stretch, which is analysed again, or not, and the window goes.
 void SpectrogramWindow::followSamples()
 {
-    const Document& d = m_session.doc();
+    const Document& d = session().doc();
     const int channel = sliceChannel(d);
     if (channel < 0) {
         close();
@@ -321,7 +321,7 @@ void SpectrogramWindow::followSettings(OptionGroup group)
 {
     if (group != OptionGroup::Spectrogram)
         return;
-    m_settings = m_session.doc().s;
+    m_settings = session().doc().s;
     showReadouts();
     start();
 }
@@ -352,7 +352,7 @@ bool SpectrogramWindow::mousePressed(QPointF at)
     }
     if (!haveSpectrogram())
         return false;
-    SoundController& sound = m_session.app().sound();
+    SoundController& sound = session().app().sound();
     if (sound.isPlaying()) {
         sound.stopPlay();
         return false;
@@ -458,7 +458,7 @@ std::optional<bool> SpectrogramWindow::commandEnabled(Command id) const
 {
     const bool have = haveSpectrogram();
     if (const auto kind = spectrogramLogKind(id))
-        return have && spectrogramLogEntryEnabled(logSource(), *kind, m_session.app().logVisible());
+        return have && spectrogramLogEntryEnabled(logSource(), *kind, session().app().logVisible());
     switch (id) {
     case Command::Close: return true;
     case Command::SpectrumAtMarker: return have && m_cursor.marker().has_value();
@@ -496,9 +496,9 @@ void SpectrogramWindow::makePicture(bool print)
 {
     if (!haveSpectrogram() || m_picturing)
         return;
-    Dialogs& dialogs = m_session.app().dialogs();
+    Dialogs& dialogs = session().app().dialogs();
     const std::optional<PictureSize> size =
-        pictureSizeOrSay(dialogs, this, PictureView::spectrogram, m_session.doc().s);
+        pictureSizeOrSay(dialogs, this, PictureView::spectrogram, session().doc().s);
     if (!size)
         return;
     auto job = std::make_unique<PictureJob>();
@@ -512,7 +512,7 @@ void SpectrogramWindow::makePicture(bool print)
         if (job->file.isEmpty())
             return;
     }
-    job->layout = spectrogramPictureLayout(m_session.doc().getChannel(m_channel), m_settings,
+    job->layout = spectrogramPictureLayout(session().doc().getChannel(m_channel), m_settings,
                                            QSize(size->width, size->height),
                                            print ? kPrintPenFactor : kPicturePenFactor);
     const auto compute = [params = spectrogramParams(m_settings, m_source.rate), wave = m_result->wave,
@@ -533,7 +533,7 @@ void SpectrogramWindow::makePicture(bool print)
             stopProgress();
             m_view->update();
             menus().update();
-            m_session.app().dialogs().showError(this, print ? tr("Print") : tr("Save as Picture"),
+            session().app().dialogs().showError(this, print ? tr("Print") : tr("Save as Picture"),
                                                 analysisFailedText(why));
         });
     startProgress();
@@ -550,11 +550,11 @@ void SpectrogramWindow::finishPicture(std::shared_ptr<SpectrogramResult> result)
     // Cancelled by a click: nothing is written or printed.
     if (!job || result->cancelled)
         return;
-    const Channels& c = m_session.doc().getChannel(m_channel);
+    const Channels& c = session().doc().getChannel(m_channel);
     const PicturePainter paint = [&](QPainter& p, const QRect& target) {
         paintSpectrogram(p, c, job->layout, m_settings, m_stretch, *result, target);
     };
-    Dialogs& dialogs = m_session.app().dialogs();
+    Dialogs& dialogs = session().app().dialogs();
     if (job->printer)
         printPictureAndSay(dialogs, this, *job->printer, job->size, paint);
     else
@@ -563,17 +563,17 @@ void SpectrogramWindow::finishPicture(std::shared_ptr<SpectrogramResult> result)
 
 SpectrogramLogSource SpectrogramWindow::logSource() const
 {
-    return {m_cursor, m_stretch, haveSpectrogram() ? &m_result->data : nullptr, m_session.doc().s.m_dLogStepSize};
+    return {m_cursor, m_stretch, haveSpectrogram() ? &m_result->data : nullptr, session().doc().s.m_dLogStepSize};
 }
 
 void SpectrogramWindow::addLogEntries(SpectrogramLogEntry kind)
 {
-    LogViewController* log = m_session.app().logView();
+    LogViewController* log = session().app().logView();
     if (!log || !log->isVisible())
         return;
-    SpectrogramLogRows r = spectrogramLogEntries(logSource(), kind, m_session.displayName().toStdString());
+    SpectrogramLogRows r = spectrogramLogEntries(logSource(), kind, session().displayName().toStdString());
     if (!r.error.empty()) {
-        m_session.app().dialogs().showError(this, tr("Log"), tr("The formants could not be logged."),
+        session().app().dialogs().showError(this, tr("Log"), tr("The formants could not be logged."),
                                             QString::fromStdString(r.error));
         return;
     }
@@ -592,7 +592,7 @@ void SpectrogramWindow::openSpectrum(bool selection)
     } else {
         return;
     }
-    SpectrumWindow* w = openSpectrumSlice(m_session, m_source, first, last, selection);
+    SpectrumWindow* w = openSpectrumSlice(session(), m_source, first, last, selection);
     w->setTitleOwner(this, selection ? "FFT Selection::" : "FFT::");
     w->raise();
     w->activateWindow();
@@ -601,7 +601,7 @@ void SpectrogramWindow::openSpectrum(bool selection)
 void SpectrogramWindow::play(PlayCode code)
 {
     m_playedNs = 0;
-    SoundController& sound = m_session.app().sound();
+    SoundController& sound = session().app().sound();
     if (sound.isPlaying()) {
         sound.stopPlay();
         return;
@@ -623,7 +623,7 @@ void SpectrogramWindow::play(PlayCode code)
         return;
     const QString error = sound.startPlay(this, m_source.samples, count, first, m_source.rate);
     if (!error.isEmpty()) {
-        m_session.app().dialogs().showError(this, tr("Playback could not start."), error, QString());
+        session().app().dialogs().showError(this, tr("Playback could not start."), error, QString());
         return;
     }
     m_playing = true;

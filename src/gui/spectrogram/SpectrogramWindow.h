@@ -112,7 +112,6 @@ private:
     SpectrogramLogSource logSource() const;
     void addLogEntries(SpectrogramLogEntry kind);
 
-    DocumentSession& m_session;
     SpectrogramKind m_kind;
     int m_channel;
     SliceSource m_source;

@@ -88,9 +88,9 @@ void SpectrumView::mousePressEvent(QMouseEvent* event)
     update();
 }
 
-SpectrumWindow::SpectrumWindow(DocumentSession& session, const SliceSource& source, double start, double stop,
+SpectrumWindow::SpectrumWindow(DocumentSession& owner, const SliceSource& source, double start, double stop,
                                bool selection)
-    : DocumentWindow(session, selection ? "FFT Selection::" : "FFT::"), m_session(session), m_source(source),
+    : DocumentWindow(owner, selection ? "FFT Selection::" : "FFT::"), m_source(source),
       m_start(start), m_stop(stop), m_selection(selection)
 {
     // Room for the longest readout ("no signal", "-100.0 dB").
@@ -111,8 +111,8 @@ SpectrumWindow::SpectrumWindow(DocumentSession& session, const SliceSource& sour
     connect(m_view, &SpectrumView::cancelRequested, this, [this] { m_worker.cancel(); });
     connect(m_view, &SpectrumView::againRequested, this, &SpectrumWindow::analyse);
     connect(m_view, &SpectrumView::readoutsChanged, this, &SpectrumWindow::showReadouts);
-    connect(&m_session, &DocumentSession::samplesChanged, this, &SpectrumWindow::followSamples);
-    connect(&m_session, &DocumentSession::settingsChanged, this, [this](OptionGroup group) {
+    connect(&session(), &DocumentSession::samplesChanged, this, &SpectrumWindow::followSamples);
+    connect(&session(), &DocumentSession::settingsChanged, this, [this](OptionGroup group) {
         if (group == OptionGroup::FFTLPC)
             analyse();
     });
@@ -141,7 +141,7 @@ void SpectrumWindow::runCommand(Command id)
     if (id == Command::Close)
         close();
     if (id == Command::SavePicture)
-        savePicture(m_session.app().dialogs(), this, PictureView::spectrum, m_session.doc().s,
+        savePicture(session().app().dialogs(), this, PictureView::spectrum, session().doc().s,
                     [this](QPainter& p, const QRect& target) { paintSlice(p, m_display, target, 1); });
 }
 
@@ -172,7 +172,7 @@ void SpectrumWindow::stopReading()
 void SpectrumWindow::analyse()
 {
     stopReading();
-    const Document& d = m_session.doc();
+    const Document& d = session().doc();
     m_display.setSettings(d.s);
     m_display.setResult(std::nullopt);
     m_view->setCancelled(false);
@@ -186,7 +186,7 @@ void SpectrumWindow::analyse()
         alert.message = problem.message;
         alert.informative = problem.informative;
         alert.buttons = {"OK"};
-        m_session.app().dialogs().alert(alert);
+        session().app().dialogs().alert(alert);
         return;
     }
     ++m_started;
@@ -236,7 +236,7 @@ void SpectrumWindow::install(SliceResult result)
 
 void SpectrumWindow::showReadouts()
 {
-    const SliceReadouts r = sliceReadouts(m_session.doc().s, m_source.rate);
+    const SliceReadouts r = sliceReadouts(session().doc().s, m_source.rate);
     setReadout("Sample rate", QString::fromStdString(r.sampleRate));
     setReadout("Bandwidth", QString::fromStdString(r.bandwidth));
     setReadout("Window length", QString::fromStdString(r.windowLength));
@@ -252,7 +252,7 @@ void SpectrumWindow::showReadouts()
 // stretch, which is analysed again, or not, and the window goes.
 void SpectrumWindow::followSamples()
 {
-    const Document& d = m_session.doc();
+    const Document& d = session().doc();
     const int channel = sliceChannel(d);
     if (channel < 0) {
         close();

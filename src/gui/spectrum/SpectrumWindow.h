@@ -90,7 +90,6 @@ private:
     void followSamples();
     void showReadouts();
 
-    DocumentSession& m_session;
     SliceSource m_source;
     double m_start, m_stop;
     bool m_selection;
