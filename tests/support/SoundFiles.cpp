@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -72,6 +73,20 @@ std::string q(const std::string& path)
     return "'" + path + "'";
 }
 
+std::vector<std::vector<std::string>> tsvRows(const std::string& text)
+{
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        rows.emplace_back();
+        std::size_t a = 0;
+        for (std::size_t tab; (tab = line.find('\t', a)) != std::string::npos; a = tab + 1)
+            rows.back().push_back(line.substr(a, tab - a));
+        rows.back().push_back(line.substr(a));
+    }
+    return rows;
+}
+
 int run(const std::string& command)
 {
     int status = std::system(command.c_str());
@@ -90,6 +105,12 @@ std::vector<std::uint8_t> readBytes(const std::string& path)
     if (!bytes)
         throw std::runtime_error("cannot read " + path);
     return *bytes;
+}
+
+std::string readText(const std::string& path)
+{
+    const auto b = readBytes(path);
+    return {b.begin(), b.end()};
 }
 
 void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)

@@ -26,6 +26,8 @@ Output runCommand(const std::string& command);
 Output runCli(const std::string& arguments, const std::string& environment = "");
 // A path in single quotes for a shell command.
 std::string q(const std::string& path);
+// Tab-separated text as rows of cells.
+std::vector<std::vector<std::string>> tsvRows(const std::string& text);
 
 // Runs f in a child process forked from this one and returns what it
 // returned, once the child has ended: exit handlers run (std::exit) when
@@ -36,6 +38,7 @@ std::string inChildProcess(const std::function<std::string()>& f, bool exitHandl
 std::string tempPath(const std::string& name);
 
 std::vector<std::uint8_t> readBytes(const std::string& path);
+std::string readText(const std::string& path);
 void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 // Raw 32-bit float samples as a tool decoded them.
