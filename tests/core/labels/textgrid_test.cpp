@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
+#include <iconv.h>
 
 using namespace vx;
 
@@ -126,27 +126,15 @@ void expectSame(const std::vector<Seen>& got, const std::vector<Seen>& want, dou
 
 std::string utf16(const std::string& utf8, bool bigEndian)
 {
-    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    auto put = [&](std::uint32_t u) {
-        const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
-        out += bigEndian ? hi : lo;
-        out += bigEndian ? lo : hi;
-    };
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto b = static_cast<unsigned char>(utf8[i]);
-        const int n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-        std::uint32_t cp = n == 1 ? b : n == 2 ? b & 0x1F : n == 3 ? b & 0x0F : b & 0x07;
-        for (int k = 1; k < n; ++k)
-            cp = cp << 6 | (static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]) & 0x3F);
-        i += static_cast<std::size_t>(n);
-        if (cp >= 0x10000) {
-            put(0xD800 + ((cp - 0x10000) >> 10));
-            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            put(cp);
-        }
-    }
-    return out;
+    const iconv_t cd = iconv_open(bigEndian ? "UTF-16BE" : "UTF-16LE", "UTF-8");
+    std::string out(4 * utf8.size(), '\0');
+    char* in = const_cast<char*>(utf8.data());
+    char* to = out.data();
+    std::size_t inLeft = utf8.size(), outLeft = out.size();
+    EXPECT_NE(iconv(cd, &in, &inLeft, &to, &outLeft), static_cast<std::size_t>(-1));
+    iconv_close(cd);
+    out.resize(out.size() - outLeft);
+    return std::string(bigEndian ? "\xFE\xFF" : "\xFF\xFE") + out;
 }
 
 } // namespace
@@ -391,8 +379,7 @@ TEST(TextGrid, ThePhoneticsProgramReadsWhatIsWritten)
                                  "endfor\n";
         const std::string out = vxtest::tempPath("praat.txt");
         ASSERT_EQ(vxtest::run("praat --run '" + script + "' >'" + out + "' 2>&1"), 0);
-        const auto bytes = vxtest::readBytes(out);
-        EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
+        EXPECT_EQ(vxtest::readText(out),
                   "to\"nes\t1.234500\tH*\"é\nto\"nes\t1234.567891\t日本\nwords\t100.250000\ta \"b\"\n");
     }
 }

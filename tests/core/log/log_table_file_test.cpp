@@ -6,9 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
-
 using namespace vx;
 
 namespace {
@@ -38,31 +35,6 @@ std::vector<std::vector<std::string>> grid(const LogTable& t)
             out.back().push_back(t.cell(r, c));
     }
     return out;
-}
-
-// A plain tab-separated reader, as any spreadsheet or data-frame library
-// reads such a file: lines at LF, cells at tabs, the empty cell after the
-// final tab dropped.
-std::vector<std::vector<std::string>> readTsv(const std::string& text)
-{
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::vector<std::string> cells;
-        std::string cell;
-        std::istringstream fields(line);
-        while (std::getline(fields, cell, '\t'))
-            cells.push_back(cell);
-        rows.push_back(cells);
-    }
-    return rows;
-}
-
-std::string readText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 } // namespace
@@ -122,7 +94,12 @@ TEST(LogFile, WritesWhatAPlainTsvReaderAndTheLogReadBack)
     const std::string text = logFileText(t);
     EXPECT_EQ(text.substr(0, text.find('\n')),
               "File Name\tEntry definitions and order\tEntry 1\tEntry 2\tEntry 3\tEntry 4\tEntry 5\tComments\t");
-    const auto tsv = readTsv(text);
+    // As a plain tab-separated reader reads it; every line ends in a tab.
+    auto tsv = vxtest::tsvRows(text);
+    for (auto& row : tsv) {
+        EXPECT_EQ(row.back(), "");
+        row.pop_back();
+    }
     ASSERT_EQ(tsv.size(), 3u) << "a tab or line end inside a cell must not split its row";
     const std::vector<std::string> second = {"voix .wav", "Labels All Entry: Tier, Label's Text, Time, pitch, Intensity ",
                                              "Words and more", "caf\xc3\xa9  bar", "12.00", "", "61.2", ""};
@@ -225,14 +202,14 @@ TEST(LogFile, SavesAtomicallyAndAFailedSaveKeepsTheLogUnsaved)
     ASSERT_TRUE(saveLog(t, path, &why)) << why;
     EXPECT_FALSE(t.isDirty());
     EXPECT_EQ(t.m_strFilePath, path);
-    const std::string saved = readText(path);
+    const std::string saved = vxtest::readText(path);
     EXPECT_NE(saved.find("caf\xc3\xa9.wav\t"), std::string::npos) << "UTF-8 on disk";
 
     // Open and save many times: the text never changes.
     LogTable again = *readLog(path).table;
     EXPECT_TRUE(again.m_bhasData);
     ASSERT_TRUE(saveLog(again, path, &why));
-    EXPECT_EQ(readText(path), saved);
+    EXPECT_EQ(vxtest::readText(path), saved);
 
     const std::string folder = vxtest::tempPath("read-only-logs");
     ::mkdir(folder.c_str(), 0755);
@@ -247,7 +224,7 @@ TEST(LogFile, SavesAtomicallyAndAFailedSaveKeepsTheLogUnsaved)
     }
     EXPECT_FALSE(saveLog(t, vxtest::tempPath("no-such-folder/log.txt"), &why));
     EXPECT_TRUE(t.isDirty());
-    EXPECT_EQ(readText(path), saved) << "the earlier file is untouched";
+    EXPECT_EQ(vxtest::readText(path), saved) << "the earlier file is untouched";
     ::chmod(folder.c_str(), 0755);
 
     EXPECT_FALSE(readLog(vxtest::tempPath("no-such-log.txt")).table);
