@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace vx;
 
 namespace {
@@ -25,35 +27,15 @@ Channels makeChannel(int n, double fs)
 
 } // namespace
 
-TEST(Channels, NewChannelDefaults)
-{
-    resetAppState();
-    Channels c;
-    EXPECT_EQ(c.m_dSampleRate, 11025.0);
-    EXPECT_EQ(c.m_strTitle, "channel");
-    EXPECT_TRUE(c.m_hData.isNull());
-    EXPECT_EQ(c.m_Tiers[0].strName, "tones");
-    EXPECT_EQ(c.m_Tiers[3].strName, "misc");
-    EXPECT_EQ(c.m_Tiers[4].strName, "");
-    EXPECT_EQ(c.m_Tiers[9].nHeigth, 20);
-    EXPECT_EQ(c.m_dValleyThreshhold, 66000.0);
-}
-
 TEST(Channels, PixelSampleTimeMappingClampsAtBothEnds)
 {
     Channels c = makeChannel(22050, 11025); // shown over 500 px
-    c.SetCursorInFile_Point({250, 0}, 500);
-    EXPECT_EQ(c.m_dCursorFileValue, 11025.0);
-    EXPECT_EQ(c.m_dCursorTime, 1000.0);
+    for (auto [x, sample, ms] : {std::tuple{600.0, 22050.0, 2000.0}, {-10.0, 0.0, 0.0}, {250.0, 11025.0, 1000.0}}) {
+        c.SetCursorInFile_Point({x, 0}, 500);
+        EXPECT_EQ(c.m_dCursorFileValue, sample) << x;
+        EXPECT_EQ(c.m_dCursorTime, ms) << x;
+    }
     EXPECT_EQ(c.m_ptNewCursorLoc, (PointD{250, 0}));
-
-    c.SetCursorInFile_Point({600, 0}, 500);
-    EXPECT_EQ(c.m_dCursorFileValue, 22050.0);
-    EXPECT_EQ(c.m_dCursorTime, 2000.0);
-    c.SetCursorInFile_Point({-10, 0}, 500);
-    EXPECT_EQ(c.m_dCursorFileValue, 0.0);
-    EXPECT_EQ(c.m_dCursorTime, 0.0);
-
     c.SetCursorInFile_Time(5000);
     EXPECT_EQ(c.m_dCursorFileValue, 22050.0);
     EXPECT_EQ(c.m_dCursorTime, 2000.0);
@@ -118,57 +100,42 @@ TEST(Channels, SelectionRectangle)
     }
 }
 
-TEST(Channels, SixteenTwelveEightAndThirtyTwoBitReads)
+TEST(Channels, ReadsEachSampleEncodingAndOneChannelOfInterleavedOnes)
 {
     const std::vector<std::uint8_t> pcm = {0x00, 0x80, 0xFF, 0x7F, 0x80, 0x00};
+    std::vector<std::uint8_t> stereo(16), f(24);
+    for (int k = 0; k < 4; ++k) {
+        putU16le(&stereo[4 * std::size_t(k)], static_cast<std::uint16_t>(k * 1000));
+        putU16le(&stereo[4 * std::size_t(k) + 2], static_cast<std::uint16_t>(-k * 1000));
+    }
+    for (int k = 0; k < 6; ++k)
+        putF32le(&f[4 * std::size_t(k)], k < 2 ? (k ? -2.0f : 0.25f) : float(k));
+    const struct {
+        const std::vector<std::uint8_t>& bytes;
+        int n, at, bits;
+        bool swap;
+        int channels, channel; // 0 channels: one channel, not interleaved
+        std::vector<float> expected;
+    } cases[] = {
+        {pcm, 3, 0, 16, false, 0, 0, {-1.0f, 0.999969482421875f, 0.00390625f}},
+        {pcm, 1, 4, 16, true, 0, 0, {-1.0f}},
+        {pcm, 1, 2, 12, false, 0, 0, {32767 / 2048.0f}},
+        {pcm, 2, 0, 8, false, 0, 0, {-1.0f, 0.0f}}, // unsigned with 128 as zero
+        {f, 2, 0, 32, true, 0, 0, {0.25f, -2.0f}},  // 32-bit reads ignore swap
+        {stereo, 4, 0, 16, false, 2, 1, {0.0f, -1000 / 32768.0f, -2000 / 32768.0f, -3000 / 32768.0f}},
+        {f, 2, 0, 32, false, 3, 2, {2.0f, 5.0f}},
+    };
+    for (const auto& k : cases) {
+        Channels c;
+        ASSERT_TRUE(k.channels ? c.readDataMuliChannel(k.bytes, k.n, k.at, k.bits, k.swap, k.channels, k.channel)
+                               : c.readData(k.bytes, k.n, k.at, k.bits, k.swap));
+        EXPECT_EQ(std::vector<float>(c.m_hData.data(), c.m_hData.data() + c.m_hData.size()), k.expected)
+            << k.bits << " bits from " << k.at;
+    }
     Channels c;
-    ASSERT_TRUE(c.readData(pcm, 3, 0, 16, false));
-    EXPECT_EQ(c.m_hData[0], -1.0f);
-    EXPECT_EQ(c.m_hData[1], 0.999969482421875f);
-    EXPECT_EQ(c.m_hData[2], 0.00390625f);
-    ASSERT_TRUE(c.readData(pcm, 1, 4, 16, true));
-    EXPECT_EQ(c.m_hData.size(), 1u);
-    EXPECT_EQ(c.m_hData[0], -1.0f);
-    ASSERT_TRUE(c.readData(pcm, 1, 2, 12, false));
-    EXPECT_EQ(c.m_hData[0], 32767 / 2048.0f);
-    ASSERT_TRUE(c.readData(pcm, 2, 0, 8, false));
-    EXPECT_EQ(c.m_hData[0], -1.0f);
-    EXPECT_EQ(c.m_hData[1], 0.0f) << "8-bit is unsigned with 128 as zero";
-
-    std::vector<std::uint8_t> f(8);
-    putF32le(f.data(), 0.25f);
-    putF32le(f.data() + 4, -2.0f);
-    ASSERT_TRUE(c.readData(f, 2, 0, 32, true));
-    EXPECT_EQ(c.m_hData[0], 0.25f) << "32-bit reads ignore swap";
-    EXPECT_EQ(c.m_hData[1], -2.0f);
-
     EXPECT_THROW(c.readData(pcm, 4, 0, 16, false), ReadPastEnd);
     EXPECT_THROW(c.readData(pcm, 1, 5, 16, false), ReadPastEnd);
     EXPECT_FALSE(c.readData(pcm, -1, 0, 16, false));
-}
-
-TEST(Channels, InterleavedExtraction)
-{
-    std::vector<std::uint8_t> stereo;
-    for (int k = 0; k < 4; ++k) {
-        std::uint8_t b[2];
-        putU16le(b, static_cast<std::uint16_t>(k * 1000));
-        stereo.insert(stereo.end(), b, b + 2);
-        putU16le(b, static_cast<std::uint16_t>(-k * 1000));
-        stereo.insert(stereo.end(), b, b + 2);
-    }
-    Channels c;
-    ASSERT_TRUE(c.readDataMuliChannel(stereo, 4, 0, 16, false, 2, 1));
-    ASSERT_EQ(c.m_hData.size(), 4u);
-    for (int k = 0; k < 4; ++k)
-        EXPECT_EQ(c.m_hData[static_cast<std::size_t>(k)], static_cast<float>(-k * 1000 / 32768.0));
-
-    std::vector<std::uint8_t> f(24);
-    for (int k = 0; k < 6; ++k)
-        putF32le(f.data() + 4 * k, static_cast<float>(k));
-    ASSERT_TRUE(c.readDataMuliChannel(f, 2, 0, 32, false, 3, 2));
-    EXPECT_EQ(c.m_hData[0], 2.0f);
-    EXPECT_EQ(c.m_hData[1], 5.0f);
     EXPECT_FALSE(c.readDataMuliChannel(f, 2, 0, 32, false, 3, 3)) << "channel index past the file's count";
     EXPECT_THROW(c.readDataMuliChannel(f, 3, 0, 32, false, 3, 0), ReadPastEnd);
 }
