@@ -405,3 +405,72 @@ TEST_F(Cli, ConvertCarriesATextGridsLabelsAndLabelsListsOrWritesThem)
                   grid + ": line 5: the TextGrid's xmax (1 s) lies outside the sound (0 to 0.4 s)");
     EXPECT_FALSE(std::filesystem::exists(never));
 }
+
+// The command exists where the desktop part is built.
+#ifdef VOXTRACE_CLI_PICTURE
+TEST_F(Cli, PictureOfEachViewInEachFormatAndItsRefusals)
+{
+    const std::string grid = tempPath("picture.TextGrid");
+    std::ofstream(grid) << "File type = \"ooTextFile\"\nObject class = \"TextGrid\"\n\n0\n1\n<exists>\n1\n"
+                           "\"TextTier\"\n\"tones\"\n0\n1\n1\n0.7\n\"Hstar\"\n";
+    const struct {
+        std::string options, file;
+        int width, height; // of a PNG; 0 for the other formats
+        std::string magic;
+    } cases[] = {
+        {"", "main.png", 1800, 1200, "\x89PNG"},
+        {"--view spectrogram --from-ms 100 --to-ms 800 --width-cm 10 --height-cm 5", "spectrogram.png", 1181, 590,
+         "\x89PNG"},
+        {"--view spectrum --at-ms 500", "slice.png", 432, 288, "\x89PNG"},
+        {"--view spectrum --from-ms 200 --to-ms 900 --width-in 3 --height-in 2", "slice-avg.png", 216, 144,
+         "\x89PNG"},
+        {"--labels " + q(grid), "main.pdf", 0, 0, "%PDF-"},
+        {"--view spectrogram --labels " + q(grid), "spectrogram.svg", 0, 0, "<?xml"},
+        {"--view spectrogram", "spectrogram.tif", 0, 0, std::string("II*\0", 4)},
+    };
+    std::string pdf;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string out = tempPath(c.file);
+        if (c.magic == "%PDF-")
+            pdf = out;
+        const Output o = runCli("picture " + *f + " " + q(out) + " " + c.options);
+        ASSERT_EQ(o.status, 0) << o.err;
+        EXPECT_EQ(o.out, "");
+        const std::vector<std::uint8_t> b = vxtest::readBytes(out);
+        ASSERT_GE(b.size(), 24u);
+        EXPECT_EQ(std::string(b.begin(), b.begin() + static_cast<long>(c.magic.size())), c.magic);
+        const auto be32 = [&](std::size_t at) { return b[at] << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3]; };
+        if (c.width) {
+            EXPECT_EQ(std::make_pair(be32(16), be32(20)), std::make_pair(c.width, c.height));
+        }
+    }
+    // The label is text in the PDF.
+    EXPECT_THAT(vxtest::runCommand("pdftotext " + q(pdf) + " -").out, HasSubstr("Hstar"));
+
+    const struct {
+        std::string arguments, message;
+    } refused[] = {
+        {"--view waveform", "the views are main, spectrogram and spectrum"},
+        {"--width-in 6 --height-cm 4", "inches or in centimetres, not both"},
+        {"--width-in 6", "--width-in and --height-in are given together"},
+        {"--width-in 200 --height-in 4", "32767"},
+        {"--width-in 0 --height-in 4", "--width-in"},
+        {"--at-ms 100", "--at-ms is for --view spectrum"},
+        {"--view spectrum", "either --at-ms or --from-ms/--to-ms"},
+        {"--view spectrum --at-ms 9000", "past the end of the recording"},
+        {"--labels " + q(tempPath("missing.TextGrid")), "missing.TextGrid"},
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.arguments);
+        const std::string out = tempPath("refused.png");
+        expectRefused(runCli("picture " + *f + " " + q(out) + " " + r.arguments), r.message);
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
+    const std::string jpeg = tempPath("p.jpg");
+    expectRefused(runCli("picture " + *f + " " + q(jpeg)), "a picture is written as .tif, .png, .pdf or .svg");
+    EXPECT_FALSE(std::filesystem::exists(jpeg));
+    expectRefused(runCli("picture " + *f), "");
+    expectRefused(runCli("picture " + q(tempPath("none.wav")) + " " + q(tempPath("none.png"))), "");
+}
+#endif
