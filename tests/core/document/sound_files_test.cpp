@@ -1,0 +1,671 @@
+// Reading and writing sound files: the WAVE, AIFF, native and legacy
+// layouts, and files that are damaged or declare what no recording can be:
+// every reader refuses them with the value named and leaves the document as
+// it was, or repairs what can be repaired and says so; and no writer writes
+// what a reader would refuse.
+
+#include "app/AppState.h"
+#include "document/AiffFormat.h"
+#include "document/Document.h"
+#include "document/Limits.h"
+#include "document/NativeFormat.h"
+#include "document/SaveCommands.h"
+#include "document/WaveFormat.h"
+#include "platform/ByteReader.h"
+#include "platform/Format.h"
+#include "support/SoundFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <type_traits>
+#include <unistd.h>
+
+using namespace vx;
+using vxtest::makeWave;
+using Bytes = std::vector<std::uint8_t>;
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VX_CLANG_ASAN 1
+#endif
+#endif
+#ifndef VX_CLANG_ASAN
+#define VX_CLANG_ASAN 0
+#endif
+
+namespace {
+
+class SoundFiles : public ::testing::Test {
+protected:
+    void SetUp() override { resetAppState(); }
+};
+using Wave = SoundFiles;
+using Native = SoundFiles;
+using Limits = SoundFiles;
+
+class ScriptedAnswers : public UserInteraction {
+public:
+    explicit ScriptedAnswers(int answer) : m_answer(answer) {}
+    int chooseChannel(const std::vector<std::string>& items) override
+    {
+        offered = items;
+        return m_answer;
+    }
+    int alert(const AlertSpec&) override { return 1; }
+    std::vector<std::string> offered;
+
+private:
+    int m_answer;
+};
+
+Bytes chunk(const char* id, const Bytes& body, bool pad = true)
+{
+    Bytes out(8);
+    std::memcpy(out.data(), id, 4);
+    putU32le(&out[4], static_cast<std::uint32_t>(body.size()));
+    out.insert(out.end(), body.begin(), body.end());
+    if (pad && (body.size() & 1))
+        out.push_back(0);
+    return out;
+}
+
+// A saved one-channel native file of n samples at `rate`, with one tier
+// holding one label.
+Bytes nativeFile(double rate, std::size_t n = 16)
+{
+    Document d;
+    vxtest::fillChannel(d, std::vector<float>(n, 0.25f), rate);
+    Channels& c = d.getChannel(0);
+    c.m_Tiers[0].bSelected = true;
+    auto label = std::make_shared<Labels>();
+    label->setLabelText("a");
+    label->dTime = 1;
+    c.Tier_Add_Label_Cocoa(0, label);
+    return dataOfType(d);
+}
+
+constexpr std::size_t kNativeTierCount = 512 + 92;
+constexpr std::size_t kNativeRate = 512 + 8;
+constexpr std::size_t kNativeLength = 512;
+constexpr std::size_t kNativeLabelCount = 512 + 248 + 256;
+constexpr std::size_t kNativeTierHeight = 512 + 248 + 260;
+constexpr std::size_t kNativeLabelTime = 512 + 248 + 264;
+
+// `bytes` with `value` stored little-endian at `at`.
+template <typename T>
+Bytes with(Bytes bytes, std::size_t at, T value)
+{
+    if constexpr (std::is_floating_point_v<T>)
+        putF64le(bytes.data() + at, value);
+    else if constexpr (sizeof(T) == 2)
+        putU16le(bytes.data() + at, static_cast<std::uint16_t>(value));
+    else
+        putU32le(bytes.data() + at, static_cast<std::uint32_t>(value));
+    return bytes;
+}
+
+Bytes firstBytes(const Bytes& bytes, std::size_t n)
+{
+    return {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n)};
+}
+
+// FORM, a COMM of the given body, then SSND with offset 0.
+Bytes makeAiff(const char* form, const Bytes& comm, const Bytes& samples)
+{
+    Bytes out(12, 0);
+    std::memcpy(out.data(), "FORM", 4);
+    std::memcpy(out.data() + 8, form, 4);
+    auto header = [&out](const char* id, std::size_t size) {
+        out.resize(out.size() + 8);
+        std::memcpy(&out[out.size() - 8], id, 4);
+        putU32be(&out[out.size() - 4], static_cast<std::uint32_t>(size));
+    };
+    header("COMM", comm.size());
+    out.insert(out.end(), comm.begin(), comm.end());
+    header("SSND", samples.size() + 8);
+    out.insert(out.end(), 8, 0);
+    out.insert(out.end(), samples.begin(), samples.end());
+    putU32be(&out[4], static_cast<std::uint32_t>(out.size() - 8));
+    return out;
+}
+
+// A COMM body of K channels of N `bits`-bit frames at `rate`, the rate as
+// an 80-bit extended value.
+Bytes commBody(int K, std::uint32_t N, int bits, double rate = 8000)
+{
+    Bytes b(18, 0);
+    putU16be(&b[0], static_cast<std::uint16_t>(K));
+    putU32be(&b[2], N);
+    putU16be(&b[6], static_cast<std::uint16_t>(bits));
+    const int e = std::ilogb(rate);
+    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(rate, 63 - e));
+    putU16be(&b[8], static_cast<std::uint16_t>(e + 16383));
+    for (int k = 0; k < 8; ++k)
+        b[static_cast<std::size_t>(10 + k)] = static_cast<std::uint8_t>(mantissa >> (56 - 8 * k));
+    return b;
+}
+
+std::string rateRefusal(double rate)
+{
+    return "declares a sample rate of " + formatShortest(rate) + " Hz; recordings of 1 to 1000000 Hz can be opened.";
+}
+
+LabelPtr makeLabel(const std::string& text, double time, int justification)
+{
+    auto l = std::make_shared<Labels>();
+    l->setFont_Color({"DejaVu Sans", 18.0, 9, true}, {0xFFFF, 0x8080, 0});
+    l->setLabelText(text);
+    l->dTime = time;
+    l->nJustification = justification;
+    l->bAddLine = true;
+    l->rectLocation = {12, -5, 30, 40};
+    return l;
+}
+
+// A 2-second 8 kHz document with labels on tiers 1 and 3 (tier 2 hidden).
+void makeLabelledDocument(Document& d)
+{
+    std::vector<float> samples(16000);
+    for (std::size_t k = 0; k < samples.size(); ++k)
+        samples[k] = static_cast<float>((static_cast<int>(k % 200) - 100) / 128.0);
+    vxtest::fillChannel(d, samples, 8000);
+    Channels& c = d.getChannel(0);
+    c.SetTitle("speaker A");
+    c.SetUnit("Pa");
+    c.m_nColorRed = 100;
+    c.m_dC1Cal = 2.5;
+    c.m_dReference = 0.25;
+    c.m_Tiers[1].bSelected = true;
+    c.m_Tiers[1].nHeigth = 33;
+    c.m_Tiers[2].bSelected = false;
+    c.m_Tiers[3].bSelected = true;
+    c.m_Tiers[3].setLevelName("notes");
+    c.Tier_Add_Label_Cocoa(1, makeLabel("hello", 500, 2));
+    c.Tier_Add_Label_Cocoa(1, makeLabel("world", 1200, 1));
+    c.Tier_Add_Label_Cocoa(1, makeLabel("", 1300, 0));
+    c.Tier_Add_Label_Cocoa(2, makeLabel("hidden", 100, 0));
+    c.Tier_Add_Label_Cocoa(3, makeLabel("H*", 1100, 0));
+}
+
+} // namespace
+
+TEST_F(Wave, MonoLoadsWithoutAQuestionAndSetsItsFields)
+{
+    Document d;
+    ScriptedAnswers ui(0);
+    ReadResult r = d.readFromData(makeWave({-32768, 16384, 32767}, 1, 44100), &ui);
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_TRUE(ui.offered.empty());
+    const Channels& c = d.getChannel(0);
+    EXPECT_EQ(c.m_hData[0], -1.0f);
+    EXPECT_EQ(c.m_hData[1], 0.5f);
+    EXPECT_EQ(c.m_dwFileLength, 3.0);
+    EXPECT_EQ(c.m_dFilterRate, 22050.0);
+    EXPECT_EQ(c.m_nResolutionBits, 32);
+    EXPECT_EQ(c.m_strUnit, "normalized");
+    EXPECT_TRUE(c.m_bAnchorChannel);
+    EXPECT_EQ(d.s.m_nFileFormat, 2);
+    EXPECT_TRUE(d.m_bForeignFile);
+    EXPECT_EQ(d.s.m_nLPCNumberofCoefficients, 48);
+    EXPECT_EQ(d.s.m_nFFTAppliedWindowLength, 5);
+    EXPECT_EQ(app().g_dAnalysisSampleRate, 44100.0);
+
+    // Whether the rate rule runs depends on the document alone, never on
+    // the files opened before it.
+    Document second;
+    ASSERT_TRUE(second.readFromData(makeWave({1, 2}, 1, 44100), nullptr).ok);
+    EXPECT_EQ(second.s.m_nLPCNumberofCoefficients, 48) << "a second document of the same rate";
+    EXPECT_EQ(second.s.m_nFFTfrequencyRange, 22000);
+
+    Document chosen;
+    chosen.s.m_dAnalysisSampleRate = 44100; // settings made for this rate, as the settings file carries them
+    chosen.s.m_nFFTAppliedWindowLength = 9; // the user's choice
+    ASSERT_TRUE(chosen.readFromData(makeWave({1, 2}, 1, 44100), nullptr).ok);
+    EXPECT_EQ(chosen.s.m_nFFTAppliedWindowLength, 9) << "values made for this rate stay";
+}
+
+TEST_F(Wave, TheChannelChoiceOffersEveryChannel)
+{
+    std::vector<std::int16_t> frames;
+    for (int k = 0; k < 4; ++k)
+        for (int ch = 0; ch < 6; ++ch)
+            frames.push_back(static_cast<std::int16_t>(1000 * ch + k));
+    Document d;
+    ScriptedAnswers ui(4);
+    ASSERT_TRUE(d.readFromData(makeWave(frames, 6, 8000), &ui).ok);
+    ASSERT_EQ(ui.offered.size(), 6u);
+    EXPECT_EQ(ui.offered.front(), "Channel 1 ");
+    EXPECT_EQ(ui.offered.back(), "Channel 6 ");
+    EXPECT_EQ(d.getChannel(0).m_hData[3], (4000 + 3) / 32768.0f);
+    EXPECT_EQ(d.m_nNumofChannels, 1);
+
+    Document cancelled;
+    ScriptedAnswers no(-1);
+    EXPECT_FALSE(cancelled.readFromData(makeWave(frames, 6, 8000), &no).ok);
+    EXPECT_FALSE(cancelled.m_bHaveData);
+}
+
+TEST_F(Wave, ExportIsByteExactAndClips)
+{
+    Document d;
+    vxtest::fillChannel(d, {-1.0f, 0.5f, 1.0f, 1.5f, -2.0f, 0.0f}, 22050);
+    Bytes w = Save_WAVE_FileType(d, false, 0);
+    ASSERT_EQ(w.size(), 48u + 2 * 6);
+    const Bytes header = {
+        'R', 'I', 'F', 'F', 52, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 20, 0, 0, 0,
+        1, 0, 1, 0, 0x22, 0x56, 0, 0, 0x44, 0xAC, 0, 0, 2, 0, 16, 0, 0, 0, 0, 0, // PCM, mono, 22050 Hz, 16 bits
+        'd', 'a', 't', 'a', 12, 0, 0, 0};
+    EXPECT_EQ(Bytes(w.begin(), w.begin() + 48), header);
+    ByteReader r(w);
+    r.seek(48);
+    const std::int16_t expected[] = {-32768, 16384, 32767, 32767, -32768, 0};
+    for (std::int16_t e : expected)
+        EXPECT_EQ(r.i16le(), e);
+
+    Document back;
+    ASSERT_TRUE(back.readFromData(w, nullptr).ok) << "our own export reopens";
+    EXPECT_EQ(back.getChannel(0).m_hData[1], 0.5f);
+
+    Channels& c = d.getChannel(0);
+    c.m_dDurationStartFile = 1;
+    c.m_dDurationStopFile = 3;
+    EXPECT_EQ(Save_WAVE_FileType(d, true, 0).size(), 48u + 2 * 2);
+    c.SetMarkerValues_Time(0.01);
+    SaveBytes empty = bytesForSave(d, "channelselection");
+    EXPECT_TRUE(empty.bytes.empty());
+    EXPECT_NE(empty.error.find("no samples"), std::string::npos);
+    EXPECT_EQ(bytesForSave(d, "other").error, "Wrong save file method.");
+}
+
+TEST_F(Wave, OddButReadableFilesAreRead)
+{
+    auto fmt = [](int K, int bits) {
+        Bytes b(16);
+        const int align = K * bits / 8;
+        putU16le(&b[0], 1);
+        putU16le(&b[2], static_cast<std::uint16_t>(K));
+        putU32le(&b[4], 8000);
+        putU32le(&b[8], static_cast<std::uint32_t>(8000 * align));
+        putU16le(&b[12], static_cast<std::uint16_t>(align));
+        putU16le(&b[14], static_cast<std::uint16_t>(bits));
+        return chunk("fmt ", b);
+    };
+    // A stereo "fmt " (the second channel chosen), then a mono 8-bit one:
+    // the mono layout is read from its first byte, not one byte on.
+    Bytes refmt{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    for (const auto& part : {fmt(2, 16), fmt(1, 8), chunk("data", {192, 128, 0, 255})})
+        refmt.insert(refmt.end(), part.begin(), part.end());
+    putU32le(&refmt[4], static_cast<std::uint32_t>(refmt.size() - 8));
+    auto cut = makeWave({10, 20, 30, 40, 50}, 1, 8000);
+    cut.erase(cut.end() - 5, cut.end()); // two and a half frames gone: the frames there are kept
+    const struct {
+        const char* what;
+        Bytes bytes;
+        std::vector<float> samples;
+    } cases[] = {
+        {"odd chunk, padded", makeWave({7, 8, 9}, 1, 8000, chunk("LIST", {'a', 'b', 'c'})),
+         {7 / 32768.0f, 8 / 32768.0f, 9 / 32768.0f}},
+        {"odd chunk, not padded", makeWave({7, 8, 9}, 1, 8000, chunk("LIST", {'a', 'b', 'c'}, false)),
+         {7 / 32768.0f, 8 / 32768.0f, 9 / 32768.0f}},
+        {"cut short", cut, {10 / 32768.0f, 20 / 32768.0f}},
+        {"a later fmt", refmt, {0.5f, 0.0f, -1.0f, 127 / 128.0f}},
+    };
+    for (const auto& k : cases) {
+        Document d;
+        ScriptedAnswers ui(1);
+        ReadResult r = d.readFromData(k.bytes, &ui);
+        ASSERT_TRUE(r.ok) << k.what << ": " << r.reason;
+        const Channels& c = d.getChannel(0);
+        EXPECT_EQ(c.m_dwFileLength, static_cast<double>(k.samples.size())) << k.what;
+        EXPECT_EQ(std::vector<float>(c.m_hData.data(), c.m_hData.data() + c.m_hData.size()), k.samples) << k.what;
+    }
+}
+
+TEST_F(Native, SizeOfAFileWithoutTiersAndSampleEncoding)
+{
+    Document d;
+    vxtest::fillChannel(d, {0.5f, -1.0f, 1.5f}, 11025);
+    Bytes bytes = Save_VXT_FileType(d, 0);
+    ASSERT_EQ(bytes.size(), 512u + 248 + 2 * 3);
+    EXPECT_STREQ(reinterpret_cast<const char*>(bytes.data()), "VXTMACX");
+    ByteReader r(bytes);
+    r.seek(512 + 248);
+    EXPECT_EQ(r.i16le(), 16384);
+    EXPECT_EQ(r.i16le(), -32768);
+    EXPECT_EQ(r.i16le(), 32767) << "clipped";
+    Document back;
+    ASSERT_TRUE(back.readFromData(bytes, nullptr).ok);
+    EXPECT_EQ(back.getChannel(0).m_hData[0], 0.5f);
+    EXPECT_EQ(back.s.m_nFileFormat, 13);
+    EXPECT_FALSE(back.m_bForeignFile);
+}
+
+TEST_F(Native, SaveAndReopenKeepsEverythingAttachedToTheChannel)
+{
+    Document d;
+    makeLabelledDocument(d);
+    Document back;
+    ReadResult r = back.readFromData(dataOfType(d), nullptr);
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(r.reader, "native");
+    const Channels& c = back.getChannel(0);
+    EXPECT_EQ(c.m_strTitle, "speaker A");
+    EXPECT_EQ(c.m_strUnit, "Pa");
+    EXPECT_EQ(c.m_nColorRed, 100);
+    EXPECT_EQ(c.m_dC1Cal, 2.5);
+    EXPECT_EQ(c.m_dReference, 0.25);
+    EXPECT_EQ(c.m_dwFileLength, 16000.0);
+    EXPECT_EQ(c.m_hData[150], d.getChannel(0).m_hData[150]);
+
+    EXPECT_EQ(c.m_Tiers[0].strName, "words") << "saved tiers reopen as 0, 1, ...";
+    EXPECT_EQ(c.m_Tiers[0].nHeigth, 33);
+    EXPECT_TRUE(c.m_Tiers[0].bSelected);
+    ASSERT_EQ(c.m_Tiers[0].nLabelCount, 2) << "the empty label is written but not restored";
+    EXPECT_EQ(c.m_Tiers[1].strName, "notes");
+    EXPECT_EQ(c.m_Tiers[1].nLabelCount, 1);
+    const Labels& l = *c.m_Tiers[0].m_pArrayLabels[0];
+    EXPECT_EQ(l.getLabelText(), "hello");
+    EXPECT_EQ(l.dTime, 500.0);
+    EXPECT_EQ(l.nJustification, 2);
+    EXPECT_TRUE(l.bAddLine);
+    EXPECT_EQ(l.rectLocation, (Rect{12, -5, 30, 40}));
+    EXPECT_EQ(l.mFontColor, (RGBColor{0xFFFF, 0x8080, 0}));
+    EXPECT_EQ(l.mFont, (LabelFont{"DejaVu Sans", 18.0, 9, true}));
+
+    // The PC variant of the same bytes ignores fonts and colours.
+    Bytes pc = dataOfType(d);
+    std::memcpy(pc.data(), "VXT_PC\0\0", 8);
+    Document fromPc;
+    ASSERT_TRUE(fromPc.readFromData(pc, nullptr).ok);
+    EXPECT_EQ(fromPc.getChannel(0).m_Tiers[0].m_pArrayLabels[0]->mFont, (LabelFont{"Arial", 14.0, 5, false}));
+    EXPECT_EQ(fromPc.getChannel(0).m_Tiers[0].m_pArrayLabels[0]->mFontColor, (RGBColor{}));
+}
+
+TEST_F(Native, ASelectionSavesLabelTimesFromItsStart)
+{
+    Document d;
+    makeLabelledDocument(d);
+    Channels& c = d.getChannel(0);
+    c.SetMarkerValues_Time(1000);
+    c.SetCursorInFile_Time(1500);
+    c.CalculateDuration();
+    SaveBytes s = bytesForSave(d, "selection");
+    ASSERT_TRUE(s.error.empty());
+    Document back;
+    ASSERT_TRUE(back.readFromData(s.bytes, nullptr).ok);
+    const Channels& b = back.getChannel(0);
+    EXPECT_EQ(b.m_dLengthMS, 500.0);
+    EXPECT_EQ(b.m_dwFileLength, 4000.0);
+    EXPECT_EQ(b.m_hData[0], c.m_hData[8000]);
+    ASSERT_EQ(b.m_Tiers[0].nLabelCount, 1);
+    EXPECT_EQ(b.m_Tiers[0].m_pArrayLabels[0]->dTime, 200.0);
+    EXPECT_EQ(b.m_Tiers[1].m_pArrayLabels[0]->dTime, 100.0);
+}
+
+TEST_F(Native, LegacyFloatFilesLoadSeveralChannels)
+{
+    Document d;
+    ReadResult r = d.readFromData(vxtest::makeQadFloat({{1000, {0.25f, -0.5f}}, {22050, {0.25f, -0.5f}}}), nullptr);
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(r.reader, "legacy-float");
+    EXPECT_EQ(d.m_nNumofChannels, 2);
+    EXPECT_EQ(d.s.m_nFileFormat, 4);
+    EXPECT_EQ(d.getChannel(1).m_hData[1], -0.5f);
+    EXPECT_EQ(d.getChannel(1).m_nChannelType, 1) << "the first channel above 8 kHz becomes the speech channel";
+    EXPECT_EQ(d.getChannel(0).m_nChannelType, 0);
+    EXPECT_EQ(d.getChannel(0).m_strTitle, "EGG");
+    ASSERT_NE(d.getChannel(1).GetLabel(0), nullptr);
+    EXPECT_EQ(d.getChannel(1).GetLabel(0)->getLabelText(), "onset");
+}
+
+TEST_F(Native, OldPcLayoutAPlacesFlaggedChannelsInOrder)
+{
+    Bytes a(6484 + 8, 0);
+    putU32le(a.data(), 6484);
+    putU32le(a.data() + 4, 10);
+    putU32le(a.data() + 8, 4);
+    putU32le(a.data() + 16, 10000);
+    putU32le(a.data() + 20, 2000);
+    putU32le(a.data() + 24, 8);
+    putU32le(a.data() + 28, 4);
+    for (int flag : {1, 3, 5}) {
+        a[188 + 4 * static_cast<std::size_t>(flag)] = 1;
+        putU32le(a.data() + 256 + 4 * flag, static_cast<std::uint32_t>(10 * flag));
+    }
+    putU32le(a.data() + 1480, 2);
+    putU32le(a.data() + 1484, 0); // at time 0: outside the recording
+    putU32le(a.data() + 1488, 0);
+    std::memcpy(a.data() + 1888, "skip", 4);
+    putU16le(a.data() + 6484, 0x4000);
+    Document d;
+    ReadResult r = d.readFromData(a, nullptr);
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(r.reader, "legacy-pc");
+    EXPECT_EQ(d.m_nNumofChannels, 4);
+    EXPECT_EQ(d.getChannel(0).m_dwFileLength, 4.0);
+    EXPECT_EQ(d.getChannel(0).m_hData[0], 0.5f);
+    EXPECT_EQ(d.getChannel(0).m_dADInputVoltageRangeMV, 5000.0);
+    EXPECT_EQ(d.getChannel(1).m_dGain, 10.0);
+    EXPECT_EQ(d.getChannel(2).m_dGain, 30.0);
+    EXPECT_EQ(d.getChannel(3).m_dGain, 50.0);
+    EXPECT_EQ(d.getChannel(3).m_nOrder, 4);
+    EXPECT_EQ(d.getChannel(3).m_nResolutionBits, 12);
+    EXPECT_EQ(d.getChannel(0).m_nLabelCount, 0);
+}
+
+TEST_F(Native, QadMacChannelsAreNumberedFromZeroAndLabelsWithAnyRectangleLoad)
+{
+    Bytes m(512, 0);
+    std::memcpy(m.data(), "QAD_Mac", 7);
+    putU32be(m.data() + 8, 2);
+    for (int k = 0; k < 2; ++k) {
+        Bytes h(248, 0);
+        putF64be(h.data(), 0.25);
+        putF64be(h.data() + 8, 8000);
+        putF64be(h.data() + 16, 2);
+        putU32be(h.data() + 92, k == 0 ? 1 : 0);
+        m.insert(m.end(), h.begin(), h.end());
+        if (k == 0) {
+            Bytes label(368, 0);
+            putF64be(label.data(), 0.1);
+            putU32be(label.data() + 28, 0x7FFFFFFF); // the largest top a file can hold
+            std::memcpy(label.data() + 112, "edge", 4);
+            m.insert(m.end(), label.begin(), label.end());
+        }
+        m.insert(m.end(), {0x40, 0x00, 0xC0, 0x00});
+    }
+    Document d;
+    ASSERT_TRUE(d.readFromData(m, nullptr).ok);
+    EXPECT_EQ(d.getChannel(0).m_strTitle, "Chan  0");
+    EXPECT_EQ(d.getChannel(1).m_strTitle, "Chan  1");
+    EXPECT_EQ(d.getChannel(0).m_hData[0], 0.5f) << "big-endian samples";
+    EXPECT_EQ(d.getChannel(0).m_hData[1], -0.5f);
+    EXPECT_EQ(d.getChannel(1).m_hData[0], 0x4000 / 2048.0f);
+    ASSERT_EQ(d.getChannel(0).m_nLabelCount, 1);
+    EXPECT_EQ(d.getChannel(0).GetLabel(0)->getLabelText(), "edge");
+}
+
+TEST_F(Native, DetectionIsByContentNotName)
+{
+    Document d;
+    vxtest::fillChannel(d, {0.25f, 0.5f}, 8000);
+    std::string native = vxtest::tempPath("native.wav");
+    std::string wave = vxtest::tempPath("wave.vxt");
+    vxtest::writeBytes(native, dataOfType(d));
+    vxtest::writeBytes(wave, bytesForSave(d, "channel").bytes);
+    Document a, b;
+    EXPECT_EQ(a.loadFile(native, nullptr).reader, "native");
+    EXPECT_EQ(b.loadFile(wave, nullptr).reader, "wave");
+}
+
+TEST_F(Limits, DamagedOrImpossibleFilesAreRefusedWithTheReasonAndTouchNothing)
+{
+    struct Case {
+        std::string what;
+        Bytes bytes;
+        std::string reason;
+    };
+    const Bytes wave = vxtest::makeWave({1, 2, 3, 4}, 1, 8000);
+    Bytes dataFirst = firstBytes(wave, 12);
+    for (const Bytes& part : {chunk("data", {1, 0, 2, 0}), Bytes(wave.begin() + 12, wave.begin() + 36)})
+        dataFirst.insert(dataFirst.end(), part.begin(), part.end());
+    Bytes ima4 = commBody(1, 2, 16);
+    ima4.insert(ima4.end(), {'i', 'm', 'a', '4', 0, 0});
+    const Bytes be16 = {0x80, 0x00, 0x40, 0x00};
+    const Bytes native = nativeFile(8000);
+    auto cutShort = vxtest::makeQadFloat({{8000, {0.25f, -0.5f}, 1}});
+    cutShort.pop_back();
+    std::vector<Case> cases = {
+        {"WAVE block align 0", with<std::uint16_t>(wave, 32, 0), "block align of 0"},
+        {"WAVE data before fmt", dataFirst, "before its \"fmt \""},
+        {"WAVE ADPCM", with<std::uint16_t>(wave, 20, 2), "tag 2"},
+        {"WAVE of 12 bytes", firstBytes(wave, 12), "no \"fmt \""},
+        {"WAVE of 11 bytes", firstBytes(wave, 11), "not in a format"},
+        {"WAVE without data", firstBytes(wave, 36), "no \"data\""},
+        {"AIFC ima4", makeAiff("AIFC", ima4, be16), "\"ima4\""},
+        {"AIFF cut short", makeAiff("AIFF", commBody(1, 3, 16), be16), "shorter than its header"},
+        // Without the whole rate: refused, not read on into the next chunk.
+        {"AIFF COMM of 16 bytes", makeAiff("AIFF", firstBytes(commBody(1, 2, 16), 16), be16),
+         "\"COMM\" chunk is too short"},
+        {"AIFF 2^31 frames", makeAiff("AIFF", commBody(1, 0x80000000u, 8), {1, 2}), "at most 2147483647"},
+        {"AIFF 2^32-1 frames", makeAiff("AIFF", commBody(1, 0xFFFFFFFFu, 8), {1, 2}), "at most 2147483647"},
+        {"native of two channels", with(native, 8, 2), "declares 2 channels"},
+        {"native of 11 tiers", with(native, kNativeTierCount, 11), "11 tiers"},
+        {"native of -1 tiers", with(native, kNativeTierCount, -1), "-1 tiers"},
+        {"native of too many labels", with(native, kNativeLabelCount, 100000), "more than the file holds"},
+        {"native of -3 labels", with(native, kNativeLabelCount, -3), "declares -3 labels"},
+        {"native cut short", firstBytes(native, native.size() - 1), "truncated"},
+        // (The writers refuse to write one: a file of one sample says 0.)
+        {"native of no samples", with(nativeFile(8000, 1), kNativeLength + 16, 0.0), "contains no samples"},
+        {"legacy float of 20 channels", vxtest::makeQadFloat({{1000, {0.25f, -0.5f}}}, 20), "20 channels"},
+        {"legacy float cut short", cutShort, "its data ends before its header says"},
+    };
+    // Rates no recording has: refused, naming the rate, before anything is
+    // allocated for them.
+    for (double rate : {0.0, 0.001, 1e-300, 1e6 + 1, 2147483647.0, std::nan("")}) {
+        cases.push_back({"native at " + formatShortest(rate), with(native, kNativeRate, rate), rateRefusal(rate)});
+        cases.push_back({"legacy float at " + formatShortest(rate),
+                         vxtest::makeQadFloat({{8000, {0.25f, 0.25f}}, {rate, {0.5f, 0.5f}}}), rateRefusal(rate)});
+    }
+    for (std::uint32_t rate : {0u, 1073741824u, 1000001u})
+        cases.push_back({"WAVE at " + std::to_string(rate), with(wave, 24, rate), rateRefusal(rate)});
+    for (double rate : {1e-300, 0.001, 2e6})
+        cases.push_back({"AIFF at " + formatShortest(rate), makeAiff("AIFF", commBody(1, 2, 16, rate), be16),
+                         rateRefusal(rate)});
+
+    for (const Case& k : cases) {
+        Document d;
+        d.getChannel(0).SetTitle("untouched");
+        const ReadResult r = d.readFromData(k.bytes, nullptr);
+        EXPECT_FALSE(r.ok) << k.what;
+        EXPECT_NE(r.reason.find(k.reason), std::string::npos) << k.what << ": " << r.reason;
+        EXPECT_EQ(d.getChannel(0).m_strTitle, "untouched") << k.what;
+        EXPECT_EQ(d.getChannel(0).m_Tiers[0].strName, "tones") << k.what;
+        EXPECT_EQ(d.m_nNumofChannels, 0) << k.what;
+        EXPECT_FALSE(d.m_bHaveData) << k.what;
+    }
+    const std::uint8_t rate44100[10] = {0x40, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(ConvertFromIeeeExtended(rate44100), 44100.0);
+    for (double rate : {1.0, 1e6}) {
+        Document d;
+        EXPECT_TRUE(d.readFromData(nativeFile(rate), nullptr).ok) << rate << " Hz is a rate";
+    }
+}
+
+TEST_F(Limits, ADurationThatDisagreesIsRepairedAndSaid)
+{
+    // A selection saves its duration from its times, which may differ from
+    // the samples' by less than a sample: no repair.
+    for (double stored : {1e300, std::numeric_limits<double>::infinity(), -5.0, 1500.0, 1000.05}) {
+        Document d;
+        const ReadResult r = d.readFromData(with(nativeFile(16000, 16000), kNativeLength, stored), nullptr);
+        ASSERT_TRUE(r.ok) << r.reason;
+        const bool repaired = stored != 1000.05;
+        EXPECT_DOUBLE_EQ(d.getChannel(0).m_dLengthMS, repaired ? 1000.0 : 1000.05) << stored;
+        EXPECT_EQ(r.notes.size(), repaired ? 1u : 0u) << stored;
+        for (const std::string& note : r.notes)
+            EXPECT_NE(note.find("1000 ms is used"), std::string::npos) << note;
+    }
+}
+
+TEST_F(Limits, TierHeightsAndLabelTimesAreHeldToWhatTheViewsCanDraw)
+{
+    Document tall;
+    ASSERT_TRUE(tall.readFromData(with(nativeFile(8000), kNativeTierHeight, 0x7FFFFFFF), nullptr).ok);
+    EXPECT_EQ(tall.getChannel(0).m_Tiers[0].nHeigth, TIERS::kMaxHeight);
+
+    Document timeless;
+    const double inf = std::numeric_limits<double>::infinity();
+    const ReadResult r = timeless.readFromData(with(nativeFile(8000), kNativeLabelTime, inf), nullptr);
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(timeless.getChannel(0).m_Tiers[0].nLabelCount, 0);
+    ASSERT_EQ(r.notes.size(), 1u);
+    EXPECT_NE(r.notes[0].find("label 1 of tier 1"), std::string::npos) << r.notes[0];
+}
+
+TEST_F(Limits, WritersRefuseWhatCouldNotBeReadBackOrIsNotHeld)
+{
+    Document d;
+    vxtest::fillChannel(d, {0.1f, 0.2f, 0.3f}, 8000);
+    d.getChannel(0).m_dwFileLength = 5; // more than the buffer holds
+    for (const char* context : {"copyof", "channel"}) {
+        const SaveBytes s = bytesForSave(d, context);
+        EXPECT_TRUE(s.bytes.empty()) << context;
+        EXPECT_NE(s.error.find("internal fault"), std::string::npos) << context << ": " << s.error;
+    }
+    // A recording cut to nothing is not written: no reader would open it.
+    d.getChannel(0).m_hData.resize(0);
+    d.getChannel(0).m_dwFileLength = 0;
+    for (const char* context : {"copyof", "channel"})
+        EXPECT_NE(bytesForSave(d, context).error.find("There are no samples to save"), std::string::npos) << context;
+    d.getChannel(0).m_dwFileLength = 3;
+    d.getChannel(0).m_dSampleRate = 0.5; // a WAVE file holds a whole rate: 0
+    EXPECT_NE(bytesForSave(d, "channel").error.find("0 Hz"), std::string::npos);
+    d.getChannel(0).m_dSampleRate = 2e6;
+    EXPECT_NE(bytesForSave(d, "copyof").error.find("2000000 Hz"), std::string::npos);
+}
+
+TEST_F(Limits, AHeaderOnlyReadDecodesNoSamples)
+{
+    const std::string path = vxtest::tempPath("header-only.wav");
+    vxtest::writeBytes(path, vxtest::makeWave({1, 2, 3, 4, 5, 6}, 2, 44100));
+    Document d;
+    const ReadResult r = d.loadFile(path, nullptr, true);
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(d.getChannel(0).m_dwFileLength, 3.0);
+    EXPECT_EQ(d.getChannel(0).m_hData.size(), 0u);
+    Document full;
+    ASSERT_TRUE(full.loadFile(path, nullptr).ok);
+    EXPECT_EQ(full.getChannel(0).m_hData.size(), 3u);
+}
+
+// Under an address-space limit a file that claims more samples than fit is
+// refused with the reason; the limit is set in a child process, so the
+// test process keeps its own. AddressSanitizer reserves far more address
+// space than any such limit, so there the test cannot run.
+TEST_F(Limits, ASampleBufferThatCannotBeHeldRefusesTheFile)
+{
+#if defined(__SANITIZE_ADDRESS__) || VX_CLANG_ASAN
+    GTEST_SKIP() << "an address-space limit cannot be tried under AddressSanitizer";
+#else
+    // A sparse WAVE of 600 million 16-bit samples: 1.2 GB of file, 2.4 GB
+    // of floats; the limit leaves room for the file's mapping only.
+    const std::string path = vxtest::tempPath("too-large.wav");
+    const std::uint32_t bytes = 1200000000u;
+    vxtest::writeBytes(path, with(with(vxtest::makeWave({}, 1, 44100), 4, 36 + bytes), 40, bytes));
+    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(44 + bytes)), 0);
+
+    const std::string said = vxtest::inChildProcess([&] {
+        rlimit limit{std::uint64_t(2) << 30, std::uint64_t(2) << 30};
+        ::setrlimit(RLIMIT_AS, &limit);
+        Document d;
+        const ReadResult r = d.loadFile(path, nullptr);
+        return (r.ok ? "opened" : r.reason) + (d.m_bHaveData ? " with data" : "");
+    });
+    EXPECT_EQ(said, "not enough memory to open " + path + " (600000000 samples)");
+#endif
+}
