@@ -40,4 +40,40 @@ inline double peakOf(const std::vector<double>& x)
     return peak;
 }
 
+// n samples of unit pulses at f0 Hz: the phase advances f0 / fs a sample
+// and a pulse stands where it wraps.
+inline std::vector<double> pulses(std::size_t n, double fs, double f0)
+{
+    std::vector<double> x(n, 0.0);
+    double phase = 0;
+    for (double& v : x) {
+        phase += f0 / fs;
+        if (phase >= 1) {
+            phase -= 1;
+            v = 1.0;
+        }
+    }
+    return x;
+}
+
+// x as floats, scaled to a largest magnitude of `peak`.
+inline std::vector<float> scaledTo(const std::vector<double>& x, double peak)
+{
+    const double k = peak / peakOf(x);
+    std::vector<float> out(x.size());
+    for (std::size_t i = 0; i < x.size(); ++i)
+        out[i] = static_cast<float>(k * x[i]);
+    return out;
+}
+
+// A vowel of n samples: pulses at f0 through the formants' resonators,
+// scaled to a peak of `peak`.
+inline std::vector<float> vowel(std::size_t n, double fs, double f0, const std::vector<Formant>& formants,
+                                double peak = 0.5)
+{
+    std::vector<double> x = pulses(n, fs, f0);
+    resonate(x, fs, formants);
+    return scaledTo(x, peak);
+}
+
 } // namespace vxtest

@@ -1,6 +1,6 @@
-// The LPC kernels against plain reference loops written here, in every
-// build the library has of them (the loops keep their arithmetic, so those
-// comparisons are exact), the root finders against polynomials of known
+// The LPC kernels against their definitions in every build the library has
+// of them (the loops keep their arithmetic, so those comparisons are exact),
+// the root finders and DoLPC against polynomials and resonators of known
 // roots, and DoLPC's formants against an independent solver of the
 // predictor's roots.
 
@@ -87,14 +87,6 @@ std::vector<double> uniform(std::size_t n, unsigned seed, double lo, double hi)
     return v;
 }
 
-double hornerAt(int n, const double* a, double x)
-{
-    double v = a[0];
-    for (int j = 1; j <= n; ++j)
-        v = v * x + a[j];
-    return v;
-}
-
 // The monic polynomial with pole pairs of the given radii and angles and
 // the given real roots, leading coefficient first.
 std::vector<double> polynomial(const std::vector<std::pair<double, double>>& pairs, const std::vector<double>& reals)
@@ -161,17 +153,10 @@ std::vector<double> speechLike()
 // through resonators; long enough for an order-400 frame.
 std::vector<double> vowel(double fs, double f0, std::initializer_list<std::pair<double, double>> formants)
 {
-    std::vector<double> x(21000, 0.0);
+    std::vector<double> x = vxtest::pulses(21000, fs, f0);
     std::mt19937 rng(3);
-    double phase = 0;
-    for (double& v : x) {
-        phase += f0 / fs;
-        if (phase >= 1) {
-            phase -= 1;
-            v = 1.0;
-        }
+    for (double& v : x)
         v += noiseSample(rng, 2e-3);
-    }
     vxtest::resonate(x, fs, formants);
     return x;
 }
@@ -244,8 +229,12 @@ TEST(LpcKernels, HornerValuesArePointByPointInEveryBuild)
         const auto a = uniform(static_cast<std::size_t>(c.degree) + 1, 21, -1, 1);
         const auto x = uniform(static_cast<std::size_t>(c.points), 22, -1.2, 1.2);
         std::vector<double> want;
-        for (double xk : x)
-            want.push_back(hornerAt(c.degree, a.data(), xk));
+        for (double xk : x) {
+            double v = a[0];
+            for (int j = 1; j <= c.degree; ++j)
+                v = v * xk + a[static_cast<std::size_t>(j)];
+            want.push_back(v);
+        }
         for (const auto& build : hornerBuilds()) {
             std::vector<double> f(static_cast<std::size_t>(c.points) + 1, 99.0);
             build.run(c.degree, a.data(), x.data(), c.points, f.data());
@@ -336,6 +325,91 @@ TEST(LpcKernels, RealRootsAndQuadraticFactorsAreThoseOfThePolynomial)
         EXPECT_LT(nearest, 1e-3) << label;
     }
     EXPECT_GE(converged, 8);
+}
+
+TEST(Lpc, RootsOfKnownPolePairsGiveTheirFormantsSorted)
+{
+    // Pole pairs (Hz, bandwidth) multiplied in this order; those of a
+    // bandwidth above 600 Hz are no formant.
+    const double fs = 10000;
+    const struct {
+        std::vector<std::pair<double, double>> poles;
+        std::vector<std::pair<double, double>> formants;
+        double tolerance;
+    } cases[] = {
+        {{{1000, 160}}, {{1000, 160}}, 1e-6},
+        {{{1500, 700}}, {}, 1e-6},
+        {{{2500, 100}, {700, 60}, {1200, 80}}, {{700, 60}, {1200, 80}, {2500, 100}}, 1.0},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::pair<double, double>> pairs;
+        for (auto [hz, bw] : c.poles)
+            pairs.push_back({std::exp(-M_PI * bw / fs), 2 * M_PI * hz / fs});
+        auto a = polynomial(pairs, {});
+        const auto ro = rootsub(static_cast<int>(a.size()) - 1, 600.0, a, fs);
+        ASSERT_TRUE(ro);
+        EXPECT_EQ(ro->factors.size(), c.poles.size());
+        ASSERT_EQ(ro->freq.size(), c.formants.size()) << c.poles.front().first;
+        for (std::size_t i = 0; i < c.formants.size(); ++i) {
+            EXPECT_NEAR(ro->freq[i], c.formants[i].first, c.tolerance);
+            EXPECT_NEAR(ro->bandwidth[i], c.formants[i].second, c.tolerance);
+        }
+    }
+    EXPECT_EQ(cmpfb2(0, 0.5, 8000).tfreq, 2000.0) << "a pair on the imaginary axis is at fs/4";
+    EXPECT_EQ(cmpfb2(0.5, 0.01, 8000).tfreq, 0.0);
+    EXPECT_EQ(cmpfb2(-0.5, 0.01, 8000).tfreq, 4000.0);
+    std::vector<double> one = {1, 0.5};
+    const auto none = rootsub(1, 600, one, 8000);
+    ASSERT_TRUE(none);
+    EXPECT_TRUE(none->factors.empty() && none->freq.empty());
+}
+
+TEST(Lpc, ResonatorsComeBackFromDoLPC)
+{
+    // An impulse train through three resonators at 10 kHz.
+    const double fs = 10000, F[] = {500, 1500, 2500};
+    const int n = 400;
+    std::vector<double> x(n + 1, 0.0);
+    for (int i = 0; i <= n; i += 100)
+        x[static_cast<std::size_t>(i)] = 1.0;
+    vxtest::resonate(x, fs, {{500, 60}, {1500, 90}, {2500, 120}});
+    CMathFunc math;
+    std::vector<double> frame = x;
+    math.DoLPC(frame.data(), 10, n, 0, 1, false, 0, 0, fs, true, true);
+    EXPECT_EQ(frame, x) << "roots only: the frame is unchanged";
+    ASSERT_TRUE(math.lp_Roots());
+    const auto& ro = *math.lp_Roots();
+    for (double want : F) {
+        double nearest = 1e9;
+        for (double f : ro.freq)
+            nearest = std::fabs(f - want) < std::fabs(nearest - want) ? f : nearest;
+        EXPECT_NEAR(nearest, want, want * 0.03) << want;
+    }
+    EXPECT_TRUE(std::is_sorted(ro.freq.begin(), ro.freq.end()));
+
+    // The envelope (levels of the inverse filter) has its minima at the formants.
+    math.DoLPC(frame.data(), 10, n, 0, 1, false, 0, 0, fs, false, false);
+    EXPECT_LT(frame[static_cast<int>(500 * 256 / fs)], frame[static_cast<int>(1000 * 256 / fs)]);
+}
+
+TEST(Lpc, DegeneratePolynomialsFailCleanly)
+{
+    // No sign change to find, and a degree below the reach of the iterations.
+    const double cubic[] = {1, std::nan(""), 0, 1};
+    double q[4] = {}, u = 7, v = 7;
+    EXPECT_EQ(factor(3, cubic, q, &u, &v), 0);
+    int iterations = 100;
+    EXPECT_EQ(barstw(3, cubic, q, 1e-4, &iterations, &u, &v), 0);
+    EXPECT_EQ(frwbkw(3, cubic, q, &u, &v, 100, 1e-4), 0);
+    std::vector<double> poly(cubic, cubic + 4);
+    EXPECT_FALSE(rootsub(3, 600, poly, 8000));
+
+    // Values so small that the scan's products underflow: no real root is
+    // made up.
+    const double tiny = 1e-170;
+    const double noRealRoot[] = {tiny, 0, 0, 0, tiny};
+    double root = 7;
+    EXPECT_EQ(rfactr(4, noRealRoot, q, &root, 1e-4), 0);
 }
 
 #if VOXTRACE_HAVE_EIGEN

@@ -21,22 +21,25 @@ std::vector<float> pulseTrain(int n, double period)
 
 } // namespace
 
-TEST(Pitch, QuefrencyRanges)
+TEST(Pitch, QuefrencyRangesAndWindowLengths)
 {
-    CepstralRange a = cepstralRange(44100, 75, 500);
-    EXPECT_EQ(a.qLo, 88);
-    EXPECT_EQ(a.qHi, 588);
-    EXPECT_EQ(a.span, 500);
-    EXPECT_EQ(a.f, 10);
-    EXPECT_EQ(a.M, 5000);
-    EXPECT_EQ(a.i0, 882);
-    EXPECT_EQ(a.i1, 5880);
-    CepstralRange b = cepstralRange(96000, 30, 1000);
-    EXPECT_EQ(b.qLo, 96);
-    EXPECT_EQ(b.qHi, 3200);
-    EXPECT_EQ(b.span, 3104);
-    EXPECT_EQ(b.f, 7);
-    EXPECT_EQ(b.M, 21728);
+    const CepstralRange a = cepstralRange(44100, 75, 500), b = cepstralRange(96000, 30, 1000);
+    EXPECT_EQ((std::vector<int>{a.qLo, a.qHi, a.span, a.f, a.M, a.i0, a.i1}),
+              (std::vector<int>{88, 588, 500, 10, 5000, 882, 5880}));
+    EXPECT_EQ((std::vector<int>{b.qLo, b.qHi, b.span, b.f, b.M}), (std::vector<int>{96, 3200, 3104, 7, 21728}));
+    // The rate, the window in ms, and the window and FFT lengths: a window
+    // of 4096 points or more is cut to whole ms below 4096 points.
+    const struct {
+        double fs, ms, windowMs;
+        int W, N;
+    } sizes[] = {{44100, 100, 92, 4057, 4096}, {44100, 92.89, 92, 4057, 4096}, {22050, 40, 40, 882, 1024},
+                 {11025, 35, 35, 385, 1024}, {8000, 200, 200, 1600, 2048}};
+    for (const auto& c : sizes) {
+        const PitchFrameSize z = pitchFrameSize(c.fs, c.ms);
+        EXPECT_EQ(z.windowMs, c.windowMs) << c.fs << " Hz, " << c.ms << " ms";
+        EXPECT_EQ(z.W, c.W) << c.fs << " Hz, " << c.ms << " ms";
+        EXPECT_EQ(z.N, c.N) << c.fs << " Hz, " << c.ms << " ms";
+    }
 }
 
 TEST(Pitch, PulseTrainsGiveTheirRate)
@@ -69,10 +72,7 @@ TEST(Pitch, ALargestValueOnTheSearchEdgeIsNoPitch)
         for (double& v : y)
             v = noise(rng);
         vxtest::resonate(y, fs, {{300, 20}});
-        const double peak = vxtest::peakOf(y);
-        std::vector<float> x(y.size());
-        for (std::size_t i = 0; i < y.size(); ++i)
-            x[i] = static_cast<float>(0.5 * y[i] / peak);
+        const std::vector<float> x = vxtest::scaledTo(y, 0.5);
         const PitchFrameSize size = pitchFrameSize(fs, 35);
         const CepstralRange r = cepstralRange(fs, 50, 500);
         const double highest = fs * r.f / r.i0, lowest = fs * r.f / (r.i1 - 1);
@@ -87,18 +87,6 @@ TEST(Pitch, ALargestValueOnTheSearchEdgeIsNoPitch)
         EXPECT_EQ(onEdge, 0) << fs << " Hz sampling";
         EXPECT_GT(voiced, 0) << "frames with a peak inside the search still give it";
     }
-}
-
-TEST(Pitch, WindowLengthRules)
-{
-    PitchFrameSize a = pitchFrameSize(44100, 100);
-    EXPECT_EQ(a.windowMs, 92);
-    EXPECT_EQ(a.W, 4057);
-    EXPECT_EQ(a.N, 4096);
-    PitchFrameSize b = pitchFrameSize(22050, 40);
-    EXPECT_EQ(b.W, 882);
-    EXPECT_EQ(b.N, 1024);
-    EXPECT_EQ(pitchFrameSize(11025, 35).W, 385);
 }
 
 TEST(Pitch, TrackingRules)

@@ -8,28 +8,68 @@ using namespace vx;
 
 namespace {
 
-// A 2-second recording at 10 kHz in a 600 x 400 view: the strip is
-// 545 pixels wide (50 to 595).
+// Two views of one 2-second document at 10 kHz, 600 and 1100 pixels wide
+// (data areas 545 and 1045 pixels from x = 50), with labels 30 pixels wide
+// on tier 1 (rows 0..20) at 500 and 1500 ms.
 class View : public ::testing::Test {
 protected:
     void SetUp() override
     {
         resetAppState();
         vxtest::fillChannel(doc, std::vector<float>(20000, 0.1f), 10000);
-        doc.getChannel(0).m_bAnchorChannel = true;
-        model.setWholeFileStretches();
-        model.SetupDisplay(600, 400);
-        model.AdjustScrollControl(0, 1.0);
+        Channels& c = doc.getChannel(0);
+        c.m_bAnchorChannel = true;
+        c.m_Tiers[1].bSelected = true;
+        for (MainViewModel* m : {&a, &b}) {
+            m->setWholeFileStretches();
+            m->AdjustScrollControl(0, 1.0);
+        }
+        a.SetupDisplay(600, 400);
+        first = addLabel(500, "first");
+        second = addLabel(1500, "second");
+        a.SetupDisplay(600, 400);
+        b.SetupDisplay(1100, 400);
     }
-    double pixelOf(double ms) { return 50 + ms * 545 / 2000.0; }
+    Labels* addLabel(double ms, const char* text)
+    {
+        Channels& c = doc.getChannel(0);
+        c.SetMarkerValues_Time(ms);
+        LabelRecord rec;
+        rec.strText = text;
+        rec.bounds = {0, 0, 14, 30};
+        return c.Tier_Add_Label_Cocoa_Where(1, rec, a.geometry().dataArea, a.geometry().tiers[1]);
+    }
+    // The x of a time in view a.
+    static double pixelOf(double ms) { return 50 + ms * 545 / 2000.0; }
+    static PointD centre(const Rect& r) { return {(r.left + r.right) / 2.0, (r.top + r.bottom) / 2.0}; }
+    static Rect placed(const MainViewModel& m, const Labels* l)
+    {
+        const PlacedLabel* p = m.geometry().find(l);
+        return p ? p->rect : Rect{};
+    }
+    // Presses, drags to `to` and releases; the label the press hit, if any.
+    static const Labels* click(MainViewModel& m, PointD p, std::optional<PointD> to = std::nullopt,
+                               ReleaseOutcome* outcome = nullptr)
+    {
+        m.DoOnLButtonDown(p, 0, true);
+        const Labels* hit = m.m_bLabelClicked ? m.m_ClickedLabel : nullptr;
+        if (to)
+            m.TrackMouseDragged(*to, 0, true);
+        const ReleaseOutcome r = m.DoOnLButtonUp(to.value_or(p), 0, true);
+        if (outcome)
+            *outcome = r;
+        return hit;
+    }
 
     Document doc;
-    MainViewModel model{doc};
+    MainViewModel a{doc}, b{doc};
+    Labels* first = nullptr;
+    Labels* second = nullptr;
 };
 
 } // namespace
 
-TEST_F(View, LayoutStacksShownTiersWaveformAndPitch)
+TEST(MainView, LayoutStacksShownTiersWaveformAndPitch)
 {
     Document d;
     vxtest::fillChannel(d, std::vector<float>(100), 8000);
@@ -56,87 +96,95 @@ TEST_F(View, LayoutStacksShownTiersWaveformAndPitch)
     EXPECT_FALSE(none.m_bViewIntilized) << "a document without data lays out nothing";
 }
 
-TEST_F(View, ClickDragAndSecondClick)
+TEST_F(View, ClickDragAndSecondClickOnTheDocumentsSelectionAndMarker)
 {
-    model.DoOnLButtonDown({pixelOf(500), 100}, 0, true);
-    EXPECT_TRUE(model.m_bHaveMarker);
-    model.DoOnLButtonUp({pixelOf(500), 100}, 0, true);
+    click(a, {pixelOf(500), 100});
+    EXPECT_TRUE(a.m_bHaveMarker);
     EXPECT_TRUE(doc.m_bHaveMarker);
+    EXPECT_TRUE(b.m_bHaveMarker) << "the other view of the document sees it";
     EXPECT_NEAR(doc.getChannel(0).m_dMarkerTime, 500, 0.01);
 
     // A press starts a selection only when it finds none: here it replaces
     // the marker with a new one, which the drag turns into a selection.
-    model.DoOnLButtonDown({pixelOf(500), 100}, 0, true);
-    model.TrackMouseDragged({pixelOf(500) + 100, 100}, 0, true);
-    model.DoOnLButtonUp({pixelOf(500) + 100, 100}, 0, true);
-    EXPECT_TRUE(model.m_bHaveSelection);
+    click(a, {pixelOf(500), 100}, PointD{pixelOf(500) + 100, 100});
+    EXPECT_TRUE(a.m_bHaveSelection);
     EXPECT_TRUE(doc.m_bHaveSelection);
+    EXPECT_TRUE(b.m_bHaveSelection);
     EXPECT_FALSE(doc.m_bHaveMarker);
-    EXPECT_NEAR(model.readouts().duration, 100 * 2000.0 / 545, 1e-6);
-    EXPECT_NEAR(model.m_dSelectionTimeStart, 500, 0.01);
-    EXPECT_EQ(MainViewModel::formatReadout(model.readouts().duration), "367.0");
+    EXPECT_FALSE(b.m_bHaveMarker);
+    EXPECT_TRUE(b.validateMenuItem(ViewAction::ZoomSelection));
+    EXPECT_NEAR(a.readouts().duration, 100 * 2000.0 / 545, 1e-6);
+    EXPECT_NEAR(a.m_dSelectionTimeStart, 500, 0.01);
+    EXPECT_EQ(MainViewModel::formatReadout(a.readouts().duration), "367.0");
 
-    model.DoOnLButtonDown({pixelOf(1500), 100}, 0, true);
-    model.DoOnLButtonUp({pixelOf(1500), 100}, 0, true);
-    EXPECT_FALSE(model.m_bHaveSelection) << "the second click only removes the selection";
-    EXPECT_FALSE(model.m_bHaveMarker);
+    click(a, {pixelOf(1500), 100});
+    EXPECT_FALSE(a.m_bHaveSelection) << "the second click only removes the selection";
+    EXPECT_FALSE(a.m_bHaveMarker);
     EXPECT_FALSE(doc.m_bHaveMarker);
-    model.DoOnLButtonDown({pixelOf(1500), 100}, 0, true);
-    model.DoOnLButtonUp({pixelOf(1500), 100}, 0, true);
-    EXPECT_TRUE(model.m_bHaveMarker) << "a third click sets a marker";
+    click(a, {pixelOf(1500), 100});
+    EXPECT_TRUE(a.m_bHaveMarker) << "a third click sets a marker";
 
-    // Dragging leftwards: the selection starts at the mouse.
-    model.DoOnLButtonDown({pixelOf(1500), 100}, 0, true); // removes nothing: there is a marker
-    model.TrackMouseDragged({pixelOf(1000), 100}, 0, true);
-    model.DoOnLButtonUp({pixelOf(1000), 100}, 0, true);
-    EXPECT_NEAR(model.m_dSelectionTimeStart, 1000, 0.01);
-    EXPECT_NEAR(model.m_dSelectionTimeStop, 1500, 0.01);
+    // Dragging leftwards (the press removes nothing: there is a marker):
+    // the selection starts at the mouse.
+    click(a, {pixelOf(1500), 100}, PointD{pixelOf(1000), 100});
+    EXPECT_NEAR(a.m_dSelectionTimeStart, 1000, 0.01);
+    EXPECT_NEAR(a.m_dSelectionTimeStop, 1500, 0.01);
+    a.TrackMouseMove({20, 100}, 0, true);
+    EXPECT_NEAR(a.readouts().cursor, 1000, 0.01) << "movement in the left margin is ignored";
 
-    model.TrackMouseMove({20, 100}, 0, true);
-    EXPECT_NEAR(model.readouts().cursor, 1000, 0.01) << "movement in the left margin is ignored";
+    b.ClearSelection();
+    EXPECT_FALSE(a.m_bHaveSelection);
+    EXPECT_FALSE(doc.m_bHaveSelection);
+    EXPECT_FALSE(doc.m_bHaveMarker);
+    EXPECT_EQ(doc.getChannel(0).m_dDurationTime, 0.0);
+    EXPECT_EQ(doc.getChannel(0).m_dDurationStopFile, 0.0);
 }
 
 TEST_F(View, ZoomCommandsGiveTheirPages)
 {
     Channels& c = doc.getChannel(0);
-    model.CalibrateScroll(ZoomCode::Out);
+    a.CalibrateScroll(ZoomCode::Out);
     EXPECT_EQ(c.m_dPageMin, 0.0);
     EXPECT_EQ(c.m_dPageMax, 20000.0) << "zoom out of the whole file stays there";
-    model.CalibrateScroll(ZoomCode::In);
+    a.CalibrateScroll(ZoomCode::In);
     EXPECT_EQ(c.m_dPageMin, 5000.0);
     EXPECT_EQ(c.m_dPageMax, 15000.0);
-    EXPECT_TRUE(model.m_bZoomed);
-    EXPECT_DOUBLE_EQ(model._dKnobProportion, 0.5);
-    EXPECT_DOUBLE_EQ(model._dKnobPosition, 0.5);
-    model.AdjustScrollControl(model._dKnobPosition, model._dKnobProportion);
+    EXPECT_TRUE(a.m_bZoomed);
+    EXPECT_DOUBLE_EQ(a._dKnobProportion, 0.5);
+    EXPECT_DOUBLE_EQ(a._dKnobPosition, 0.5);
+    a.AdjustScrollControl(a._dKnobPosition, a._dKnobProportion);
     EXPECT_EQ(c.m_dPageMin, 5000.0) << "the scroll bar gives the same page back";
     EXPECT_EQ(c.m_dPageMax, 15000.0);
-    EXPECT_DOUBLE_EQ(model.m_dTimePageMin, 500.0);
+    EXPECT_DOUBLE_EQ(a.m_dTimePageMin, 500.0);
+    a.CalibrateScroll(ZoomCode::In);
+    a.CalibrateScroll(ZoomCode::Out);
+    EXPECT_EQ(c.m_dPageMin, 5000.0) << "zoom out grows the page by half its length on each side";
+    EXPECT_EQ(c.m_dPageMax, 15000.0);
 
-    model.CalibrateScroll(ZoomCode::Home);
+    a.CalibrateScroll(ZoomCode::Home);
     EXPECT_EQ(c.m_dPageMax, 20000.0);
-    model.CalibrateScroll(ZoomCode::Undo);
+    a.CalibrateScroll(ZoomCode::Undo);
     EXPECT_EQ(c.m_dPageMin, 5000.0) << "undo after home restores the page before home";
     EXPECT_EQ(c.m_dPageMax, 15000.0);
 
     c.m_dPageMin = 100;
     c.m_dPageMax = 200;
-    model.CalibrateScroll(ZoomCode::In);
+    a.CalibrateScroll(ZoomCode::In);
     EXPECT_EQ(c.m_dPageMax, 200.0) << "a page of 100 samples is not zoomed in";
 
     c.SetMarkerValues_Time(1900);
-    model.CalibrateScroll(ZoomCode::Marker);
+    a.CalibrateScroll(ZoomCode::Marker);
     EXPECT_EQ(c.m_dPageMin, 19000.0);
     EXPECT_EQ(c.m_dPageMax, 20000.0) << "zoom at a marker near the end stops at N";
 
-    model.EditSelectAll();
+    a.EditSelectAll();
     c.m_dDurationStartFile = 2000;
     c.m_dDurationStopFile = 4000;
-    model.CalibrateScroll(ZoomCode::Selection);
+    a.CalibrateScroll(ZoomCode::Selection);
     EXPECT_EQ(c.m_dPageMin, 2000.0);
     EXPECT_EQ(c.m_dPageMax, 4000.0);
 
-    model.DoZoomJumpLabel(1000);
+    a.DoZoomJumpLabel(1000);
     EXPECT_EQ(c.m_dPageMin, 5000.0);
     EXPECT_EQ(c.m_dPageMax, 15000.0) << "a zoom range of 1000 ms centred on the label";
 }
@@ -150,53 +198,82 @@ TEST_F(View, ReadoutsFollowTheAnalyses)
         t.track[static_cast<std::size_t>(k)] = 120;
     t.stopPoint = 20000;
     t.stopTime = 2000;
-    model.setPitch(t);
-    model.TrackMouseMove({pixelOf(1000), 50}, 0, true);
-    EXPECT_EQ(model.readouts().pitch, 120.0);
-    model.TrackMouseMove({pixelOf(200), 50}, 0, true);
-    EXPECT_EQ(model.readouts().pitch, 0.0);
+    a.setPitch(t);
+    a.TrackMouseMove({pixelOf(1000), 50}, 0, true);
+    EXPECT_EQ(a.readouts().pitch, 120.0);
+    a.TrackMouseMove({pixelOf(200), 50}, 0, true);
+    EXPECT_EQ(a.readouts().pitch, 0.0);
 
-    model.DoOnLButtonDown({pixelOf(400), 50}, 0, true);
-    model.TrackMouseDragged({pixelOf(1200), 50}, 0, true);
-    model.DoOnLButtonUp({pixelOf(1200), 50}, 0, true);
-    EXPECT_NEAR(model.readouts().averagePitch, 120.0, 1e-9);
-    EXPECT_TRUE(model.validateMenuItem(ViewAction::ZoomSelection));
-    EXPECT_FALSE(model.validateMenuItem(ViewAction::ZoomCursor));
-    EXPECT_FALSE(model.validateMenuItem(ViewAction::EditPaste));
+    click(a, {pixelOf(400), 50}, PointD{pixelOf(1200), 50});
+    EXPECT_NEAR(a.readouts().averagePitch, 120.0, 1e-9);
+    EXPECT_TRUE(a.validateMenuItem(ViewAction::ZoomSelection));
+    EXPECT_FALSE(a.validateMenuItem(ViewAction::ZoomCursor));
+    EXPECT_FALSE(a.validateMenuItem(ViewAction::EditPaste));
 }
 
-TEST_F(View, ALabelCanBeDraggedOrOpensTheEditor)
+TEST_F(View, EachViewHitsLabelsWhereItPlacesThem)
 {
-    Channels& c = doc.getChannel(0);
-    c.m_Tiers[1].bSelected = true;
-    model.SetupDisplay(600, 400);
-    c.SetMarkerValues_Time(1000);
-    LabelRecord rec;
-    rec.strText = "word";
-    rec.bounds = {0, 0, 14, 30};
-    c.Tier_Add_Label_Cocoa_Where(1, rec, model.geometry().dataArea, model.geometry().tiers[1]);
-    model.SetupDisplay(600, 400);
+    EXPECT_EQ(placed(a, first), (Rect{0, 50 + 136, 15, 50 + 136 + 30})) << "500 ms of 2000 over 545 px";
+    EXPECT_EQ(placed(b, first), (Rect{0, 50 + 261, 15, 50 + 261 + 30})) << "500 ms of 2000 over 1045 px";
 
-    const double x = pixelOf(1000) + 5;
-    model.DoOnLButtonDown({x, 10}, 0, true);
-    ASSERT_TRUE(model.m_bLabelClicked);
-    model.TrackMouseDragged({x + 20, 10}, 0, true);
-    EXPECT_EQ(model.DoOnLButtonUp({x + 20, 10}, 0, true), ReleaseOutcome::LabelMoved);
-    EXPECT_NEAR(c.m_Tiers[1].m_pArrayLabels[0]->dTime, 1000 + 20 * 2000.0 / 545, 0.5);
+    const PointD onFirstInA = centre(placed(a, first));
+    EXPECT_EQ(click(a, onFirstInA), first);
+    EXPECT_EQ(click(b, onFirstInA), nullptr) << "B shows no label at that pixel";
+    EXPECT_EQ(b.m_nTierCliked, 1) << "but the press is on B's tier";
+    EXPECT_EQ(click(b, centre(placed(b, first))), first);
+    EXPECT_EQ(click(b, centre(placed(b, second))), second);
+    EXPECT_EQ(click(a, centre(placed(a, second))), second);
+
+    // A picture at a third size places its own labels and moves no view's.
+    const ViewGeometry beforeA = a.geometry(), beforeB = b.geometry();
+    const Rect savedFirst = first->rectLocation, savedSecond = second->rectLocation;
+    const ViewGeometry print = a.geometryFor(900, 700);
+    ASSERT_NE(print.find(first), nullptr);
+    EXPECT_EQ(print.find(first)->rect.left, 50 + 211) << "500 ms of 2000 over 845 px";
+    EXPECT_EQ(print.dataArea.right, 895);
+    EXPECT_EQ(a.geometry().labels, beforeA.labels);
+    EXPECT_EQ(a.geometry().dataArea, beforeA.dataArea);
+    b.SetupDisplay(1100, 400);
+    EXPECT_EQ(b.geometry().labels, beforeB.labels);
+    a.SetupDisplay(640, 400);
+    a.SetupDisplay(600, 400);
+    EXPECT_EQ(b.geometry().labels, beforeB.labels) << "laying out A leaves B alone";
+    EXPECT_EQ(click(a, onFirstInA), first) << "after B's and the picture's layouts";
+    EXPECT_EQ(first->rectLocation, savedFirst) << "no layout, placement or press writes a label";
+    EXPECT_EQ(second->rectLocation, savedSecond);
+}
+
+TEST_F(View, ADragMovesTheLabelByTheTimeItsOffsetMeansInThatView)
+{
+    const PointD start = centre(placed(b, first));
+    b.DoOnLButtonDown(start, 0, true);
+    ASSERT_EQ(b.m_ClickedLabel, first);
+    b.TrackMouseDragged({start.x + 40, start.y}, 0, true);
+    EXPECT_EQ(b.geometry().drag.label, first);
+    EXPECT_EQ(b.geometry().drag.dx, 40.0);
+    EXPECT_EQ(a.geometry().drag.label, nullptr) << "the offset is B's alone";
+    EXPECT_EQ(first->dTime, 500.0) << "nothing moves before the release";
+    EXPECT_EQ(b.DoOnLButtonUp({start.x + 40, start.y}, 0, true), ReleaseOutcome::LabelMoved);
+    EXPECT_DOUBLE_EQ(first->dTime, 500 + 40 * 2000.0 / 1045);
     EXPECT_TRUE(doc.isDocumentEdited());
+    EXPECT_EQ(b.geometry().drag.label, nullptr);
+    EXPECT_EQ(placed(b, first).left, 50 + 261 + 40) << "it lies where B's user let go";
 
-    // Dragged far past the end of the recording (2000 ms): held at its end,
-    // where it is still drawn and can be clicked.
-    const double at = pixelOf(c.m_Tiers[1].m_pArrayLabels[0]->dTime) + 5;
-    model.DoOnLButtonDown({at, 10}, 0, true);
-    ASSERT_TRUE(model.m_bLabelClicked);
-    model.TrackMouseDragged({at + 400, 10}, 0, true);
-    EXPECT_EQ(model.DoOnLButtonUp({at + 400, 10}, 0, true), ReleaseOutcome::LabelMoved);
-    EXPECT_EQ(c.m_Tiers[1].m_pArrayLabels[0]->dTime, 2000);
-    model.DoOnLButtonDown({pixelOf(2000) - 3, 10}, 0, true);
-    EXPECT_TRUE(model.m_bLabelClicked);
-    model.DoOnLButtonUp({pixelOf(2000) - 3, 10}, 0, true);
+    // A finds it at its new time the next time it is pressed.
+    const int x = 50 + static_cast<int>(first->dTime * 545 / 2000);
+    EXPECT_EQ(click(a, {x + 15.0, 5}), first);
+    EXPECT_EQ(placed(a, first).left, x);
 
-    model.DoOnLButtonDown({pixelOf(200), 10}, 0, true);
-    EXPECT_EQ(model.DoOnLButtonUp({pixelOf(200), 10}, 0, true), ReleaseOutcome::OpenLabelEditorAtPoint);
+    // Dragged far past the end of the recording: held at its end, where it
+    // is still drawn and can be clicked.
+    ReleaseOutcome outcome{};
+    const PointD onSecond = centre(placed(a, second));
+    EXPECT_EQ(click(a, onSecond, PointD{onSecond.x + 400, onSecond.y}, &outcome), second);
+    EXPECT_EQ(outcome, ReleaseOutcome::LabelMoved);
+    EXPECT_EQ(second->dTime, 2000);
+    EXPECT_EQ(click(a, {pixelOf(2000) - 3, 10}), second);
+
+    // A click on the tier away from the labels opens the editor there.
+    EXPECT_EQ(click(a, {pixelOf(1000), 10}, std::nullopt, &outcome), nullptr);
+    EXPECT_EQ(outcome, ReleaseOutcome::OpenLabelEditorAtPoint);
 }

@@ -22,24 +22,21 @@ std::vector<std::uint8_t> waveWithTag(int tag, int bits, int rate, const std::ve
         for (int i = 0; i < n; ++i)
             w.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
     };
-    auto id = [&](const char* s) {
-        for (int i = 0; i < 4; ++i)
-            w.push_back(static_cast<std::uint8_t>(s[i]));
-    };
-    const int align = bits / 8;
+    auto id = [&](const char* s) { w.insert(w.end(), s, s + 4); };
+    const auto size = static_cast<std::uint32_t>(body.size()), align = static_cast<std::uint32_t>(bits / 8);
     id("RIFF");
-    put(static_cast<std::uint32_t>(36 + body.size()), 4);
+    put(36 + size, 4);
     id("WAVE");
     id("fmt ");
     put(16, 4);
     put(static_cast<std::uint32_t>(tag), 2);
     put(1, 2);
     put(static_cast<std::uint32_t>(rate), 4);
-    put(static_cast<std::uint32_t>(rate * align), 4);
-    put(static_cast<std::uint32_t>(align), 2);
+    put(static_cast<std::uint32_t>(rate) * align, 4);
+    put(align, 2);
     put(static_cast<std::uint32_t>(bits), 2);
     id("data");
-    put(static_cast<std::uint32_t>(body.size()), 4);
+    put(size, 4);
     w.insert(w.end(), body.begin(), body.end());
     return w;
 }

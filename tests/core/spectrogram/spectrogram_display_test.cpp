@@ -1,10 +1,11 @@
 // The spectrogram window's model without a window: the stretch a command
 // analyses, the layout, the grey mapping and the picture's pixels, the
-// mappings, marker, selection and readouts, and the column analysis at
-// the end of the data.
+// mappings, marker, selection and readouts, and the column analysis.
 
+#include "analysis/MathFunc.h"
 #include "spectrogram/SpectrogramDisplay.h"
 #include "spectrum/SliceDisplay.h"
+#include "support/Synthesis.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,8 @@
 using namespace vx;
 
 namespace {
+
+const std::vector<vxtest::Formant> kVowel = {{700, 80}, {1200, 90}, {2500, 120}};
 
 // The spectrogram alone: no waveform, no tiers, a time grid every second.
 SpectrogramOptions bare()
@@ -303,6 +306,60 @@ TEST(SpectrogramCursor, MarkerAndSelectionArePlacedAnewForEveryLayout)
     EXPECT_EQ(m.columnAt(5000), 399);
 }
 
+TEST(SpectrogramColumns, LevelsFormantsAndTheSilenceGate)
+{
+    // A vowel at 10 kHz: 0.5 s loud, 0.5 s 60 dB quieter, 0.5 s of digital
+    // silence; a column every 100 samples.
+    const double fs = 10000;
+    std::vector<double> pulses = vxtest::pulses(15000, fs, 120);
+    for (std::size_t i = 5000; i < 10000; ++i)
+        pulses[i] *= 0.001;
+    vxtest::resonate(pulses, fs, kVowel);
+    std::vector<float> x = vxtest::scaledTo(pulses, 0.5);
+    std::fill(x.begin() + 10000, x.end(), 0.0f);
+    SpectrogramParams p;
+    p.sampleRate = fs;
+    p.windowLength = 256;
+    p.frequencyRange = 5000;
+    p.lpcOrder = 12;
+    const SpectrogramData d = computeSpectrogram(x.data(), 15000, 0, 15000, 150, 50, p);
+    ASSERT_EQ(d.levels.size(), 150u * 50);
+    EXPECT_DOUBLE_EQ(*std::max_element(d.levels.begin(), d.levels.end()), p.dynamicRange)
+        << "the loudest point equals the dynamic range";
+    EXPECT_EQ(*std::min_element(d.levels.begin(), d.levels.end()), 0.0);
+    EXPECT_TRUE(d.haveFormants);
+    const FormantSlots& voiced = d.formants[20];
+    EXPECT_NEAR(voiced[0], 700, 70);
+    for (std::size_t k = 1; k < 5; ++k)
+        if (voiced[k] != kNoFormant) {
+            EXPECT_GT(voiced[k], voiced[k - 1]) << "packed and ascending";
+        }
+    // The quiet part has the same formants, but its columns peak far below
+    // half the range: the gate empties them.
+    CMathFunc math;
+    std::vector<double> quiet(x.begin() + 8000, x.begin() + 8000 + 130);
+    math.DoLPC(quiet.data(), 12, 120, p.preEmphasis, 1, false, 0, 0, fs, true, true);
+    ASSERT_TRUE(math.lp_Roots() && !math.lp_Roots()->freq.empty());
+    for (std::uint16_t f : d.formants[80])
+        EXPECT_EQ(f, kNoFormant);
+    for (int j = 0; j < 50; ++j) {
+        EXPECT_EQ(d.level(99, j), 0.0) << "60 dB down is more than the range below the peak";
+        EXPECT_EQ(d.level(140, j), 0.0) << "digital silence is white, not the 0 dB of an empty power spectrum";
+    }
+
+    // Under a ceiling the predictor sees the signal resampled to twice it.
+    const auto y = vxtest::vowel(22050, 44100, 120, kVowel);
+    SpectrogramParams ceiling = p;
+    ceiling.sampleRate = 44100;
+    ceiling.windowLength = 1024;
+    ceiling.formantCeiling = 5500;
+    EXPECT_EQ(spectrogramLpcFrame(ceiling), 550);
+    EXPECT_EQ(spectrogramLpcOrder(ceiling), 10);
+    const SpectrogramData underCeiling = computeSpectrogram(y.data(), 22050, 0, 22050, 10, 50, ceiling);
+    EXPECT_NEAR(underCeiling.formants[5][0], 700, 50);
+    EXPECT_NEAR(underCeiling.formants[5][1], 1200, 60);
+}
+
 TEST(SpectrogramColumns, FramesAtTheEndReadNothingPastTheData)
 {
     // Guard values just past the data must not change any column.
@@ -320,19 +377,7 @@ TEST(SpectrogramColumns, FramesAtTheEndReadNothingPastTheData)
     const auto b = computeSpectrogram(guarded.data(), n, 3000, n, 50, 40, p);
     EXPECT_EQ(a.levels, b.levels);
     EXPECT_EQ(a.formants, b.formants);
-    const auto none = computeSpectrogram(x.data(), n, 0, n, 0, 40, p);
-    EXPECT_TRUE(none.levels.empty());
-
-    // Digital silence after the sound is white, not the 0 dB of an empty
-    // power spectrum.
-    std::vector<float> padded(2 * n, 0.0f);
-    std::copy(x.begin(), x.begin() + n, padded.begin());
-    const auto d = computeSpectrogram(padded.data(), 2 * n, 0, 2 * n, 40, 40, p);
-    double loud = 0;
-    for (int j = 0; j < 40; ++j) {
-        for (int i = 0; i < 19; ++i)
-            loud = std::max(loud, d.level(i, j));
-        EXPECT_EQ(d.level(35, j), 0.0) << "row " << j;
-    }
-    EXPECT_EQ(loud, p.dynamicRange);
+    EXPECT_EQ(computeSpectrogram(x.data(), n, 3900, n, 10, 50, p).levels.size(), 500u);
+    EXPECT_TRUE(computeSpectrogram(x.data(), n, 0, n, 0, 40, p).levels.empty());
+    EXPECT_FALSE(computeSpectrogram(nullptr, 0, 0, 10000, 10, 50, p).haveFormants);
 }
