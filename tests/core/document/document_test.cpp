@@ -42,17 +42,14 @@ FileReader standIn(const char* name, int result, std::vector<std::string>* calls
 
 } // namespace
 
-TEST_F(DocumentTest, CreationSetsDefaultsForTwentySlots)
+TEST_F(DocumentTest, CreationMakesTwentySlotsAtTheRecordRate)
 {
     app().g_nRecordSampleRate = 44100;
     Document d;
     EXPECT_EQ(d.m_Channel.size(), 20u);
     EXPECT_EQ(d.m_nNumofChannels, 0);
     EXPECT_FALSE(d.m_bHaveData);
-    EXPECT_TRUE(d.m_bNewFile);
     EXPECT_EQ(d.s.m_dAnalysisSampleRate, 44100.0);
-    EXPECT_EQ(d.s.m_nLPCNumberofCoefficients, 48);
-    EXPECT_EQ(d.s.m_nFileFormat, -1);
     EXPECT_EQ(d.getChannel(15).m_strUnit, "normalized");
     EXPECT_EQ(d.getChannel(16).m_strUnit, "");
     EXPECT_EQ(d.getChannel(19).m_dSampleRate, 44100.0);

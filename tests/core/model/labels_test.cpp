@@ -35,22 +35,18 @@ LabelRecord recordOf(const std::string& text, int justification, int w, int h)
 TEST(Labels, HorizontalPlacementByJustification)
 {
     Channels c = pageOf1000ms();
-    c.SetMarkerValues_Time(200); // pixel 100 on this page
-    Labels* right = c.Tier_Add_Label_Cocoa_Where(1, recordOf("r", 2, 40, 12), kArea, kBand);
-    ASSERT_NE(right, nullptr);
-    EXPECT_EQ(right->rectLocation.left, 110);
-    EXPECT_EQ(right->rectLocation.right, 150);
-    EXPECT_EQ(right->rectLocation.top, 10);
-    EXPECT_EQ(right->dTime, 200.0);
-
-    Labels* centred = c.Tier_Add_Label_Cocoa_Where(1, recordOf("c", 1, 41, 12), kArea, kBand);
-    EXPECT_EQ(centred->rectLocation.left, 150 - 20);
-    EXPECT_EQ(centred->rectLocation.right, 150 + 21);
-    Labels* left = c.Tier_Add_Label_Cocoa_Where(1, recordOf("l", 0, 40, 12), kArea, kBand);
-    EXPECT_EQ(left->rectLocation.left, 150);
-    EXPECT_EQ(left->rectLocation.right, 190);
+    c.SetMarkerValues_Time(200); // pixel 100 on this page, 150 in the area
+    for (auto [text, side, width, left] : {std::tuple{"r", 2, 40, 110}, {"c", 1, 41, 130}, {"l", 0, 40, 150}}) {
+        Labels* l = c.Tier_Add_Label_Cocoa_Where(1, recordOf(text, side, width, 12), kArea, kBand);
+        ASSERT_NE(l, nullptr);
+        EXPECT_EQ(l->rectLocation.left, left) << text;
+        EXPECT_EQ(l->rectLocation.right, left + width) << text;
+        EXPECT_EQ(l->rectLocation.top, 10);
+        EXPECT_EQ(l->dTime, 200.0);
+    }
     EXPECT_EQ(c.m_Tiers[1].nLabelCount, 3);
-    EXPECT_EQ(c.Tier_GetLabel(1, 0), right) << "insertion order";
+    Labels* right = c.Tier_GetLabel(1, 0);
+    EXPECT_EQ(right->getLabelText(), "r") << "insertion order";
 
     // Zooming to 100..300 ms places the 40-px label at pixel 250: 260..300,
     // as tall as its text measures; twice as wide a view places it at 500.
