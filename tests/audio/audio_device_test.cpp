@@ -72,8 +72,7 @@ TEST(AudioPlayer, PlaysTheStretchSampleForSampleThenSilence)
         player.setData(x.data(), 12345, 1000);
         player.setSampleRate(22050);
         const std::string error = player.startPlay();
-        if (!error.empty())
-            FAIL() << "the test's own file device did not open: " << error;
+        ASSERT_EQ(error, "") << "the test's own file device did not open";
         ASSERT_TRUE(waitFor([&] { return player.finished(); }));
         EXPECT_NEAR(player.playedNanoseconds(), 12345 / 22050.0 * 1e9, 1.0);
         player.stopPlay();
@@ -110,11 +109,7 @@ void recordTone(double deviceRate, double recordRate, bool exact)
     vx::AudioRecorder rec(*backend);
     rec.setOutputFilePath(path);
     rec.setSampleRate(recordRate);
-    try {
-        rec.start();
-    } catch (const vx::RecorderError& e) {
-        FAIL() << "the test's own file device did not open: " << e.what();
-    }
+    ASSERT_NO_THROW(rec.start()) << "the test's own file device did not open";
     ASSERT_TRUE(waitFor([&] { return rec.seconds() >= 1.0; }));
     rec.stop();
     EXPECT_DOUBLE_EQ(rec.deviceRate(), inRate);

@@ -3,11 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <memory>
-#include <string>
 #include <tuple>
-#include <vector>
 
 using namespace vx;
 
@@ -50,13 +46,9 @@ void fill(Document& d)
 void select(Document& d, double fromMs, double toMs)
 {
     for (int k = 0; k < d.m_nNumofChannels; ++k) {
-        Channels& c = d.getChannel(k);
-        c.m_dDurationStartTime = fromMs;
-        c.m_dDurationStopTime = toMs;
-        c.m_dDurationStartFile = fromMs * kRate / 1000;
-        c.m_dDurationStopFile = toMs * kRate / 1000;
-        c.m_dDurationTime = toMs - fromMs;
-        c.m_dDurationFile = c.m_dDurationStopFile - c.m_dDurationStartFile;
+        d.getChannel(k).SetMarkerValues_Time(fromMs);
+        d.getChannel(k).SetCursorInFile_Time(toMs);
+        d.getChannel(k).CalculateDuration();
     }
     d.m_bHaveSelection = true;
 }
@@ -64,10 +56,8 @@ void select(Document& d, double fromMs, double toMs)
 void mark(Document& d, double atMs)
 {
     d.clearSelection();
-    for (int k = 0; k < d.m_nNumofChannels; ++k) {
-        d.getChannel(k).m_dMarkerTime = atMs;
-        d.getChannel(k).m_dMarkerFileValue = atMs * kRate / 1000;
-    }
+    for (int k = 0; k < d.m_nNumofChannels; ++k)
+        d.getChannel(k).SetMarkerValues_Time(atMs);
     d.m_bHaveMarker = true;
 }
 
@@ -76,9 +66,8 @@ std::string stateOf(const Document& d)
 {
     std::string s;
     auto put = [&s](double v) { s.append(std::to_string(v)).push_back(' '); };
-    put(d.m_nNumofChannels);
-    put(d.m_bHaveSelection);
-    put(d.m_bHaveMarker);
+    for (double v : {double(d.m_nNumofChannels), double(d.m_bHaveSelection), double(d.m_bHaveMarker)})
+        put(v);
     for (int k = 0; k < d.m_nNumofChannels; ++k) {
         const Channels& c = d.getChannel(k);
         for (double v : {c.m_dLengthMS, c.m_dwFileLength, c.m_dMarkerTime, c.m_dDurationStartTime, c.m_dDurationStopFile})
@@ -99,16 +88,16 @@ std::string stateOf(const Document& d)
     return s;
 }
 
-std::vector<std::pair<double, std::string>> labelsOf(const Channels& c, int tier)
+using Times = std::vector<std::pair<double, std::string>>;
+
+Times labelsOf(const Channels& c, int tier)
 {
-    std::vector<std::pair<double, std::string>> out;
+    Times out;
     for (const LabelPtr& l : c.m_Tiers[static_cast<std::size_t>(tier)].m_pArrayLabels)
         out.emplace_back(l->dTime, l->getLabelText());
     std::sort(out.begin(), out.end());
     return out;
 }
-
-using Times = std::vector<std::pair<double, std::string>>;
 
 } // namespace
 

@@ -25,11 +25,6 @@ struct ToolFile {
     double tolerance;
 };
 
-[[maybe_unused]] void PrintTo(const ToolFile& t, std::ostream* os)
-{
-    *os << t.name;
-}
-
 std::string withPath(std::string command, const std::string& path)
 {
     auto at = command.find("%s");
