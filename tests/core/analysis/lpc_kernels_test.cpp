@@ -122,38 +122,11 @@ double noiseSample(std::mt19937& rng, double amplitude)
     return amplitude * (rng() / 4294967296.0 - 0.5);
 }
 
-// 1.2 s at 44.1 kHz as in the benchmark: a gliding f0 through three
-// resonators for 0.8 s, then noise, then silence.
-std::vector<double> speechLike()
-{
-    const double fs = 44100;
-    std::vector<double> x(static_cast<std::size_t>(1.2 * fs), 0.0);
-    std::mt19937 rng(1);
-    double phase = 0;
-    for (std::size_t i = 0; i < x.size(); ++i) {
-        const double t = i / fs;
-        if (t < 0.8) {
-            phase += (110 + 40 * std::sin(2 * M_PI * 0.7 * t)) / fs;
-            if (phase >= 1) {
-                phase -= 1;
-                x[i] = 1.0;
-            }
-        } else if (t < 1.0) {
-            x[i] = noiseSample(rng, 0.2);
-        }
-    }
-    vxtest::resonate(x, fs, {{650, 80}, {1100, 90}, {2400, 120}});
-    const double peak = vxtest::peakOf(x);
-    for (double& v : x)
-        v = static_cast<float>(0.7 * v / peak);
-    return x;
-}
-
 // A sustained vowel at rate fs: a pulse train at f0 with a little noise
 // through resonators; long enough for an order-400 frame.
-std::vector<double> vowel(double fs, double f0, std::initializer_list<std::pair<double, double>> formants)
+std::vector<double> vowel(double fs, double f0, const std::vector<vxtest::Formant>& formants, std::size_t n = 21000)
 {
-    std::vector<double> x = vxtest::pulses(21000, fs, f0);
+    std::vector<double> x = vxtest::pulses(n, fs, f0);
     std::mt19937 rng(3);
     for (double& v : x)
         v += noiseSample(rng, 2e-3);
@@ -171,7 +144,8 @@ const std::vector<Source>& sources()
 {
     static const std::vector<Source> all = [] {
         std::vector<Source> s;
-        s.push_back({"speech", 44100, speechLike()});
+        // Order 400 at 0.3 s reads up to 0.7 s.
+        s.push_back({"o", 44100, vowel(44100, 130, {{650, 80}, {1100, 90}, {2400, 120}}, 32000)});
         for (double fs : {11025.0, 16000.0, 22050.0, 44100.0, 48000.0, 96000.0}) {
             s.push_back({"a", fs, vowel(fs, 120, {{700, 80}, {1220, 90}, {2600, 120}, {3500, 150}})});
             s.push_back({"i", fs, vowel(fs, 210, {{300, 60}, {2300, 100}, {3000, 150}})});
@@ -181,66 +155,46 @@ const std::vector<Source>& sources()
     return all;
 }
 
-// DoLPC with roots, as the spectrogram runs it, on the frame of `order` ms
-// (trunc(fs / 1000) samples per order) starting at `at` seconds.
-std::optional<vx::RootRecord> formantsOf(vx::CMathFunc& math, const Source& s, double at, int order,
-                                         double preEmphasis)
-{
-    const int n = static_cast<int>(s.fs / 1000) * order;
-    const std::size_t from = static_cast<std::size_t>(at * s.fs);
-    std::vector<double> frame(static_cast<std::size_t>(n) + 20, 0.0);
-    for (std::size_t i = 0; i < frame.size() && from + i < s.x.size(); ++i)
-        frame[i] = s.x[from + i];
-    math.DoLPC(frame.data(), order, n, preEmphasis, 1, false, 0, 0, s.fs, true, true);
-    return math.lp_Roots();
-}
-
 } // namespace
 
 TEST(LpcKernels, AutocorrelationIsTheLagByLagSumInEveryBuild)
 {
     // Frames shorter than the order, remainders of the four-sample passes,
     // the order-48 frame at 44.1 kHz and an order-400 frame at 48 kHz.
-    struct Case {
-        int n, p;
-    };
     const auto x = uniform(19200, 11, -1, 1);
-    for (Case c : {Case{0, 0}, {1, 3}, {5, 8}, {7, 4}, {10, 2}, {21, 16}, {2116, 48}, {19200, 400}}) {
-        std::vector<double> want(static_cast<std::size_t>(c.p) + 1, 0.0);
-        for (int j = 0; j <= c.p; ++j)
-            for (int i = 0; i + j < c.n; ++i)
+    for (auto [n, p] : {std::pair{0, 0}, {1, 3}, {5, 8}, {7, 4}, {10, 2}, {21, 16}, {2116, 48}, {19200, 400}}) {
+        std::vector<double> want(static_cast<std::size_t>(p) + 1, 0.0);
+        for (int j = 0; j <= p; ++j)
+            for (int i = 0; i + j < n; ++i)
                 want[static_cast<std::size_t>(j)] += x[static_cast<std::size_t>(i)] * x[static_cast<std::size_t>(i + j)];
         for (const auto& build : autocorrelationBuilds()) {
-            std::vector<double> r(static_cast<std::size_t>(c.p) + 2, 99.0);
-            build.run(x.data(), c.n, c.p, r.data());
+            std::vector<double> r(static_cast<std::size_t>(p) + 2, 99.0);
+            build.run(x.data(), n, p, r.data());
             EXPECT_EQ(r.back(), 99.0) << build.name << " writes past lag p";
             r.pop_back();
-            EXPECT_EQ(r, want) << build.name << " n " << c.n << " p " << c.p;
+            EXPECT_EQ(r, want) << build.name << " n " << n << " p " << p;
         }
     }
 }
 
 TEST(LpcKernels, HornerValuesArePointByPointInEveryBuild)
 {
-    struct Case {
-        int degree, points;
-    };
-    for (Case c : {Case{1, 1}, {2, 5}, {3, 7}, {48, 117}, {49, 118}, {400, 961}}) {
-        const auto a = uniform(static_cast<std::size_t>(c.degree) + 1, 21, -1, 1);
-        const auto x = uniform(static_cast<std::size_t>(c.points), 22, -1.2, 1.2);
+    for (auto [degree, points] : {std::pair{1, 1}, {2, 5}, {3, 7}, {48, 117}, {49, 118}, {400, 961}}) {
+        const auto a = uniform(static_cast<std::size_t>(degree) + 1, 21, -1, 1);
+        const auto x = uniform(static_cast<std::size_t>(points), 22, -1.2, 1.2);
         std::vector<double> want;
         for (double xk : x) {
             double v = a[0];
-            for (int j = 1; j <= c.degree; ++j)
+            for (int j = 1; j <= degree; ++j)
                 v = v * xk + a[static_cast<std::size_t>(j)];
             want.push_back(v);
         }
         for (const auto& build : hornerBuilds()) {
-            std::vector<double> f(static_cast<std::size_t>(c.points) + 1, 99.0);
-            build.run(c.degree, a.data(), x.data(), c.points, f.data());
+            std::vector<double> f(static_cast<std::size_t>(points) + 1, 99.0);
+            build.run(degree, a.data(), x.data(), points, f.data());
             EXPECT_EQ(f.back(), 99.0) << build.name;
             f.pop_back();
-            EXPECT_EQ(f, want) << build.name << " degree " << c.degree;
+            EXPECT_EQ(f, want) << build.name << " degree " << degree;
         }
     }
 }
@@ -251,51 +205,40 @@ TEST(LpcKernels, RealRootsAndQuadraticFactorsAreThoseOfThePolynomial)
     // reversed polynomial) and none at all, at degrees up to 400: a root
     // found is one planted, to the bisection's 1e-4, and the quotient times
     // (z - root) gives the polynomial back.
-    struct Case {
-        int pairs;
-        std::vector<double> reals;
-        bool found;
+    const std::pair<int, std::vector<double>> cases[] = {
+        {1, {0.37}}, {3, {-1.1}}, {24, {0.0}}, {24, {-0.52, 0.9}}, {199, {0.8, -0.3}},
+        {2, {2.5}},  {24, {-4.0}}, {24, {}},   {200, {}},
     };
-    const std::vector<Case> cases = {
-        {1, {0.37}, true},  {3, {-1.1}, true},      {24, {0.0}, true},   {24, {-0.52, 0.9}, true},
-        {199, {0.8, -0.3}, true}, {2, {2.5}, true}, {24, {-4.0}, true}, {24, {}, false},  {200, {}, false},
-    };
-    const auto largestOf = [](const std::vector<double>& a) {
-        double largest = 0;
-        for (double aj : a)
-            largest = std::max(largest, std::fabs(aj));
-        return largest;
-    };
-    for (const Case& c : cases) {
-        const auto a = polynomial(randomPairs(c.pairs, 31), c.reals);
+    for (const auto& [pairs, reals] : cases) {
+        const auto a = polynomial(randomPairs(pairs, 31), reals);
         const int n = static_cast<int>(a.size()) - 1;
         std::vector<double> q(a.size(), 0.0);
         double root = 0;
         const std::string label = "degree " + std::to_string(n);
-        ASSERT_EQ(rfactr(n, a.data(), q.data(), &root, 1e-4), c.found ? 1 : 0) << label;
-        if (!c.found)
+        ASSERT_EQ(rfactr(n, a.data(), q.data(), &root, 1e-4), reals.empty() ? 0 : 1) << label;
+        if (reals.empty())
             continue;
         double nearest = 1e9;
-        for (double r : c.reals)
+        for (double r : reals)
             nearest = std::min(nearest, std::fabs(root - r) / std::max(1.0, std::fabs(r)));
         EXPECT_LT(nearest, 2e-4) << label << ": root " << root;
         for (std::size_t j = 1; j < a.size() - 1; ++j)
-            EXPECT_NEAR(q[j] - root * q[j - 1], a[j], 1e-3 * largestOf(a)) << label << " term " << j;
+            EXPECT_NEAR(q[j] - root * q[j - 1], a[j], 1e-3 * vxtest::peakOf(a)) << label << " term " << j;
     }
 
-    // Bairstow's iteration: predictors of the speech-like frame at orders 4
-    // to 400 (it fails on some high orders) and polynomials of known pole
-    // pairs. A factor z^2 - u z - v found is one of the planted pairs where
-    // they are known, and the quotient times it gives the polynomial back.
+    // Bairstow's iteration: predictors of the vowel "o" at orders 4 to 400
+    // (it fails on some high orders) and polynomials of known pole pairs. A
+    // factor z^2 - u z - v found is one of the planted pairs where they are
+    // known, and the quotient times it gives the polynomial back.
     struct Poly {
         std::vector<double> a;
         std::vector<std::pair<double, double>> pairs;
     };
     std::vector<Poly> polys;
-    const Source& speech = sources()[0];
+    const Source& o = sources()[0];
     for (int order : {4, 5, 14, 20, 26, 48, 52, 100, 160, 400}) {
         LpcOut lpc;
-        CMathFunc::autolpc(speech.x.data() + 13230, 44 * order, order, lpc);
+        CMathFunc::autolpc(o.x.data() + 13230, 44 * order, order, lpc);
         polys.push_back({lpc.a, {}});
     }
     for (const auto& pairs : {std::vector<std::pair<double, double>>{{0.9, 0.4}, {0.8, 1.9}}, randomPairs(24, 41),
@@ -314,7 +257,7 @@ TEST(LpcKernels, RealRootsAndQuadraticFactorsAreThoseOfThePolynomial)
         for (int j = 0; j <= n; ++j) {
             const auto qAt = [&](int k) { return k >= 0 && k <= n - 2 ? q[static_cast<std::size_t>(k)] : 0.0; };
             EXPECT_NEAR(qAt(j) - u * qAt(j - 1) - v * qAt(j - 2), p.a[static_cast<std::size_t>(j)],
-                        1e-3 * largestOf(p.a))
+                        1e-3 * vxtest::peakOf(p.a))
                 << label << " term " << j;
         }
         if (p.pairs.empty())
@@ -435,7 +378,15 @@ TEST(Lpc, FormantsAreTheRootsOfAnIndependentSolver)
         const Source& s = sources()[k.source];
         const std::string label = std::string(s.name) + " at " + std::to_string(s.fs) + " Hz, order "
                                 + std::to_string(k.order) + ", " + std::to_string(k.at) + " s";
-        const auto ro = formantsOf(math, s, k.at, k.order, k.source == 0 ? 0.98 : 0);
+        // DoLPC with roots, as the spectrogram runs it, on the frame of
+        // `order` ms (trunc(fs / 1000) samples per order).
+        const int n = static_cast<int>(s.fs / 1000) * k.order;
+        const auto from = static_cast<std::size_t>(k.at * s.fs);
+        std::vector<double> frame(static_cast<std::size_t>(n) + 20, 0.0);
+        for (std::size_t i = 0; i < frame.size() && from + i < s.x.size(); ++i)
+            frame[i] = s.x[from + i];
+        math.DoLPC(frame.data(), k.order, n, k.source == 0 ? 0.98 : 0, 1, false, 0, 0, s.fs, true, true);
+        const auto& ro = math.lp_Roots();
         if (!ro) {
             ++failedOrders;
             continue;
