@@ -151,7 +151,8 @@ Bytes commBody(int K, std::uint32_t N, int bits, double rate = 8000)
 
 std::string rateRefusal(double rate)
 {
-    return "declares a sample rate of " + formatShortest(rate) + " Hz; recordings of 1 to 1000000 Hz can be opened.";
+    return "declares a sample rate of " + formatShortest(rate)
+         + " Hz; recordings of 1 to 1000000 Hz can be opened.";
 }
 
 LabelPtr makeLabel(const std::string& text, double time, int justification)
@@ -415,8 +416,8 @@ TEST_F(Native, OldPcLayoutAPlacesFlaggedChannelsInOrder)
 {
     Bytes a(6484 + 8, 0);
     // Two labels from 1480, the first at time 0: outside the recording.
-    for (auto [at, value] : {std::pair{0, 6484}, {4, 10}, {8, 4}, {16, 10000}, {20, 2000}, {24, 8}, {28, 4}, {1480, 2}})
-        putU32le(a.data() + at, static_cast<std::uint32_t>(value));
+    for (auto [at, v] : {std::pair{0, 6484}, {4, 10}, {8, 4}, {16, 10000}, {20, 2000}, {24, 8}, {28, 4}, {1480, 2}})
+        putU32le(a.data() + at, static_cast<std::uint32_t>(v));
     for (int flag : {1, 3, 5}) {
         a[188 + 4 * static_cast<std::size_t>(flag)] = 1;
         putU32le(a.data() + 256 + 4 * flag, static_cast<std::uint32_t>(10 * flag));

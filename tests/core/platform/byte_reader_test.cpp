@@ -6,7 +6,7 @@
 
 using namespace vx;
 
-TEST(ByteReader, ReadsBothByteOrdersAndThrowsPastTheEnd)
+TEST(ByteReader, ReadsBothByteOrdersThrowsPastTheEndAndFloatsRoundTrip)
 {
     std::vector<std::uint8_t> d = {0x01, 0x02, 0x03, 0x04, 'R', 'I', 'F', 'F', 0xAA};
     ByteReader r(d);
@@ -24,10 +24,7 @@ TEST(ByteReader, ReadsBothByteOrdersAndThrowsPastTheEnd)
     EXPECT_THROW(r.u8(), ReadPastEnd);
     EXPECT_THROW(r.seek(10), ReadPastEnd);
     EXPECT_THROW(r.skip(1), ReadPastEnd);
-}
 
-TEST(ByteReader, FloatStoresRoundTrip)
-{
     std::uint8_t b[8];
     putF64be(b, -1.25);
     EXPECT_EQ(ByteReader(b).f64be(), -1.25);
