@@ -20,14 +20,14 @@ namespace {
 
 struct Vowel {
     const char* name;
-    double F[5], B[5];
+    std::vector<vxtest::Formant> formants;
 };
 
-const Vowel kA{"a", {730, 1090, 2440, 3400, 4500}, {60, 90, 120, 175, 250}};
-const Vowel kI{"i", {270, 2290, 3010, 3400, 4500}, {50, 100, 120, 175, 250}};
-const Vowel kU{"u", {300, 870, 2240, 3400, 4500}, {50, 80, 120, 175, 250}};
+const Vowel kA{"a", {{730, 60}, {1090, 90}, {2440, 120}, {3400, 175}, {4500, 250}}};
+const Vowel kI{"i", {{270, 50}, {2290, 100}, {3010, 120}, {3400, 175}, {4500, 250}}};
+const Vowel kU{"u", {{300, 50}, {870, 80}, {2240, 120}, {3400, 175}, {4500, 250}}};
 // A first formant near twice the F0 of a higher voice.
-const Vowel kE{"e", {480, 1700, 2600, 3500, 4500}, {60, 100, 150, 200, 250}};
+const Vowel kE{"e", {{480, 60}, {1700, 100}, {2600, 150}, {3500, 200}, {4500, 250}}};
 
 // What real voices have and steady synthetic ones lack: period-to-period
 // jitter and shimmer (relative standard deviations), aspiration noise
@@ -85,14 +85,10 @@ std::vector<float> vowel(const Vowel& v, double fs, const std::function<double(d
     }
     for (std::size_t i = x.size() - 1; i > 0; --i)
         x[i] -= x[i - 1];
-    std::vector<vxtest::Formant> formants;
-    for (int r = 0; r < 5; ++r)
-        formants.emplace_back(v.F[r], v.B[r]);
-    vxtest::resonate(x, fs, formants, true);
-    const double peak = vxtest::peakOf(x);
-    std::vector<float> out(x.size());
-    for (std::size_t i = 0; i < x.size(); ++i)
-        out[i] = static_cast<float>(std::round(0.5 * 32767 * x[i] / peak) / 32768);
+    vxtest::resonate(x, fs, v.formants, true);
+    std::vector<float> out = vxtest::scaledTo(x, 0.5 * 32767);
+    for (float& s : out)
+        s = std::round(s) / 32768;
     return out;
 }
 
