@@ -229,24 +229,22 @@ TEST_F(Wave, MonoLoadsWithoutAQuestionAndSetsItsFields)
     EXPECT_EQ(chosen.s.m_nFFTAppliedWindowLength, 9) << "values made for this rate stay";
 }
 
-TEST_F(Wave, TheChannelChoiceOffersEveryChannel)
+// (Which channel's samples are read: the tool files' six-channel case.)
+TEST_F(Wave, TheChannelChoiceOffersEveryChannelAndCanBeCancelled)
 {
-    std::vector<std::int16_t> frames;
-    for (int k = 0; k < 4; ++k)
-        for (int ch = 0; ch < 6; ++ch)
-            frames.push_back(static_cast<std::int16_t>(1000 * ch + k));
+    const Bytes six = makeWave(std::vector<std::int16_t>(24, 7), 6, 8000);
     Document d;
     ScriptedAnswers ui(4);
-    ASSERT_TRUE(d.readFromData(makeWave(frames, 6, 8000), &ui).ok);
+    ASSERT_TRUE(d.readFromData(six, &ui).ok);
     ASSERT_EQ(ui.offered.size(), 6u);
     EXPECT_EQ(ui.offered.front(), "Channel 1 ");
     EXPECT_EQ(ui.offered.back(), "Channel 6 ");
-    EXPECT_EQ(d.getChannel(0).m_hData[3], (4000 + 3) / 32768.0f);
+    EXPECT_EQ(d.getChannel(0).m_dwFileLength, 4.0);
     EXPECT_EQ(d.m_nNumofChannels, 1);
 
     Document cancelled;
     ScriptedAnswers no(-1);
-    EXPECT_FALSE(cancelled.readFromData(makeWave(frames, 6, 8000), &no).ok);
+    EXPECT_FALSE(cancelled.readFromData(six, &no).ok);
     EXPECT_FALSE(cancelled.m_bHaveData);
 }
 
@@ -334,7 +332,7 @@ TEST_F(Wave, OddButReadableFilesAreRead)
     }
 }
 
-TEST_F(Native, SaveAndReopenKeepsEverythingAttachedToTheChannel)
+TEST_F(Native, SaveAndReopenKeepsEverythingAttachedToTheChannelOrItsSelection)
 {
     Document d;
     makeLabelledDocument(d);
@@ -373,24 +371,20 @@ TEST_F(Native, SaveAndReopenKeepsEverythingAttachedToTheChannel)
     ASSERT_TRUE(fromPc.readFromData(pc, nullptr).ok);
     EXPECT_EQ(fromPc.getChannel(0).m_Tiers[0].m_pArrayLabels[0]->mFont, (LabelFont{"Arial", 14.0, 5, false}));
     EXPECT_EQ(fromPc.getChannel(0).m_Tiers[0].m_pArrayLabels[0]->mFontColor, (RGBColor{}));
-}
 
-TEST_F(Native, ASelectionSavesLabelTimesFromItsStart)
-{
-    Document d;
-    makeLabelledDocument(d);
-    Channels& c = d.getChannel(0);
-    c.SetMarkerValues_Time(1000);
-    c.SetCursorInFile_Time(1500);
-    c.CalculateDuration();
+    // A selection saves its label times from its start.
+    Channels& source = d.getChannel(0);
+    source.SetMarkerValues_Time(1000);
+    source.SetCursorInFile_Time(1500);
+    source.CalculateDuration();
     SaveBytes s = bytesForSave(d, "selection");
     ASSERT_TRUE(s.error.empty());
-    Document back;
-    ASSERT_TRUE(back.readFromData(s.bytes, nullptr).ok);
-    const Channels& b = back.getChannel(0);
+    Document part;
+    ASSERT_TRUE(part.readFromData(s.bytes, nullptr).ok);
+    const Channels& b = part.getChannel(0);
     EXPECT_EQ(b.m_dLengthMS, 500.0);
     EXPECT_EQ(b.m_dwFileLength, 4000.0);
-    EXPECT_EQ(b.m_hData[0], c.m_hData[8000]);
+    EXPECT_EQ(b.m_hData[0], source.m_hData[8000]);
     ASSERT_EQ(b.m_Tiers[0].nLabelCount, 1);
     EXPECT_EQ(b.m_Tiers[0].m_pArrayLabels[0]->dTime, 200.0);
     EXPECT_EQ(b.m_Tiers[1].m_pArrayLabels[0]->dTime, 100.0);
