@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
-#include <cstdio>
-
 using namespace vx;
 
 namespace {
@@ -41,20 +38,6 @@ TEST(Labelling, TheListRunsThroughChannelsThenTiersThenEachTiersOrder)
     }
     EXPECT_EQ(seen, (std::vector<std::string>{"1|tones|late first|900.0", "2|tones|early second|100.0",
                                               "3||last tier|1.0", "4|misc|c1|7.0", "5|tones|c2|5.0"}));
-}
-
-TEST(Labelling, NumbersHaveADecimalPointInEveryLocale)
-{
-    EXPECT_EQ(formatFixed1(1234.56), "1234.6");
-    EXPECT_EQ(formatFixed1(-0.04), "-0.0");
-    EXPECT_EQ(formatFixed1(100.25), "100.2") << "halves round as printf rounds them";
-    // The locale comes with the project's packages (locales-all).
-    ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr) << "the de_DE.UTF-8 locale is missing";
-    char probe[16];
-    std::snprintf(probe, sizeof probe, "%.1f", 1.5);
-    ASSERT_STREQ(probe, "1,5") << "the locale writes a decimal comma";
-    EXPECT_EQ(formatFixed1(1234.56), "1234.6");
-    std::setlocale(LC_NUMERIC, "C");
 }
 
 TEST(Labelling, FieldsHoldAtMost255BytesOfUtf8)

@@ -1,4 +1,5 @@
 #include "app/AppState.h"
+#include "labels/Labelling.h"
 #include "log/LogEntries.h"
 #include "support/SoundFiles.h"
 
@@ -253,8 +254,12 @@ TEST(LogNumbers, KeepADecimalPointUnderEveryLocale)
     doc.getChannel(0).m_dMarkerDataValue = 0.5;
     MainViewModel m(doc);
     const auto r = mainLogEntries(m, MainLogEntry::Marker, "x");
+    const std::string listed = formatFixed1(1234.56);
     std::locale::global(std::locale::classic());
     std::setlocale(LC_ALL, saved.c_str());
     EXPECT_STREQ(probe, "1,50") << "the locale writes a decimal comma";
     EXPECT_EQ(r[0].values, (Values{"1.50", "0.50"}));
+    EXPECT_EQ(listed, "1234.6") << "the label list's times";
+    EXPECT_EQ(formatFixed1(-0.04), "-0.0");
+    EXPECT_EQ(formatFixed1(100.25), "100.2") << "halves round as printf rounds them";
 }
