@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 using namespace vx;
@@ -209,7 +210,8 @@ TEST(SpectrogramPicture, EveryGridDrawsOnlyTheLinesThatFit)
     slice.m_nFFTDBGrid = 1;
     slice.m_bFFTAbsolute = true;
     slice.m_nFFTAbsoluteRange = 2147483600;
-    const SliceRect g{20, 0, 1020, 500};
+    const SliceRect g = sliceGraphRect(1020, 520);
+    ASSERT_EQ((std::array{g.left, g.top, g.right, g.bottom}), (std::array{20, 0, 1020, 500})) << "room for labels";
     const SliceGrid fg = sliceFrequencyGrid(slice, g);
     ASSERT_GE(fg.labels.size(), 2u);
     EXPECT_LE(fg.labels.size(), 1000u / 45);
