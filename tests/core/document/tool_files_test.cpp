@@ -25,6 +25,11 @@ struct ToolFile {
     double tolerance;
 };
 
+[[maybe_unused]] void PrintTo(const ToolFile& t, std::ostream* os)
+{
+    *os << t.name;
+}
+
 std::string withPath(std::string command, const std::string& path)
 {
     auto at = command.find("%s");
