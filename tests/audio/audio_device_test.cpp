@@ -71,14 +71,12 @@ TEST(AudioPlayer, PlaysTheStretchSampleForSampleThenSilence)
         vx::AudioPlayer player(*backend);
         player.setData(x.data(), 12345, 1000);
         player.setSampleRate(22050);
-        const std::string error = player.startPlay();
-        ASSERT_EQ(error, "") << "the test's own file device did not open";
+        ASSERT_EQ(player.startPlay(), "") << "the test's own file device did not open";
         ASSERT_TRUE(waitFor([&] { return player.finished(); }));
         EXPECT_NEAR(player.playedNanoseconds(), 12345 / 22050.0 * 1e9, 1.0);
         player.stopPlay();
     }
     const std::vector<float> out = vxtest::readF32(played);
-    ASSERT_GE(out.size(), 12345u);
     // The device may put silence before the first block.
     std::size_t lead = 0;
     while (lead < out.size() && out[lead] == 0.0f)
