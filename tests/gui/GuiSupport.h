@@ -1,17 +1,21 @@
 #pragma once
-// What the window tests share: scripted answers to the windows' questions
-// and a generated recording.
+// What the window tests share: scripted answers to the windows' questions,
+// a simulated sound system and generated recordings.
 
 #include "app/AppState.h"
+#include "gui/FakeSound.h"
 #include "gui/app/DocumentController.h"
+#include "gui/app/DocumentSession.h"
 #include "gui/mainview/MainWindow.h"
 #include "gui/platform/Dialogs.h"
 #include "support/SoundFiles.h"
+#include "support/Synthesis.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QList>
+#include <QMouseEvent>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -90,6 +94,42 @@ inline std::string makeRecording()
     return path;
 }
 
+// A mono WAVE file of y (full scale 1) at `rate`.
+inline std::string writeSignal(const std::vector<double>& y, int rate, const char* name)
+{
+    std::vector<std::int16_t> s(y.size());
+    for (std::size_t n = 0; n < y.size(); ++n)
+        s[n] = static_cast<std::int16_t>(std::lround(std::clamp(y[n], -1.0, 1.0) * 30000));
+    const std::string path = tempPath(name);
+    writeBytes(path, makeWave(s, 1, rate));
+    return path;
+}
+
+// `voiced` samples of a 120 Hz pulse train through resonators at
+// `formants`, peaking at `peak`, then digital silence up to `total`.
+inline std::string makeVowel(int rate, std::size_t voiced, std::size_t total, const std::vector<Formant>& formants,
+                             double peak)
+{
+    std::vector<double> y(voiced, 0.0);
+    for (std::size_t n = 0; n < voiced; n += static_cast<std::size_t>(rate / 120))
+        y[n] = 1.0;
+    resonate(y, rate, formants);
+    const double top = peakOf(y);
+    for (double& v : y)
+        v *= peak / top;
+    y.resize(total, 0.0);
+    return writeSignal(y, rate, "vowel.wav");
+}
+
+// A mouse event sent to the widget itself (the test platform moves its one
+// pointer over whichever window lies on top at that place).
+inline void sendMouse(QWidget* w, QEvent::Type type, QPointF at, Qt::MouseButtons buttons = Qt::NoButton)
+{
+    QMouseEvent e(type, at, w->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                  Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
 // Runs the event loop until `done` holds or `ms` have passed; whether it
 // holds.
 inline bool waitUntil(const std::function<bool()>& done, int ms = 20000)
@@ -108,18 +148,25 @@ inline void waitForAnalysis(vx::MainWindow& w)
     QApplication::processEvents();
 }
 
-// A window on a generated recording, opened through the document
-// controller, shown and analysed; closed without saving afterwards.
+// A window on a generated recording (or, where recording() gives no path,
+// on the file the test opens), opened through the document controller,
+// shown and analysed; sound goes to the simulated system. Closed without
+// saving afterwards.
 class WindowTest : public ::testing::Test {
 protected:
-    // Runs before the file opens (for example to choose the sound system).
-    virtual void beforeOpen() {}
+    virtual std::string recording() { return makeRecording(); }
     void SetUp() override
     {
         vx::resetAppState();
         vx::applicationWillFinishLaunching();
-        beforeOpen();
-        path = makeRecording();
+        controller.sound().setBackendFactory([this] { return std::make_unique<FakeBackend>(fake); });
+        if (const std::string file = recording(); !file.empty()) {
+            ASSERT_NO_FATAL_FAILURE(open(file));
+        }
+    }
+    void open(const std::string& file)
+    {
+        path = file;
         window = controller.openFile(QString::fromStdString(path));
         ASSERT_NE(window, nullptr) << dialogs.errors.join("\n").toStdString();
         window->resize(845, 400);
@@ -134,8 +181,15 @@ protected:
         QApplication::processEvents();
     }
     vx::MainView& view() { return window->view(); }
+    vx::DocumentSession& session() { return window->session(); }
     vx::Channels& channel() { return window->model().doc().getChannel(0); }
+    std::vector<float> played()
+    {
+        std::lock_guard<std::mutex> g(fake.lock);
+        return fake.played;
+    }
 
+    FakeSound fake;
     ScriptedDialogs dialogs;
     vx::DocumentController controller{dialogs};
     std::string path;

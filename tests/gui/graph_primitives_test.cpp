@@ -1,15 +1,15 @@
-// The fast drawing of long recordings against the plain per-sample and
-// per-frame drawing: the pictures must be identical pixel for pixel.
+// The drawing of long recordings: each column of the waveform, the
+// intensity contour and the pitch dots where their values put them; the
+// grids' steps and labels.
 
 #include "draw/GraphPrimitives.h"
 
 #include <QImage>
-#include <QPainterPath>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 
 using namespace vx;
 
@@ -22,144 +22,78 @@ QImage blank()
     return img;
 }
 
-int tr(double v)
+// The first and last row of the ink in column x; (-1, -1) for none.
+std::pair<int, int> inkRows(const QImage& img, int x)
 {
-    return truncInt(v);
-}
-
-// The waveform scanning every sample of every column.
-void plainWaveform(QPainter& p, const std::vector<float>& x, double pageMin, double pageMax, double yScale,
-                   const Rect& r)
-{
-    const double baseline = r.bottom - tr(r.height() * 0.5);
-    p.setPen(Qt::black);
-    const int width = r.width();
-    const double ppc = (pageMax - pageMin) / width;
-    const long n = tr(ppc);
-    QPointF previous(r.left, baseline);
-    for (int j = 0; j < width; ++j) {
-        const long s = tr(ppc * j + tr(pageMin));
-        double mx = -1e45, mn = 1e45;
-        for (long k = s; k < s + n && k < long(x.size()); ++k) {
-            const double v = x[static_cast<std::size_t>(k)] * yScale;
-            if (v > mx)
-                mx = v;
-            if (v < mn)
-                mn = v;
+    std::pair<int, int> rows{-1, -1};
+    for (int y = 0; y < img.height(); ++y)
+        if (img.pixelColor(x, y) != QColor(Qt::white)) {
+            rows.second = y;
+            if (rows.first < 0)
+                rows.first = y;
         }
-        const QPointF top(r.left + j, baseline - tr(mx)), bottom(r.left + j, baseline - tr(mn));
-        p.drawLine(top, previous);
-        p.drawLine(top, bottom);
-        previous = bottom;
-    }
+    return rows;
 }
 
-void plainIntensity(QPainter& p, const std::vector<float>& x, double a, double b, double pageMin, double pageMax,
-                    double yScale, const Rect& r)
-{
-    p.setPen(QColor(0, 0, 255));
-    const double ppc = (pageMax - pageMin) / r.width();
-    const long n = tr(ppc);
-    QPainterPath path;
-    bool first = true;
-    for (int j = 0; j < r.width(); ++j) {
-        const long s = tr(ppc * j) + tr(pageMin);
-        double m = -1e45;
-        for (long k = s; k < s + n; ++k) {
-            if (!(a < k && k < tr(b)))
-                continue;
-            m = std::max(m, x[static_cast<std::size_t>(k)] * yScale);
-            const double y = r.bottom - tr(m);
-            if (first) {
-                path.moveTo(r.left + j, y);
-                first = false;
-            }
-            path.lineTo(r.left + j, y);
-        }
-    }
-    p.drawPath(path);
-}
-
-void plainPitch(QPainter& p, const std::vector<double>& t, double firstFrame, double lastFrame, const Rect& r, int high,
-                int low)
-{
-    p.setPen(QColor(0, 0, 255));
-    p.setBrush(QColor(0, 0, 255));
-    const double yScale = double(r.height()) / (high - low), xScale = r.width() / (lastFrame - firstFrame);
-    for (long j = 0; j < tr(lastFrame) - tr(firstFrame); ++j) {
-        const long idx = tr(firstFrame) + j;
-        const double v = idx >= 0 && idx < long(t.size()) ? t[static_cast<std::size_t>(idx)] : 0;
-        if (low < v && v < high)
-            p.drawEllipse(QRectF(r.left + tr(j * xScale), r.bottom - tr((v - low) * yScale), 2, 2));
-    }
-}
+const Rect kRect{40, 50, 240, 650}; // a baseline at 140 halfway down
 
 } // namespace
 
-TEST(GraphPrimitives, SummarisedDrawingIsPixelIdenticalToThePlainDrawing)
+TEST(GraphPrimitives, EachColumnOfALongWaveformSpansItsSamplesExtremesAboutTheBaseline)
 {
-    std::mt19937 rng(5);
-    std::normal_distribution<float> noise(0, 0.3f);
+    // 400000 samples over 600 columns: +0.5 and -0.3 in the first half,
+    // +0.2 and -0.1 in the second.
     std::vector<float> x(400000);
     for (std::size_t k = 0; k < x.size(); ++k)
-        x[k] = static_cast<float>(0.6 * std::sin(k * 0.013)) + noise(rng) * (k % 50000 < 20000 ? 1.0f : 0.05f);
+        x[k] = (k < 200000 ? 1.0f : 0.4f) * (k % 10 < 5 ? 0.5f : -0.3f);
     SampleSummary summary(x.data(), x.size());
-    const Rect r{40, 50, 240, 650};
-    for (auto [lo, hi] : {std::pair{0.0, 400000.0}, {12345.5, 98765.25}, {1000.0, 3400.0}}) {
-        QImage a = blank(), b = blank();
-        {
-            QPainter p(&a);
-            DrawGraphFloat_1(p, &summary, lo, hi, 100, 0.5, r, RGBColor{}, 0, false, RGBColor{});
-        }
-        if ((hi - lo) / r.width() < 4)
-            continue; // below four samples per column every sample is joined, no summary
-        {
-            QPainter p(&b);
-            plainWaveform(p, x, lo, hi, 100, r);
-        }
-        EXPECT_EQ(a, b) << "waveform page " << lo << " .. " << hi;
+    QImage img = blank();
+    {
+        QPainter p(&img);
+        DrawGraphFloat_1(p, &summary, 0, 400000, 100, 0.5, kRect, RGBColor{}, 0, false, RGBColor{});
     }
+    EXPECT_EQ(inkRows(img, 200), std::pair(140 - 50, 140 + 30));
+    EXPECT_EQ(inkRows(img, 500), std::pair(140 - 20, 140 + 12));
+    EXPECT_EQ(inkRows(img, 660), std::pair(-1, -1)) << "nothing right of the strip";
+}
 
-    // Frames of 13 ms every 7 ms at 44.1 kHz: the contour's frame levels
-    // against the drawing of every sample's level.
+TEST(GraphPrimitives, IntensityIsDrawnAtItsLevelInsideTheSelectionAndPitchDotsInsideTheirRange)
+{
+    // A steady tone: a steady level, drawn from sample 10000 to 30000 only.
+    std::vector<float> x(44100);
+    for (std::size_t k = 0; k < x.size(); ++k)
+        x[k] = static_cast<float>(0.5 * std::sin(k * 0.0627));
     IntensityParams ip;
     ip.sampleRate = 44100;
     ip.windowMs = 13;
     ip.stepMs = 7;
     const IntensityContour contour = computeIntensity(x.data(), static_cast<double>(x.size()), ip);
-    std::vector<float> level(x.size());
-    for (std::size_t k = 0; k < level.size(); ++k)
-        level[k] = contour.at(static_cast<long>(k));
-    for (auto [lo, hi] : {std::pair{0.0, 400000.0}, {5000.0, 7000.0}, {100000.0, 260000.0}}) {
-        QImage a = blank(), b = blank();
-        {
-            QPainter p(&a);
-            DrawIntensityFloat(p, &contour, 20000.5, 300000, lo, hi, 4.0, r, RGBColor{0, 0, 255});
-        }
-        {
-            QPainter p(&b);
-            plainIntensity(p, level, 20000.5, 300000, lo, hi, 4.0, r);
-        }
-        EXPECT_EQ(a, b) << "intensity page " << lo << " .. " << hi;
+    QImage img = blank();
+    {
+        QPainter p(&img);
+        DrawIntensityFloat(p, &contour, 10000.5, 30000, 0, 44100, 4.0, kRect, RGBColor{0, 0, 255});
     }
+    const int column = 50 + static_cast<int>(20000 / (44100.0 / 600));
+    EXPECT_NEAR(inkRows(img, column).first, 240 - contour.at(20000) * 4.0, 1);
+    EXPECT_EQ(inkRows(img, 50 + 60).first, -1) << "before the selection";
+    EXPECT_EQ(inkRows(img, 50 + 500).first, -1) << "after it";
 
-    std::vector<double> track(36000);
-    for (std::size_t k = 0; k < track.size(); ++k)
-        track[k] = k % 97 < 60 ? 120 + 40 * std::sin(k * 0.003) + (k % 7) : 0;
-    track[100] = 50;  // at the display's bottom: not drawn
-    track[101] = 500; // at its top: not drawn
-    for (auto [f0, f1] : {std::pair{0.0, 36000.0}, {100.0, 400.0}, {1000.5, 1100.25}}) {
-        QImage a = blank(), b = blank();
-        {
-            QPainter p(&a);
-            DrawPitchTrackVoxtrace(p, &track, 36000, f0, f1, r.left, r.bottom, r.height(), r.width(), 500, 50, 1);
-        }
-        {
-            QPainter p(&b);
-            plainPitch(p, track, f0, f1, r, 500, 50);
-        }
-        EXPECT_EQ(a, b) << "pitch frames " << f0 << " .. " << f1;
+    // Frames 100 to 400 over 600 columns, 50 to 500 Hz over 200 rows: a
+    // dot of 200 Hz every other column; 50 and 500 Hz at the ends are not
+    // drawn.
+    std::vector<double> track(36000, 200);
+    track[100] = 50;
+    track[101] = 500;
+    QImage dots = blank();
+    {
+        QPainter p(&dots);
+        DrawPitchTrackVoxtrace(p, &track, 36000, 100, 400, 50, 240, 200, 600, 500, 50, 1);
     }
+    EXPECT_EQ(inkRows(dots, 50).first, -1);
+    EXPECT_EQ(inkRows(dots, 52).first, -1);
+    const int y = 240 - static_cast<int>(150 * 200 / 450.0);
+    EXPECT_NEAR(inkRows(dots, 55).first, y, 2);
+    EXPECT_NEAR(inkRows(dots, 55).second, y + 2, 2);
 }
 
 TEST(GraphPrimitives, TimeGridStepsAndColours)

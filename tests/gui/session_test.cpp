@@ -1,17 +1,19 @@
 // A document's session: its windows close with it, its notices reach every
-// window of the document, every change of samples passes one gate, and the
-// commands of the one command table find their responders.
+// window of the document (each view placing labels for its own width), every
+// change of samples passes one gate, the commands of the one command table
+// find their responders, and a failed computation is reported, not fatal.
 
-#include "app/AppState.h"
-#include "gui/app/DocumentController.h"
-#include "gui/app/DocumentSession.h"
-#include "gui/FakeSound.h"
+#include "draw/MainViewPicture.h"
 #include "gui/GuiSupport.h"
+#include "gui/mainview/AnalysisScheduler.h"
+#include "gui/platform/Worker.h"
 #include "labels/TextGrid.h"
 
 #include <QAction>
+#include <QPainter>
 #include <QPointer>
 #include <QSet>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -77,14 +79,17 @@ private:
 
 class Session : public WindowTest {
 protected:
-    void beforeOpen() override
+    void SetUp() override
     {
-        controller.sound().setBackendFactory([this] { return std::make_unique<FakeBackend>(fake); });
         ReaderWindow::destroyed = 0;
+        WindowTest::SetUp();
     }
-    DocumentSession& session() { return window->session(); }
-
-    FakeSound fake;
+    static QPoint centreOf(const MainViewModel& m, const Labels* l)
+    {
+        const PlacedLabel* p = m.geometry().find(l);
+        return p ? QPoint((p->rect.left + p->rect.right) / 2, (p->rect.top + p->rect.bottom) / 2) : QPoint(-1, -1);
+    }
+    static const Labels* clicked(const MainViewModel& m) { return m.m_bLabelClicked ? m.m_ClickedLabel : nullptr; }
 };
 
 } // namespace
@@ -103,7 +108,8 @@ TEST_F(Session, ClosingTheMainWindowAsksOnceThenClosesEveryWindowBeforeTheDocume
     dialogs.saveChoice = SaveChoice::Cancel;
     EXPECT_FALSE(window->close());
     EXPECT_TRUE(a && b);
-    EXPECT_EQ(dialogs.asked.size(), 1);
+    ASSERT_EQ(dialogs.asked.size(), 1);
+    EXPECT_TRUE(dialogs.asked[0].endsWith("speech")) << dialogs.asked[0].toStdString();
 
     // A window closed by the user goes alone.
     b->close();
@@ -227,6 +233,76 @@ TEST_F(Session, TheGateStopsPlaybackAndEveryAnalysisBeforeTheSamplesChange)
     reader->start();
     ASSERT_TRUE(waitUntil([&] { return !view().busy() && reader->passes() > 0; }));
     EXPECT_EQ(channel().m_hData[0], 0.25f);
+}
+
+TEST_F(Session, AnalysisOfTheWindowTakesThePageAndAStoppedOneDeliversNothing)
+{
+    AnalysisScheduler& analysis = window->analysis();
+    QSignalSpy finished(&analysis, &AnalysisScheduler::finished);
+    window->model().CalibrateScroll(ZoomCode::In);
+    analysis.analyseWindow();
+    EXPECT_TRUE(analysis.busy());
+    EXPECT_EQ(window->model().m_dPitchSelectionStartPoint, channel().m_dPageMin);
+    // Stopped as the gate stops it: the worker is joined, and a result it had
+    // posted is delivered now or never.
+    analysis.stopReading();
+    EXPECT_FALSE(analysis.busy());
+    QApplication::processEvents();
+    EXPECT_EQ(finished.count(), 0);
+}
+
+TEST_F(Session, ClicksHitTheLabelInEachViewAndAPrintSizedPictureMovesNeither)
+{
+    // A label on tier 1, the only tier shown, at 600 ms.
+    channel().m_Tiers[1].bSelected = true;
+    MainViewModel& m = window->model();
+    m.SetupDisplay(view().width(), view().height());
+    channel().SetMarkerValues_Time(600);
+    LabelRecord rec;
+    rec.strText = "word";
+    rec.bounds = {0, 0, 14, 30};
+    Labels* label = channel().Tier_Add_Label_Cocoa_Where(1, rec, m.geometry().dataArea, m.geometry().tiers[1]);
+    ASSERT_NE(label, nullptr);
+    m.SetupDisplay(view().width(), view().height());
+    MainViewModel narrowModel(m.doc());
+    MainView narrow(narrowModel, {});
+    narrow.resize(420, 300);
+    narrow.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&narrow));
+    narrow.renderIfNeeded();
+    const QPoint inWide = centreOf(m, label), inNarrow = centreOf(narrowModel, label);
+    ASSERT_GE(inNarrow.x(), 50);
+    ASSERT_GT(inWide.x() - inNarrow.x(), 40) << "the views place the label apart";
+
+    // A picture at print size, laid out on its own.
+    const ViewGeometry wideBefore = m.geometry();
+    const Rect savedRect = label->rectLocation;
+    const ViewGeometry print = m.geometryFor(1600, 900);
+    SampleSummary summary(channel().m_hData.data(), channel().m_hData.size());
+    QImage picture(1600, 900, QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter p(&picture);
+        drawMainView(p, m, print, &summary);
+    }
+    const PlacedLabel* printed = print.find(label);
+    ASSERT_NE(printed, nullptr);
+    EXPECT_GT(printed->rect.left, inWide.x()) << "wider picture, label further right";
+    bool inked = false;
+    for (int x = printed->rect.left; x < printed->rect.right; ++x)
+        for (int y = printed->rect.top; y < printed->rect.bottom; ++y)
+            inked = inked || picture.pixelColor(x, y) != QColor(Qt::white);
+    EXPECT_TRUE(inked) << "the label is drawn where the picture placed it";
+    EXPECT_EQ(m.geometry().labels, wideBefore.labels);
+    EXPECT_EQ(m.geometry().dataArea, wideBefore.dataArea);
+
+    QTest::mouseClick(&view(), Qt::LeftButton, {}, inWide);
+    EXPECT_EQ(clicked(m), label);
+    QTest::mouseClick(&narrow, Qt::LeftButton, {}, inNarrow);
+    EXPECT_EQ(clicked(narrowModel), label);
+    QTest::mouseClick(&narrow, Qt::LeftButton, {}, inWide);
+    EXPECT_EQ(clicked(narrowModel), nullptr) << "the wide view's place is empty in the narrow one";
+    EXPECT_EQ(narrowModel.m_nTierCliked, 1);
+    EXPECT_EQ(label->rectLocation, savedRect);
 }
 
 TEST_F(Session, EveryCommandHasItsEntryAndItsResponderDecidesEnabling)
@@ -439,4 +515,29 @@ TEST_F(Session, AnEditWhoseUndoRecordCannotBeMadeAsksFirst)
         EXPECT_EQ(channel().m_hData.size(), cut ? n - static_cast<std::size_t>(0.1 * c.m_dSampleRate) : n);
         EXPECT_FALSE(session().canUndo());
     }
+}
+
+TEST(Worker, AComputationThatThrowsIsReportedInItsWindowNotFatal)
+{
+    struct Control {
+        std::atomic<bool> cancel{false};
+        std::atomic<int> progress{0};
+    };
+    QObject context;
+    Worker<Control> worker;
+    const std::pair<std::function<int(Control&)>, std::string> cases[] = {
+        {[](Control&) -> int { throw std::runtime_error("the frame is empty"); }, "the frame is empty"},
+        {[](Control&) -> int { throw std::bad_alloc(); }, "there is not enough memory for it"},
+        {[](Control&) -> int { return std::vector<int>(1).at(5); }, "vector"},
+    };
+    for (const auto& [compute, says] : cases) {
+        std::optional<std::string> failed;
+        bool delivered = false;
+        worker.start(&context, compute, [&](int) { delivered = true; },
+                     [&](const std::string& why) { failed = why; });
+        ASSERT_TRUE(waitUntil([&] { return failed.has_value(); }));
+        EXPECT_NE(failed->find(says), std::string::npos) << *failed;
+        EXPECT_FALSE(delivered);
+    }
+    EXPECT_EQ(analysisFailedText("it ran out"), "The analysis failed: it ran out.");
 }

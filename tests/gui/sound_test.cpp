@@ -3,41 +3,19 @@
 // stretch is collected as the device would play it, a recording comes from
 // a generated tone.
 
-#include "app/AppState.h"
-#include "gui/app/DocumentController.h"
-#include "gui/FakeSound.h"
 #include "gui/GuiSupport.h"
 
 #include <QAction>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <cmath>
-#include <mutex>
-#include <thread>
 
 using namespace vx;
 using namespace vxtest;
 
 namespace {
-
-class Sound : public WindowTest {
-protected:
-    void beforeOpen() override
-    {
-        controller.sound().setBackendFactory([this] { return std::make_unique<FakeBackend>(fake); });
-    }
-    std::vector<float> played()
-    {
-        std::lock_guard<std::mutex> g(fake.lock);
-        return fake.played;
-    }
-
-    FakeSound fake;
-};
-
+class Sound : public WindowTest {};
 } // namespace
 
 TEST_F(Sound, SpacePlaysTheSelectionWithAMovingCursorAndStopsAtItsEnd)

@@ -4,14 +4,11 @@
 // it opens, playback of its selection, and its worker under resizing,
 // closing and changed samples.
 
-#include "gui/FakeSound.h"
 #include "gui/GuiSupport.h"
 #include "gui/PictureSupport.h"
 #include "gui/spectrogram/SpectrogramWindow.h"
 #include "gui/spectrum/SpectrumWindow.h"
-#include "support/Synthesis.h"
 
-#include <QMouseEvent>
 #include <QPointer>
 
 #include <gtest/gtest.h>
@@ -26,16 +23,6 @@ namespace {
 
 constexpr int kRate = 10000;
 
-std::string writeSignal(const std::vector<double>& y, const char* name)
-{
-    std::vector<std::int16_t> s(y.size());
-    for (std::size_t n = 0; n < y.size(); ++n)
-        s[n] = static_cast<std::int16_t>(std::lround(std::clamp(y[n], -1.0, 1.0) * 30000));
-    const std::string path = tempPath(name);
-    writeBytes(path, makeWave(s, 1, kRate));
-    return path;
-}
-
 // 1 s: 1000 Hz and, 20 dB below it, 3000 Hz.
 std::string makeTones()
 {
@@ -43,53 +30,23 @@ std::string makeTones()
     for (int n = 0; n < kRate; ++n)
         y[static_cast<std::size_t>(n)] = 0.5 * std::sin(2 * std::numbers::pi * 1000 * n / kRate) +
                                          0.05 * std::sin(2 * std::numbers::pi * 3000 * n / kRate);
-    return writeSignal(y, "tones.wav");
+    return writeSignal(y, kRate, "tones.wav");
 }
 
-// 0.6 s of a 120 Hz pulse train through resonators at 600, 1400 and 2400
-// Hz, then 0.4 s of digital silence.
+// 0.6 s of a vowel with formants at 600, 1400 and 2400 Hz, then 0.4 s of
+// digital silence.
 std::string makeVowel()
 {
-    std::vector<double> y(kRate, 0.0);
-    const int voiced = kRate * 6 / 10;
-    for (int n = 0; n < voiced; n += kRate / 120)
-        y[static_cast<std::size_t>(n)] = 1.0;
-    std::vector<double> voice(y.begin(), y.begin() + voiced);
-    vxtest::resonate(voice, kRate, {{600, 60}, {1400, 80}, {2400, 100}});
-    std::copy(voice.begin(), voice.end(), y.begin());
-    const double peak = vxtest::peakOf(y);
-    for (double& v : y)
-        v *= 0.8 / peak;
-    return writeSignal(y, "vowel.wav");
+    return vxtest::makeVowel(kRate, kRate * 6 / 10, kRate, {{600, 60}, {1400, 80}, {2400, 100}}, 0.8);
 }
 
-void send(QWidget* w, QEvent::Type type, QPointF at, Qt::MouseButtons buttons)
-{
-    QMouseEvent e(type, at, w->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
-                  Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
-}
-
-class Spectrogram : public ::testing::Test {
+// Each test opens its own recording.
+class Spectrogram : public WindowTest {
 protected:
-    void SetUp() override
+    std::string recording() override { return {}; }
+    void open(const std::string& file, const std::function<void(Settings&)>& settings = {})
     {
-        resetAppState();
-        applicationWillFinishLaunching();
-        controller.sound().setBackendFactory([this] { return std::make_unique<FakeBackend>(fake); });
-    }
-    void TearDown() override
-    {
-        dialogs.saveChoice = SaveChoice::Discard;
-        controller.closeAll();
-        QApplication::processEvents();
-    }
-    void open(const std::string& path, const std::function<void(Settings&)>& settings = {})
-    {
-        window = controller.openFile(QString::fromStdString(path));
-        ASSERT_NE(window, nullptr) << dialogs.errors.join("\n").toStdString();
-        window->show();
-        ASSERT_NO_FATAL_FAILURE(waitForAnalysis(*window));
+        ASSERT_NO_FATAL_FAILURE(WindowTest::open(file));
         session().changeSettings(OptionGroup::Spectrogram, [&](Document& d) {
             Settings& s = d.s;
             s.m_bSpecDrawAudio = s.m_bSpecDrawLabels = false;
@@ -116,13 +73,6 @@ protected:
         }
         return s;
     }
-    DocumentSession& session() { return window->session(); }
-    Channels& channel() { return session().doc().getChannel(0); }
-
-    FakeSound fake;
-    ScriptedDialogs dialogs;
-    DocumentController controller{dialogs};
-    MainWindow* window = nullptr;
 };
 
 // The analysis row of a frequency, and the device pixel of a column and row.
@@ -281,7 +231,7 @@ TEST_F(Spectrogram, PictureIsComputedForItsOwnPixelsAndACancelWritesNothing)
     dialogs.saveAnswer = QString::fromStdString(cancelled);
     ASSERT_TRUE(w->menus().trigger(Command::SavePicture));
     EXPECT_TRUE(w->picturing());
-    send(&w->view(), QEvent::MouseButtonPress, QPointF(300, 100), Qt::LeftButton);
+    sendMouse(&w->view(), QEvent::MouseButtonPress, QPointF(300, 100), Qt::LeftButton);
     EXPECT_FALSE(w->picturing());
     QApplication::processEvents();
     EXPECT_FALSE(std::filesystem::exists(cancelled));
@@ -367,27 +317,27 @@ TEST_F(Spectrogram, MouseSetsMarkerSelectionAndReadoutsInsideTheSpectrogramOnly)
     const double msPerPixel = channel().m_dLengthMS / r.width();
 
     // The frequency margin and the time band are ignored.
-    send(v, QEvent::MouseButtonPress, QPointF(20, 100), Qt::LeftButton);
-    send(v, QEvent::MouseMove, QPointF(200, 100), Qt::LeftButton);
-    send(v, QEvent::MouseButtonRelease, QPointF(200, 100), Qt::NoButton);
-    send(v, QEvent::MouseButtonPress, QPointF(200, r.bottom + 10), Qt::LeftButton);
-    send(v, QEvent::MouseButtonRelease, QPointF(200, r.bottom + 10), Qt::NoButton);
+    sendMouse(v, QEvent::MouseButtonPress, QPointF(20, 100), Qt::LeftButton);
+    sendMouse(v, QEvent::MouseMove, QPointF(200, 100), Qt::LeftButton);
+    sendMouse(v, QEvent::MouseButtonRelease, QPointF(200, 100));
+    sendMouse(v, QEvent::MouseButtonPress, QPointF(200, r.bottom + 10), Qt::LeftButton);
+    sendMouse(v, QEvent::MouseButtonRelease, QPointF(200, r.bottom + 10));
     EXPECT_FALSE(w->cursor().marker());
     EXPECT_FALSE(w->cursor().selection());
     EXPECT_FALSE(w->commandEnabled(Command::SpectrumAtMarker).value());
 
     // Readouts at the edges.
-    send(v, QEvent::MouseMove, QPointF(r.left, r.bottom), Qt::NoButton);
+    sendMouse(v, QEvent::MouseMove, QPointF(r.left, r.bottom));
     EXPECT_EQ(w->readout("Frequency"), "0.0");
     EXPECT_EQ(w->readout("Cursor"), "0.0");
-    send(v, QEvent::MouseMove, QPointF(r.right, r.top), Qt::NoButton);
+    sendMouse(v, QEvent::MouseMove, QPointF(r.right, r.top));
     EXPECT_EQ(w->readout("Frequency"), "5000.0");
     EXPECT_EQ(w->readout("Cursor"), QString::fromStdString(formatTenths(channel().m_dLengthMS)));
-    send(v, QEvent::MouseMove, QPointF(10, 10), Qt::NoButton);
+    sendMouse(v, QEvent::MouseMove, QPointF(10, 10));
     EXPECT_EQ(w->readout("Frequency"), "5000.0") << "outside nothing changes";
 
-    send(v, QEvent::MouseButtonPress, QPointF(r.left + 100, r.bottom - r.height() / 2.0), Qt::LeftButton);
-    send(v, QEvent::MouseButtonRelease, QPointF(r.left + 100, r.bottom - r.height() / 2.0), Qt::NoButton);
+    sendMouse(v, QEvent::MouseButtonPress, QPointF(r.left + 100, r.bottom - r.height() / 2.0), Qt::LeftButton);
+    sendMouse(v, QEvent::MouseButtonRelease, QPointF(r.left + 100, r.bottom - r.height() / 2.0));
     ASSERT_TRUE(w->cursor().marker());
     EXPECT_NEAR(w->cursor().marker()->time, 100 * msPerPixel, 1e-9);
     EXPECT_NEAR(w->cursor().marker()->frequency, 2500, 1e-9);
@@ -398,10 +348,10 @@ TEST_F(Spectrogram, MouseSetsMarkerSelectionAndReadoutsInsideTheSpectrogramOnly)
     // A drag from the margin does nothing; a drag past the left edge stops
     // at the stretch's start; mirror drags are equal.
     auto drag = [&](double from, double to) {
-        send(v, QEvent::MouseButtonPress, QPointF(from, 100), Qt::LeftButton);
-        send(v, QEvent::MouseMove, QPointF((from + to) / 2, 120), Qt::LeftButton);
-        send(v, QEvent::MouseMove, QPointF(to, 120), Qt::LeftButton);
-        send(v, QEvent::MouseButtonRelease, QPointF(to, 120), Qt::NoButton);
+        sendMouse(v, QEvent::MouseButtonPress, QPointF(from, 100), Qt::LeftButton);
+        sendMouse(v, QEvent::MouseMove, QPointF((from + to) / 2, 120), Qt::LeftButton);
+        sendMouse(v, QEvent::MouseMove, QPointF(to, 120), Qt::LeftButton);
+        sendMouse(v, QEvent::MouseButtonRelease, QPointF(to, 120));
     };
     drag(r.left + 200, 5);
     ASSERT_TRUE(w->cursor().selection());
@@ -443,8 +393,8 @@ TEST_F(Spectrogram, SpectraOpenAtTheMarkerSampleAndOverTheSelection)
     QWidget* v = &w->view();
     const Rect r = w->layout().spectrogram;
     const int x = r.left + 137;
-    send(v, QEvent::MouseButtonPress, QPointF(x, 100), Qt::LeftButton);
-    send(v, QEvent::MouseButtonRelease, QPointF(x, 100), Qt::NoButton);
+    sendMouse(v, QEvent::MouseButtonPress, QPointF(x, 100), Qt::LeftButton);
+    sendMouse(v, QEvent::MouseButtonRelease, QPointF(x, 100));
     w->menus().update();
     ASSERT_TRUE(w->menus().trigger(Command::SpectrumAtMarker));
     auto* slice = qobject_cast<SpectrumWindow*>(session().windows().back());
@@ -455,9 +405,9 @@ TEST_F(Spectrogram, SpectraOpenAtTheMarkerSampleAndOverTheSelection)
     EXPECT_EQ(w->markerSample(), expected);
     EXPECT_EQ(slice->windowTitle(), "FFT::" + w->windowTitle());
 
-    send(v, QEvent::MouseButtonPress, QPointF(r.left + 100, 100), Qt::LeftButton);
-    send(v, QEvent::MouseMove, QPointF(r.left + 300, 100), Qt::LeftButton);
-    send(v, QEvent::MouseButtonRelease, QPointF(r.left + 300, 100), Qt::NoButton);
+    sendMouse(v, QEvent::MouseButtonPress, QPointF(r.left + 100, 100), Qt::LeftButton);
+    sendMouse(v, QEvent::MouseMove, QPointF(r.left + 300, 100), Qt::LeftButton);
+    sendMouse(v, QEvent::MouseButtonRelease, QPointF(r.left + 300, 100));
     w->menus().update();
     ASSERT_TRUE(w->menus().trigger(Command::SpectrumSelection));
     slice = qobject_cast<SpectrumWindow*>(session().windows().back());
@@ -474,9 +424,9 @@ TEST_F(Spectrogram, PlaySelectionArrivesSampleForSampleWithAMovingCursor)
     ASSERT_NE(w, nullptr);
     QWidget* v = &w->view();
     const Rect r = w->layout().spectrogram;
-    send(v, QEvent::MouseButtonPress, QPointF(r.left + 100, 100), Qt::LeftButton);
-    send(v, QEvent::MouseMove, QPointF(r.left + 250, 100), Qt::LeftButton);
-    send(v, QEvent::MouseButtonRelease, QPointF(r.left + 250, 100), Qt::NoButton);
+    sendMouse(v, QEvent::MouseButtonPress, QPointF(r.left + 100, 100), Qt::LeftButton);
+    sendMouse(v, QEvent::MouseMove, QPointF(r.left + 250, 100), Qt::LeftButton);
+    sendMouse(v, QEvent::MouseButtonRelease, QPointF(r.left + 250, 100));
     const SpectrogramMapping& m = w->cursor().mapping();
     const auto first = static_cast<std::size_t>(m.sampleAt(w->cursor().selection()->start, channel().m_dwFileLength));
     const auto last = static_cast<std::size_t>(m.sampleAt(w->cursor().selection()->stop, channel().m_dwFileLength));
@@ -510,8 +460,8 @@ TEST_F(Spectrogram, PlaySelectionArrivesSampleForSampleWithAMovingCursor)
     // A click during playback only stops it.
     w->menus().trigger(Command::PlayWindow);
     ASSERT_TRUE(w->playing());
-    send(v, QEvent::MouseButtonPress, QPointF(r.left + 400, 100), Qt::LeftButton);
-    send(v, QEvent::MouseButtonRelease, QPointF(r.left + 400, 100), Qt::NoButton);
+    sendMouse(v, QEvent::MouseButtonPress, QPointF(r.left + 400, 100), Qt::LeftButton);
+    sendMouse(v, QEvent::MouseButtonRelease, QPointF(r.left + 400, 100));
     EXPECT_TRUE(waitUntil([&] { return !w->playing(); }));
     EXPECT_FALSE(w->cursor().marker());
 }
@@ -539,7 +489,7 @@ TEST_F(Spectrogram, ClosingOrChangingSamplesDuringAComputationJoinsTheWorker)
     std::vector<double> y(static_cast<std::size_t>(kRate) * 120);
     for (std::size_t n = 0; n < y.size(); ++n)
         y[n] = 0.3 * std::sin(n * 0.7) * ((n / 700) % 3 ? 1 : 0.1);
-    ASSERT_NO_FATAL_FAILURE(open(writeSignal(y, "long.wav"), [](Settings& s) {
+    ASSERT_NO_FATAL_FAILURE(open(writeSignal(y, kRate, "long.wav"), [](Settings& s) {
         s.m_bSpecDrawFormantTracking = true;
         s.m_nSpecLPCNumberofCoefficients = 40;
     }));
@@ -553,12 +503,12 @@ TEST_F(Spectrogram, ClosingOrChangingSamplesDuringAComputationJoinsTheWorker)
         EXPECT_TRUE(w->busy());
         if (round == 0) {
             // A click cancels; closing joins what is left.
-            send(&w->view(), QEvent::MouseButtonPress, QPointF(300, 100), Qt::LeftButton);
+            sendMouse(&w->view(), QEvent::MouseButtonPress, QPointF(300, 100), Qt::LeftButton);
             EXPECT_TRUE(waitUntil([&] { return !w->busy(); }));
             EXPECT_TRUE(w->cancelled());
             EXPECT_FALSE(w->cursor().marker()) << "the click only cancels";
             // A click on "Cancelled" computes again.
-            send(&w->view(), QEvent::MouseButtonPress, QPointF(300, 100), Qt::LeftButton);
+            sendMouse(&w->view(), QEvent::MouseButtonPress, QPointF(300, 100), Qt::LeftButton);
             EXPECT_TRUE(w->busy());
             EXPECT_FALSE(w->cursor().marker());
             w->close();

@@ -6,9 +6,7 @@
 #include "gui/GuiSupport.h"
 #include "gui/PictureSupport.h"
 #include "gui/spectrum/SpectrumWindow.h"
-#include "support/Synthesis.h"
 
-#include <QMouseEvent>
 #include <QPointer>
 
 #include <gtest/gtest.h>
@@ -25,41 +23,13 @@ namespace {
 constexpr int kRate = 22050;
 constexpr int kVowelLength = 22050; // then 0.3 s of digital silence
 
-// A 120 Hz pulse train through resonators at 700, 1200 and 2600 Hz.
-std::string makeVowel()
-{
-    std::vector<double> y(kVowelLength, 0.0);
-    for (int n = 0; n < kVowelLength; n += kRate / 120)
-        y[static_cast<std::size_t>(n)] = 1.0;
-    vxtest::resonate(y, kRate, {{700, 60}, {1200, 70}, {2600, 100}});
-    const double peak = vxtest::peakOf(y);
-    std::vector<std::int16_t> s(kVowelLength + kRate * 3 / 10, 0);
-    for (std::size_t n = 0; n < y.size(); ++n)
-        s[n] = static_cast<std::int16_t>(16000 * y[n] / peak);
-    const std::string path = tempPath("vowel.wav");
-    writeBytes(path, makeWave(s, 1, kRate));
-    return path;
-}
-
-class SliceWindow : public ::testing::Test {
+class SliceWindow : public WindowTest {
 protected:
-    void SetUp() override
+    std::string recording() override
     {
-        resetAppState();
-        applicationWillFinishLaunching();
-        window = controller.openFile(QString::fromStdString(makeVowel()));
-        ASSERT_NE(window, nullptr) << dialogs.errors.join("\n").toStdString();
-        window->show();
-        ASSERT_NO_FATAL_FAILURE(waitForAnalysis(*window));
+        return makeVowel(kRate, kVowelLength, kVowelLength + kRate * 3 / 10, {{700, 60}, {1200, 70}, {2600, 100}},
+                         16000.0 / 30000);
     }
-    void TearDown() override
-    {
-        dialogs.saveChoice = SaveChoice::Discard;
-        controller.closeAll();
-        QApplication::processEvents();
-    }
-    DocumentSession& session() { return window->session(); }
-    Channels& channel() { return session().doc().getChannel(0); }
     void settings(const std::function<void(Settings&)>& change)
     {
         session().changeSettings(OptionGroup::FFTLPC, [&](Document& d) { change(d.s); });
@@ -95,18 +65,11 @@ protected:
         return computeSpectrumSlice(channel().m_hData.data(), channel().m_dwFileLength, start, stop,
                                     sliceParams(session().doc().s, kRate));
     }
-
-    ScriptedDialogs dialogs;
-    DocumentController controller{dialogs};
-    MainWindow* window = nullptr;
 };
 
-// Sent to the view itself: the test platform moves its one pointer over
-// whichever window lies on top at that place.
 void moveMouse(QWidget& view, QPoint at)
 {
-    QMouseEvent event(QEvent::MouseMove, at, view.mapToGlobal(at), Qt::NoButton, Qt::NoButton, {});
-    QApplication::sendEvent(&view, &event);
+    sendMouse(&view, QEvent::MouseMove, at);
 }
 
 std::string text(const char* fmt, double v)
