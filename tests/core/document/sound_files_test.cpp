@@ -466,17 +466,22 @@ TEST_F(Native, QadMacChannelsAreNumberedFromZeroAndLabelsWithAnyRectangleLoad)
     EXPECT_EQ(d.getChannel(0).GetLabel(0)->getLabelText(), "edge");
 }
 
-TEST_F(Native, DetectionIsByContentNotName)
+TEST_F(Native, DetectionIsByContentNotNameAndAHeaderOnlyReadDecodesNoSamples)
 {
     Document d;
-    vxtest::fillChannel(d, {0.25f, 0.5f}, 8000);
-    std::string native = vxtest::tempPath("native.wav");
-    std::string wave = vxtest::tempPath("wave.vxt");
+    vxtest::fillChannel(d, {0.25f, 0.5f, 0.75f}, 8000);
+    const std::string native = vxtest::tempPath("native.wav");
+    const std::string wave = vxtest::tempPath("wave.vxt");
     vxtest::writeBytes(native, dataOfType(d));
     vxtest::writeBytes(wave, bytesForSave(d, "channel").bytes);
-    Document a, b;
+    Document a, b, header;
     EXPECT_EQ(a.loadFile(native, nullptr).reader, "native");
     EXPECT_EQ(b.loadFile(wave, nullptr).reader, "wave");
+    EXPECT_EQ(b.getChannel(0).m_hData.size(), 3u);
+    const ReadResult r = header.loadFile(wave, nullptr, true);
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(header.getChannel(0).m_dwFileLength, 3.0);
+    EXPECT_EQ(header.getChannel(0).m_hData.size(), 0u);
 }
 
 TEST_F(Limits, DamagedOrImpossibleFilesAreRefusedWithTheReasonAndTouchNothing)
@@ -553,7 +558,7 @@ TEST_F(Limits, DamagedOrImpossibleFilesAreRefusedWithTheReasonAndTouchNothing)
     }
 }
 
-TEST_F(Limits, ADurationThatDisagreesIsRepairedAndSaid)
+TEST_F(Limits, DurationsTierHeightsAndLabelTimesOutOfBoundsAreRepairedAndSaid)
 {
     // A selection saves its duration from its times, which may differ from
     // the samples' by less than a sample: no repair.
@@ -567,10 +572,8 @@ TEST_F(Limits, ADurationThatDisagreesIsRepairedAndSaid)
         for (const std::string& note : r.notes)
             EXPECT_NE(note.find("1000 ms is used"), std::string::npos) << note;
     }
-}
 
-TEST_F(Limits, TierHeightsAndLabelTimesAreHeldToWhatTheViewsCanDraw)
-{
+    // Tier heights and label times are held to what the views can draw.
     Document tall;
     ASSERT_TRUE(tall.readFromData(with(nativeFile(8000), kNativeTierHeight, 0x7FFFFFFF), nullptr).ok);
     EXPECT_EQ(tall.getChannel(0).m_Tiers[0].nHeigth, TIERS::kMaxHeight);
@@ -604,20 +607,6 @@ TEST_F(Limits, WritersRefuseWhatCouldNotBeReadBackOrIsNotHeld)
     EXPECT_NE(bytesForSave(d, "channel").error.find("0 Hz"), std::string::npos);
     d.getChannel(0).m_dSampleRate = 2e6;
     EXPECT_NE(bytesForSave(d, "copyof").error.find("2000000 Hz"), std::string::npos);
-}
-
-TEST_F(Limits, AHeaderOnlyReadDecodesNoSamples)
-{
-    const std::string path = vxtest::tempPath("header-only.wav");
-    vxtest::writeBytes(path, vxtest::makeWave({1, 2, 3, 4, 5, 6}, 2, 44100));
-    Document d;
-    const ReadResult r = d.loadFile(path, nullptr, true);
-    ASSERT_TRUE(r.ok) << r.reason;
-    EXPECT_EQ(d.getChannel(0).m_dwFileLength, 3.0);
-    EXPECT_EQ(d.getChannel(0).m_hData.size(), 0u);
-    Document full;
-    ASSERT_TRUE(full.loadFile(path, nullptr).ok);
-    EXPECT_EQ(full.getChannel(0).m_hData.size(), 3u);
 }
 
 // Under an address-space limit a file that claims more samples than fit is
