@@ -1,5 +1,6 @@
 #include "labels/TextGrid.h"
 #include "support/SoundFiles.h"
+#include "support/TestFolders.h"
 
 #include <gtest/gtest.h>
 
@@ -353,33 +354,18 @@ TEST(TextGrid, ThePhoneticsProgramReadsWhatIsWritten)
         const std::string grid = vxtest::tempPath(std::string(name) + ".TextGrid");
         std::string error;
         ASSERT_TRUE(exportTextGridFile(c, grid, kind, &error)) << error;
-        const std::string script = vxtest::tempPath("list.praat");
-        std::ofstream(script) << "tg = Read from file: \"" << grid << "\"\n"
-                              << "tiers = Get number of tiers\n"
-                                 "for t to tiers\n"
-                                 "  name$ = Get tier name: t\n"
-                                 "  intervals = Is interval tier: t\n"
-                                 "  if intervals\n"
-                                 "    n = Get number of intervals: t\n"
-                                 "  else\n"
-                                 "    n = Get number of points: t\n"
-                                 "  endif\n"
-                                 "  for k to n\n"
-                                 "    if intervals\n"
-                                 "      time = Get start time of interval: t, k\n"
-                                 "      lab$ = Get label of interval: t, k\n"
-                                 "    else\n"
-                                 "      time = Get time of point: t, k\n"
-                                 "      lab$ = Get label of point: t, k\n"
-                                 "    endif\n"
-                                 "    if lab$ <> \"\"\n"
-                                 "      appendInfoLine: name$, tab$, fixed$(time * 1000, 6), tab$, lab$\n"
-                                 "    endif\n"
-                                 "  endfor\n"
-                                 "endfor\n";
-        const std::string out = vxtest::tempPath("praat.txt");
-        ASSERT_EQ(vxtest::run("praat --run '" + script + "' >'" + out + "' 2>&1"), 0);
-        EXPECT_EQ(vxtest::readText(out),
-                  "to\"nes\t1.234500\tH*\"é\nto\"nes\t1234.567891\t日本\nwords\t100.250000\ta \"b\"\n");
+        const std::string script = vxtest::tempPath("list.praat"), table = vxtest::tempPath("table.tsv");
+        std::ofstream(script) << "Text writing preferences: \"UTF-8\"\nRead from file: \"" << grid
+                              << "\"\nDown to Table: \"no\", 9, \"yes\", \"no\"\n"
+                              << "Save as tab-separated file: \"" << table << "\"\n";
+        // (Its preferences go to a home of its own.)
+        ASSERT_EQ(vxtest::run("HOME=" + vxtest::q(vxtest::testRoot()) + " praat --run " + vxtest::q(script)
+                              + " >/dev/null 2>&1"), 0);
+        const auto rows = vxtest::tsvRows(vxtest::readText(table));
+        ASSERT_EQ(rows.size(), 4u);
+        const std::vector<std::vector<std::string>> labels = {
+            {"0.001234500", "to\"nes", "H*\"é"}, {"0.100250000", "words", "a \"b\""}, {"1.234567891", "to\"nes", "日本"}};
+        for (std::size_t k = 0; k < labels.size(); ++k)
+            EXPECT_EQ(std::vector<std::string>(rows[k + 1].begin(), rows[k + 1].begin() + 3), labels[k]);
     }
 }
