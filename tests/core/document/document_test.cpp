@@ -19,15 +19,15 @@ protected:
     }
 };
 
-FileReader standIn(const char* name, int result, std::vector<std::string>* calls, bool touch = true)
+// A reader that changes the document, then loads (0), passes (-1), throws
+// (2) or refuses with a reason (3).
+FileReader standIn(const char* name, int result, std::vector<std::string>* calls)
 {
     return {name, [=](Document& d, std::span<const std::uint8_t>, ReadContext& ctx) {
                 calls->push_back(name);
-                if (touch) {
-                    d.m_nNumofChannels = 7;
-                    d.getChannel(0).m_dwFileLength = 99;
-                    d.s.m_nFFTfrequencyRange = 1;
-                }
+                d.m_nNumofChannels = 7;
+                d.getChannel(0).m_dwFileLength = 99;
+                d.s.m_nFFTfrequencyRange = 1;
                 if (result == 2)
                     throw ReadPastEnd();
                 if (result == 3) {
