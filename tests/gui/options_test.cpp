@@ -229,6 +229,9 @@ TEST_F(Options, OkWritesItsGroupToTheSettingsFileAndLaterDocumentsTakeIt)
         {Command::OptionsZoom, OptionGroup::Zoom, "m_dZoomRange", "2500", 2500},
         {Command::OptionsLog, OptionGroup::Log, "m_dLogStepSize", "3", 3},
     };
+    ASSERT_TRUE(window->model().pitch().has_value());
+    ASSERT_EQ(window->model().pitch()->windowMs, 35) << "a new document's window";
+    QSignalSpy changed(&window->session(), &DocumentSession::settingsChanged);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.field);
         const ConfigRecord before = legacyRecord();
@@ -257,7 +260,12 @@ TEST_F(Options, OkWritesItsGroupToTheSettingsFileAndLaterDocumentsTakeIt)
         EXPECT_EQ(after != before, written) << "the log panel writes nothing";
         Document later;
         EXPECT_EQ(readOptions(row.group, later)[k] == row.expected, written);
+        ASSERT_FALSE(changed.isEmpty());
+        EXPECT_EQ(changed.takeLast()[0].value<OptionGroup>(), row.group);
     }
+    // Analysis is automatic: the changed pitch window has been analysed again.
+    ASSERT_TRUE(doc().s.m_bAutoPitchIntensity);
+    EXPECT_TRUE(waitUntil([&] { return !view().busy() && window->model().pitch() && window->model().pitch()->windowMs == 40; }));
 
     // Cancel changes nothing, in the document or the file.
     const OptionValues pitch = readOptions(OptionGroup::Pitch, doc());
@@ -280,23 +288,6 @@ TEST_F(Options, OkWritesItsGroupToTheSettingsFileAndLaterDocumentsTakeIt)
         EXPECT_TRUE(dialogs.errors.back().contains("The configuration could not be saved: ")) << dialogs.errors.back().toStdString();
     }
     ::chmod(app().gAppPath.c_str(), 0700);
-}
-
-TEST_F(Options, AChangedPitchOptionAnalysesAgainWhenAnalysisIsAutomatic)
-{
-    ASSERT_TRUE(doc().s.m_bAutoPitchIntensity);
-    ASSERT_TRUE(window->model().pitch().has_value());
-    EXPECT_EQ(window->model().pitch()->windowMs, 35) << "a new document's window";
-    QSignalSpy spectrogramOnly(&window->session(), &DocumentSession::settingsChanged);
-    dialogs.modalScript = [](QDialog& d) {
-        auto& panel = static_cast<OptionPanel&>(d);
-        static_cast<QLineEdit*>(panel.control("m_dPitchWindowLength"))->setText("50");
-        panel.ok().click();
-    };
-    window->menus().trigger(Command::OptionsPitch);
-    ASSERT_EQ(spectrogramOnly.count(), 1);
-    EXPECT_EQ(spectrogramOnly[0][0].value<OptionGroup>(), OptionGroup::Pitch);
-    ASSERT_TRUE(waitUntil([&] { return !view().busy() && window->model().pitch() && window->model().pitch()->windowMs == 50; }));
 }
 
 TEST_F(Options, ConfigurationsAreSavedLoadedRefusedAndRevertedToDefaults)
