@@ -92,7 +92,8 @@ TEST_F(LabelsGui, TheEditorAddsEditsRejustifiesAndDeletesLabels)
     EXPECT_TRUE(window->model().doc().isDocumentEdited());
     EXPECT_TRUE(window->isWindowModified());
 
-    // Edited: the text, the line and the justification; drawn ending at its time.
+    // Edited: the text, the line and the justification; drawn ending at its
+    // time. (Where each justification places a label is the core's test.)
     const QPoint at = centreOf(label);
     ASSERT_GE(at.x(), 300);
     QTest::mouseClick(&view(), Qt::LeftButton, {}, at);
@@ -112,15 +113,6 @@ TEST_F(LabelsGui, TheEditorAddsEditsRejustifiesAndDeletesLabels)
     const PlacedLabel* placed = window->model().geometry().find(label);
     ASSERT_NE(placed, nullptr);
     EXPECT_EQ(placed->rect.right, 300) << "right-justified: the text ends at the label's time";
-
-    // Re-justified to the centre.
-    QTest::mouseClick(&view(), Qt::LeftButton, {}, centreOf(label));
-    QTest::mouseClick(&editor().justifyButton(1), Qt::LeftButton);
-    QTest::mouseClick(&editor().ok(), Qt::LeftButton);
-    view().renderIfNeeded();
-    placed = window->model().geometry().find(label);
-    ASSERT_NE(placed, nullptr);
-    EXPECT_LE(std::abs((placed->rect.left + placed->rect.right) / 2 - 300), 1);
 
     // An empty text deletes it.
     clickAndType(centreOf(label), "");
@@ -159,10 +151,6 @@ TEST_F(LabelsGui, ADragMovesTheLabelWithoutTheEditorAndATallLabelGrowsItsTier)
     EXPECT_EQ(channel().m_Tiers[0].nHeigth, h);
     view().renderIfNeeded();
     EXPECT_EQ(window->model().layout().audio.top, audioTop + h - 20) << "the bands below move down";
-    const ViewGeometry& g = window->model().geometry();
-    EXPECT_EQ(g.tiers[1].top, h);
-    ASSERT_NE(g.find(label), nullptr);
-    EXPECT_EQ(g.find(label)->rect.top, h) << "the next tier's label moves down with its band";
     QTest::mouseClick(&view(), Qt::LeftButton, {}, centreOf(label));
     EXPECT_TRUE(editor().isVisible() && editor().editingLabel()) << "and is hit where it is now drawn";
 }

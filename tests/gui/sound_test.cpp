@@ -181,8 +181,6 @@ TEST_F(Sound, ANewWindowRecordsWithoutAskingAndAnotherWindowMustWait)
     Document& d = fresh->model().doc();
     waitUntil([&] { return d.m_bHaveData; });
     ASSERT_TRUE(d.m_bHaveData);
-    EXPECT_EQ(d.getChannel(0).m_dSampleRate, 11025);
     EXPECT_TRUE(fresh->action(Command::Play)->isEnabled());
-    EXPECT_TRUE(fresh->windowTitle().contains("Untitled"));
     EXPECT_TRUE(fresh->isWindowModified());
 }
