@@ -183,6 +183,13 @@ protected:
     vx::MainView& view() { return window->view(); }
     vx::DocumentSession& session() { return window->session(); }
     vx::Channels& channel() { return window->model().doc().getChannel(0); }
+    // The view x of a time on the page shown.
+    int xOf(double ms)
+    {
+        const auto& m = window->model();
+        return static_cast<int>(50 + (ms - m.m_dTimePageMin) * m.geometry().dataArea.width() /
+                                         (m.m_dTimePageMax - m.m_dTimePageMin));
+    }
     std::vector<float> played()
     {
         std::lock_guard<std::mutex> g(fake.lock);

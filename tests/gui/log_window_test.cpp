@@ -35,12 +35,6 @@ protected:
             controller.logView()->hide();
         WindowTest::TearDown();
     }
-    int xOf(double ms)
-    {
-        const auto& m = window->model();
-        return static_cast<int>(50 + (ms - m.m_dTimePageMin) * m.geometry().dataArea.width() /
-                                         (m.m_dTimePageMax - m.m_dTimePageMin));
-    }
     bool enabled(Command id)
     {
         window->menus().update();

@@ -23,13 +23,6 @@ namespace {
 
 class Gui : public WindowTest {
 protected:
-    // The view x of a time on the whole-file page.
-    int xOf(double ms)
-    {
-        const double width = window->model().geometry().dataArea.width();
-        return static_cast<int>(50 + (ms - window->model().m_dTimePageMin) * width
-                                         / (window->model().m_dTimePageMax - window->model().m_dTimePageMin));
-    }
     void trigger(Command name)
     {
         QAction* a = window->action(name);

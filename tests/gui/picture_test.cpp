@@ -97,10 +97,7 @@ TEST(PictureFile, EachFormatStoresItsDisplaySizeAndKeepsTextAndLinesAsVectors)
     EXPECT_EQ(readBytes(kept), before);
 }
 
-class Pictures : public WindowTest {
-protected:
-    DocumentSession& session() { return window->session(); }
-};
+class Pictures : public WindowTest {};
 
 TEST_F(Pictures, MainViewPictureIsTheScreenDrawingScaledByThePenFactor)
 {
