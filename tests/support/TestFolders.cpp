@@ -1,0 +1,36 @@
+#include "support/TestFolders.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+namespace {
+
+std::string g_root;
+
+} // namespace
+
+namespace vxtest {
+
+void makeTestFolders()
+{
+    std::string tmpl = (std::filesystem::temp_directory_path() / "voxtrace-test-XXXXXX").string();
+    if (!mkdtemp(tmpl.data()))
+        throw std::runtime_error("no private test folder in " + tmpl);
+    g_root = tmpl;
+    setenv("VOXTRACE_CONFIG_DIR", (g_root + "/config").c_str(), 1);
+    setenv("VOXTRACE_TEMP_DIR", (g_root + "/temp").c_str(), 1);
+}
+
+const std::string& testRoot()
+{
+    return g_root;
+}
+
+void removeTestFolders()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(g_root, ec);
+}
+
+} // namespace vxtest
