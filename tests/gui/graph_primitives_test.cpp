@@ -41,20 +41,38 @@ const Rect kRect{40, 50, 240, 650}; // a baseline at 140 halfway down
 
 TEST(GraphPrimitives, EachColumnOfALongWaveformSpansItsSamplesExtremesAboutTheBaseline)
 {
-    // 400000 samples over 600 columns: +0.5 and -0.3 in the first half,
-    // +0.2 and -0.1 in the second.
-    std::vector<float> x(400000);
-    for (std::size_t k = 0; k < x.size(); ++k)
-        x[k] = (k < 200000 ? 1.0f : 0.4f) * (k % 10 < 5 ? 0.5f : -0.3f);
-    SampleSummary summary(x.data(), x.size());
-    QImage img = blank();
-    {
-        QPainter p(&img);
-        DrawGraphFloat_1(p, &summary, 0, 400000, 100, 0.5, kRect, RGBColor{}, 0, false, RGBColor{});
+    // 400000 samples: +0.5 and -0.3 in the first half, +0.2 and -0.1 in
+    // the second.
+    std::vector<float> halves(400000);
+    for (std::size_t k = 0; k < halves.size(); ++k)
+        halves[k] = (k < 200000 ? 1.0f : 0.4f) * (k % 10 < 5 ? 0.5f : -0.3f);
+    // Ten samples a column at 6000 over 600 columns: only each column's
+    // last sample is not 0.
+    std::vector<float> lastOfTen(6000, 0.0f);
+    for (std::size_t k = 9; k < lastOfTen.size(); k += 10)
+        lastOfTen[k] = 0.5f;
+    const struct {
+        const std::vector<float>& x;
+        double from, to;
+        int column;
+        std::pair<int, int> rows;
+    } cases[] = {
+        {halves, 0, 400000, 200, {140 - 50, 140 + 30}},
+        {halves, 0, 400000, 500, {140 - 20, 140 + 12}},
+        {halves, 0, 400000, 660, {-1, -1}}, // right of the strip
+        {halves, 200000, 400000, 200, {140 - 20, 140 + 12}},
+        {lastOfTen, 0, 6000, 300, {140 - 50, 140}},
+    };
+    for (const auto& c : cases) {
+        SampleSummary summary(c.x.data(), c.x.size());
+        QImage img = blank();
+        {
+            QPainter p(&img);
+            DrawGraphFloat_1(p, &summary, c.from, c.to, 100, 0.5, kRect, RGBColor{}, 0, false, RGBColor{});
+        }
+        EXPECT_EQ(inkRows(img, c.column), c.rows) << c.x.size() << " samples from " << c.from << ", column "
+                                                  << c.column;
     }
-    EXPECT_EQ(inkRows(img, 200), std::pair(140 - 50, 140 + 30));
-    EXPECT_EQ(inkRows(img, 500), std::pair(140 - 20, 140 + 12));
-    EXPECT_EQ(inkRows(img, 660), std::pair(-1, -1)) << "nothing right of the strip";
 }
 
 TEST(GraphPrimitives, IntensityIsDrawnAtItsLevelInsideTheSelectionAndPitchDotsInsideTheirRange)
@@ -77,6 +95,14 @@ TEST(GraphPrimitives, IntensityIsDrawnAtItsLevelInsideTheSelectionAndPitchDotsIn
     EXPECT_NEAR(inkRows(img, column).first, 240 - contour.at(20000) * 4.0, 1);
     EXPECT_EQ(inkRows(img, 50 + 60).first, -1) << "before the selection";
     EXPECT_EQ(inkRows(img, 50 + 500).first, -1) << "after it";
+    // One sample a column: the first drawn is the first after the start.
+    QImage near = blank();
+    {
+        QPainter p(&near);
+        DrawIntensityFloat(p, &contour, 100.5, 500, 0, 600, 4.0, kRect, RGBColor{0, 0, 255});
+    }
+    EXPECT_EQ(inkRows(near, 50 + 100).first, -1);
+    EXPECT_NE(inkRows(near, 50 + 101).first, -1);
 
     // Frames 100 to 400 over 600 columns, 50 to 500 Hz over 200 rows: a
     // dot of 200 Hz every other column; 50 and 500 Hz at the ends are not
