@@ -110,13 +110,8 @@ inline std::string writeSignal(const std::vector<double>& y, int rate, const cha
 inline std::string makeVowel(int rate, std::size_t voiced, std::size_t total, const std::vector<Formant>& formants,
                              double peak)
 {
-    std::vector<double> y(voiced, 0.0);
-    for (std::size_t n = 0; n < voiced; n += static_cast<std::size_t>(rate / 120))
-        y[n] = 1.0;
-    resonate(y, rate, formants);
-    const double top = peakOf(y);
-    for (double& v : y)
-        v *= peak / top;
+    const std::vector<float> v = vowel(voiced, rate, 120, formants, peak);
+    std::vector<double> y(v.begin(), v.end());
     y.resize(total, 0.0);
     return writeSignal(y, rate, "vowel.wav");
 }
