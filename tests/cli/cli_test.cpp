@@ -47,35 +47,28 @@ class Cli : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        wav = new std::string(tempPath("saw.wav"));
-        ASSERT_EQ(vxtest::run("sox -V1 -n -r 16000 -c 2 -b 16 " + q(*wav) + " synth 1 saw 150 gain -6"), 0);
-        f = new std::string(q(*wav));
+        wav = tempPath("saw.wav");
+        f = q(wav);
+        ASSERT_EQ(vxtest::run("sox -V1 -n -r 16000 -c 2 -b 16 " + f + " synth 1 saw 150 gain -6"), 0);
     }
-    static void TearDownTestSuite()
-    {
-        delete wav;
-        delete f;
-    }
-    static std::string* wav; // its path
-    static std::string* f;   // its path quoted
+    static inline std::string wav; // its path
+    static inline std::string f;   // its path quoted
 };
-std::string* Cli::wav;
-std::string* Cli::f;
 
 } // namespace
 
 TEST_F(Cli, InfoAndConvertWriteWaveAndNativeAndNeverTheInput)
 {
-    auto kv = keyValues(runCli("info " + *f + " --channel 2").out);
+    auto kv = keyValues(runCli("info " + f + " --channel 2").out);
     const std::map<std::string, std::string> expected = {
         {"format", "wave"},       {"channels_in_file", "2"}, {"channel", "2"}, {"sample_rate", "16000"},
         {"samples", "16000"},     {"duration_ms", "1000"},   {"labels", "0"}};
     EXPECT_EQ(kv, expected);
-    EXPECT_EQ(keyValues(runCli("info " + *f).out)["channel"], "1") << "the first channel by default";
+    EXPECT_EQ(keyValues(runCli("info " + f).out)["channel"], "1") << "the first channel by default";
 
-    const auto before = vxtest::readBytes(*wav);
+    const auto before = vxtest::readBytes(wav);
     const std::string vxt = tempPath("out.vxt");
-    ASSERT_EQ(runCli("convert " + *f + " " + q(vxt)).status, 0);
+    ASSERT_EQ(runCli("convert " + f + " " + q(vxt)).status, 0);
     EXPECT_EQ(std::filesystem::file_size(vxt), 512u + 248 + 2 * 16000);
     EXPECT_EQ(keyValues(runCli("info " + q(vxt)).out)["format"], "native");
 
@@ -84,11 +77,11 @@ TEST_F(Cli, InfoAndConvertWriteWaveAndNativeAndNeverTheInput)
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(std::filesystem::file_size(part), 48u + 2 * 8000);
     // A failing conversion leaves an existing output as it was.
-    expectRefused(runCli("convert " + *f + " " + q(part) + " --selection-ms 700 700"), "no samples");
+    expectRefused(runCli("convert " + f + " " + q(part) + " --selection-ms 700 700"), "no samples");
     EXPECT_EQ(std::filesystem::file_size(part), 48u + 2 * 8000);
-    expectRefused(runCli("convert " + *f + " " + *f), "");
-    expectRefused(runCli("convert " + *f + " " + q(tempPath("x.mp3"))), "");
-    EXPECT_EQ(vxtest::readBytes(*wav), before);
+    expectRefused(runCli("convert " + f + " " + f), "");
+    expectRefused(runCli("convert " + f + " " + q(tempPath("x.mp3"))), "");
+    EXPECT_EQ(vxtest::readBytes(wav), before);
 
     // The second channel of a legacy file whose channels differ in rate.
     const std::string qad = tempPath("two.qad");
@@ -110,28 +103,28 @@ TEST_F(Cli, InfoAndConvertWriteWaveAndNativeAndNeverTheInput)
 
 TEST_F(Cli, AnalysisCommandsPrintTheirTables)
 {
-    auto t = tsvRows(runCli("pitch " + *f).out);
+    auto t = tsvRows(runCli("pitch " + f).out);
     ASSERT_EQ(t.size(), 1u + 100) << "one row per 10 ms frame";
     EXPECT_EQ(t[0], (std::vector<std::string>{"time_ms", "f0_hz"}));
     EXPECT_EQ(t[11][0], "100.000");
     EXPECT_NEAR(std::stod(t[50][1]), 150, 2);
     EXPECT_EQ(t[1][1], "0.000") << "the first frame is never voiced";
 
-    auto part = tsvRows(runCli("pitch " + *f + " --from-ms 200 --to-ms 400 --step-ms 5").out);
+    auto part = tsvRows(runCli("pitch " + f + " --from-ms 200 --to-ms 400 --step-ms 5").out);
     EXPECT_EQ(part.size(), 1u + 40);
     EXPECT_EQ(part[1][0], "200.000");
 
-    auto level = tsvRows(runCli("intensity " + *f + " --relative").out);
+    auto level = tsvRows(runCli("intensity " + f + " --relative").out);
     EXPECT_EQ(level[0], (std::vector<std::string>{"time_ms", "intensity"}));
     EXPECT_EQ(level.size(), 1u + 100);
 
-    auto fm = tsvRows(runCli("formants " + *f + " --step-ms 100 --order 16").out);
+    auto fm = tsvRows(runCli("formants " + f + " --step-ms 100 --order 16").out);
     ASSERT_EQ(fm[0].size(), 11u);
     EXPECT_EQ(fm[0][1], "F1");
     EXPECT_EQ(fm[0][10], "B5");
     EXPECT_EQ(fm.size(), 1u + 10);
 
-    auto sp = tsvRows(runCli("spectrum " + *f + " --at-ms 500").out);
+    auto sp = tsvRows(runCli("spectrum " + f + " --at-ms 500").out);
     ASSERT_EQ(sp.size(), 2u + 8000) << "one point per Hz up to the frequency range";
     EXPECT_EQ(sp[0][0], "formants");
     EXPECT_EQ(sp[0][6], "bandwidths");
@@ -139,7 +132,7 @@ TEST_F(Cli, AnalysisCommandsPrintTheirTables)
     // The 150 Hz fundamental stands above the trough between it and its octave.
     EXPECT_GT(std::stod(sp[2 + 150][1]), std::stod(sp[2 + 225][1]));
     // Under a ceiling the envelope ends at it; the spectrum does not.
-    auto low = tsvRows(runCli("spectrum " + *f + " --at-ms 500 --ceiling 2000").out);
+    auto low = tsvRows(runCli("spectrum " + f + " --at-ms 500 --ceiling 2000").out);
     ASSERT_EQ(low.size(), 2u + 8000);
     EXPECT_NE(low[2 + 1999][2], "");
     EXPECT_EQ(low[2 + 2000][2], "");
@@ -166,8 +159,8 @@ std::string homeIn(const std::string& dir)
 
 TEST_F(Cli, OutputIgnoresThePerUserSettingsAndLeavesThemAlone)
 {
-    const std::vector<std::string> commands = {"pitch " + *f, "intensity " + *f, "formants " + *f + " --step-ms 100",
-                                               "spectrum " + *f + " --at-ms 500", "info " + *f};
+    const std::vector<std::string> commands = {"pitch " + f, "intensity " + f, "formants " + f + " --step-ms 100",
+                                               "spectrum " + f + " --at-ms 500", "info " + f};
     const std::string empty = tempPath("empty-home");
     std::filesystem::create_directories(empty);
     std::vector<std::string> plain;
@@ -207,10 +200,10 @@ TEST_F(Cli, OutputIgnoresThePerUserSettingsAndLeavesThemAlone)
     saved.getChannel(0).m_dIntensityStepSizeMS = 20;
     const std::string path = tempPath("user.cfg"), config = q(path);
     ASSERT_TRUE(vx::saveUserConfiguration(saved, path));
-    EXPECT_EQ(tsvRows(runCli("pitch " + *f + " --settings " + config, homeIn(empty)).out).size(), 1u + 200);
-    EXPECT_EQ(tsvRows(runCli("pitch " + *f + " --settings " + config + " --step-ms 10").out).size(), 1u + 100)
+    EXPECT_EQ(tsvRows(runCli("pitch " + f + " --settings " + config, homeIn(empty)).out).size(), 1u + 200);
+    EXPECT_EQ(tsvRows(runCli("pitch " + f + " --settings " + config + " --step-ms 10").out).size(), 1u + 100)
         << "an option overrides the settings";
-    EXPECT_EQ(tsvRows(runCli("intensity " + *f + " --settings " + config).out).size(), 1u + 50);
+    EXPECT_EQ(tsvRows(runCli("intensity " + f + " --settings " + config).out).size(), 1u + 50);
     EXPECT_TRUE(std::filesystem::is_empty(empty));
 }
 
@@ -243,7 +236,7 @@ TEST_F(Cli, BadSettingsFilesAreErrorsNamingTheFile)
          "FFT/LPC options: Applied window must be a whole number from 1 to 10000 ms, not 0."},
     };
     for (const auto& c : cases) {
-        const Output o = runCli(c.command + " " + *f + " --settings " + q(c.file));
+        const Output o = runCli(c.command + " " + f + " --settings " + q(c.file));
         expectRefused(o, c.message);
         EXPECT_THAT(o.err, HasSubstr(c.file));
     }
@@ -287,31 +280,31 @@ TEST_F(Cli, BadArgumentsAreErrorsNotCrashes)
         {"", "usage"},
         {"info", "one sound file is needed"},
         {"info " + q(notSound), "not in a format"},
-        {"pitch " + *f + " --bogus 1", "unknown option \"--bogus\""},
-        {"pitch " + *f + " --step-ms --low 60", "needs 1 value"},
-        {"convert " + *f + " " + q(tempPath("x.wav")) + " --selection-ms 100", "needs 2 values"},
-        {"pitch " + *f + " --window-ms abc", "needs a number, not \"abc\""},
-        {"pitch " + *f + " --window-ms 0", "option \"--window-ms\": Pitch options: Window length must be from 10 "
+        {"pitch " + f + " --bogus 1", "unknown option \"--bogus\""},
+        {"pitch " + f + " --step-ms --low 60", "needs 1 value"},
+        {"convert " + f + " " + q(tempPath("x.wav")) + " --selection-ms 100", "needs 2 values"},
+        {"pitch " + f + " --window-ms abc", "needs a number, not \"abc\""},
+        {"pitch " + f + " --window-ms 0", "option \"--window-ms\": Pitch options: Window length must be from 10 "
                                             "to 100 ms, not 0."},
-        {"formants " + *f + " --step-ms 0", "--step-ms\" must be from 0.1"},
-        {"pitch " + *f + " --low 400 --high 300", "must be above the lowest"},
-        {"pitch " + *f + " --step-ms 5 --step-ms 6", "given twice"},
-        {"pitch " + *f + " --channel 3", "has 2 channels"},
-        {"pitch " + *f + " --channel 0", "--channel\" must be a whole number from 1"},
-        {"pitch " + *f + " --from-ms 500 --to-ms 100", "--to-ms (100) must be after --from-ms (500)"},
-        {"pitch " + *f + " --from-ms -1", "--from-ms\" must be 0 ms or more"},
-        {"pitch " + *f + " --to-ms 5000", "past the end of the recording (1000 ms)"},
-        {"spectrum " + *f + " --at-ms 1001", "past the end"},
-        {"spectrum " + *f, "either --at-ms or --from-ms/--to-ms"},
-        {"spectrum " + *f + " --at-ms 5 --order 0", "from 2 to 400"},
-        {"formants " + *f + " --ceiling 100",
+        {"formants " + f + " --step-ms 0", "--step-ms\" must be from 0.1"},
+        {"pitch " + f + " --low 400 --high 300", "must be above the lowest"},
+        {"pitch " + f + " --step-ms 5 --step-ms 6", "given twice"},
+        {"pitch " + f + " --channel 3", "has 2 channels"},
+        {"pitch " + f + " --channel 0", "--channel\" must be a whole number from 1"},
+        {"pitch " + f + " --from-ms 500 --to-ms 100", "--to-ms (100) must be after --from-ms (500)"},
+        {"pitch " + f + " --from-ms -1", "--from-ms\" must be 0 ms or more"},
+        {"pitch " + f + " --to-ms 5000", "past the end of the recording (1000 ms)"},
+        {"spectrum " + f + " --at-ms 1001", "past the end"},
+        {"spectrum " + f, "either --at-ms or --from-ms/--to-ms"},
+        {"spectrum " + f + " --at-ms 5 --order 0", "from 2 to 400"},
+        {"formants " + f + " --ceiling 100",
          "Formant ceiling must be 0 (off) or a whole number from 500 to 500000 Hz, not 100."},
-        {"pitch " + *f + " " + *f, "one sound file is needed"},
-        {"info " + *f + " --settings x.cfg", "unknown option"},
+        {"pitch " + f + " " + f, "one sound file is needed"},
+        {"info " + f + " --settings x.cfg", "unknown option"},
         {"bogus", "unknown command"},
-        {"convert " + *f + " " + q(tempPath("x.wav")) + " --labels x.TextGrid", "--labels needs a \".vxt\" output"},
-        {"labels " + *f + " --intervals", "--intervals needs --textgrid OUT"},
-        {"labels " + *f + " --textgrid", "option \"--textgrid\" needs 1 value (OUT)"},
+        {"convert " + f + " " + q(tempPath("x.wav")) + " --labels x.TextGrid", "--labels needs a \".vxt\" output"},
+        {"labels " + f + " --intervals", "--intervals needs --textgrid OUT"},
+        {"labels " + f + " --textgrid", "option \"--textgrid\" needs 1 value (OUT)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
@@ -322,7 +315,7 @@ TEST_F(Cli, BadArgumentsAreErrorsNotCrashes)
 TEST_F(Cli, FailuresAreNeverReportedAsSuccess)
 {
     for (const std::string command : {"info", "labels", "intensity", "pitch"})
-        expectRefused(runCli(command + " " + *f + " >/dev/full"),
+        expectRefused(runCli(command + " " + f + " >/dev/full"),
                       "the output could not be written: No space left on device");
 
     // A file that is not a file: refused at once, without waiting for a
@@ -350,7 +343,7 @@ TEST_F(Cli, InfoAnswersFromTheHeaderAndSaysWhatItRepaired)
     expectRefused(runCli("info " + q(junk)), "not in a format");
 
     const std::string vxt = tempPath("repair.vxt");
-    ASSERT_EQ(runCli("convert " + *f + " " + q(vxt)).status, 0);
+    ASSERT_EQ(runCli("convert " + f + " " + q(vxt)).status, 0);
     auto bytes = vxtest::readBytes(vxt);
     vx::putF64le(bytes.data() + 512, 1e300);
     vxtest::writeBytes(vxt, bytes);
@@ -372,7 +365,7 @@ TEST_F(Cli, ConvertCarriesATextGridsLabelsAndLabelsListsOrWritesThem)
     const std::string grid = tempPath("in.TextGrid");
     std::ofstream(grid) << kGrid;
     const std::string vxt = tempPath("labelled.vxt");
-    Output o = runCli("convert " + *f + " " + q(vxt) + " --labels " + q(grid));
+    Output o = runCli("convert " + f + " " + q(vxt) + " --labels " + q(grid));
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(runCli("labels " + q(vxt)).out, "tier\ttier_name\ttime_ms\ttext\n"
                                               "1\twords\t200\ta\\tb\\\\c\n"
@@ -384,7 +377,7 @@ TEST_F(Cli, ConvertCarriesATextGridsLabelsAndLabelsListsOrWritesThem)
     EXPECT_THAT(vxtest::readText(out), HasSubstr("class = \"TextTier\" \n        name = \"words\""));
     ASSERT_EQ(runCli("labels " + q(vxt) + " --textgrid " + q(out) + " --intervals").status, 0);
     EXPECT_THAT(vxtest::readText(out), HasSubstr("xmin = 0.9 \n            xmax = 1 \n            text = \"é\""));
-    EXPECT_EQ(runCli("labels " + *f).out, "tier\ttier_name\ttime_ms\ttext\n");
+    EXPECT_EQ(runCli("labels " + f).out, "tier\ttier_name\ttime_ms\ttext\n");
 
     // Labels past the end of a shorter sound: refused, nothing written.
     const std::string shorter = tempPath("short.wav");
@@ -423,7 +416,7 @@ TEST_F(Cli, PictureOfEachViewInEachFormatAndItsRefusals)
         const std::string out = tempPath(c.file);
         if (c.magic == "%PDF-")
             pdf = out;
-        const Output o = runCli("picture " + *f + " " + q(out) + " " + c.options);
+        const Output o = runCli("picture " + f + " " + q(out) + " " + c.options);
         ASSERT_EQ(o.status, 0) << o.err;
         EXPECT_EQ(o.out, "");
         const std::vector<std::uint8_t> b = vxtest::readBytes(out);
@@ -453,13 +446,13 @@ TEST_F(Cli, PictureOfEachViewInEachFormatAndItsRefusals)
     for (const auto& r : refused) {
         SCOPED_TRACE(r.arguments);
         const std::string out = tempPath("refused.png");
-        expectRefused(runCli("picture " + *f + " " + q(out) + " " + r.arguments), r.message);
+        expectRefused(runCli("picture " + f + " " + q(out) + " " + r.arguments), r.message);
         EXPECT_FALSE(std::filesystem::exists(out));
     }
     const std::string jpeg = tempPath("p.jpg");
-    expectRefused(runCli("picture " + *f + " " + q(jpeg)), "a picture is written as .tif, .png, .pdf or .svg");
+    expectRefused(runCli("picture " + f + " " + q(jpeg)), "a picture is written as .tif, .png, .pdf or .svg");
     EXPECT_FALSE(std::filesystem::exists(jpeg));
-    expectRefused(runCli("picture " + *f), "");
+    expectRefused(runCli("picture " + f), "");
     expectRefused(runCli("picture " + q(tempPath("none.wav")) + " " + q(tempPath("none.png"))), "");
 }
 #endif
