@@ -1,8 +1,5 @@
-// Reading and writing sound files: the WAVE, AIFF, native and legacy
-// layouts, and files that are damaged or declare what no recording can be:
-// every reader refuses them with the value named and leaves the document as
-// it was, or repairs what can be repaired and says so; and no writer writes
-// what a reader would refuse.
+// Reading and writing sound files: damaged or impossible ones are refused
+// with the value named and the document left as it was, or repaired and said.
 
 #include "app/AppState.h"
 #include "document/AiffFormat.h"
@@ -19,8 +16,8 @@
 
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/resource.h>
+#include <tuple>
 #include <type_traits>
 #include <unistd.h>
 
@@ -28,13 +25,12 @@ using namespace vx;
 using vxtest::makeWave;
 using Bytes = std::vector<std::uint8_t>;
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VX_CLANG_ASAN 1
-#endif
-#endif
-#ifndef VX_CLANG_ASAN
-#define VX_CLANG_ASAN 0
+#if defined(__SANITIZE_ADDRESS__)
+#define VX_ASAN 1
+#elif defined(__has_feature)
+#define VX_ASAN __has_feature(address_sanitizer)
+#else
+#define VX_ASAN 0
 #endif
 
 namespace {
@@ -43,23 +39,16 @@ class SoundFiles : public ::testing::Test {
 protected:
     void SetUp() override { resetAppState(); }
 };
-using Wave = SoundFiles;
-using Native = SoundFiles;
-using Limits = SoundFiles;
 
-class ScriptedAnswers : public UserInteraction {
-public:
-    explicit ScriptedAnswers(int answer) : m_answer(answer) {}
+// Fixed answers that keep the channels offered.
+struct ScriptedAnswers : FixedAnswers {
+    using FixedAnswers::FixedAnswers;
     int chooseChannel(const std::vector<std::string>& items) override
     {
         offered = items;
-        return m_answer;
+        return FixedAnswers::chooseChannel(items);
     }
-    int alert(const AlertSpec&) override { return 1; }
     std::vector<std::string> offered;
-
-private:
-    int m_answer;
 };
 
 Bytes chunk(const char* id, const Bytes& body, bool pad = true)
@@ -149,52 +138,9 @@ Bytes commBody(int K, std::uint32_t N, int bits, double rate = 8000)
     return b;
 }
 
-std::string rateRefusal(double rate)
-{
-    return "declares a sample rate of " + formatShortest(rate)
-         + " Hz; recordings of 1 to 1000000 Hz can be opened.";
-}
-
-LabelPtr makeLabel(const std::string& text, double time, int justification)
-{
-    auto l = std::make_shared<Labels>();
-    l->setFont_Color({"DejaVu Sans", 18.0, 9, true}, {0xFFFF, 0x8080, 0});
-    l->setLabelText(text);
-    l->dTime = time;
-    l->nJustification = justification;
-    l->bAddLine = true;
-    l->rectLocation = {12, -5, 30, 40};
-    return l;
-}
-
-// A 2-second 8 kHz document with labels on tiers 1 and 3 (tier 2 hidden).
-void makeLabelledDocument(Document& d)
-{
-    std::vector<float> samples(16000);
-    for (std::size_t k = 0; k < samples.size(); ++k)
-        samples[k] = static_cast<float>((static_cast<int>(k % 200) - 100) / 128.0);
-    vxtest::fillChannel(d, samples, 8000);
-    Channels& c = d.getChannel(0);
-    c.SetTitle("speaker A");
-    c.SetUnit("Pa");
-    c.m_nColorRed = 100;
-    c.m_dC1Cal = 2.5;
-    c.m_dReference = 0.25;
-    c.m_Tiers[1].bSelected = true;
-    c.m_Tiers[1].nHeigth = 33;
-    c.m_Tiers[2].bSelected = false;
-    c.m_Tiers[3].bSelected = true;
-    c.m_Tiers[3].setLevelName("notes");
-    c.Tier_Add_Label_Cocoa(1, makeLabel("hello", 500, 2));
-    c.Tier_Add_Label_Cocoa(1, makeLabel("world", 1200, 1));
-    c.Tier_Add_Label_Cocoa(1, makeLabel("", 1300, 0));
-    c.Tier_Add_Label_Cocoa(2, makeLabel("hidden", 100, 0));
-    c.Tier_Add_Label_Cocoa(3, makeLabel("H*", 1100, 0));
-}
-
 } // namespace
 
-TEST_F(Wave, MonoLoadsWithoutAQuestionAndSetsItsFields)
+TEST_F(SoundFiles, MonoWaveLoadsWithoutAQuestionAndSetsItsFields)
 {
     Document d;
     ScriptedAnswers ui(0);
@@ -215,8 +161,7 @@ TEST_F(Wave, MonoLoadsWithoutAQuestionAndSetsItsFields)
     EXPECT_EQ(d.s.m_nFFTAppliedWindowLength, 5);
     EXPECT_EQ(app().g_dAnalysisSampleRate, 44100.0);
 
-    // Whether the rate rule runs depends on the document alone, never on
-    // the files opened before it.
+    // The rate rule depends on the document alone, not on files opened before.
     Document second;
     ASSERT_TRUE(second.readFromData(makeWave({1, 2}, 1, 44100), nullptr).ok);
     EXPECT_EQ(second.s.m_nLPCNumberofCoefficients, 48) << "a second document of the same rate";
@@ -230,25 +175,24 @@ TEST_F(Wave, MonoLoadsWithoutAQuestionAndSetsItsFields)
 }
 
 // (Which channel's samples are read: the tool files' six-channel case.)
-TEST_F(Wave, TheChannelChoiceOffersEveryChannelAndCanBeCancelled)
+TEST_F(SoundFiles, TheWaveChannelChoiceOffersEveryChannelAndCanBeCancelled)
 {
     const Bytes six = makeWave(std::vector<std::int16_t>(24, 7), 6, 8000);
     Document d;
     ScriptedAnswers ui(4);
     ASSERT_TRUE(d.readFromData(six, &ui).ok);
     ASSERT_EQ(ui.offered.size(), 6u);
-    EXPECT_EQ(ui.offered.front(), "Channel 1 ");
     EXPECT_EQ(ui.offered.back(), "Channel 6 ");
     EXPECT_EQ(d.getChannel(0).m_dwFileLength, 4.0);
     EXPECT_EQ(d.m_nNumofChannels, 1);
 
     Document cancelled;
-    ScriptedAnswers no(-1);
+    FixedAnswers no(-1);
     EXPECT_FALSE(cancelled.readFromData(six, &no).ok);
     EXPECT_FALSE(cancelled.m_bHaveData);
 }
 
-TEST_F(Wave, BothWritersClipAndWhatTheyWriteReopens)
+TEST_F(SoundFiles, BothWritersClipAndWhatTheyWriteReopens)
 {
     Document d;
     vxtest::fillChannel(d, {-1.0f, 0.5f, 1.0f, 1.5f, -2.0f, 0.0f}, 22050);
@@ -274,7 +218,7 @@ TEST_F(Wave, BothWritersClipAndWhatTheyWriteReopens)
         'R', 'I', 'F', 'F', 52, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 20, 0, 0, 0,
         1, 0, 1, 0, 0x22, 0x56, 0, 0, 0x44, 0xAC, 0, 0, 2, 0, 16, 0, 0, 0, 0, 0, // PCM, mono, 22050 Hz, 16 bits
         'd', 'a', 't', 'a', 12, 0, 0, 0};
-    EXPECT_EQ(Bytes(files[0].bytes.begin(), files[0].bytes.begin() + 48), header);
+    EXPECT_EQ(firstBytes(files[0].bytes, 48), header);
     EXPECT_STREQ(reinterpret_cast<const char*>(files[1].bytes.data()), "VXTMACX") << "a channel without tiers";
 
     Channels& c = d.getChannel(0);
@@ -288,25 +232,12 @@ TEST_F(Wave, BothWritersClipAndWhatTheyWriteReopens)
     EXPECT_EQ(bytesForSave(d, "other").error, "Wrong save file method.");
 }
 
-TEST_F(Wave, OddButReadableFilesAreRead)
+TEST_F(SoundFiles, OddButReadableWaveFilesAreRead)
 {
-    auto fmt = [](int K, int bits) {
-        Bytes b(16);
-        const int align = K * bits / 8;
-        putU16le(&b[0], 1);
-        putU16le(&b[2], static_cast<std::uint16_t>(K));
-        putU32le(&b[4], 8000);
-        putU32le(&b[8], static_cast<std::uint32_t>(8000 * align));
-        putU16le(&b[12], static_cast<std::uint16_t>(align));
-        putU16le(&b[14], static_cast<std::uint16_t>(bits));
-        return chunk("fmt ", b);
-    };
-    // A stereo "fmt " (the second channel chosen), then a mono 8-bit one:
-    // the mono layout is read from its first byte, not one byte on.
-    Bytes refmt{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
-    for (const auto& part : {fmt(2, 16), fmt(1, 8), chunk("data", {192, 128, 0, 255})})
-        refmt.insert(refmt.end(), part.begin(), part.end());
-    putU32le(&refmt[4], static_cast<std::uint32_t>(refmt.size() - 8));
+    // A stereo "fmt " then a mono 8-bit one (PCM, 8000 Hz): the mono layout
+    // is read from the data's first byte, not one byte on.
+    const Bytes refmt = makeWave({-32576, -256}, 2, 8000, chunk("fmt ", {1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F,
+                                                                          0, 0, 1, 0, 8, 0}));
     auto cut = makeWave({10, 20, 30, 40, 50}, 1, 8000);
     cut.erase(cut.end() - 5, cut.end()); // two and a half frames gone: the frames there are kept
     const struct {
@@ -323,7 +254,7 @@ TEST_F(Wave, OddButReadableFilesAreRead)
     };
     for (const auto& k : cases) {
         Document d;
-        ScriptedAnswers ui(1);
+        FixedAnswers ui(1);
         ReadResult r = d.readFromData(k.bytes, &ui);
         ASSERT_TRUE(r.ok) << k.what << ": " << r.reason;
         const Channels& c = d.getChannel(0);
@@ -332,10 +263,35 @@ TEST_F(Wave, OddButReadableFilesAreRead)
     }
 }
 
-TEST_F(Native, SaveAndReopenKeepsEverythingAttachedToTheChannelOrItsSelection)
+TEST_F(SoundFiles, NativeSaveAndReopenKeepsEverythingAttachedToTheChannelOrItsSelection)
 {
     Document d;
-    makeLabelledDocument(d);
+    std::vector<float> samples(16000);
+    for (std::size_t k = 0; k < samples.size(); ++k)
+        samples[k] = static_cast<float>(k) / 16000;
+    vxtest::fillChannel(d, samples, 8000);
+    Channels& source = d.getChannel(0);
+    source.SetTitle("speaker A");
+    source.SetUnit("Pa");
+    source.m_nColorRed = 100;
+    source.m_dC1Cal = 2.5;
+    source.m_dReference = 0.25;
+    source.m_Tiers[1].bSelected = true;
+    source.m_Tiers[1].nHeigth = 33;
+    source.m_Tiers[2].bSelected = false; // its labels are not saved
+    source.m_Tiers[3].bSelected = true;
+    source.m_Tiers[3].setLevelName("notes");
+    for (auto [tier, text, time] : {std::tuple{1, "hello", 1200.0}, {1, "", 1300.0}, {2, "hidden", 100.0},
+                                    {3, "H*", 1100.0}}) {
+        auto l = std::make_shared<Labels>();
+        l->setFont_Color({"DejaVu Sans", 18.0, 9, true}, {0xFFFF, 0x8080, 0});
+        l->setLabelText(text);
+        l->dTime = time;
+        l->nJustification = 2;
+        l->bAddLine = true;
+        l->rectLocation = {12, -5, 30, 40};
+        source.Tier_Add_Label_Cocoa(tier, l);
+    }
     Document back;
     ReadResult r = back.readFromData(dataOfType(d), nullptr);
     ASSERT_TRUE(r.ok) << r.reason;
@@ -347,17 +303,15 @@ TEST_F(Native, SaveAndReopenKeepsEverythingAttachedToTheChannelOrItsSelection)
     EXPECT_EQ(c.m_dC1Cal, 2.5);
     EXPECT_EQ(c.m_dReference, 0.25);
     EXPECT_EQ(c.m_dwFileLength, 16000.0);
-    EXPECT_EQ(c.m_hData[150], d.getChannel(0).m_hData[150]);
-
     EXPECT_EQ(c.m_Tiers[0].strName, "words") << "saved tiers reopen as 0, 1, ...";
     EXPECT_EQ(c.m_Tiers[0].nHeigth, 33);
     EXPECT_TRUE(c.m_Tiers[0].bSelected);
-    ASSERT_EQ(c.m_Tiers[0].nLabelCount, 2) << "the empty label is written but not restored";
+    ASSERT_EQ(c.m_Tiers[0].nLabelCount, 1) << "the empty label is written but not restored";
     EXPECT_EQ(c.m_Tiers[1].strName, "notes");
     EXPECT_EQ(c.m_Tiers[1].nLabelCount, 1);
     const Labels& l = *c.m_Tiers[0].m_pArrayLabels[0];
     EXPECT_EQ(l.getLabelText(), "hello");
-    EXPECT_EQ(l.dTime, 500.0);
+    EXPECT_EQ(l.dTime, 1200.0);
     EXPECT_EQ(l.nJustification, 2);
     EXPECT_TRUE(l.bAddLine);
     EXPECT_EQ(l.rectLocation, (Rect{12, -5, 30, 40}));
@@ -372,8 +326,7 @@ TEST_F(Native, SaveAndReopenKeepsEverythingAttachedToTheChannelOrItsSelection)
     EXPECT_EQ(fromPc.getChannel(0).m_Tiers[0].m_pArrayLabels[0]->mFont, (LabelFont{"Arial", 14.0, 5, false}));
     EXPECT_EQ(fromPc.getChannel(0).m_Tiers[0].m_pArrayLabels[0]->mFontColor, (RGBColor{}));
 
-    // A selection saves its label times from its start.
-    Channels& source = d.getChannel(0);
+    // A selection saves its samples and label times from its start.
     source.SetMarkerValues_Time(1000);
     source.SetCursorInFile_Time(1500);
     source.CalculateDuration();
@@ -384,13 +337,13 @@ TEST_F(Native, SaveAndReopenKeepsEverythingAttachedToTheChannelOrItsSelection)
     const Channels& b = part.getChannel(0);
     EXPECT_EQ(b.m_dLengthMS, 500.0);
     EXPECT_EQ(b.m_dwFileLength, 4000.0);
-    EXPECT_EQ(b.m_hData[0], source.m_hData[8000]);
+    EXPECT_EQ(b.m_hData[0], samples[8000]);
     ASSERT_EQ(b.m_Tiers[0].nLabelCount, 1);
     EXPECT_EQ(b.m_Tiers[0].m_pArrayLabels[0]->dTime, 200.0);
     EXPECT_EQ(b.m_Tiers[1].m_pArrayLabels[0]->dTime, 100.0);
 }
 
-TEST_F(Native, LegacyFloatFilesLoadSeveralChannels)
+TEST_F(SoundFiles, LegacyFloatFilesLoadSeveralChannels)
 {
     Document d;
     ReadResult r = d.readFromData(vxtest::makeQadFloat({{1000, {0.25f, -0.5f}}, {22050, {0.25f, -0.5f}}}), nullptr);
@@ -406,7 +359,7 @@ TEST_F(Native, LegacyFloatFilesLoadSeveralChannels)
     EXPECT_EQ(d.getChannel(1).GetLabel(0)->getLabelText(), "onset");
 }
 
-TEST_F(Native, OldPcLayoutAPlacesFlaggedChannelsInOrder)
+TEST_F(SoundFiles, OldPcLayoutAPlacesFlaggedChannelsInOrder)
 {
     Bytes a(6484 + 8, 0);
     // Two labels from 1480, the first at time 0: outside the recording.
@@ -427,14 +380,13 @@ TEST_F(Native, OldPcLayoutAPlacesFlaggedChannelsInOrder)
     EXPECT_EQ(d.getChannel(0).m_hData[0], 0.5f);
     EXPECT_EQ(d.getChannel(0).m_dADInputVoltageRangeMV, 5000.0);
     EXPECT_EQ(d.getChannel(1).m_dGain, 10.0);
-    EXPECT_EQ(d.getChannel(2).m_dGain, 30.0);
     EXPECT_EQ(d.getChannel(3).m_dGain, 50.0);
     EXPECT_EQ(d.getChannel(3).m_nOrder, 4);
     EXPECT_EQ(d.getChannel(3).m_nResolutionBits, 12);
     EXPECT_EQ(d.getChannel(0).m_nLabelCount, 0);
 }
 
-TEST_F(Native, QadMacChannelsAreNumberedFromZeroAndLabelsWithAnyRectangleLoad)
+TEST_F(SoundFiles, QadMacChannelsAreNumberedFromZeroAndLabelsWithAnyRectangleLoad)
 {
     Bytes m(512, 0);
     std::memcpy(m.data(), "QAD_Mac", 7);
@@ -466,7 +418,7 @@ TEST_F(Native, QadMacChannelsAreNumberedFromZeroAndLabelsWithAnyRectangleLoad)
     EXPECT_EQ(d.getChannel(0).GetLabel(0)->getLabelText(), "edge");
 }
 
-TEST_F(Native, DetectionIsByContentNotNameAndAHeaderOnlyReadDecodesNoSamples)
+TEST_F(SoundFiles, DetectionIsByContentNotNameAndAHeaderOnlyReadDecodesNoSamples)
 {
     Document d;
     vxtest::fillChannel(d, {0.25f, 0.5f, 0.75f}, 8000);
@@ -484,7 +436,7 @@ TEST_F(Native, DetectionIsByContentNotNameAndAHeaderOnlyReadDecodesNoSamples)
     EXPECT_EQ(header.getChannel(0).m_hData.size(), 0u);
 }
 
-TEST_F(Limits, DamagedOrImpossibleFilesAreRefusedWithTheReasonAndTouchNothing)
+TEST_F(SoundFiles, DamagedOrImpossibleFilesAreRefusedWithTheReasonAndTouchNothing)
 {
     struct Case {
         std::string what;
@@ -514,7 +466,6 @@ TEST_F(Limits, DamagedOrImpossibleFilesAreRefusedWithTheReasonAndTouchNothing)
         {"AIFF COMM of 16 bytes", makeAiff("AIFF", firstBytes(commBody(1, 2, 16), 16), be16),
          "\"COMM\" chunk is too short"},
         {"AIFF 2^31 frames", makeAiff("AIFF", commBody(1, 0x80000000u, 8), {1, 2}), "at most 2147483647"},
-        {"AIFF 2^32-1 frames", makeAiff("AIFF", commBody(1, 0xFFFFFFFFu, 8), {1, 2}), "at most 2147483647"},
         {"native of two channels", with(native, 8, 2), "declares 2 channels"},
         {"native of 11 tiers", with(native, kNativeTierCount, 11), "11 tiers"},
         {"native of -1 tiers", with(native, kNativeTierCount, -1), "-1 tiers"},
@@ -525,19 +476,17 @@ TEST_F(Limits, DamagedOrImpossibleFilesAreRefusedWithTheReasonAndTouchNothing)
         {"native of no samples", with(nativeFile(8000, 1), kNativeLength + 16, 0.0), "contains no samples"},
         {"legacy float of 20 channels", vxtest::makeQadFloat({{1000, {0.25f, -0.5f}}}, 20), "20 channels"},
         {"legacy float cut short", cutShort, "its data ends before its header says"},
+        // Rates no recording has: refused, naming the rate, before anything
+        // is allocated for them.
+        {"WAVE at 0 Hz", with(wave, 24, 0u), "declares a sample rate of 0 Hz"},
+        {"WAVE at 1000001 Hz", with(wave, 24, 1000001u), "declares a sample rate of 1000001 Hz"},
+        {"AIFF at 0.001 Hz", makeAiff("AIFF", commBody(1, 2, 16, 0.001), be16), "declares a sample rate of 0.001 Hz"},
+        {"legacy float at 2e6 Hz", vxtest::makeQadFloat({{8000, {0.25f, 0.25f}}, {2e6, {0.5f, 0.5f}}}),
+         "declares a sample rate of 2000000 Hz; recordings of 1 to 1000000 Hz can be opened."},
     };
-    // Rates no recording has: refused, naming the rate, before anything is
-    // allocated for them.
-    for (double rate : {0.0, 0.001, 1e-300, 1e6 + 1, 2147483647.0, std::nan("")}) {
-        cases.push_back({"native at " + formatShortest(rate), with(native, kNativeRate, rate), rateRefusal(rate)});
-        cases.push_back({"legacy float at " + formatShortest(rate),
-                         vxtest::makeQadFloat({{8000, {0.25f, 0.25f}}, {rate, {0.5f, 0.5f}}}), rateRefusal(rate)});
-    }
-    for (std::uint32_t rate : {0u, 1073741824u, 1000001u})
-        cases.push_back({"WAVE at " + std::to_string(rate), with(wave, 24, rate), rateRefusal(rate)});
-    for (double rate : {1e-300, 0.001, 2e6})
-        cases.push_back({"AIFF at " + formatShortest(rate), makeAiff("AIFF", commBody(1, 2, 16, rate), be16),
-                         rateRefusal(rate)});
+    for (double rate : {0.999, 1e6 + 1, 1e-300, std::nan("")})
+        cases.push_back({"native at " + formatShortest(rate), with(native, kNativeRate, rate),
+                         "declares a sample rate of " + formatShortest(rate) + " Hz"});
 
     for (const Case& k : cases) {
         Document d;
@@ -550,19 +499,17 @@ TEST_F(Limits, DamagedOrImpossibleFilesAreRefusedWithTheReasonAndTouchNothing)
         EXPECT_EQ(d.m_nNumofChannels, 0) << k.what;
         EXPECT_FALSE(d.m_bHaveData) << k.what;
     }
-    const std::uint8_t rate44100[10] = {0x40, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0};
-    EXPECT_EQ(ConvertFromIeeeExtended(rate44100), 44100.0);
     for (double rate : {1.0, 1e6}) {
         Document d;
         EXPECT_TRUE(d.readFromData(nativeFile(rate), nullptr).ok) << rate << " Hz is a rate";
     }
 }
 
-TEST_F(Limits, DurationsTierHeightsAndLabelTimesOutOfBoundsAreRepairedAndSaid)
+TEST_F(SoundFiles, DurationsTierHeightsAndLabelTimesOutOfBoundsAreRepairedAndSaid)
 {
     // A selection saves its duration from its times, which may differ from
     // the samples' by less than a sample: no repair.
-    for (double stored : {1e300, std::numeric_limits<double>::infinity(), -5.0, 1500.0, 1000.05}) {
+    for (double stored : {std::numeric_limits<double>::infinity(), -5.0, 1500.0, 1000.05}) {
         Document d;
         const ReadResult r = d.readFromData(with(nativeFile(16000, 16000), kNativeLength, stored), nullptr);
         ASSERT_TRUE(r.ok) << r.reason;
@@ -587,7 +534,7 @@ TEST_F(Limits, DurationsTierHeightsAndLabelTimesOutOfBoundsAreRepairedAndSaid)
     EXPECT_NE(r.notes[0].find("label 1 of tier 1"), std::string::npos) << r.notes[0];
 }
 
-TEST_F(Limits, WritersRefuseWhatCouldNotBeReadBackOrIsNotHeld)
+TEST_F(SoundFiles, WritersRefuseWhatCouldNotBeReadBackOrIsNotHeld)
 {
     Document d;
     vxtest::fillChannel(d, {0.1f, 0.2f, 0.3f}, 8000);
@@ -609,10 +556,9 @@ TEST_F(Limits, WritersRefuseWhatCouldNotBeReadBackOrIsNotHeld)
     EXPECT_NE(bytesForSave(d, "copyof").error.find("2000000 Hz"), std::string::npos);
 }
 
-// Under an address-space limit a file that claims more samples than fit is
-// refused with the reason; the limit is set in a child process, so the
-// test process keeps its own.
-TEST_F(Limits, ASampleBufferThatCannotBeHeldRefusesTheFile)
+// Under an address-space limit (set in a child process) a file that claims
+// more samples than fit is refused with the reason.
+TEST_F(SoundFiles, ASampleBufferThatCannotBeHeldRefusesTheFile)
 {
     // A sparse WAVE of 600 million 16-bit samples: 1.2 GB of file, 2.4 GB
     // of floats; the limit leaves room for the file's mapping only.
@@ -628,7 +574,7 @@ TEST_F(Limits, ASampleBufferThatCannotBeHeldRefusesTheFile)
         const ReadResult r = d.loadFile(path, nullptr);
         return (r.ok ? "opened" : r.reason) + (d.m_bHaveData ? " with data" : "");
     });
-#if defined(__SANITIZE_ADDRESS__) || VX_CLANG_ASAN
+#if VX_ASAN
     // AddressSanitizer's operator new ends the process instead of throwing:
     // the child dies with its report, never with an opened document.
     EXPECT_EQ(said, "");
