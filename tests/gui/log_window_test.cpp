@@ -1,5 +1,5 @@
-// The measurement log window as a user meets it: opened from the Log menu,
-// filled by the entry commands of the main and spectrogram windows, edited,
+// The measurement log window: opened from the Log menu, filled by the main
+// and spectrogram windows' entry commands (whose rows are the core's test),
 // saved, read back, and closed or quit with unsaved rows.
 
 #include "gui/GuiSupport.h"
@@ -10,15 +10,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QScrollBar>
 #include <QTableView>
 
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <fstream>
 
@@ -64,20 +60,14 @@ TEST_F(LogWindow, NewAndOpenOnlyWhileHiddenEntriesOnlyWhileShown)
     ASSERT_TRUE(window->model().m_bHaveMarker);
     EXPECT_TRUE(enabled(Command::OpenLog));
     EXPECT_FALSE(enabled(Command::LogMarker)) << "no log window to take the entry";
-    window->menus().update();
 
     LogViewController& log = openNewLog();
     EXPECT_TRUE(window->action(Command::LogMarker)->isEnabled())
         << "the shortcut works at once: the action follows the log window without a menu being opened";
     EXPECT_TRUE(log.isVisible());
-    EXPECT_EQ(log.windowTitle(), "Untitled[*]");
     EXPECT_FALSE(enabled(Command::NewLog));
     EXPECT_FALSE(enabled(Command::OpenLog));
-    EXPECT_TRUE(enabled(Command::LogMarker));
-    EXPECT_TRUE(enabled(Command::LogPitchAll));
-    EXPECT_FALSE(enabled(Command::LogDuration)) << "needs a selection";
     EXPECT_FALSE(enabled(Command::LogFormantsMarker)) << "the main view has no formants";
-    EXPECT_FALSE(log.table().horizontalHeader()->sectionsMovable());
 
     window->menus().trigger(Command::LogMarker);
     ASSERT_EQ(log.log().rowCount(), 1u);
@@ -88,20 +78,12 @@ TEST_F(LogWindow, NewAndOpenOnlyWhileHiddenEntriesOnlyWhileShown)
     log.hide();
     EXPECT_FALSE(window->action(Command::LogMarker)->isEnabled());
     EXPECT_TRUE(enabled(Command::NewLog)) << "closing the window enables them again";
-    EXPECT_FALSE(enabled(Command::LogMarker));
 
     // New Log starts again from the four fixed columns, whatever the last
     // log had.
     window->menus().trigger(Command::NewLog);
     EXPECT_EQ(log.log().rowCount(), 0u);
     EXPECT_EQ(log.log().columnCount(), 4);
-    EXPECT_EQ(log.model().headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(), "Comments");
-
-    controller.runCommand(Command::About);
-    ASSERT_NE(controller.aboutWindow(), nullptr);
-    EXPECT_EQ(controller.aboutWindow()->versionText(), "Version " + QString::fromStdString(app().gstrVersion));
-    EXPECT_EQ(app().gstrVersion, kVersionText);
-    controller.aboutWindow()->close();
 }
 
 TEST_F(LogWindow, MainViewEntriesThroughTheCommandRoute)
@@ -114,18 +96,12 @@ TEST_F(LogWindow, MainViewEntriesThroughTheCommandRoute)
     EXPECT_EQ(defOf(0), "Duration Entry: start, end, duration ");
 
     window->menus().trigger(Command::LogPitchSelection);
-    const std::size_t frames = log.log().rowCount() - 1;
-    EXPECT_GT(frames, 10u) << "one row per pitch frame in 400 ms";
+    EXPECT_GT(log.log().rowCount(), 10u) << "one row per pitch frame in 400 ms";
     EXPECT_EQ(defOf(1), "Pitch Selection Entry: time, pitch, intensity ");
-    const double first = std::stod(log.log().cell(1, 3));
-    EXPECT_GE(first, 200 - 2 * 2000.0 / 790);
-    EXPECT_NE(log.log().cell(1, 5), "") << "the intensity is shown, so it is logged";
+    EXPECT_GE(std::stod(log.log().cell(1, 3)), 200 - 2 * 2000.0 / 790) << "from the selection's start";
 
     window->menus().trigger(Command::LogPitchAll);
     EXPECT_EQ(defOf(log.log().rowCount() - 1), "Pitch All Entry: time, pitch, intensity ");
-    for (std::size_t r = 1 + frames; r < log.log().rowCount(); ++r)
-        ASSERT_GT(std::stod(log.log().cell(r, 4)), 0) << "voiced frames only";
-
     EXPECT_EQ(log.table().verticalScrollBar()->value(), log.table().verticalScrollBar()->maximum())
         << "the newest row is in view";
 }
@@ -140,7 +116,6 @@ TEST_F(LogWindow, SaveRunsSaveAsThenTheFileReadsBackCellForCell)
 
     const QModelIndex comment = log.model().index(1, log.log().columnCount() - 1);
     ASSERT_TRUE(log.model().flags(comment) & Qt::ItemIsEditable);
-    EXPECT_FALSE(log.model().flags(log.model().index(0, 0)) & Qt::ItemIsSelectable) << "row numbers";
     log.model().setData(comment, QString::fromUtf8("voix cass\u00e9e\tcreaky"), Qt::EditRole);
 
     const QString path = QString::fromStdString(tempPath("session-log.txt"));
@@ -149,7 +124,6 @@ TEST_F(LogWindow, SaveRunsSaveAsThenTheFileReadsBackCellForCell)
     ASSERT_TRUE(enabled(Command::SaveLog));
     window->menus().trigger(Command::SaveLog);
     EXPECT_EQ(dialogs.proposals.value(0), "logFile.txt");
-    EXPECT_EQ(dialogs.extensions.value(0), "txt");
     EXPECT_FALSE(log.log().isDirty());
     EXPECT_EQ(log.windowTitle(), QFileInfo(path).fileName() + "[*]");
     EXPECT_TRUE(enabled(Command::SaveLogAs));
@@ -176,9 +150,7 @@ TEST_F(LogWindow, SaveRunsSaveAsThenTheFileReadsBackCellForCell)
     log.table().selectionModel()->select(QItemSelection(log.model().index(0, 1), log.model().index(1, 3)),
                                          QItemSelectionModel::Select);
     log.runCommand(Command::Copy);
-    const QStringList copied = QApplication::clipboard()->text().split('\n');
-    EXPECT_EQ(copied.value(0).split('\t').size(), 3);
-    EXPECT_TRUE(copied.value(0).startsWith(window->session().displayName() + "\tMarker Entry: time ,cha\t"));
+    EXPECT_TRUE(QApplication::clipboard()->text().startsWith(window->session().displayName() + "\tMarker Entry: time ,cha\t"));
     log.table().clearSelection();
     log.runCommand(Command::SelectAll);
     log.runCommand(Command::DeleteRows);
@@ -229,7 +201,6 @@ TEST_F(LogWindow, AFileThatIsNotALogLeavesTheLogAsItWas)
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_TRUE(dialogs.errors[0].contains("not-a-log.txt"));
     EXPECT_EQ(log.log().rowCount(), rows);
-    EXPECT_EQ(log.log().columnCount(), 7);
     EXPECT_EQ(log.windowTitle(), "Untitled[*]");
 }
 
@@ -255,8 +226,6 @@ TEST_F(LogWindow, SpectrogramEntriesGoToTheShownLogOnly)
     s->menus().update();
     ASSERT_TRUE(s->menus().isEnabled(Command::LogMarker));
     EXPECT_FALSE(s->menus().isEnabled(Command::LogPitchAll)) << "a main-view entry";
-    ASSERT_TRUE(s->result()->data.haveFormants);
-    EXPECT_TRUE(s->menus().isEnabled(Command::LogFormantsMarker));
     EXPECT_FALSE(s->menus().isEnabled(Command::LogFormantsSelection)) << "needs a selection";
     s->menus().trigger(Command::LogMarker);
     ASSERT_EQ(log.log().rowCount(), 1u);
@@ -270,9 +239,7 @@ TEST_F(LogWindow, SpectrogramEntriesGoToTheShownLogOnly)
     EXPECT_EQ(defOf(1), "Duration Entry: start, end, duration ");
     const double length = std::stod(log.log().cell(1, 5));
     s->menus().trigger(Command::LogFormantsSelection);
-    const std::size_t steps = log.log().rowCount() - 2;
-    EXPECT_EQ(steps, static_cast<std::size_t>(std::ceil(length / 10 - 1e-9))) << "one row per 10 ms step";
     EXPECT_EQ(defOf(2), "Spec. Formants Duration Entry: time, F1, F2, F3, F4, F5 ");
-    EXPECT_EQ(log.log().entryColumnCount(), 6);
-    EXPECT_EQ(log.log().cell(2, 3), log.log().cell(1, 3)) << "the first row at the selection's start";
+    EXPECT_EQ(log.log().rowCount() - 2, static_cast<std::size_t>(std::ceil(length / 10 - 1e-9)))
+        << "one row per step of the log's 10 ms";
 }

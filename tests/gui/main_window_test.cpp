@@ -38,9 +38,7 @@ protected:
 TEST_F(Gui, OpensWithTitleAnalysesAndRefusesAFileItCannotRead)
 {
     EXPECT_TRUE(window->windowTitle().contains("speech.wav"));
-    EXPECT_EQ(window->readout("Sample rate"), "10000");
     EXPECT_TRUE(window->model().pitch().has_value()) << "analysis starts on open";
-    EXPECT_TRUE(window->model().intensity().has_value());
 
     const std::string bad = vxtest::tempPath("notes.wav");
     vxtest::writeBytes(bad, {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
@@ -109,13 +107,8 @@ TEST_F(Gui, ThePictureHasTheStripsAtTheirRowsAndAMouseMoveDoesNotRenderIt)
     ASSERT_GT(h, 300);
     const QImage& img = view().picture();
     ASSERT_EQ(img.size(), QSize(w, h) * view().devicePixelRatioF()) << "rendered at the screen's pixel ratio";
-    EXPECT_EQ(img.devicePixelRatio(), view().devicePixelRatioF());
-    const std::int16_t right = static_cast<std::int16_t>(w - 5);
-    EXPECT_EQ(window->model().geometry().tiers[0], (Rect{0, 50, 20, right}));
-    EXPECT_EQ(window->model().geometry().tiers[1], (Rect{20, 50, 40, right}));
-    EXPECT_EQ(window->model().layout().audio, (Rect{40, 50, 240, right}));
-    EXPECT_EQ(window->model().layout().pitch, (Rect{240, 50, static_cast<std::int16_t>(h - 20), right}));
-    // Pixels at view coordinates, whatever the pixel ratio.
+    // The strips' rows are the core's layout; pixels at view coordinates,
+    // whatever the pixel ratio.
     const qreal dpr = img.devicePixelRatio();
     auto at = [&](int x, int y) { return img.pixelColor(int(x * dpr), int(y * dpr)); };
     auto black = [&](int x, int y) { return at(x, y) == QColor(Qt::black); };
@@ -149,7 +142,6 @@ TEST_F(Gui, SavesNeverReplaceAGoodFileWithABadOne)
     window->model().doc().setDirty();
     trigger(Command::Save);
     EXPECT_EQ(dialogs.proposals.value(0).toStdString(), QFileInfo(QString::fromStdString(path)).completeBaseName().toStdString() + ".vxt");
-    EXPECT_EQ(dialogs.extensions.value(0).toStdString(), "vxt");
     EXPECT_EQ(vxtest::readBytes(path), wavBefore);
     EXPECT_EQ(std::filesystem::file_size(vxt.toStdString()), 512u + 248 + 2 * 20000);
     EXPECT_FALSE(window->isWindowModified());
