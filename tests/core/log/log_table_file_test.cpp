@@ -43,9 +43,6 @@ TEST(LogTable, EveryRowHasACellInEveryColumnWhateverTheEntriesCount)
 {
     LogTable t;
     EXPECT_EQ(t.columnCount(), 4);
-    EXPECT_EQ(t.column(0).identifier, "row");
-    EXPECT_EQ(t.column(3).title, "Comments");
-
     EXPECT_EQ(t.AddLog(entry("six", numbers(6))), 6);
     EXPECT_TRUE(t.setCell(0, t.columnCount() - 1, "note"));
     EXPECT_EQ(t.AddLog(entry("three", numbers(3))), 0);
@@ -56,7 +53,6 @@ TEST(LogTable, EveryRowHasACellInEveryColumnWhateverTheEntriesCount)
     EXPECT_EQ(t.cell(0, t.columnCount() - 1), "note") << "a comment moves with its column";
     EXPECT_EQ(t.cell(0, 3 + 6), "") << "the comment's old column is an empty entry now";
     EXPECT_EQ(t.column(2 + 9).title, "Entry 9");
-    EXPECT_EQ(t.column(2 + 9).identifier, "entry9");
     EXPECT_EQ(t.cell(1, 3 + 2), "3");
     EXPECT_EQ(t.cell(1, 3 + 3), "") << "a shorter entry leaves the later columns empty";
     EXPECT_EQ(t.cell(0, 3 + 7), "") << "columns added later are empty for earlier rows";
@@ -116,8 +112,7 @@ TEST(LogFile, WritesWhatAPlainTsvReaderAndTheLogReadBack)
 
 TEST(LogFile, OpensWhatSpreadsheetsAndOlderProgramsWrite)
 {
-    // A byte-order mark, CRLF line ends, no tab after the last cell, a row
-    // that stops before its empty trailing cells, a blank line.
+    // A byte-order mark, CRLF, no last tab, a short row, a blank line.
     const std::string exported = "\xEF\xBB\xBF"
                                  "File Name\tEntry definitions and order\tF0\tF1\tComments\r\n"
                                  "a.wav\tdef\t120.5\t700\tok\r\n"
@@ -149,8 +144,7 @@ TEST(LogFile, OpensWhatSpreadsheetsAndOlderProgramsWrite)
     EXPECT_EQ(w.table->cell(0, 3 + 15), "16");
     EXPECT_EQ(w.table->cell(0, w.table->columnCount() - 1), "c");
 
-    // A header 8000 titles wide over 8000 one-cell rows (32 KB) holds what
-    // the file holds, not eight thousand cells a row.
+    // 8000 titles over 8000 one-cell rows (32 KB) hold what the file holds.
     std::string huge;
     for (int k = 0; k < 8000; ++k)
         huge += "t\t";
@@ -167,8 +161,7 @@ TEST(LogFile, OpensWhatSpreadsheetsAndOlderProgramsWrite)
         held += sizeof(std::string) + h.table->rowText(r).capacity();
     EXPECT_LT(held, 1u << 20);
 
-    // Single-byte text from an older program: "é" as Latin-1; a text
-    // whose only odd bytes are an overlong form is not UTF-8 either.
+    // Latin-1 from an older program; an overlong form is not UTF-8 either.
     for (const auto& [cell, read] : {std::pair<std::string, std::string>{"caf\xe9.wav", "caf\xc3\xa9.wav"},
                                      {"\xc0\xaf", "\xc3\x80\xc2\xaf"}}) {
         const LogReadResult latin = parseLog("File Name\tdef\tComments\t\n" + cell + "\td\t\t\n");
@@ -207,7 +200,6 @@ TEST(LogFile, SavesAtomicallyAndAFailedSaveKeepsTheLogUnsaved)
 
     // Open and save many times: the text never changes.
     LogTable again = *readLog(path).table;
-    EXPECT_TRUE(again.m_bhasData);
     ASSERT_TRUE(saveLog(again, path, &why));
     EXPECT_EQ(vxtest::readText(path), saved);
 
