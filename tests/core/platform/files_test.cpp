@@ -49,7 +49,6 @@ TEST(PrivateFolder, RemovesOnlyTheFolderItMadeAndFollowsNoLink)
     auto own = PrivateFolder::make(parent, "own-");
     ASSERT_TRUE(own);
     EXPECT_EQ(modeOf(own->path()), 0700u);
-    EXPECT_NE(own->path().back(), '/');
     const std::string outside = victim("outside-target");
     fs::create_directories(own->path() + "/a/b");
     vxtest::writeBytes(own->path() + "/a/b/file", {1});
@@ -148,7 +147,4 @@ TEST(Files, PipesFoldersAndHugeFilesAreRefusedWithWhatTheyAre)
     EXPECT_FALSE(readWholeFile(big, &error, 4096));
     EXPECT_NE(error.find("more than the 4096 bytes"), std::string::npos) << error;
     EXPECT_TRUE(readWholeFile(big, &error, 5000));
-    const auto mapped = MappedFile::open(big, &error);
-    ASSERT_TRUE(mapped);
-    EXPECT_EQ(mapped->bytes().size(), 5000u);
 }
