@@ -1,7 +1,7 @@
 // The spectrum-slice window on a synthetic vowel: the commands that open
-// it, the frame it analyses, the averaging over a selection, the graph's
-// grids and readouts, refused settings, and its worker under closing and
-// changed samples.
+// it, the frame it analyses, the slice of a selection, the graph's grids and
+// readouts, refused settings, and its worker under closing and changed
+// samples.
 
 #include "gui/GuiSupport.h"
 #include "gui/PictureSupport.h"
@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <thread>
 
 using namespace vx;
@@ -34,7 +33,6 @@ protected:
     {
         session().changeSettings(OptionGroup::FFTLPC, [&](Document& d) { change(d.s); });
     }
-
     // Runs a command of the main window; the slice window it opened.
     SpectrumWindow* open(Command id)
     {
@@ -67,68 +65,38 @@ protected:
     }
 };
 
-void moveMouse(QWidget& view, QPoint at)
-{
-    sendMouse(&view, QEvent::MouseMove, at);
-}
-
-std::string text(const char* fmt, double v)
-{
-    char buf[32];
-    std::snprintf(buf, sizeof buf, fmt, v);
-    return buf;
-}
-
 } // namespace
 
-TEST_F(SliceWindow, TheMarkerCommandOpensAWindowOfTheSessionThatAnalysesTheFrameAtTheMarker)
+TEST_F(SliceWindow, TheMarkerAndSelectionCommandsOpenWindowsThatAnalyseTheirSamples)
 {
     EXPECT_FALSE(window->menus().isEnabled(Command::SpectrumAtMarker)) << "no marker yet";
     SpectrumWindow* w = openAt(5000);
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->windowTitle().toStdString(), "FFT::" + window->windowTitle().remove("[*]").toStdString());
-    EXPECT_TRUE(w->windowTitle().endsWith("vowel.wav - Voxtrace")) << w->windowTitle().toStdString();
-    EXPECT_EQ(session().windows().size(), 2u);
     ASSERT_TRUE(finished(w));
-
-    const SliceResult expected = direct(5000, 5000);
-    EXPECT_EQ(w->display().result()->fft, expected.fft) << "the frame starts at the marker's sample";
+    EXPECT_EQ(w->display().result()->fft, direct(5000, 5000).fft) << "the frame starts at the marker's sample";
     EXPECT_NE(w->display().result()->fft, direct(5100, 5100).fft);
-    EXPECT_EQ(w->display().result()->frames, 1);
-
     const QString formants = w->formantText();
-    ASSERT_TRUE(formants.startsWith("Formants = \t")) << formants.toStdString();
     const QStringList fields = formants.section('\n', 0, 0).split('\t');
-    ASSERT_EQ(fields.size(), 6);
+    ASSERT_EQ(fields.size(), 6) << formants.toStdString();
+    EXPECT_EQ(fields[0], "Formants = ");
     const double truth[] = {700, 1200, 2600};
     for (int k = 0; k < 3; ++k)
         EXPECT_NEAR(fields[k + 1].trimmed().toDouble(), truth[k], truth[k] * 0.04) << formants.toStdString();
-    EXPECT_TRUE(formants.section('\n', 1, 1).startsWith("Bandwidths = \t"));
-
-    const Settings& s = session().doc().s;
-    EXPECT_EQ(w->readout("Sample rate"), "22050");
-    EXPECT_EQ(w->readout("Bandwidth").toInt(), kRate / s.m_nFFTWindowLength);
-    EXPECT_EQ(w->readout("LPC coefficients").toInt(), s.m_nLPCNumberofCoefficients);
-
-    // The window's own menus: it closes itself; the main window's commands
-    // are not its to answer.
+    EXPECT_EQ(w->readout("Bandwidth").toInt(), kRate / session().doc().s.m_nFFTWindowLength);
+    // It closes itself; the main window's commands are not its to answer.
     w->menus().update();
-    EXPECT_TRUE(w->menus().isEnabled(Command::Close));
     EXPECT_FALSE(w->menus().isEnabled(Command::SpectrumAtMarker));
-    EXPECT_TRUE(w->menus().isEnabled(Command::Open)) << "the application's commands reach it";
     EXPECT_TRUE(w->menus().trigger(Command::Close));
     QApplication::processEvents();
     EXPECT_EQ(session().windows().size(), 1u);
-}
 
-TEST_F(SliceWindow, TheSelectionCommandDrawsTheSliceOfTheSelection)
-{
     // How the frames of a stretch are weighed is the core's test; the
     // window draws the slice of exactly the selected samples.
     const Settings& s = session().doc().s;
     const double hop = kRate * s.m_nFFTAverageStepSize / 1000.0 + 0.5;
     const double start = 4000, stop = start + 2 * hop + s.m_nFFTWindowLength - 10;
-    SpectrumWindow* w = openOver(start, stop);
+    w = openOver(start, stop);
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->windowTitle().startsWith("FFT Selection::"));
     ASSERT_TRUE(finished(w));
@@ -155,7 +123,6 @@ TEST_F(SliceWindow, GridsCursorAndMarkerFollowTheGraphAndAResizeDoesNotRecompute
     EXPECT_EQ(d.rect().left, 20);
     EXPECT_EQ(d.rect().right, w->view().width());
     EXPECT_EQ(d.rect().bottom, w->view().height() - 20);
-
     const SliceGrid f = d.frequencyGrid();
     ASSERT_EQ(f.lines.size(), 4u) << "the line at 5000 Hz would lie on the right edge";
     ASSERT_EQ(f.labels.size(), 5u);
@@ -163,12 +130,10 @@ TEST_F(SliceWindow, GridsCursorAndMarkerFollowTheGraphAndAResizeDoesNotRecompute
         EXPECT_EQ(f.labels[static_cast<std::size_t>(k)].text, std::to_string((k + 1) * 1000));
         EXPECT_EQ(f.labels[static_cast<std::size_t>(k)].x, 20 + (k + 1) * 1000 * d.rect().width() / 5000);
     }
-    const SliceGrid db = d.dbGrid();
-    ASSERT_FALSE(db.labels.empty());
-    EXPECT_EQ(db.labels[0].text, "-20");
+    ASSERT_FALSE(d.dbGrid().labels.empty());
+    EXPECT_EQ(d.dbGrid().labels[0].text, "-20");
     const QImage picture = w->view().grab().toImage();
     EXPECT_EQ(picture.pixelColor(f.lines[0].from.x, 3), QColor(200, 200, 200)) << "the grid line is drawn";
-    EXPECT_EQ(picture.pixelColor(d.rect().left + 2, d.rect().bottom + 15), QColor(Qt::white));
 
     const int width = d.rect().width();
     w->resize(900, 600);
@@ -185,24 +150,20 @@ TEST_F(SliceWindow, GridsCursorAndMarkerFollowTheGraphAndAResizeDoesNotRecompute
     QApplication::processEvents();
     ASSERT_GE(d.rect().width(), 1000);
     const std::vector<double>& fft = d.result()->fft;
-    int best = -1;
-    int bestX = 0;
+    int best = -1, bestX = 0;
     for (int x = d.rect().left; x <= d.rect().right; ++x) {
         const int j = *d.pointAt(x, 50);
         if (best < 0 || fft[static_cast<std::size_t>(j)] > fft[static_cast<std::size_t>(best)])
             best = j, bestX = x;
     }
     ASSERT_EQ(fft[static_cast<std::size_t>(best)], d.result()->fftMax) << "the maximum is under some column";
-    moveMouse(w->view(), QPoint(bestX, 50));
-    QApplication::processEvents();
+    sendMouse(&w->view(), QEvent::MouseMove, QPoint(bestX, 50));
     EXPECT_EQ(w->readout("Level"), "-  0.0");
-    EXPECT_EQ(w->readout("Frequency").toStdString(), text("%5.1f", best));
+    EXPECT_EQ(w->readout("Frequency"), QString::asprintf("%5.1f", double(best)));
     EXPECT_EQ(d.cursorX(), std::optional<int>(bestX));
-
     // The margins are outside the graph: the readouts stay as they were.
-    moveMouse(w->view(), QPoint(5, 50));
-    moveMouse(w->view(), QPoint(300, d.rect().bottom + 10));
-    QApplication::processEvents();
+    sendMouse(&w->view(), QEvent::MouseMove, QPoint(5, 50));
+    sendMouse(&w->view(), QEvent::MouseMove, QPoint(300, d.rect().bottom + 10));
     EXPECT_EQ(w->readout("Level"), "-  0.0");
 
     QTest::mouseClick(&w->view(), Qt::LeftButton, {}, QPoint(bestX, 50));
@@ -220,12 +181,10 @@ TEST_F(SliceWindow, GridsCursorAndMarkerFollowTheGraphAndAResizeDoesNotRecompute
     const PictureSize size = pictureSize(PictureView::spectrum, session().doc().s);
     ASSERT_EQ(saved.size(), QSize(size.width, size.height)) << dialogs.errors.join("\n").toStdString();
     EXPECT_FALSE(boxOf(saved, isBlue).isEmpty()) << "the envelope";
-    const int markerX = 20 + static_cast<int>(double(size.width - 20) / 1000 * best);
-    EXPECT_TRUE(isRed(saved.pixel(markerX, size.height / 2)));
+    EXPECT_TRUE(isRed(saved.pixel(20 + static_cast<int>(double(size.width - 20) / 1000 * best), size.height / 2)));
 
     QTest::mouseClick(&w->view(), Qt::LeftButton, {}, QPoint(5, 50));
     EXPECT_FALSE(d.markerFrequency().has_value()) << "a click in the margin removes the marker";
-
 }
 
 TEST_F(SliceWindow, SettingsThatCannotBeAnalysedAreRefusedWithAMessageNamingThem)
@@ -235,14 +194,10 @@ TEST_F(SliceWindow, SettingsThatCannotBeAnalysedAreRefusedWithAMessageNamingThem
     ASSERT_NE(w, nullptr);
     ASSERT_EQ(dialogs.alerts, QStringList{"Frequency range is beyond allowable value."});
     EXPECT_EQ(w->analysesStarted(), 0);
-    EXPECT_FALSE(w->busy());
-    EXPECT_FALSE(w->display().result().has_value());
     EXPECT_TRUE(w->isVisible()) << "the window stays, empty";
-
     settings([](Settings& s) { s.m_nFFTfrequencyRange = 11000; });
     EXPECT_EQ(w->analysesStarted(), 1) << "a settings change analyses again";
     EXPECT_TRUE(finished(w));
-    EXPECT_EQ(dialogs.alerts.size(), 1);
 
     // The analysis's own refusals are the core's test; one reaches the window here.
     const std::vector<std::pair<std::function<void(Settings&)>, QString>> refused = {
@@ -250,6 +205,7 @@ TEST_F(SliceWindow, SettingsThatCannotBeAnalysedAreRefusedWithAMessageNamingThem
         {[](Settings& s) { s.m_nFFTDBGrid = -5; }, "dB grid"},
         {[](Settings& s) { s.m_nFFTWindowLength = 100; }, "window length"},
         {[](Settings& s) { s.m_bFFTAbsolute = true, s.m_nFFTAbsoluteRange = -25; }, "absolute range"},
+        {[](Settings& s) { s.m_bFFTDrawFrequencyGrid = false, s.m_nFFTFrequencyGrid = 0; }, ""},
     };
     const Settings good = session().doc().s;
     for (const auto& [change, name] : refused) {
@@ -258,18 +214,15 @@ TEST_F(SliceWindow, SettingsThatCannotBeAnalysedAreRefusedWithAMessageNamingThem
             s = good;
             change(s);
         });
-        ASSERT_EQ(dialogs.alerts.size(), 1) << name.toStdString();
-        EXPECT_TRUE(dialogs.alerts[0].contains(name)) << dialogs.alerts[0].toStdString();
-        EXPECT_FALSE(w->busy());
+        if (name.isEmpty()) {
+            EXPECT_TRUE(dialogs.alerts.isEmpty()) << "a grid not drawn needs no step";
+            EXPECT_TRUE(finished(w));
+        } else {
+            ASSERT_EQ(dialogs.alerts.size(), 1) << name.toStdString();
+            EXPECT_TRUE(dialogs.alerts[0].contains(name)) << dialogs.alerts[0].toStdString();
+            EXPECT_FALSE(w->busy());
+        }
     }
-    dialogs.alerts.clear();
-    settings([&](Settings& s) {
-        s = good;
-        s.m_bFFTDrawFrequencyGrid = false;
-        s.m_nFFTFrequencyGrid = 0;
-    });
-    EXPECT_TRUE(dialogs.alerts.isEmpty()) << "a grid not drawn needs no step";
-    EXPECT_TRUE(finished(w));
 }
 
 TEST_F(SliceWindow, SilenceGivesAFlatSpectrumAndSaysSo)
@@ -277,7 +230,6 @@ TEST_F(SliceWindow, SilenceGivesAFlatSpectrumAndSaysSo)
     SpectrumWindow* w = openAt(kVowelLength + 1000);
     ASSERT_NE(w, nullptr);
     ASSERT_TRUE(finished(w));
-    EXPECT_TRUE(w->display().result()->silent);
     EXPECT_EQ(w->formantText().toStdString(), kSliceSilentText);
     EXPECT_TRUE(w->display().envelope().empty());
     EXPECT_TRUE(w->display().dbGrid().labels.empty());
@@ -285,7 +237,7 @@ TEST_F(SliceWindow, SilenceGivesAFlatSpectrumAndSaysSo)
     ASSERT_FALSE(curve.empty());
     for (const SlicePoint& p : curve)
         ASSERT_EQ(p.y, w->display().rect().bottom);
-    moveMouse(w->view(), QPoint(200, 50));
+    sendMouse(&w->view(), QEvent::MouseMove, QPoint(200, 50));
     EXPECT_EQ(w->readout("Level"), "no signal");
 }
 
@@ -329,7 +281,6 @@ TEST_F(SliceWindow, ChangedSamplesRecomputeOrCloseAndClosingStopsTheWorker)
     busy->setBeforeComputing({});
     QTest::mouseClick(&busy->view(), Qt::LeftButton, {}, QPoint(100, 100));
     EXPECT_TRUE(finished(busy));
-    EXPECT_TRUE(busy->display().result().has_value());
 
     // Closing the main window mid-computation closes every slice window.
     busy->setBeforeComputing(hold);
@@ -376,16 +327,13 @@ TEST_F(SliceWindow, OnTheAbsoluteScaleTheCurveAndTheDbGridShareTheirZero)
     EXPECT_TRUE(found);
     for (const SlicePoint& p : curve)
         ASSERT_TRUE(p.y >= d.rect().top && p.y <= d.rect().bottom);
+    const int j = *d.pointAt(200, 50);
+    sendMouse(&w->view(), QEvent::MouseMove, QPoint(200, 50));
+    EXPECT_EQ(w->readout("Level"), QString::asprintf("%5.1f", fft[static_cast<std::size_t>(j)]));
     EXPECT_EQ(d.envelope().size(), static_cast<std::size_t>(d.rect().width())) << "every column of the envelope";
+    // Under a formant ceiling the envelope is of order 10 and ends at it.
     settings([](Settings& s) { s.m_nFFTFormantCeiling = 2000; });
     ASSERT_TRUE(finished(w));
     EXPECT_EQ(w->readout("LPC coefficients"), "10");
-    EXPECT_NEAR(static_cast<double>(d.envelope().size()), d.rect().width() * 2000.0 / d.settings().m_nFFTfrequencyRange, 1)
-        << "the envelope ends at the ceiling";
-    settings([](Settings& s) { s.m_nFFTFormantCeiling = 0; });
-    ASSERT_TRUE(finished(w));
-
-    moveMouse(w->view(), QPoint(200, 50));
-    const int j = *d.pointAt(200, 50);
-    EXPECT_EQ(w->readout("Level").toStdString(), text("%5.1f", fft[static_cast<std::size_t>(j)]));
+    EXPECT_NEAR(static_cast<double>(d.envelope().size()), d.rect().width() * 2000.0 / d.settings().m_nFFTfrequencyRange, 1);
 }
