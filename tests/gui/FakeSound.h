@@ -1,7 +1,7 @@
 #pragma once
 // A sound system simulated in the test: a played stretch is collected as
-// the device would play it, in real time; a recording comes from a
-// generated tone.
+// the device would play it, in real time; a recording is a 440 Hz tone at
+// 0.95 of full scale.
 
 #include "audio/AudioDevice.h"
 
@@ -21,12 +21,18 @@ using vx::AudioStream;
 using vx::InputSink;
 using vx::OutputSource;
 
+struct FakeSound {
+    std::mutex lock;
+    std::vector<float> played;
+    bool refuse = false;
+    std::atomic<int> outputsOpened{0};
+};
+
 // Runs its callback from a thread in blocks of 256 frames, in real time.
 class FakeStream : public AudioStream {
 public:
-    FakeStream(double rate, OutputSource* out, InputSink* in, std::vector<float>* played, std::mutex* lock,
-               float amplitude)
-        : m_rate(rate), m_out(out), m_in(in), m_played(played), m_lock(lock), m_amplitude(amplitude)
+    FakeStream(double rate, OutputSource* out, InputSink* in, FakeSound& s)
+        : m_rate(rate), m_out(out), m_in(in), m_s(s)
     {
     }
     ~FakeStream() override { stop(false); }
@@ -56,12 +62,12 @@ private:
             std::this_thread::sleep_until(next);
             if (m_out) {
                 const bool more = m_out->render(buf.data(), kBlock);
-                std::lock_guard<std::mutex> g(*m_lock);
-                m_played->insert(m_played->end(), buf.begin(), buf.end());
+                std::lock_guard<std::mutex> g(m_s.lock);
+                m_s.played.insert(m_s.played.end(), buf.begin(), buf.end());
                 m_finished = !more;
             } else {
                 for (std::size_t k = 0; k < kBlock; ++k, ++n)
-                    buf[k] = m_amplitude * static_cast<float>(std::sin(2 * M_PI * 440 * double(n) / m_rate));
+                    buf[k] = 0.95f * static_cast<float>(std::sin(2 * M_PI * 440 * double(n) / m_rate));
                 m_in->capture(buf.data(), kBlock);
             }
         }
@@ -70,19 +76,9 @@ private:
     double m_rate;
     OutputSource* m_out;
     InputSink* m_in;
-    std::vector<float>* m_played;
-    std::mutex* m_lock;
-    float m_amplitude;
+    FakeSound& m_s;
     std::thread m_thread;
     std::atomic<bool> m_stop{false}, m_finished{false};
-};
-
-struct FakeSound {
-    std::mutex lock;
-    std::vector<float> played;
-    bool refuse = false;
-    float amplitude = 0.95f;
-    std::atomic<int> outputsOpened{0};
 };
 
 class FakeBackend : public AudioBackend {
@@ -95,7 +91,7 @@ public:
             return nullptr;
         }
         ++m_s.outputsOpened;
-        return std::make_unique<FakeStream>(rate, &source, nullptr, &m_s.played, &m_s.lock, 0);
+        return std::make_unique<FakeStream>(rate, &source, nullptr, m_s);
     }
     std::unique_ptr<AudioStream> openInput(double rate, InputSink& sink, std::string& error) override
     {
@@ -103,7 +99,7 @@ public:
             error = "No sound input device is available.";
             return nullptr;
         }
-        return std::make_unique<FakeStream>(rate, nullptr, &sink, nullptr, nullptr, m_s.amplitude);
+        return std::make_unique<FakeStream>(rate, nullptr, &sink, m_s);
     }
 
 private:

@@ -1,7 +1,5 @@
 // The play and record commands of a window, through the application's one
-// player and recorder, on a sound system simulated in the test: a played
-// stretch is collected as the device would play it, a recording comes from
-// a generated tone.
+// player and recorder, on the simulated sound system of FakeSound.h.
 
 #include "gui/GuiSupport.h"
 
@@ -31,24 +29,15 @@ TEST_F(Sound, SpacePlaysTheSelectionWithAMovingCursorAndStopsAtItsEnd)
 
     QTest::keyClick(window, Qt::Key_Space);
     ASSERT_TRUE(view().playing()) << dialogs.errors.join("\n").toStdString();
+    // (Where the cursor stands at a played time is the core's test.)
     double lastX = 0;
-    bool moved = false;
-    waitUntil([&] {
-        const double x = view().playCursorColumn();
-        if (x > 0) {
-            EXPECT_GE(x, sel.left - 1);
-            EXPECT_LE(x, sel.right + 1);
-            EXPECT_GE(x, lastX);
-            moved = moved || (lastX > 0 && x > lastX);
-            lastX = x;
-        }
+    EXPECT_TRUE(waitUntil([&] {
+        lastX = std::max(lastX, view().playCursorColumn());
         return !view().playing();
-    });
-    EXPECT_FALSE(view().playing()) << "the end of the stretch stops playback";
-    EXPECT_TRUE(moved) << "the play cursor follows the played time";
-    EXPECT_GT(lastX, sel.left + (sel.right - sel.left) / 2);
+    })) << "the end of the stretch stops playback";
+    EXPECT_GT(lastX, sel.left + (sel.right - sel.left) / 2) << "the play cursor moved on with the sound";
+    EXPECT_LE(lastX, sel.right + 1);
 
-    // Sample for sample, then only silence.
     const std::vector<float> out = played();
     ASSERT_GE(out.size(), count);
     for (std::size_t k = 0; k < count; ++k)
@@ -91,7 +80,6 @@ TEST_F(Sound, RecordingAsksForUnsavedWorkShowsItsLevelAndLoadsOnAClick)
     channel().Add_Label(label);
     window->model().doc().setDirty();
 
-    // Unsaved work is offered a save first; Cancel changes nothing.
     dialogs.alertAnswers = {-1};
     window->action(Command::Record)->trigger();
     EXPECT_EQ(dialogs.alerts, QStringList{"Save before recording?"});
@@ -128,13 +116,7 @@ TEST_F(Sound, RecordingAsksForUnsavedWorkShowsItsLevelAndLoadsOnAClick)
     EXPECT_FALSE(readBytes(dialogs.saveAnswer.toStdString()).empty());
     EXPECT_EQ(channel().m_nLabelCount, 0);
     EXPECT_FALSE(window->action(Command::Play)->isEnabled());
-
-    // A loud tone turns the level bar red; the bar moves on every display.
-    waitUntil([&] { return view().levelBar().red; });
-    EXPECT_TRUE(view().levelBar().red);
-    const double x = view().levelBar().x;
-    view().repaint();
-    EXPECT_EQ(view().levelBar().x, x + 2);
+    EXPECT_TRUE(waitUntil([&] { return view().levelBar().red; })) << "the loud tone's level is shown";
     ASSERT_TRUE(waitUntil([&] { return controller.sound().recordedSeconds() >= 0.6; }));
 
     // The click only stops; the recording loads at the record rate.
@@ -148,12 +130,9 @@ TEST_F(Sound, RecordingAsksForUnsavedWorkShowsItsLevelAndLoadsOnAClick)
     ASSERT_NO_FATAL_FAILURE(waitForAnalysis(*window));
     EXPECT_EQ(channel().m_dSampleRate, 11025);
     EXPECT_FALSE(view().playing()) << "loading the recording stopped the playback of the old samples";
-    EXPECT_EQ(window->readout("Sample rate"), "11025");
     EXPECT_GT(channel().m_dwFileLength, 0.5 * 11025);
     EXPECT_LT(channel().m_dwFileLength, 5 * 11025);
-    EXPECT_EQ(channel().m_hData.size(), static_cast<std::size_t>(channel().m_dwFileLength));
     EXPECT_NEAR(channel().m_hData[100], 0.95 * std::sin(2 * M_PI * 440 * 100 / 11025.0), 1e-6);
-    EXPECT_EQ(channel().m_dPageMax, channel().m_dwFileLength);
     EXPECT_EQ(window->model().m_dPitchSelectionStopPoint, channel().m_dwFileLength);
     EXPECT_TRUE(window->model().doc().isDocumentEdited());
     EXPECT_TRUE(window->model().pitch().has_value()) << "the new recording is analysed";
@@ -179,8 +158,7 @@ TEST_F(Sound, ANewWindowRecordsWithoutAskingAndAnotherWindowMustWait)
     ASSERT_TRUE(waitUntil([&] { return controller.sound().recordedSeconds() >= 0.3; }));
     QTest::mouseClick(&fresh->view(), Qt::LeftButton, {}, QPoint(300, 100));
     Document& d = fresh->model().doc();
-    waitUntil([&] { return d.m_bHaveData; });
-    ASSERT_TRUE(d.m_bHaveData);
+    ASSERT_TRUE(waitUntil([&] { return d.m_bHaveData; }));
     EXPECT_TRUE(fresh->action(Command::Play)->isEnabled());
     EXPECT_TRUE(fresh->isWindowModified());
 }
