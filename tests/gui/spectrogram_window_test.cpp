@@ -133,7 +133,7 @@ TEST_F(Spectrogram, AtPixelRatioTwoAsAtOneTwoTonesShowDarkRowsInTheGreysOfTheirL
     ASSERT_EQ(d.rows, l.rows);
 
     // The loudest point sits at the dynamic range, on the 1000 Hz row, and
-    // is black; 3000 Hz is 20 dB below; 2000 Hz is more than the range below.
+    // is black; the picture holds the grey of each level, row 0 at the bottom.
     int peakColumn = 0, peakRow = 0;
     for (int i = 0; i < d.columns; ++i)
         for (int j = 0; j < d.rows; ++j)
@@ -143,14 +143,7 @@ TEST_F(Spectrogram, AtPixelRatioTwoAsAtOneTwoTonesShowDarkRowsInTheGreysOfTheirL
     EXPECT_NEAR(peakRow, rowOf(*w, 1000), 2);
     EXPECT_EQ(qRed(pixel(*w, peakColumn, peakRow)), 0) << "black";
     const int column = d.columns / 2;
-    double second = 0;
-    for (int j = rowOf(*w, 2800); j < rowOf(*w, 3200); ++j)
-        second = std::max(second, d.level(column, j));
-    EXPECT_NEAR(second, 30, 3) << "20 dB below";
-    EXPECT_EQ(d.level(column, rowOf(*w, 2000)), 0);
-    EXPECT_EQ(qRed(pixel(*w, column, rowOf(*w, 2000))), 254) << "nearly white";
-    // The picture holds the grey of each level, row 0 at the bottom.
-    for (int j : {rowOf(*w, 1000), rowOf(*w, 1000) + 1, rowOf(*w, 3000)}) {
+    for (int j : {rowOf(*w, 1000), rowOf(*w, 1000) + 1, rowOf(*w, 2000), rowOf(*w, 3000)}) {
         const int g = greyIndex(d.level(column, j), 50);
         EXPECT_EQ(qRed(pixel(*w, column, j)), greyRamp()[static_cast<std::size_t>(g)]) << "row " << j;
     }
@@ -209,14 +202,12 @@ TEST_F(Spectrogram, FormantDotsLieAlikeOnScreenAndInAPictureOfItsOwnPixelsAndACa
     EXPECT_GT(svg.shapes, 50) << "the dots and frames";
 }
 
-TEST_F(Spectrogram, TiersAndWaveformAreDrawnAboveTheSpectrogramAndALabelLineThroughIt)
+TEST_F(Spectrogram, TheWaveformIsDrawnAboveTheSpectrogramAndALabelsLineThroughIt)
 {
     ASSERT_NO_FATAL_FAILURE(open());
     SpectrogramWindow* w = spectrogram();
     ASSERT_NE(w, nullptr);
-    const int W = w->view().width();
-    channel().m_Tiers[0].bSelected = true, channel().m_Tiers[0].nHeigth = 30, channel().m_Tiers[0].strName = "words";
-    channel().m_Tiers[2].bSelected = true, channel().m_Tiers[2].nHeigth = 20;
+    channel().m_Tiers[0].bSelected = true, channel().m_Tiers[0].nHeigth = 30;
     auto label = std::make_shared<Labels>();
     label->_strText = "a";
     label->dTime = 300;
@@ -228,8 +219,8 @@ TEST_F(Spectrogram, TiersAndWaveformAreDrawnAboveTheSpectrogramAndALabelLineThro
     ASSERT_TRUE(waitUntil([&] { return w->analysesStarted() > started && !w->busy() && w->result(); }));
     // The bands' places are the core's layout test; the window draws in them.
     const SpectrogramLayout& l = w->layout();
-    EXPECT_EQ(l.tiers[2].bottom, 50);
     EXPECT_EQ(w->result()->data.rows, l.rows);
+    const int W = w->view().width();
     const QImage& p = w->picture();
     const int x = 50 + static_cast<int>(300.0 * (W - 50) / channel().m_dLengthMS);
     EXPECT_EQ(p.pixel(x, (l.spectrogram.top + l.spectrogram.bottom) / 2) & 0xFFFFFF, 0u) << "the label's line";
@@ -237,16 +228,13 @@ TEST_F(Spectrogram, TiersAndWaveformAreDrawnAboveTheSpectrogramAndALabelLineThro
     for (int y = l.audio.top + 1; y < l.audio.bottom - 1; ++y)
         ink += qRed(p.pixel(50 + (W - 50) / 4, y)) < 100;
     EXPECT_GT(ink, 3) << "the waveform";
-    int name = 0;
-    for (int y = 0; y < 30; ++y)
-        for (int xx = 0; xx < 48; ++xx)
-            name += qRed(p.pixel(xx, y)) < 128;
-    EXPECT_GT(name, 5) << "the tier's name";
 }
 
-// The cursor's rules (margins, drags past an edge, mirror drags) are the
-// core's test; here the view's mouse reaches them and the commands follow.
-TEST_F(Spectrogram, MouseSetsMarkerAndSelectionInsideTheSpectrogramOnlyAndSpectraOpenAtThem)
+// The cursor's rules (margins, drags past an edge, mirror drags, a new
+// layout) are the core's test; here the view's mouse reaches them and the
+// commands follow: spectra at the marker and over the selection, and the
+// selection played sample for sample under a moving cursor.
+TEST_F(Spectrogram, MouseSetsMarkerAndSelectionInsideTheSpectrogramOnlyAndTheirCommandsFollow)
 {
     ASSERT_NO_FATAL_FAILURE(open());
     SpectrogramWindow* w = spectrogram();
@@ -259,7 +247,6 @@ TEST_F(Spectrogram, MouseSetsMarkerAndSelectionInsideTheSpectrogramOnlyAndSpectr
     EXPECT_FALSE(w->commandEnabled(Command::SpectrumAtMarker).value());
     sendMouse(v, QEvent::MouseMove, QPointF(r.right, r.top));
     EXPECT_EQ(w->readout("Frequency"), "5000.0");
-    EXPECT_EQ(w->readout("Cursor"), QString::fromStdString(formatTenths(channel().m_dLengthMS)));
 
     click(v, QPointF(r.left + 137, r.bottom - r.height() / 2.0));
     ASSERT_TRUE(w->cursor().marker());
@@ -272,47 +259,19 @@ TEST_F(Spectrogram, MouseSetsMarkerAndSelectionInsideTheSpectrogramOnlyAndSpectr
     ASSERT_NE(slice, nullptr);
     EXPECT_EQ(slice->startPoint(), std::trunc(137 * samplesPerPixel));
     EXPECT_EQ(slice->stopPoint(), std::trunc(137 * samplesPerPixel));
-    EXPECT_EQ(w->markerSample(), std::trunc(137 * samplesPerPixel));
-    EXPECT_EQ(slice->windowTitle(), "FFT::" + w->windowTitle());
 
-    drag(v, QPointF(r.left + 100, 100), QPointF(r.left + 300, 120));
+    drag(v, QPointF(r.left + 100, 100), QPointF(r.left + 250, 120));
     ASSERT_TRUE(w->cursor().selection());
-    EXPECT_EQ(w->readout("Duration"), QString::fromStdString(formatTenths(200 * channel().m_dLengthMS / r.width())));
+    EXPECT_EQ(w->readout("Duration"), QString::fromStdString(formatTenths(150 * channel().m_dLengthMS / r.width())));
     w->menus().update();
     ASSERT_TRUE(w->menus().trigger(Command::SpectrumSelection));
     slice = qobject_cast<SpectrumWindow*>(session().windows().back());
     ASSERT_NE(slice, nullptr);
-    EXPECT_EQ(slice->startPoint(), std::trunc(100 * samplesPerPixel));
-    EXPECT_EQ(slice->stopPoint(), std::trunc(300 * samplesPerPixel));
+    const auto first = static_cast<std::size_t>(std::trunc(100 * samplesPerPixel));
+    const auto last = static_cast<std::size_t>(std::trunc(250 * samplesPerPixel));
+    EXPECT_EQ(slice->startPoint(), first);
+    EXPECT_EQ(slice->stopPoint(), last);
 
-    // The marker keeps its time through a resize.
-    click(v, QPointF(r.left + 300, 100));
-    click(v, QPointF(r.left + 300, 100));
-    ASSERT_TRUE(w->cursor().marker());
-    const double t = w->cursor().marker()->time;
-    const int started = w->analysesStarted();
-    w->resize(900, 450);
-    ASSERT_TRUE(waitUntil([&] { return w->analysesStarted() > started && !w->busy() && w->result(); }));
-    EXPECT_EQ(w->result()->data.columns, w->view().width() - 50);
-    EXPECT_EQ(w->cursor().marker()->time, t);
-    EXPECT_NEAR(w->cursor().markerX(), w->layout().spectrogram.left + t / channel().m_dLengthMS *
-                                                                           w->layout().spectrogram.width(), 1e-6);
-}
-
-TEST_F(Spectrogram, PlaySelectionArrivesSampleForSampleWithAMovingCursor)
-{
-    ASSERT_NO_FATAL_FAILURE(open());
-    SpectrogramWindow* w = spectrogram();
-    ASSERT_NE(w, nullptr);
-    QWidget* v = &w->view();
-    const Rect r = w->layout().spectrogram;
-    drag(v, QPointF(r.left + 100, 100), QPointF(r.left + 250, 100));
-    const SpectrogramMapping& m = w->cursor().mapping();
-    const auto first = static_cast<std::size_t>(m.sampleAt(w->cursor().selection()->start, channel().m_dwFileLength));
-    const auto last = static_cast<std::size_t>(m.sampleAt(w->cursor().selection()->stop, channel().m_dwFileLength));
-    ASSERT_GT(last - first, 1000u);
-
-    w->menus().update();
     ASSERT_TRUE(w->menus().trigger(Command::PlaySelection));
     ASSERT_TRUE(w->playing()) << dialogs.errors.join("\n").toStdString();
     double lastX = 0;
