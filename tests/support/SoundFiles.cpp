@@ -19,16 +19,12 @@ namespace vxtest {
 std::string inChildProcess(const std::function<std::string()>& f, bool exitHandlers)
 {
     int fds[2];
-    if (::pipe(fds) != 0)
-        throw std::runtime_error("no pipe for a child process");
-    const pid_t child = ::fork();
-    if (child < 0)
+    pid_t child = -1;
+    if (::pipe(fds) != 0 || (child = ::fork()) < 0)
         throw std::runtime_error("no child process");
     if (child == 0) {
-        ::close(fds[0]);
         const std::string said = f();
         (void)!::write(fds[1], said.data(), said.size());
-        ::close(fds[1]);
         if (exitHandlers)
             std::exit(0);
         ::_exit(0);
@@ -39,8 +35,7 @@ std::string inChildProcess(const std::function<std::string()>& f, bool exitHandl
     for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
         said.append(buf, static_cast<std::size_t>(n));
     ::close(fds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    ::waitpid(child, nullptr, 0);
     return said;
 }
 
@@ -57,8 +52,7 @@ Output runCommand(const std::string& command)
         o.out.append(buf, n);
     const int status = pclose(p);
     o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    const auto err = readBytes(errPath);
-    o.err.assign(err.begin(), err.end());
+    o.err = readText(errPath);
     return o;
 }
 
@@ -89,7 +83,7 @@ std::vector<std::vector<std::string>> tsvRows(const std::string& text)
 
 int run(const std::string& command)
 {
-    int status = std::system(command.c_str());
+    const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -130,25 +124,24 @@ std::vector<float> readF32(const std::string& path)
 std::vector<std::uint8_t> makeWave(const std::vector<std::int16_t>& samples, int channels, int rate,
                                    const std::vector<std::uint8_t>& extraChunks)
 {
-    std::vector<std::uint8_t> out(36);
+    const auto K = static_cast<std::uint16_t>(channels);
+    const auto R = static_cast<std::uint32_t>(rate), dataSize = static_cast<std::uint32_t>(2 * samples.size());
+    std::vector<std::uint8_t> out(44 + extraChunks.size() + dataSize);
     std::memcpy(out.data(), "RIFF\0\0\0\0WAVEfmt ", 16);
+    vx::putU32le(&out[4], static_cast<std::uint32_t>(out.size() - 8));
     vx::putU32le(&out[16], 16);
     vx::putU16le(&out[20], 1);
-    vx::putU16le(&out[22], static_cast<std::uint16_t>(channels));
-    vx::putU32le(&out[24], static_cast<std::uint32_t>(rate));
-    vx::putU32le(&out[28], static_cast<std::uint32_t>(rate) * 2u * static_cast<std::uint32_t>(channels));
-    vx::putU16le(&out[32], static_cast<std::uint16_t>(2 * channels));
+    vx::putU16le(&out[22], K);
+    vx::putU32le(&out[24], R);
+    vx::putU32le(&out[28], R * 2u * K);
+    vx::putU16le(&out[32], static_cast<std::uint16_t>(2 * K));
     vx::putU16le(&out[34], 16);
-    out.insert(out.end(), extraChunks.begin(), extraChunks.end());
-    std::uint8_t head[8] = {'d', 'a', 't', 'a'};
-    vx::putU32le(head + 4, static_cast<std::uint32_t>(2 * samples.size()));
-    out.insert(out.end(), head, head + 8);
-    for (std::int16_t s : samples) {
-        std::uint8_t b[2];
-        vx::putU16le(b, static_cast<std::uint16_t>(s));
-        out.insert(out.end(), b, b + 2);
-    }
-    vx::putU32le(&out[4], static_cast<std::uint32_t>(out.size() - 8));
+    std::copy(extraChunks.begin(), extraChunks.end(), out.begin() + 36);
+    std::uint8_t* data = &out[36 + extraChunks.size()];
+    std::memcpy(data, "data", 4);
+    vx::putU32le(data + 4, dataSize);
+    for (std::size_t k = 0; k < samples.size(); ++k)
+        vx::putU16le(data + 8 + 2 * k, static_cast<std::uint16_t>(samples[k]));
     return out;
 }
 
@@ -159,23 +152,17 @@ std::vector<std::uint8_t> makeQadFloat(const std::vector<LegacyChannel>& channel
     vx::putU32le(out.data() + 32, static_cast<std::uint32_t>(declared < 0 ? int(channels.size()) : declared));
     for (const LegacyChannel& c : channels) {
         const double n = static_cast<double>(c.samples.size());
-        std::vector<std::uint8_t> h(248, 0);
-        vx::putF64le(h.data(), n * 1000.0 / c.rate);
-        vx::putF64le(h.data() + 8, c.rate);
-        vx::putF64le(h.data() + 16, n);
-        vx::putU32le(h.data() + 64, static_cast<std::uint32_t>(c.type));
-        vx::putU32le(h.data() + 92, 1);
-        std::memcpy(h.data() + 116, "EGG", 3);
-        out.insert(out.end(), h.begin(), h.end());
-        std::vector<std::uint8_t> label(368, 0);
-        vx::putF64le(label.data(), 1.0);
-        std::memcpy(label.data() + 112, "onset", 5);
-        out.insert(out.end(), label.begin(), label.end());
-        for (float v : c.samples) {
-            std::uint8_t f[4];
-            vx::putF32le(f, v);
-            out.insert(out.end(), f, f + 4);
-        }
+        std::uint8_t* h = &*out.insert(out.end(), 248 + 368 + 4 * c.samples.size(), 0); // header, label, samples
+        vx::putF64le(h, n * 1000.0 / c.rate);
+        vx::putF64le(h + 8, c.rate);
+        vx::putF64le(h + 16, n);
+        vx::putU32le(h + 64, static_cast<std::uint32_t>(c.type));
+        vx::putU32le(h + 92, 1);
+        std::memcpy(h + 116, "EGG", 3);
+        vx::putF64le(h + 248, 1.0);
+        std::memcpy(h + 248 + 112, "onset", 5);
+        for (std::size_t k = 0; k < c.samples.size(); ++k)
+            vx::putF32le(h + 248 + 368 + 4 * k, c.samples[k]);
     }
     return out;
 }

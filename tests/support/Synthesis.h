@@ -1,6 +1,5 @@
 #pragma once
-// Speech-like test signals: pulses or noise through two-pole formant
-// resonators, the way a vocal tract shapes a glottal source.
+// Speech-like test signals: pulses through two-pole formant resonators.
 
 #include <algorithm>
 #include <cmath>
@@ -40,8 +39,7 @@ inline double peakOf(const std::vector<double>& x)
     return peak;
 }
 
-// n samples of unit pulses at f0 Hz: the phase advances f0 / fs a sample
-// and a pulse stands where it wraps.
+// n samples of unit pulses at f0 Hz, one where the phase (f0 / fs a sample) wraps.
 inline std::vector<double> pulses(std::size_t n, double fs, double f0)
 {
     std::vector<double> x(n, 0.0);
@@ -59,15 +57,12 @@ inline std::vector<double> pulses(std::size_t n, double fs, double f0)
 // x as floats, scaled to a largest magnitude of `peak`.
 inline std::vector<float> scaledTo(const std::vector<double>& x, double peak)
 {
-    const double k = peak / peakOf(x);
     std::vector<float> out(x.size());
-    for (std::size_t i = 0; i < x.size(); ++i)
-        out[i] = static_cast<float>(k * x[i]);
+    std::transform(x.begin(), x.end(), out.begin(), [k = peak / peakOf(x)](double v) { return float(k * v); });
     return out;
 }
 
-// A vowel of n samples: pulses at f0 through the formants' resonators,
-// scaled to a peak of `peak`.
+// A vowel of n samples: pulses at f0 through the formants, scaled to `peak`.
 inline std::vector<float> vowel(std::size_t n, double fs, double f0, const std::vector<Formant>& formants,
                                 double peak = 0.5)
 {

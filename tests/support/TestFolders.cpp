@@ -4,11 +4,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-namespace {
-
-std::string g_root;
-
-} // namespace
+static std::string g_root; // this process's private folder
 
 namespace vxtest {
 
