@@ -217,7 +217,6 @@ TEST_F(LabelsGui, TheListNumbersEveryLabelFollowsChangesAndItsZoomCentresTheView
     put(channel(), 0, 250.04, "t2");
     showTier(0); // hidden tier 2's label is listed too
 
-    ASSERT_TRUE(window->menus().isEnabled(Command::LabelList));
     window->menus().trigger(Command::LabelList);
     LabelView* list = window->labelView();
     ASSERT_NE(list, nullptr);
@@ -272,49 +271,43 @@ TEST_F(LabelsGui, TheTierDialogAppliesAllTenRowsOnOkNothingOnCancelAndRefusesLon
         return out;
     };
     const std::vector<std::string> before = names();
-    dialogs.modalScript = [&](QDialog& d) {
-        auto& t = static_cast<tiers&>(d);
-        ASSERT_EQ(t.table().rowCount(), 10);
-        EXPECT_EQ(t.table().item(2, 2)->text(), "breaks");
-        t.table().item(4, 1)->setCheckState(Qt::Checked);
-        t.table().item(8, 2)->setText("gestures");
-        QTest::mouseClick(&t.cancel(), Qt::LeftButton);
-    };
-    window->menus().trigger(Command::Tiers);
-    EXPECT_EQ(names(), before) << "Cancel changes nothing";
-    EXPECT_FALSE(window->model().doc().isDocumentEdited());
-
-    QString refusal;
-    dialogs.modalScript = [&](QDialog& d) {
-        auto& t = static_cast<tiers&>(d);
-        t.table().item(4, 1)->setCheckState(Qt::Checked);
-        t.table().item(2, 2)->setText(QString(256, 'x'));
-        QTest::mouseClick(&t.ok(), Qt::LeftButton);
-        refusal = t.message();
-    };
-    EXPECT_EQ(runTierDialog(window->session(), window), 1001);
-    EXPECT_TRUE(refusal.contains("tier 3") && refusal.contains("256")) << refusal.toStdString();
-    EXPECT_EQ(names(), before) << "a refused OK applies no row";
-
-    dialogs.modalScript = [&](QDialog& d) { QTest::mouseClick(&static_cast<tiers&>(d).ok(), Qt::LeftButton); };
-    window->menus().trigger(Command::Tiers);
-    EXPECT_FALSE(window->model().doc().isDocumentEdited()) << "an OK that changed nothing";
-
+    std::vector<std::string> edited = before;
+    edited[0] += "+";
+    edited[4] += "+";
+    edited[8] = "gestures";
     const int audioTop = window->model().layout().audio.top;
-    dialogs.modalScript = [&](QDialog& d) {
-        auto& t = static_cast<tiers&>(d);
-        t.table().item(4, 1)->setCheckState(Qt::Checked);
-        t.table().item(0, 1)->setCheckState(Qt::Checked);
-        t.table().item(8, 2)->setText("gestures");
-        QTest::mouseClick(&t.ok(), Qt::LeftButton);
+    // Rows 1 and 5 shown, row 9 renamed (where `edit`), row 3 named `third`.
+    const struct {
+        const char* name;
+        bool edit, ok;
+        QString third;
+        bool applied;
+    } cases[] = {
+        {"Cancel", true, false, "breaks", false},
+        {"a name of 256 bytes", true, true, QString(256, 'x'), false},
+        {"OK changing nothing", false, true, "breaks", false},
+        {"OK", true, true, "breaks", true},
     };
-    window->menus().trigger(Command::Tiers);
-    std::vector<std::string> expected = before;
-    expected[0] += "+";
-    expected[4] += "+";
-    expected[8] = "gestures";
-    EXPECT_EQ(names(), expected);
-    EXPECT_TRUE(window->model().doc().isDocumentEdited());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QString refusal;
+        dialogs.modalScript = [&](QDialog& d) {
+            auto& t = static_cast<tiers&>(d);
+            ASSERT_EQ(t.table().rowCount(), 10);
+            if (c.edit) {
+                t.table().item(0, 1)->setCheckState(Qt::Checked);
+                t.table().item(4, 1)->setCheckState(Qt::Checked);
+                t.table().item(8, 2)->setText("gestures");
+            }
+            t.table().item(2, 2)->setText(c.third);
+            QTest::mouseClick(c.ok ? &t.ok() : &t.cancel(), Qt::LeftButton);
+            refusal = t.message();
+        };
+        window->menus().trigger(Command::Tiers);
+        EXPECT_EQ(names(), c.applied ? edited : before);
+        EXPECT_EQ(window->model().doc().isDocumentEdited(), c.applied);
+        EXPECT_EQ(refusal.contains("tier 3") && refusal.contains("256"), c.third.size() > 255) << refusal.toStdString();
+    }
     view().renderIfNeeded();
     EXPECT_EQ(window->model().layout().audio.top, audioTop + 40) << "the main view lays out the shown tiers";
 }

@@ -5,7 +5,6 @@
 #include "gui/GuiSupport.h"
 #include "gui/log/LogViewController.h"
 #include "gui/spectrogram/SpectrogramWindow.h"
-#include "log/LogFile.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -130,8 +129,7 @@ TEST_F(LogWindow, SaveRunsSaveAsThenTheFileReadsBackCellForCell)
     log.model().setData(log.model().index(0, 1), window->session().displayName(), Qt::EditRole);
     EXPECT_FALSE(log.log().isDirty()) << "typing the same text changes nothing";
 
-    // Read back through the program: the same titles and cells. (How any
-    // tab-separated reader sees the file is the core's test.)
+    // Read back through the program. (The file's cells are the core's test.)
     const LogTable before = log.log();
     log.hide();
     dialogs.toOpen = QStringList{path};
@@ -139,11 +137,6 @@ TEST_F(LogWindow, SaveRunsSaveAsThenTheFileReadsBackCellForCell)
     ASSERT_TRUE(log.isVisible()) << dialogs.errors.join("\n").toStdString();
     ASSERT_EQ(log.log().columnCount(), before.columnCount());
     ASSERT_EQ(log.log().rowCount(), before.rowCount());
-    for (int c = 0; c < before.columnCount(); ++c) {
-        EXPECT_EQ(log.log().column(c).title, before.column(c).title);
-        for (std::size_t r = 0; r < before.rowCount(); ++r)
-            EXPECT_EQ(log.log().cell(r, c), logCellText(before.cell(r, c))) << r << "," << c;
-    }
     EXPECT_EQ(log.log().cell(1, log.log().columnCount() - 1), "voix cass\xc3\xa9" "e creaky");
 
     // Copy gives tab-separated cells; Delete Rows removes the rows.
@@ -158,11 +151,18 @@ TEST_F(LogWindow, SaveRunsSaveAsThenTheFileReadsBackCellForCell)
     EXPECT_TRUE(log.isWindowModified());
 }
 
-TEST_F(LogWindow, ClosingOrQuittingWithUnsavedRowsAsksAndAFailedSaveKeepsThem)
+TEST_F(LogWindow, AFileThatIsNotALogOrAFailedSaveKeepsTheUnsavedRowsAndClosingOrQuittingAsks)
 {
     LogViewController& log = openNewLog();
     window->menus().trigger(Command::LogPitchAll);
-    ASSERT_GT(log.log().rowCount(), 0u);
+    const std::size_t rows = log.log().rowCount();
+    ASSERT_GT(rows, 0u);
+    const std::string bad = tempPath("not-a-log.txt");
+    std::ofstream(bad) << "just one column\nof words\n";
+    EXPECT_FALSE(controller.openLog(QString::fromStdString(bad)));
+    EXPECT_TRUE(dialogs.errors.value(0).contains("not-a-log.txt"));
+    EXPECT_EQ(log.log().rowCount(), rows);
+    EXPECT_EQ(log.windowTitle(), "Untitled[*]");
 
     dialogs.alertAnswers = {-1};
     log.close();
@@ -176,8 +176,8 @@ TEST_F(LogWindow, ClosingOrQuittingWithUnsavedRowsAsksAndAFailedSaveKeepsThem)
     log.close();
     EXPECT_TRUE(log.isVisible());
     EXPECT_TRUE(log.log().isDirty());
-    ASSERT_EQ(dialogs.errors.size(), 1);
-    EXPECT_TRUE(dialogs.errors[0].contains("log.txt")) << dialogs.errors[0].toStdString();
+    ASSERT_EQ(dialogs.errors.size(), 2);
+    EXPECT_TRUE(dialogs.errors[1].contains("log.txt")) << dialogs.errors[1].toStdString();
 
     // Quitting asks too; Cancel keeps the documents open.
     dialogs.alertAnswers = {-1};
@@ -188,20 +188,6 @@ TEST_F(LogWindow, ClosingOrQuittingWithUnsavedRowsAsksAndAFailedSaveKeepsThem)
     dialogs.alertAnswers = {0};
     log.close();
     EXPECT_FALSE(log.isVisible()) << "Don't save";
-}
-
-TEST_F(LogWindow, AFileThatIsNotALogLeavesTheLogAsItWas)
-{
-    LogViewController& log = openNewLog();
-    window->menus().trigger(Command::LogPitchAll);
-    const std::size_t rows = log.log().rowCount();
-    const std::string bad = tempPath("not-a-log.txt");
-    std::ofstream(bad) << "just one column\nof words\n";
-    EXPECT_FALSE(controller.openLog(QString::fromStdString(bad)));
-    ASSERT_EQ(dialogs.errors.size(), 1);
-    EXPECT_TRUE(dialogs.errors[0].contains("not-a-log.txt"));
-    EXPECT_EQ(log.log().rowCount(), rows);
-    EXPECT_EQ(log.windowTitle(), "Untitled[*]");
 }
 
 TEST_F(LogWindow, SpectrogramEntriesGoToTheShownLogOnly)

@@ -233,12 +233,16 @@ TEST_F(Session, AnalysisOfTheWindowTakesThePageAndAStoppedOneDeliversNothing)
 TEST_F(Session, EveryCommandHasItsEntryAndItsResponderDecidesEnabling)
 {
     QSet<Command> seen;
+    QSet<QString> keys; // no two commands share a key: Qt would run neither
     for (const CommandInfo& c : commandTable()) {
         EXPECT_FALSE(seen.contains(c.id)) << c.text;
         seen.insert(c.id);
         EXPECT_EQ(commandInfo(c.id).text, c.text);
         ASSERT_NE(window->action(c.id), nullptr) << c.text;
         EXPECT_EQ(window->action(c.id)->text(), QObject::tr(c.text));
+        const QString k = keySequence(c.shortcut).toString();
+        EXPECT_TRUE(k.isEmpty() || !keys.contains(k)) << k.toStdString();
+        keys.insert(k);
     }
     EXPECT_EQ(seen.size(), kCommandCount);
 
