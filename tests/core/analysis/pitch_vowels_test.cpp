@@ -99,15 +99,7 @@ struct Errors {
 
 Errors trackErrors(const std::vector<float>& x, double fs, const std::function<double(double)>& f0)
 {
-    const Settings s = makeDefaultSettings(fs);
-    PitchParams p;
-    p.sampleRate = fs;
-    p.windowMs = s.m_dPitchWindowLength;
-    p.stepMs = s.m_dPitchStepSize;
-    p.low = s.m_dPitchCalculationLow;
-    p.high = s.m_dPitchCalculationHigh;
-    p.deviation = s.m_dFreqDeviation;
-    p.thresholdPct = s.m_dTrackingThreshHold;
+    const PitchParams p = pitchParams(makeDefaultSettings(fs), fs);
     const double n = static_cast<double>(x.size());
     const auto track = computePitchTrack(x.data(), n, p, 0, n, 0, n * 1000 / fs);
     Errors e;
@@ -137,29 +129,20 @@ Errors trackErrors(const std::vector<float>& x, double fs, const std::function<d
 
 TEST(PitchVowels, SustainedAndGlidingVowelsAtCommonRates)
 {
-    struct Contour {
-        std::string name;
-        std::function<double(double)> f0;
-    };
-    std::vector<Contour> contours;
+    std::vector<std::pair<std::string, std::function<double(double)>>> contours;
     for (double f : {80.0, 120.0, 160.0, 220.0, 300.0})
         contours.push_back({std::to_string(static_cast<int>(f)) + " Hz", [f](double) { return f; }});
     contours.push_back({"100-250 Hz glide", [](double t) { return 100 + 150 * t / kVoicedSeconds; }});
 
-    for (double fs : {16000.0, 22050.0, 44100.0, 48000.0}) {
-        for (const Vowel* v : {&kA, &kI, &kU}) {
-            for (const Contour& c : contours) {
-                const Errors e = trackErrors(vowel(*v, fs, c.f0), fs, c.f0);
-                const std::string what = std::string("/") + v->name + "/ at " + c.name + ", " +
-                                         std::to_string(static_cast<int>(fs)) + " Hz sampling";
-                ASSERT_GT(e.inner, 150) << what;
-                EXPECT_LE(e.gross, 0.02 * e.voiced) << what << ": " << e.gross << " of " << e.voiced
-                                                    << " voiced frames more than 20 % off";
-                EXPECT_LE(e.unvoiced, 0.12 * e.inner) << what << ": " << e.unvoiced << " of " << e.inner
-                                                      << " frames inside the vowel unvoiced";
+    for (double fs : {16000.0, 22050.0, 44100.0, 48000.0})
+        for (const Vowel* v : {&kA, &kI, &kU})
+            for (const auto& [name, f0] : contours) {
+                SCOPED_TRACE(testing::Message() << "/" << v->name << "/ at " << name << ", " << fs << " Hz sampling");
+                const Errors e = trackErrors(vowel(*v, fs, f0), fs, f0);
+                ASSERT_GT(e.inner, 150);
+                EXPECT_LE(e.gross, 0.02 * e.voiced) << e.gross << " of " << e.voiced << " voiced frames 20 % off";
+                EXPECT_LE(e.unvoiced, 0.12 * e.inner) << e.unvoiced << " of " << e.inner << " inner frames unvoiced";
             }
-        }
-    }
 
     // A higher voice as real ones are: F0 rising from 180 to 300 Hz,
     // 2 % jitter, 4 % shimmer, aspiration 25 dB down, F1 near 2 F0 and a
@@ -167,8 +150,7 @@ TEST(PitchVowels, SustainedAndGlidingVowelsAtCommonRates)
     const auto rising = [](double t) { return 180 + 120 * t / kVoicedSeconds; };
     for (double fs : {44100.0, 48000.0}) {
         const Errors e = trackErrors(vowel(kE, fs, rising, {0.02, 0.04, -25, 100}), fs, rising);
-        const std::string what = "rough rising voice at " + std::to_string(static_cast<int>(fs)) + " Hz sampling";
-        EXPECT_LE(e.gross, 0.03 * e.voiced) << what << ": " << e.gross << " of " << e.voiced << " more than 20 % off";
-        EXPECT_LE(e.unvoiced, 0.2 * e.inner) << what << ": " << e.unvoiced << " of " << e.inner << " unvoiced";
+        EXPECT_LE(e.gross, 0.03 * e.voiced) << fs << " Hz: " << e.gross << " of " << e.voiced << " 20 % off";
+        EXPECT_LE(e.unvoiced, 0.2 * e.inner) << fs << " Hz: " << e.unvoiced << " of " << e.inner << " unvoiced";
     }
 }
