@@ -1,46 +1,19 @@
 #pragma once
-// Reading pictures back: an SVG's elements and texts, the bounding box of
-// the pixels of a colour.
+// Reading pictures back: an SVG's text and shapes, the bounding box of the
+// pixels of a colour.
 
-#include <QFile>
 #include <QImage>
-#include <QXmlStreamReader>
+#include <QRegularExpression>
 
 #include <functional>
-#include <map>
 #include <string>
 
 namespace vxtest {
 
-struct SvgContents {
-    QString width, viewBox;
-    std::map<QString, int> elements;
-    int shapes = 0; // paths, lines, rectangles and ellipses
-    QStringList texts;
-};
-
-inline SvgContents readSvg(const std::string& path)
+// The paths, lines, rectangles and ellipses an SVG draws.
+inline int svgShapes(const QString& svg)
 {
-    QFile file(QString::fromStdString(path));
-    SvgContents out;
-    if (!file.open(QIODevice::ReadOnly))
-        return out;
-    QXmlStreamReader xml(&file);
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        const QString name = xml.name().toString();
-        ++out.elements[name];
-        if (QStringList{"path", "polyline", "line", "rect", "circle", "ellipse"}.contains(name))
-            ++out.shapes;
-        if (name == "svg") {
-            out.width = xml.attributes().value("width").toString();
-            out.viewBox = xml.attributes().value("viewBox").toString();
-        } else if (name == "text") {
-            out.texts << xml.readElementText(QXmlStreamReader::IncludeChildElements).simplified();
-        }
-    }
-    return out;
+    return static_cast<int>(svg.count(QRegularExpression("<(path|polyline|line|rect|circle|ellipse)[ />]")));
 }
 
 inline QRect boxOf(const QImage& image, const std::function<bool(QRgb)>& match)

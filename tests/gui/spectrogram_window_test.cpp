@@ -1,7 +1,6 @@
-// The spectrogram window on synthetic signals: the grey picture of two
-// tones, formant dots of a vowel on screen and in a picture, the layout with
-// tiers and waveform, the mouse with its marker, selection, the spectra and
-// playback it opens, and its worker under closing and changed samples.
+// The spectrogram window on synthetic signals: its greys, formant dots,
+// waveform and label lines, the mouse and the commands it enables, and its
+// worker under closing and changed samples.
 
 #include "gui/GuiSupport.h"
 #include "gui/PictureSupport.h"
@@ -89,18 +88,6 @@ QPointF blueCentre(const QImage& image, const Rect& r, double scale)
     return n ? QPointF(x / n, y / n) : QPointF(-1, -1);
 }
 
-void click(QWidget* v, QPointF at)
-{
-    sendMouse(v, QEvent::MouseButtonPress, at, Qt::LeftButton);
-    sendMouse(v, QEvent::MouseButtonRelease, at);
-}
-void drag(QWidget* v, QPointF from, QPointF to)
-{
-    sendMouse(v, QEvent::MouseButtonPress, from, Qt::LeftButton);
-    sendMouse(v, QEvent::MouseMove, to, Qt::LeftButton);
-    sendMouse(v, QEvent::MouseButtonRelease, to);
-}
-
 } // namespace
 
 // Run at the screen's pixel ratio and again at 2: each device pixel has its
@@ -114,9 +101,7 @@ TEST_F(Spectrogram, AtPixelRatioTwoAsAtOneTwoTonesShowDarkRowsInTheGreysOfTheirL
                                          0.05 * std::sin(2 * std::numbers::pi * 3000 * n / kRate);
     ASSERT_NO_FATAL_FAILURE(open(
         [](Settings& s) {
-            s.m_nSpecWindowLength = 256;
             s.m_nSpecDynamicRange = 50;
-            s.m_dPreEmphasis = 0;
             s.m_bSpecDrawFormantTracking = false;
         },
         writeSignal(y, kRate, "tones.wav")));
@@ -147,7 +132,6 @@ TEST_F(Spectrogram, AtPixelRatioTwoAsAtOneTwoTonesShowDarkRowsInTheGreysOfTheirL
         const int g = greyIndex(d.level(column, j), 50);
         EXPECT_EQ(qRed(pixel(*w, column, j)), greyRamp()[static_cast<std::size_t>(g)]) << "row " << j;
     }
-    EXPECT_EQ(w->readout("Dynamic range"), "50");
 }
 
 TEST_F(Spectrogram, FormantDotsLieAlikeOnScreenAndInAPictureOfItsOwnPixelsAndACancelWritesNothing)
@@ -197,9 +181,9 @@ TEST_F(Spectrogram, FormantDotsLieAlikeOnScreenAndInAPictureOfItsOwnPixelsAndACa
     ASSERT_GE(onScreen.x(), 0);
     EXPECT_NEAR(inPicture.x(), onScreen.x(), 0.02);
     EXPECT_NEAR(inPicture.y(), onScreen.y(), 0.02);
-    SvgContents svg = readSvg(svgPath);
-    EXPECT_EQ(svg.elements["image"], 1) << "the levels";
-    EXPECT_GT(svg.shapes, 50) << "the dots and frames";
+    const QString svg = QString::fromStdString(readText(svgPath));
+    EXPECT_EQ(svg.count("<image"), 1) << "the levels";
+    EXPECT_GT(svgShapes(svg), 50) << "the dots and frames";
 }
 
 TEST_F(Spectrogram, TheWaveformIsDrawnAboveTheSpectrogramAndALabelsLineThroughIt)
@@ -242,13 +226,14 @@ TEST_F(Spectrogram, MouseSetsMarkerAndSelectionInsideTheSpectrogramOnlyAndTheirC
     QWidget* v = &w->view();
     const Rect r = w->layout().spectrogram;
     const double samplesPerPixel = channel().m_dwFileLength / double(r.width());
-    click(v, QPointF(20, 100));
+    sendMouse(v, QEvent::MouseButtonPress, QPointF(20, 100), Qt::LeftButton);
     EXPECT_FALSE(w->cursor().marker()) << "the frequency margin is ignored";
     EXPECT_FALSE(w->commandEnabled(Command::SpectrumAtMarker).value());
     sendMouse(v, QEvent::MouseMove, QPointF(r.right, r.top));
     EXPECT_EQ(w->readout("Frequency"), "5000.0");
 
-    click(v, QPointF(r.left + 137, r.bottom - r.height() / 2.0));
+    sendMouse(v, QEvent::MouseButtonPress, QPointF(r.left + 137, r.bottom - r.height() / 2.0), Qt::LeftButton);
+    sendMouse(v, QEvent::MouseButtonRelease, QPointF(r.left + 137, r.bottom - r.height() / 2.0));
     ASSERT_TRUE(w->cursor().marker());
     EXPECT_NEAR(w->cursor().marker()->frequency, 2500, 1e-9);
     EXPECT_FALSE(w->commandEnabled(Command::PlaySelection).value());
@@ -260,7 +245,9 @@ TEST_F(Spectrogram, MouseSetsMarkerAndSelectionInsideTheSpectrogramOnlyAndTheirC
     EXPECT_EQ(slice->startPoint(), std::trunc(137 * samplesPerPixel));
     EXPECT_EQ(slice->stopPoint(), std::trunc(137 * samplesPerPixel));
 
-    drag(v, QPointF(r.left + 100, 100), QPointF(r.left + 250, 120));
+    sendMouse(v, QEvent::MouseButtonPress, QPointF(r.left + 100, 100), Qt::LeftButton);
+    sendMouse(v, QEvent::MouseMove, QPointF(r.left + 250, 120), Qt::LeftButton);
+    sendMouse(v, QEvent::MouseButtonRelease, QPointF(r.left + 250, 120));
     ASSERT_TRUE(w->cursor().selection());
     EXPECT_EQ(w->readout("Duration"), QString::fromStdString(formatTenths(150 * channel().m_dLengthMS / r.width())));
     w->menus().update();
@@ -294,7 +281,7 @@ TEST_F(Spectrogram, MouseSetsMarkerAndSelectionInsideTheSpectrogramOnlyAndTheirC
     // A click during playback only stops it.
     w->menus().trigger(Command::PlayWindow);
     ASSERT_TRUE(w->playing());
-    click(v, QPointF(r.left + 400, 100));
+    sendMouse(v, QEvent::MouseButtonPress, QPointF(r.left + 400, 100), Qt::LeftButton);
     EXPECT_TRUE(waitUntil([&] { return !w->playing(); }));
     EXPECT_FALSE(w->cursor().marker());
 }
