@@ -37,13 +37,11 @@ public:
     QString savePictureFile(QWidget*, const QString& proposed) override
     {
         proposals << proposed;
-        extensions << "picture";
         return saveAnswer;
     }
-    QString saveFile(QWidget*, const QString& proposed, const QString& extension) override
+    QString saveFile(QWidget*, const QString& proposed, const QString&) override
     {
         proposals << proposed;
-        extensions << extension;
         return saveAnswer;
     }
     vx::SaveChoice askSaveChanges(QWidget*, const QString& name) override
@@ -62,8 +60,7 @@ public:
         alertMessages << QString::fromStdString(a.message);
         return alertAnswers.isEmpty() ? 1 : alertAnswers.takeFirst();
     }
-    // A modal dialog: the script changes its controls and presses its
-    // buttons; without a script the dialog is cancelled.
+    // The script works a modal dialog's controls; without one it is cancelled.
     int runModal(QDialog& dialog) override
     {
         if (!modalScript)
@@ -73,26 +70,13 @@ public:
     }
     std::optional<QFont> chooseFont(QWidget*, const QFont&) override { return fontAnswer; }
 
-    QStringList toOpen, proposals, extensions, asked, errors, alerts, alertMessages;
+    QStringList toOpen, proposals, asked, errors, alerts, alertMessages;
     std::function<void(QDialog&)> modalScript;
     std::optional<QFont> fontAnswer;
     QList<int> alertAnswers;
     QString saveAnswer;
     vx::SaveChoice saveChoice = vx::SaveChoice::Cancel;
 };
-
-// A 2-second 10 kHz recording: a 150 Hz pulse-like tone, loud then quiet.
-inline std::string makeRecording()
-{
-    std::vector<std::int16_t> s(20000);
-    for (int i = 0; i < 20000; ++i) {
-        const double phase = std::fmod(i * 150.0 / 10000, 1.0);
-        s[static_cast<std::size_t>(i)] = static_cast<std::int16_t>((i < 12000 ? 12000 : 3000) * (phase < 0.1 ? 1 : -0.1));
-    }
-    const std::string path = vxtest::tempPath("speech.wav");
-    vxtest::writeBytes(path, vxtest::makeWave(s, 1, 10000));
-    return path;
-}
 
 // A mono WAVE file of y (full scale 1) at `rate`.
 inline std::string writeSignal(const std::vector<double>& y, int rate, const char* name)
@@ -103,6 +87,15 @@ inline std::string writeSignal(const std::vector<double>& y, int rate, const cha
     const std::string path = tempPath(name);
     writeBytes(path, makeWave(s, 1, rate));
     return path;
+}
+
+// A 2-second 10 kHz recording: a 150 Hz pulse-like tone, loud then quiet.
+inline std::string makeRecording()
+{
+    std::vector<double> y(20000);
+    for (std::size_t i = 0; i < y.size(); ++i)
+        y[i] = (i < 12000 ? 0.4 : 0.1) * (std::fmod(i * 150.0 / 10000, 1.0) < 0.1 ? 1 : -0.1);
+    return writeSignal(y, 10000, "speech.wav");
 }
 
 // `voiced` samples of a 120 Hz pulse train through resonators at
@@ -116,8 +109,8 @@ inline std::string makeVowel(int rate, std::size_t voiced, std::size_t total, co
     return writeSignal(y, rate, "vowel.wav");
 }
 
-// A mouse event sent to the widget itself (the test platform moves its one
-// pointer over whichever window lies on top at that place).
+// A mouse event sent to the widget itself, not to whichever window lies on
+// top at that place.
 inline void sendMouse(QWidget* w, QEvent::Type type, QPointF at, Qt::MouseButtons buttons = Qt::NoButton)
 {
     QMouseEvent e(type, at, w->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
@@ -125,8 +118,7 @@ inline void sendMouse(QWidget* w, QEvent::Type type, QPointF at, Qt::MouseButton
     QApplication::sendEvent(w, &e);
 }
 
-// Runs the event loop until `done` holds or `ms` have passed; whether it
-// holds.
+// Runs the event loop until `done` holds or `ms` have passed.
 inline bool waitUntil(const std::function<bool()>& done, int ms = 20000)
 {
     QElapsedTimer clock;
@@ -143,10 +135,8 @@ inline void waitForAnalysis(vx::MainWindow& w)
     QApplication::processEvents();
 }
 
-// A window on a generated recording (or, where recording() gives no path,
-// on the file the test opens), opened through the document controller,
-// shown and analysed; sound goes to the simulated system. Closed without
-// saving afterwards.
+// A window on recording() (none where it gives no path), opened through the
+// document controller, shown and analysed; closed without saving after.
 class WindowTest : public ::testing::Test {
 protected:
     virtual std::string recording() { return makeRecording(); }

@@ -74,11 +74,14 @@ TEST_F(Sound, APlayCommandOrAClickWhilePlayingOnlyStops)
 
 TEST_F(Sound, RecordingAsksForUnsavedWorkShowsItsLevelAndLoadsOnAClick)
 {
-    LabelRecord label;
-    label.strText = "ba";
-    label.dTime = 500;
-    channel().Add_Label(label);
+    // A label on a hidden tier: saved in the native file only where shown.
+    channel().m_Tiers[2].strName = "Notes";
+    auto note = std::make_shared<Labels>();
+    note->setLabelNSText("aside");
+    note->dTime = 800;
+    channel().Tier_Add_Label_Cocoa(2, note);
     window->model().doc().setDirty();
+    const auto& notes = channel().m_Tiers[2].m_pArrayLabels;
 
     dialogs.alertAnswers = {-1};
     window->action(Command::Record)->trigger();
@@ -92,16 +95,10 @@ TEST_F(Sound, RecordingAsksForUnsavedWorkShowsItsLevelAndLoadsOnAClick)
     EXPECT_FALSE(view().recording());
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_TRUE(dialogs.errors[0].startsWith("Error in Record")) << dialogs.errors[0].toStdString();
-    EXPECT_EQ(channel().m_nLabelCount, 1);
+    EXPECT_EQ(notes.size(), 1u);
 
-    // Labels on a hidden tier would not be saved: asked about first, and
-    // Cancel there records nothing.
+    // Save: the hidden labels are asked about first, and Cancel there records nothing.
     fake.refuse = false;
-    channel().m_Tiers[2].strName = "Notes";
-    auto note = std::make_shared<Labels>();
-    note->setLabelNSText("aside");
-    note->dTime = 800;
-    channel().Tier_Add_Label_Cocoa(2, note);
     dialogs.alerts.clear();
     dialogs.alertAnswers = {1, 0};
     window->action(Command::Record)->trigger();
@@ -114,7 +111,7 @@ TEST_F(Sound, RecordingAsksForUnsavedWorkShowsItsLevelAndLoadsOnAClick)
     window->action(Command::Record)->trigger();
     ASSERT_TRUE(view().recording()) << dialogs.errors.join("\n").toStdString();
     EXPECT_FALSE(readBytes(dialogs.saveAnswer.toStdString()).empty());
-    EXPECT_EQ(channel().m_nLabelCount, 0);
+    EXPECT_TRUE(channel().m_Tiers[2].m_pArrayLabels.empty());
     EXPECT_FALSE(window->action(Command::Play)->isEnabled());
     EXPECT_TRUE(waitUntil([&] { return view().levelBar().red; })) << "the loud tone's level is shown";
     ASSERT_TRUE(waitUntil([&] { return controller.sound().recordedSeconds() >= 0.6; }));
