@@ -15,7 +15,6 @@ TEST(PictureSize, TheSizesOfEachViewAndWhatIsRefused)
         double width, height;
         int pixelsW, pixelsH, pointsW, pointsH;
     } sizes[] = {
-        {PictureView::main, true, 6, 4, 1800, 1200, 432, 288},
         {PictureView::spectrogram, true, 6, 4, 1800, 1200, 432, 288},
         {PictureView::spectrum, true, 6, 4, 432, 288, 432, 288},
         // Centimetres: 300 pixels per inch as well, 72 points per inch.
@@ -42,7 +41,6 @@ TEST(PictureSize, TheSizesOfEachViewAndWhatIsRefused)
         {std::numeric_limits<double>::infinity(), 4, "it must be above 0"},
         {0.001, 4, "is less than a pixel wide"},
         {110, 4, "would be 33000 x 1200 pixels; at most 32767 pixels a side"},
-        {100, 100, "would take 3433 MB"},
         {60, 60, "would take 1236 MB; at most 400 MB"},
     };
     for (const auto& r : refused) {
