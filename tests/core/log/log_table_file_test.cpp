@@ -128,30 +128,24 @@ TEST(LogFile, OpensWhatSpreadsheetsAndOlderProgramsWrite)
 
     // Sixteen entry columns, one of them without a title: the count goes by
     // the last titled column, not by how many titles there are.
-    std::string wide = "File Name\tdef\t";
+    std::string titles = "File Name\tdef\t", cells = "n\td\t";
     for (int k = 1; k <= 16; ++k) {
-        if (k != 5)
-            wide += 'E' + std::to_string(k);
-        wide += '\t';
+        titles += (k == 5 ? "" : "E" + std::to_string(k)) + "\t";
+        cells += std::to_string(k) + "\t";
     }
-    wide += "Comments\t\nn\td\t";
-    for (int k = 1; k <= 16; ++k)
-        wide += std::to_string(k) + "\t";
-    wide += "c\t\n";
-    const LogReadResult w = parseLog(wide);
+    const LogReadResult w = parseLog(titles + "Comments\t\n" + cells + "c\t\n");
     ASSERT_TRUE(w.table) << w.error;
     EXPECT_EQ(w.table->entryColumnCount(), 16);
     EXPECT_EQ(w.table->cell(0, 3 + 15), "16");
     EXPECT_EQ(w.table->cell(0, w.table->columnCount() - 1), "c");
 
     // 8000 titles over 8000 one-cell rows (32 KB) hold what the file holds.
-    std::string huge;
-    for (int k = 0; k < 8000; ++k)
-        huge += "t\t";
-    huge += "\n";
-    for (int k = 0; k < 8000; ++k)
-        huge += "r\n";
-    const LogReadResult h = parseLog(huge);
+    std::string head, body;
+    for (int k = 0; k < 8000; ++k) {
+        head += "t\t";
+        body += "r\n";
+    }
+    const LogReadResult h = parseLog(head + "\n" + body);
     ASSERT_TRUE(h.table) << h.error;
     EXPECT_EQ(h.table->rowCount(), 8000u);
     EXPECT_EQ(h.table->cell(7999, 1), "r");
