@@ -16,11 +16,6 @@
 
 namespace vxtest {
 
-using vx::AudioBackend;
-using vx::AudioStream;
-using vx::InputSink;
-using vx::OutputSource;
-
 struct FakeSound {
     std::mutex lock;
     std::vector<float> played;
@@ -29,9 +24,9 @@ struct FakeSound {
 };
 
 // Runs its callback from a thread in blocks of 256 frames, in real time.
-class FakeStream : public AudioStream {
+class FakeStream : public vx::AudioStream {
 public:
-    FakeStream(double rate, OutputSource* out, InputSink* in, FakeSound& s)
+    FakeStream(double rate, vx::OutputSource* out, vx::InputSink* in, FakeSound& s)
         : m_rate(rate), m_out(out), m_in(in), m_s(s)
     {
     }
@@ -74,17 +69,17 @@ private:
     }
 
     double m_rate;
-    OutputSource* m_out;
-    InputSink* m_in;
+    vx::OutputSource* m_out;
+    vx::InputSink* m_in;
     FakeSound& m_s;
     std::thread m_thread;
     std::atomic<bool> m_stop{false}, m_finished{false};
 };
 
-class FakeBackend : public AudioBackend {
+class FakeBackend : public vx::AudioBackend {
 public:
     explicit FakeBackend(FakeSound& s) : m_s(s) {}
-    std::unique_ptr<AudioStream> openOutput(double rate, OutputSource& source, std::string& error) override
+    std::unique_ptr<vx::AudioStream> openOutput(double rate, vx::OutputSource& source, std::string& error) override
     {
         if (m_s.refuse) {
             error = "No sound output device is available.";
@@ -93,7 +88,7 @@ public:
         ++m_s.outputsOpened;
         return std::make_unique<FakeStream>(rate, &source, nullptr, m_s);
     }
-    std::unique_ptr<AudioStream> openInput(double rate, InputSink& sink, std::string& error) override
+    std::unique_ptr<vx::AudioStream> openInput(double rate, vx::InputSink& sink, std::string& error) override
     {
         if (m_s.refuse) {
             error = "No sound input device is available.";

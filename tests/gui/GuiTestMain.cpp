@@ -1,5 +1,4 @@
-// The GUI tests' main: one QApplication (offscreen) and the private folders
-// the core tests have.
+// The GUI tests' main: one offscreen QApplication and private folders.
 
 #include "draw/ViewFonts.h"
 #include "support/TestFolders.h"
