@@ -134,7 +134,7 @@ const std::vector<Source>& sources()
 
 } // namespace
 
-TEST(LpcKernels, AutocorrelationIsTheLagByLagSumInEveryBuild)
+TEST(LpcKernels, EveryBuildGivesTheLagByLagSumsAndThePointByPointHornerValues)
 {
     // Frames shorter than the order, remainders of the four-sample passes,
     // the order-48 frame at 44.1 kHz and an order-400 frame at 48 kHz.
@@ -152,10 +152,6 @@ TEST(LpcKernels, AutocorrelationIsTheLagByLagSumInEveryBuild)
             EXPECT_EQ(r, want) << build.name << " n " << n << " p " << p;
         }
     }
-}
-
-TEST(LpcKernels, HornerValuesArePointByPointInEveryBuild)
-{
     for (auto [degree, points] : {std::pair{1, 1}, {2, 5}, {3, 7}, {48, 117}, {49, 118}, {400, 961}}) {
         const auto a = uniform(static_cast<std::size_t>(degree) + 1, 21, -1, 1);
         const auto x = uniform(static_cast<std::size_t>(points), 22, -1.2, 1.2);
@@ -231,7 +227,7 @@ TEST(LpcKernels, RealRootsAndQuadraticFactorsAreThoseOfThePolynomial)
     EXPECT_GE(converged, 8);
 }
 
-TEST(Lpc, RootsOfKnownPolePairsGiveTheirFormantsSorted)
+TEST(Lpc, KnownPolePairsAndResonatorsGiveTheirFormantsSorted)
 {
     // Pole pairs (Hz, bandwidth) multiplied unsorted; a bandwidth above 600 Hz is no formant.
     const double fs = 10000;
@@ -260,12 +256,9 @@ TEST(Lpc, RootsOfKnownPolePairsGiveTheirFormantsSorted)
     EXPECT_EQ(cmpfb2(-0.5, 0.01, 8000).tfreq, 4000.0);
     std::vector<double> one = {1, 0.5};
     EXPECT_TRUE(rootsub(1, 600, one, 8000).value().freq.empty()) << "a real root alone";
-}
 
-TEST(Lpc, ResonatorsComeBackFromDoLPC)
-{
-    // An impulse train through three resonators at 10 kHz.
-    const double fs = 10000, F[] = {500, 1500, 2500};
+    // DoLPC on an impulse train through three resonators at 10 kHz.
+    const double F[] = {500, 1500, 2500};
     const int n = 400;
     std::vector<double> x(n + 1, 0.0);
     for (int i = 0; i <= n; i += 100)
