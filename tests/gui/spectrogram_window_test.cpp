@@ -99,12 +99,8 @@ TEST_F(Spectrogram, AtPixelRatioTwoAsAtOneTwoTonesShowDarkRowsInTheGreysOfTheirL
     for (int n = 0; n < kRate; ++n)
         y[static_cast<std::size_t>(n)] = 0.5 * std::sin(2 * std::numbers::pi * 1000 * n / kRate) +
                                          0.05 * std::sin(2 * std::numbers::pi * 3000 * n / kRate);
-    ASSERT_NO_FATAL_FAILURE(open(
-        [](Settings& s) {
-            s.m_nSpecDynamicRange = 50;
-            s.m_bSpecDrawFormantTracking = false;
-        },
-        writeSignal(y, kRate, "tones.wav")));
+    ASSERT_NO_FATAL_FAILURE(
+        open([](Settings& s) { s.m_bSpecDrawFormantTracking = false; }, writeSignal(y, kRate, "tones.wav")));
     SpectrogramWindow* w = spectrogram();
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->windowTitle(), "Spectrogram:: " + window->windowTitle().remove("[*]"));
@@ -114,6 +110,7 @@ TEST_F(Spectrogram, AtPixelRatioTwoAsAtOneTwoTonesShowDarkRowsInTheGreysOfTheirL
     EXPECT_EQ(l.rows, dpr * l.spectrogram.height());
     EXPECT_EQ(w->picture().size(), w->view().size() * dpr);
     const SpectrogramData& d = w->result()->data;
+    const int range = w->settings().m_nSpecDynamicRange;
     ASSERT_EQ(d.columns, l.columns);
     ASSERT_EQ(d.rows, l.rows);
 
@@ -124,22 +121,19 @@ TEST_F(Spectrogram, AtPixelRatioTwoAsAtOneTwoTonesShowDarkRowsInTheGreysOfTheirL
         for (int j = 0; j < d.rows; ++j)
             if (d.level(i, j) > d.level(peakColumn, peakRow))
                 peakColumn = i, peakRow = j;
-    EXPECT_EQ(d.level(peakColumn, peakRow), 50);
+    EXPECT_EQ(d.level(peakColumn, peakRow), range);
     EXPECT_NEAR(peakRow, rowOf(*w, 1000), 2);
     EXPECT_EQ(qRed(pixel(*w, peakColumn, peakRow)), 0) << "black";
     const int column = d.columns / 2;
     for (int j : {rowOf(*w, 1000), rowOf(*w, 1000) + 1, rowOf(*w, 2000), rowOf(*w, 3000)}) {
-        const int g = greyIndex(d.level(column, j), 50);
+        const int g = greyIndex(d.level(column, j), range);
         EXPECT_EQ(qRed(pixel(*w, column, j)), greyRamp()[static_cast<std::size_t>(g)]) << "row " << j;
     }
 }
 
 TEST_F(Spectrogram, FormantDotsLieAlikeOnScreenAndInAPictureOfItsOwnPixelsAndACancelWritesNothing)
 {
-    ASSERT_NO_FATAL_FAILURE(open([](Settings& s) {
-        s.m_bSpecDrawFormantTracking = true;
-        s.m_nSpecLPCNumberofCoefficients = 12;
-    }));
+    ASSERT_NO_FATAL_FAILURE(open());
     SpectrogramWindow* w = spectrogram();
     ASSERT_NE(w, nullptr);
     const SpectrogramData& d = w->result()->data;
@@ -300,12 +294,8 @@ TEST_F(Spectrogram, ClosingOrChangingSamplesDuringAComputationJoinsTheWorker)
     std::vector<double> y(static_cast<std::size_t>(kRate) * 120);
     for (std::size_t n = 0; n < y.size(); ++n)
         y[n] = 0.3 * std::sin(n * 0.7) * ((n / 700) % 3 ? 1 : 0.1);
-    ASSERT_NO_FATAL_FAILURE(open(
-        [](Settings& s) {
-            s.m_bSpecDrawFormantTracking = true;
-            s.m_nSpecLPCNumberofCoefficients = 40;
-        },
-        writeSignal(y, kRate, "long.wav")));
+    ASSERT_NO_FATAL_FAILURE(
+        open([](Settings& s) { s.m_nSpecLPCNumberofCoefficients = 40; }, writeSignal(y, kRate, "long.wav")));
     for (int round = 0; round < 3; ++round) {
         window->menus().update();
         ASSERT_TRUE(window->menus().trigger(Command::Spectrogram));
