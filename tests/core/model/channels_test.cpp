@@ -1,4 +1,3 @@
-#include "app/AppState.h"
 #include "model/Channels.h"
 #include "platform/ByteReader.h"
 
@@ -27,7 +26,7 @@ Channels makeChannel(int n, double fs)
 
 } // namespace
 
-TEST(Channels, PixelSampleTimeMappingClampsAtBothEnds)
+TEST(Channels, PixelSampleTimeMappingClampsAtBothEndsAndTheDurationRunsFromTheEarlierEnd)
 {
     Channels c = makeChannel(22050, 11025); // shown over 500 px
     for (auto [x, sample, ms] : {std::tuple{600.0, 22050.0, 2000.0}, {-10.0, 0.0, 0.0}, {250.0, 11025.0, 1000.0}}) {
@@ -47,11 +46,7 @@ TEST(Channels, PixelSampleTimeMappingClampsAtBothEnds)
     Channels empty;
     empty.SetCursorInFile_Point({10, 0}, 0);
     EXPECT_EQ(empty.m_dCursorTime, 0.0) << "no samples, no strip: still finite";
-}
 
-TEST(Channels, MarkerCursorAndDuration)
-{
-    Channels c = makeChannel(22050, 11025);
     c.SetMarkerValues_Time(1500);
     EXPECT_EQ(c.m_dMarkerFileValue, 16537.5);
     EXPECT_FLOAT_EQ(static_cast<float>(c.m_dMarkerDataValue), c.m_hData[16537]);
@@ -73,24 +68,15 @@ TEST(Channels, MarkerCursorAndDuration)
     EXPECT_FLOAT_EQ(static_cast<float>(c.m_dMarkerDataValue), c.m_hData[22049]) << "N reads the last sample";
 }
 
-TEST(Channels, SelectionRectangle)
+TEST(Channels, TheSelectionRectangleIsClippedToThePage)
 {
     Channels c = makeChannel(11025, 11025); // 1000 ms
     c.m_dPageMin = 2756.25;                 // page 250..750 ms over 500 px
     c.m_dPageMax = 8268.75;
-    struct Case {
-        double a, b;
-        int left, right;
-    };
-    const Case cases[] = {{0, 100, 50, 50}, {500, 600, 300, 400}, {900, 950, 550, 550}};
-    for (const Case& k : cases) {
-        c.m_dDurationStartTime = k.a;
-        c.m_dDurationStopTime = k.b;
-        Rect r = c.GetSelectionRect({0, 50, 100, 550});
-        EXPECT_EQ(r.left, k.left) << k.a;
-        EXPECT_EQ(r.right, k.right) << k.b;
-        EXPECT_EQ(r.top, 0);
-        EXPECT_EQ(r.bottom, 100);
+    for (auto [a, b, left, right] : {std::tuple{0.0, 100.0, 50, 50}, {500.0, 600.0, 300, 400}, {900.0, 950.0, 550, 550}}) {
+        c.m_dDurationStartTime = a;
+        c.m_dDurationStopTime = b;
+        EXPECT_EQ(c.GetSelectionRect({0, 50, 100, 550}), (Rect{0, std::int16_t(left), 100, std::int16_t(right)})) << a;
     }
 }
 
