@@ -101,26 +101,18 @@ Errors trackErrors(const std::vector<float>& x, double fs, const std::function<d
 {
     const PitchParams p = pitchParams(makeDefaultSettings(fs), fs);
     const double n = static_cast<double>(x.size());
-    const auto track = computePitchTrack(x.data(), n, p, 0, n, 0, n * 1000 / fs);
-    Errors e;
-    if (!track)
-        return e;
+    const std::vector<double> track = computePitchTrack(x.data(), n, p, 0, n, 0, n * 1000 / fs).value().track;
     const double halfWindow = pitchFrameSize(fs, p.windowMs).W / 2.0;
     const double step = fs / 1000 * p.stepMs;
-    for (std::size_t k = 0; k < track->track.size(); ++k) {
+    Errors e;
+    for (std::size_t k = 0; k < track.size(); ++k) {
         const double t = (k * step + halfWindow) / fs - kPauseSeconds; // the frame's centre in the vowel
-        const double known = f0(std::clamp(t, 0.0, kVoicedSeconds));
-        const double got = track->track[k];
-        if (got > 0) {
-            ++e.voiced;
-            if (std::fabs(got - known) > 0.2 * known)
-                ++e.gross;
-        }
-        if (t >= 0.05 && t <= kVoicedSeconds - 0.05) {
-            ++e.inner;
-            if (got <= 0)
-                ++e.unvoiced;
-        }
+        const double known = f0(std::clamp(t, 0.0, kVoicedSeconds)), got = track[k];
+        const bool inner = t >= 0.05 && t <= kVoicedSeconds - 0.05;
+        e.voiced += got > 0;
+        e.gross += got > 0 && std::fabs(got - known) > 0.2 * known;
+        e.inner += inner;
+        e.unvoiced += inner && got <= 0;
     }
     return e;
 }

@@ -32,9 +32,8 @@ std::vector<float> vowel(double seconds, double fs)
     return vxtest::vowel(static_cast<std::size_t>(seconds * fs), fs, 120, {{700, 60}, {1200, 80}, {2600, 120}}, 0.7);
 }
 
-// One frame's spectrum as defined: the applied window's samples from
-// `start` (zeros outside the data) under a Hamming window of their length,
-// one point per Hz, lowered to a minimum of 0 dB.
+// One frame's spectrum as defined: the applied window's samples from `start` (zeros outside the
+// data) under a Hamming window of their length, one point per Hz, lowered to a minimum of 0 dB.
 std::vector<double> frameSpectrum(const std::vector<float>& x, long start, const SliceParams& p)
 {
     const int W = p.windowLength, P = p.frequencyRange;
@@ -90,16 +89,15 @@ TEST(SpectrumSlice, EachFrameHalvesTheWeightOfTheFramesBefore)
         };
         for (int frames : {2, 3, 100}) {
             const SliceResult r = slice(frames), before = slice(frames - 1), &last = single[frames - 1];
-            std::vector<double> halved;
-            for (std::size_t j = 0; j < r.fft.size(); ++j)
-                halved.push_back((before.fft[j] + last.fft[j]) / 2);
-            expectAllNear(r.fft, halved, std::to_string(frames) + " frames");
             // The maximum is the averaged curve's, the envelope the last frame's raised to it;
             // the formants the mean of the first and the last frame's where both have one.
-            EXPECT_EQ(r.fftMax, *std::max_element(r.fft.begin(), r.fft.end()));
-            std::vector<double> raised(last.lpc);
+            std::vector<double> halved(r.fft.size()), raised(last.lpc);
+            for (std::size_t j = 0; j < r.fft.size(); ++j)
+                halved[j] = (before.fft[j] + last.fft[j]) / 2;
             for (double& v : raised)
                 v += r.fftMax - last.fftMax;
+            expectAllNear(r.fft, halved, std::to_string(frames) + " frames");
+            EXPECT_EQ(r.fftMax, *std::max_element(r.fft.begin(), r.fft.end()));
             expectAllNear(r.lpc, raised, "envelope");
             for (std::size_t i = 0; i < 5; ++i)
                 if (single[0].formant[i] > 0 && last.formant[i] > 0) {
@@ -128,8 +126,8 @@ TEST(SpectrumSlice, AShortSelectionAnalysesTheFrameAtItsStart)
 
 TEST(SpectrumSlice, VowelFormants)
 {
-    // The sample rate, and a formant ceiling (0: none; at 11.025 kHz 6000 Hz
-    // is past the half rate: none).
+    // The sample rate, and a formant ceiling (0: none; at 11.025 kHz 6000 Hz is past the half
+    // rate: none).
     for (auto [rate, ceiling] :
          {std::pair{44100.0, 0.0}, {11025.0, 0.0}, {44100.0, 5500.0}, {96000.0, 5000.0}, {11025.0, 6000.0}}) {
         SCOPED_TRACE(testing::Message() << rate << " Hz, ceiling " << ceiling);
@@ -175,7 +173,6 @@ TEST(SpectrumSlice, SilenceAndTheDataEdgeGiveNoNaN)
         bool silent;
     } cases[] = {
         {"digital silence", zeros.data(), 20000, 1000, 15000, true},
-        {"cursor in digital silence", zeros.data(), 20000, 5000, 5000, true},
         {"no data", nullptr, 0, 0, 3000, true},
         // One sample at the window's edge: the same level in every bin.
         {"cursor at the last sample", x.data(), n, n - 1, n - 1, true},
@@ -193,13 +190,8 @@ TEST(SpectrumSlice, SilenceAndTheDataEdgeGiveNoNaN)
         EXPECT_TRUE(std::all_of(r.fft.begin(), r.fft.end(), finite) && std::all_of(r.lpc.begin(), r.lpc.end(), finite)
                     && std::isfinite(r.fftMax));
         EXPECT_EQ(r.fft.size(), static_cast<std::size_t>(p.frequencyRange));
-        if (r.silent) {
-            EXPECT_TRUE(r.lpc.empty());
-            EXPECT_EQ(r.formant[0], -1);
-            EXPECT_EQ(*std::max_element(r.fft.begin(), r.fft.end()), 0.0);
-        } else {
-            EXPECT_EQ(r.lpc.size(), r.fft.size());
-        }
+        EXPECT_EQ(r.lpc.size(), r.silent ? 0 : r.fft.size());
+        EXPECT_EQ(r.formant[0] == -1, r.silent);
     }
     const SliceFormants none = sliceFormantsAt(zeros.data(), 20000, 100, p);
     for (double f : none.formant)
@@ -254,14 +246,11 @@ TEST(SpectrumSlice, ProgressReachesAHundredAndCancelStopsEarly)
     const double n = static_cast<double>(x.size());
     SliceControl done, early;
     early.cancel = true;
-    const SliceResult whole = computeSpectrumSlice(x.data(), n, 0, n, defaultsAt(11025), &done);
+    EXPECT_GT(computeSpectrumSlice(x.data(), n, 0, n, defaultsAt(11025), &done).frames, 50);
     EXPECT_EQ(done.progress, 100);
-    EXPECT_FALSE(whole.cancelled);
-    EXPECT_GT(whole.frames, 50);
     const SliceResult none = computeSpectrumSlice(x.data(), n, 0, n, defaultsAt(11025), &early);
     EXPECT_TRUE(none.cancelled);
     EXPECT_EQ(none.frames, 0);
-    EXPECT_TRUE(none.fft.empty());
 }
 
 TEST(Resampler, KeepsWhatIsBelowTheNewHalfRateAndRemovesWhatIsAbove)
