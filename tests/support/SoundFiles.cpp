@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -18,42 +19,26 @@ namespace vxtest {
 
 std::string inChildProcess(const std::function<std::string()>& f, bool exitHandlers)
 {
-    int fds[2];
-    pid_t child = -1;
-    if (::pipe(fds) != 0 || (child = ::fork()) < 0)
+    const std::string path = tempPath("said-by-child");
+    const pid_t child = ::fork();
+    if (child < 0)
         throw std::runtime_error("no child process");
     if (child == 0) {
-        const std::string said = f();
-        (void)!::write(fds[1], said.data(), said.size());
+        std::ofstream(path, std::ios::binary) << f();
         if (exitHandlers)
             std::exit(0);
         ::_exit(0);
     }
-    ::close(fds[1]);
-    std::string said;
-    char buf[4096];
-    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
-        said.append(buf, static_cast<std::size_t>(n));
-    ::close(fds[0]);
     ::waitpid(child, nullptr, 0);
-    return said;
+    std::ifstream in(path, std::ios::binary); // none when the child died
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 Output runCommand(const std::string& command)
 {
-    const std::string errPath = tempPath("stderr.txt");
-    Output o{};
-    FILE* p = popen((command + " 2>'" + errPath + "'").c_str(), "r");
-    if (!p)
-        throw std::runtime_error("cannot run " + command);
-    char buf[4096];
-    std::size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-        o.out.append(buf, n);
-    const int status = pclose(p);
-    o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    o.err = readText(errPath);
-    return o;
+    const std::string out = tempPath("stdout.txt"), err = tempPath("stderr.txt");
+    const int status = run("{ " + command + "\n} >" + q(out) + " 2>" + q(err));
+    return {status, readText(out), readText(err)};
 }
 
 Output runCli(const std::string& arguments, const std::string& environment)
