@@ -167,9 +167,8 @@ TEST_F(SliceWindow, GridsCursorAndMarkerFollowTheGraphAndAResizeDoesNotRecompute
     EXPECT_EQ(d.markerX(), 20 + static_cast<int>(double(d.rect().width()) / 1000 * best));
 
     // Saved as a picture of the settings' size (72 pixels an inch), laid
-    // out again for it, with the envelope and the marker; not printed.
+    // out again for it, with the envelope and the marker.
     w->menus().update();
-    EXPECT_FALSE(w->menus().action(Command::Print)->isEnabled());
     const std::string png = tempPath("slice.png");
     dialogs.saveAnswer = QString::fromStdString(png);
     ASSERT_TRUE(w->menus().trigger(Command::SavePicture));
