@@ -25,10 +25,9 @@ void fill(Document& d)
         x[i] = static_cast<float>(i) * 1e-5f + (i % 7 == 0 ? 1.5f : 0.0f);
     vxtest::fillChannel(d, x, kRate);
     d.m_nNumofChannels = 2;
-    Channels& second = d.getChannel(1);
-    second.Duplicate(d.getChannel(0));
+    d.getChannel(1).Duplicate(d.getChannel(0));
     for (std::size_t i = 0; i < x.size(); ++i)
-        second.m_hData[i] = -x[i];
+        d.getChannel(1).m_hData[i] = -x[i];
     for (int k = 0; k < 2; ++k) {
         Channels& c = d.getChannel(k);
         c.m_dReference = 0.25;
@@ -55,14 +54,6 @@ void select(Document& d, double fromMs, double toMs)
         d.getChannel(k).CalculateDuration();
     }
     d.m_bHaveSelection = true;
-}
-
-void mark(Document& d, double atMs)
-{
-    d.clearSelection();
-    for (int k = 0; k < d.m_nNumofChannels; ++k)
-        d.getChannel(k).SetMarkerValues_Time(atMs);
-    d.m_bHaveMarker = true;
 }
 
 // Everything an undo must put back, as text, samples to the bit.
@@ -99,7 +90,7 @@ Times labelsOf(const Channels& c, int tier)
 
 } // namespace
 
-TEST(Editing, CutAndPasteMoveTheLabelsOfEveryTierAndUndoPutsAllBack)
+TEST(Editing, EditsMoveTheLabelsOfEveryTierAndUndoPutsAllBack)
 {
     Document d(StartingSettings::defaultsOnly);
     fill(d);
@@ -142,10 +133,14 @@ TEST(Editing, CutAndPasteMoveTheLabelsOfEveryTierAndUndoPutsAllBack)
         {true, 100, 250, {{100, "before"}, {100, "inside"}, {150, "inside"}, {250, "at stop"}, {750, "after"}}, 950},
     };
     for (const auto& p : pastes) {
-        if (p.selection)
+        if (p.selection) {
             select(d, p.from, p.to);
-        else
-            mark(d, p.from);
+        } else {
+            d.clearSelection();
+            for (int k = 0; k < 2; ++k)
+                d.getChannel(k).SetMarkerValues_Time(p.from);
+            d.m_bHaveMarker = true;
+        }
         before = stateOf(d);
         ASSERT_EQ(Editor::pasteRefusal(d, clip), PasteRefusal::none);
         r = Editor::paste(d, clip);
@@ -168,20 +163,9 @@ TEST(Editing, CutAndPasteMoveTheLabelsOfEveryTierAndUndoPutsAllBack)
     EXPECT_EQ(fresh.s.m_dAnalysisSampleRate, kRate);
     EXPECT_EQ(labelsOf(fresh.getChannel(0), 1), (Times{{50, "inside"}}));
 
-    // Refused before anything changes: another channel count, another rate.
-    Document mono(StartingSettings::defaultsOnly);
-    vxtest::fillChannel(mono, std::vector<float>(500, 0.1f), kRate);
-    EXPECT_EQ(Editor::pasteRefusal(mono, clip), PasteRefusal::channelCount);
-    d.getChannel(1).m_dSampleRate = 2000;
-    EXPECT_EQ(Editor::pasteRefusal(d, clip), PasteRefusal::sampleRate);
-}
-
-TEST(Editing, ClearAndGainOverwriteInPlaceAndUndoIsLossless)
-{
-    Document d(StartingSettings::defaultsOnly);
-    fill(d);
+    // Clear and gain overwrite in place.
     select(d, 200, 300);
-    const std::string before = stateOf(d);
+    before = stateOf(d);
     UndoRecord cleared = Editor::clear(d);
     EXPECT_EQ(d.getChannel(1).m_hData[250], 0.25f) << "the reference level, not 0";
     EXPECT_EQ(d.getChannel(1).m_hData.size(), 1000u);
@@ -202,4 +186,11 @@ TEST(Editing, ClearAndGainOverwriteInPlaceAndUndoIsLossless)
     // Without undo the edit is made and nothing is kept.
     EXPECT_TRUE(Editor::clear(d, false).empty());
     EXPECT_EQ(d.getChannel(0).m_hData[250], 0.25f);
+
+    // Refused before anything changes: another channel count, another rate.
+    Document mono(StartingSettings::defaultsOnly);
+    vxtest::fillChannel(mono, std::vector<float>(500, 0.1f), kRate);
+    EXPECT_EQ(Editor::pasteRefusal(mono, clip), PasteRefusal::channelCount);
+    d.getChannel(1).m_dSampleRate = 2000;
+    EXPECT_EQ(Editor::pasteRefusal(d, clip), PasteRefusal::sampleRate);
 }
