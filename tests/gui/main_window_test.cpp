@@ -92,13 +92,10 @@ TEST_F(Gui, ThePictureHasTheStripsAtTheirRowsAndAMouseMoveDoesNotRenderIt)
     const qreal dpr = img.devicePixelRatio();
     auto at = [&](int x, int y) { return img.pixelColor(int(x * dpr), int(y * dpr)); };
     auto black = [&](int x, int y) { return at(x, y) == QColor(Qt::black); };
-    EXPECT_TRUE(black(400, 0)) << "tier frame";
     EXPECT_TRUE(black(400, 20)) << "second tier frame";
-    EXPECT_TRUE(black(50, 100)) << "waveform strip frame, left edge";
-    EXPECT_TRUE(black(760, 40)) << "its top, where the quiet part leaves it uncovered";
+    EXPECT_TRUE(black(760, 40)) << "waveform strip frame, where the quiet part leaves it uncovered";
     EXPECT_TRUE(black(760, 239)) << "its bottom";
-    EXPECT_EQ(at(400, h - 20), QColor(200, 200, 200)) << "the 50 Hz grid line at the strip's bottom";
-    EXPECT_EQ(at(400, h - 10), QColor(Qt::white)) << "the time-label margin has no grid line";
+    EXPECT_EQ(at(400, h - 20), QColor(200, 200, 200)) << "the 50 Hz grid line at the pitch strip's bottom";
 
     view().repaint();
     QApplication::processEvents();
