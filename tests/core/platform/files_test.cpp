@@ -21,14 +21,14 @@ namespace {
 std::string victim(const std::string& name)
 {
     const std::string dir = vxtest::tempPath(name);
-    fs::create_directories(dir + "/inner");
+    fs::create_directories(dir);
     vxtest::writeBytes(dir + "/precious.txt", {'k', 'e', 'e', 'p'});
     return dir;
 }
 
 bool untouched(const std::string& dir)
 {
-    return fs::exists(dir + "/precious.txt") && fs::exists(dir + "/inner");
+    return fs::exists(dir + "/precious.txt");
 }
 
 mode_t modeOf(const std::string& path)
