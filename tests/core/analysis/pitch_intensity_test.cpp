@@ -61,9 +61,8 @@ TEST(Pitch, PulseTrainsGiveTheirRate)
 
 TEST(Pitch, ALargestValueOnTheSearchEdgeIsNoPitch)
 {
-    // Breath noise through a narrow resonance: the cepstrum of that envelope
-    // still falls through the shortest quefrencies searched, so in many
-    // frames the search's edge holds its largest value.
+    // Breath noise through a narrow resonance: the cepstrum of that envelope still falls through
+    // the shortest quefrencies searched, so in many frames the search's edge holds its largest value.
     for (double fs : {44100.0, 48000.0}) {
         std::mt19937 rng(7);
         std::normal_distribution<double> noise(0, 1);
@@ -92,8 +91,7 @@ TEST(Pitch, TrackingRules)
 {
     const std::vector<double> loud(8, 1.0);
     // Continuity: the ends of a voiced stretch and a jump are removed.
-    std::vector<double> raw = {120, 121, 122, 300, 123, 124, 125, 126};
-    std::vector<double> t = applyTrackingRules(raw, loud, 8, 100, 1);
+    std::vector<double> t = applyTrackingRules({120, 121, 122, 300, 123, 124, 125, 126}, loud, 8, 100, 1);
     EXPECT_EQ(t[0], 0.0);
     EXPECT_EQ(t[3], 0.0);
     EXPECT_EQ(t[2], 0.0) << "next to the jump";
@@ -125,14 +123,9 @@ TEST(Pitch, TrackOfAPulseTrainAndItsAverage)
     ASSERT_TRUE(track);
     ASSERT_EQ(track->track.size(), 100u);
     EXPECT_EQ(track->track.front(), 0.0);
-    int voiced = 0;
-    for (std::size_t k = 1; k + 5 < track->track.size(); ++k) {
-        if (track->track[k] != 0) {
-            ++voiced;
-            EXPECT_NEAR(track->track[k], 150, 3) << k;
-        }
-    }
-    EXPECT_GT(voiced, 80);
+    for (double f0 : track->track)
+        EXPECT_TRUE(f0 == 0 || std::fabs(f0 - 150) <= 3) << f0;
+    EXPECT_LT(std::count(track->track.begin(), track->track.end(), 0.0), 20) << "unvoiced frames";
     EXPECT_NEAR(averagePitch(*track, 100, 800), 150, 3);
     EXPECT_EQ(averagePitch(*track, 2000, 3000), 0.0) << "a selection outside the analysed range";
     EXPECT_DOUBLE_EQ(pitchFrameTime(*track, 10), 100.0);
@@ -168,8 +161,7 @@ TEST(Intensity, WorkedExampleAndLifting)
 
     std::vector<float> small(100, 0.0f);
     DoIntensityFloat(x.data(), small.data(), &lo, &hi, 0, 0, 441, 220.5, 100, false, false);
-    EXPECT_EQ(lo, 0.0);
-    EXPECT_EQ(hi, 0.0);
+    EXPECT_EQ(std::pair(lo, hi), std::pair(0.0, 0.0)) << "no frame fits";
 
     std::vector<float> linear(n, 0.0f);
     DoIntensityFloat(x.data(), linear.data(), &lo, &hi, 0, 0, 441, 220.5, n, false, true);
@@ -183,8 +175,6 @@ TEST(Intensity, DigitalSilenceStaysFinite)
     for (int i = 4000; i < 8000; ++i)
         x[i] = 0.5f;
     const IntensityContour c = computeIntensity(x.data(), 8000, {.sampleRate = 8000});
-    EXPECT_TRUE(std::isfinite(c.minimum));
-    EXPECT_TRUE(std::isfinite(c.maximum));
     // Silence stands at -100 dB, the tone at about -6 dB; lifted, the range is 6 .. 100.
     EXPECT_NEAR(c.maximum, -kSilenceLevelDb, 0.01);
     EXPECT_NEAR(c.minimum, 6.0, 0.1);

@@ -29,6 +29,14 @@ std::vector<std::uint8_t> waveWithTag(int tag, int bits, int rate, const std::ve
     return w;
 }
 
+// Writes `bytes` to a file and reads it into d as a finished recording.
+int readRecorded(Document& d, const std::vector<std::uint8_t>& bytes, std::string* reason = nullptr)
+{
+    const std::string path = vxtest::tempPath("recording.wav");
+    vxtest::writeBytes(path, bytes);
+    return Read_RecordedFile(d, path, reason);
+}
+
 } // namespace
 
 TEST(RecordedFile, DecodesEveryWaveLayoutAndKeepsTheDocumentsOrigin)
@@ -40,9 +48,7 @@ TEST(RecordedFile, DecodesEveryWaveLayoutAndKeepsTheDocumentsOrigin)
     d.s.m_nFileFormat = 13;
 
     // 16-bit PCM is decoded, not copied byte for byte.
-    const std::string pcm = vxtest::tempPath("rec16.wav");
-    vxtest::writeBytes(pcm, vxtest::makeWave({16384, -32768, 0, 8192}, 1, 11025));
-    ASSERT_EQ(Read_RecordedFile(d, pcm), 0);
+    ASSERT_EQ(readRecorded(d, vxtest::makeWave({16384, -32768, 0, 8192}, 1, 11025)), 0);
     const Channels& c = d.getChannel(0);
     EXPECT_EQ(c.m_dSampleRate, 11025);
     EXPECT_EQ(c.m_dwFileLength, 4);
@@ -62,14 +68,10 @@ TEST(RecordedFile, DecodesEveryWaveLayoutAndKeepsTheDocumentsOrigin)
     std::vector<std::uint8_t> body(8);
     const float f[2] = {0.75f, -0.125f};
     std::memcpy(body.data(), f, 8);
-    const std::string flt = vxtest::tempPath("recf.wav");
-    vxtest::writeBytes(flt, waveWithTag(3, 32, 22050, body));
-    ASSERT_EQ(Read_RecordedFile(d, flt), 0);
+    ASSERT_EQ(readRecorded(d, waveWithTag(3, 32, 22050, body)), 0);
     EXPECT_EQ(d.getChannel(0).m_hData[0], 0.75f);
     EXPECT_EQ(d.getChannel(0).m_hData[1], -0.125f);
-    const std::string mu = vxtest::tempPath("recmu.wav");
-    vxtest::writeBytes(mu, waveWithTag(7, 8, 8000, {0x00, 0xFF, 0x80}));
-    ASSERT_EQ(Read_RecordedFile(d, mu), 0);
+    ASSERT_EQ(readRecorded(d, waveWithTag(7, 8, 8000, {0x00, 0xFF, 0x80})), 0);
     EXPECT_NEAR(d.getChannel(0).m_hData[0], muLawToLinear(0x00) / 32768.0, 1e-6);
     EXPECT_EQ(d.getChannel(0).m_hData[1], 0.0f);
 }
@@ -79,15 +81,11 @@ TEST(RecordedFile, AFileThatIsNoUsableWaveLeavesTheDocumentAlone)
     Document d;
     vxtest::fillChannel(d, std::vector<float>(500, 0.25f), 8000);
     std::string reason;
-    const std::string adpcm = vxtest::tempPath("adpcm.wav");
-    vxtest::writeBytes(adpcm, waveWithTag(2, 8, 8000, {1, 2, 3}));
-    EXPECT_EQ(Read_RecordedFile(d, adpcm, &reason), -1);
+    EXPECT_EQ(readRecorded(d, waveWithTag(2, 8, 8000, {1, 2, 3}), &reason), -1);
     EXPECT_NE(reason.find("not supported"), std::string::npos) << reason;
     EXPECT_EQ(Read_RecordedFile(d, vxtest::tempPath("missing.wav"), &reason), -1);
     EXPECT_FALSE(reason.empty());
-    const std::string junk = vxtest::tempPath("junk.wav");
-    vxtest::writeBytes(junk, {'R', 'I', 'F', 'F', 0, 0});
-    EXPECT_EQ(Read_RecordedFile(d, junk), -1);
+    EXPECT_EQ(readRecorded(d, {'R', 'I', 'F', 'F', 0, 0}), -1);
     EXPECT_EQ(d.getChannel(0).m_dwFileLength, 500);
     EXPECT_EQ(d.getChannel(0).m_hData[499], 0.25f);
     EXPECT_FALSE(d.isDocumentEdited());
