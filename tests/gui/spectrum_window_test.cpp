@@ -79,11 +79,6 @@ TEST_F(SliceWindow, TheMarkerAndSelectionCommandsOpenWindowsThatAnalyseTheirSamp
     ASSERT_EQ(formants.size(), 6) << w->formantText().toStdString();
     EXPECT_NEAR(formants[1].toDouble(), 700, 28) << "F1";
     EXPECT_EQ(w->readout("Bandwidth").toInt(), kRate / session().doc().s.m_nFFTWindowLength);
-    // It closes itself.
-    w->menus().update();
-    EXPECT_TRUE(w->menus().trigger(Command::Close));
-    QApplication::processEvents();
-    EXPECT_EQ(session().windows().size(), 1u);
 
     // How the frames of a stretch are weighed is the core's test; the
     // window draws the slice of exactly the selected samples.
@@ -111,7 +106,7 @@ TEST_F(SliceWindow, TheMarkerAndSelectionCommandsOpenWindowsThatAnalyseTheirSamp
     EXPECT_EQ(w->readout("Level"), "no signal");
 }
 
-TEST_F(SliceWindow, GridsCursorAndMarkerFollowTheGraphAndAResizeDoesNotRecompute)
+TEST_F(SliceWindow, GridsCursorMarkerAndTheAbsoluteScaleFollowTheGraphAndAResizeDoesNotRecompute)
 {
     settings([](Settings& s) {
         s.m_nFFTfrequencyRange = 5000;
@@ -180,6 +175,39 @@ TEST_F(SliceWindow, GridsCursorAndMarkerFollowTheGraphAndAResizeDoesNotRecompute
 
     QTest::mouseClick(&w->view(), Qt::LeftButton, {}, QPoint(5, 50));
     EXPECT_FALSE(d.markerFrequency().has_value()) << "a click in the margin removes the marker";
+
+    // The absolute scale, at a height that tells the offsets apart.
+    settings([](Settings& s) {
+        s.m_nFFTfrequencyRange = 5000;
+        s.m_bFFTAbsolute = true;
+        s.m_nFFTAbsoluteRange = 380;
+        s.m_nFFTDBGrid = 20;
+    });
+    w->resize(700, 433);
+    ASSERT_TRUE(finished(w));
+    QApplication::processEvents();
+    const double scale = d.rect().height() / 400.0;
+    ASSERT_NE(static_cast<int>(20 * scale), 20 * static_cast<int>(scale)) << "a scale that tells the offsets apart";
+    const SliceGrid grid = d.dbGrid();
+    ASSERT_GE(grid.labels.size(), 4u);
+    EXPECT_EQ(grid.labels[0].text, "0");
+    EXPECT_EQ(grid.labels[1].text, "20");
+
+    // The spectrum's minimum (level 0) lies on the grid's 0 dB line.
+    const std::vector<double>& levels = d.result()->fft;
+    const std::vector<SlicePoint> curve = d.spectrum();
+    bool found = false;
+    for (std::size_t i = 5; i < levels.size(); ++i)
+        if (levels[i] == 0) {
+            EXPECT_EQ(curve[i - 4].y, grid.labels[0].y);
+            found = true;
+        }
+    EXPECT_TRUE(found);
+    // Under a formant ceiling the envelope is of order 10 and ends at it.
+    settings([](Settings& s) { s.m_nFFTFormantCeiling = 2000; });
+    ASSERT_TRUE(finished(w));
+    EXPECT_EQ(w->readout("LPC coefficients"), "10");
+    EXPECT_NEAR(static_cast<double>(d.envelope().size()), d.rect().width() * 2000.0 / d.settings().m_nFFTfrequencyRange, 1);
 }
 
 TEST_F(SliceWindow, SettingsThatCannotBeAnalysedAreRefusedWithAMessageNamingThem)
@@ -269,41 +297,4 @@ TEST_F(SliceWindow, ChangedSamplesRecomputeOrCloseAndClosingStopsTheWorker)
     EXPECT_TRUE(busy.isNull());
     EXPECT_TRUE(early.isNull());
     window = nullptr;
-}
-
-TEST_F(SliceWindow, OnTheAbsoluteScaleTheCurveAndTheDbGridShareTheirZero)
-{
-    settings([](Settings& s) {
-        s.m_bFFTAbsolute = true;
-        s.m_nFFTAbsoluteRange = 380;
-        s.m_nFFTDBGrid = 20;
-    });
-    SpectrumWindow* w = openAt(5000);
-    ASSERT_NE(w, nullptr);
-    w->resize(700, 433);
-    ASSERT_TRUE(finished(w));
-    QApplication::processEvents();
-    const SliceDisplay& d = w->display();
-    const double scale = d.rect().height() / 400.0;
-    ASSERT_NE(static_cast<int>(20 * scale), 20 * static_cast<int>(scale)) << "a scale that tells the offsets apart";
-    const SliceGrid grid = d.dbGrid();
-    ASSERT_GE(grid.labels.size(), 4u);
-    EXPECT_EQ(grid.labels[0].text, "0");
-    EXPECT_EQ(grid.labels[1].text, "20");
-
-    // The spectrum's minimum (level 0) lies on the grid's 0 dB line.
-    const std::vector<double>& fft = d.result()->fft;
-    const std::vector<SlicePoint> curve = d.spectrum();
-    bool found = false;
-    for (std::size_t i = 5; i < fft.size(); ++i)
-        if (fft[i] == 0) {
-            EXPECT_EQ(curve[i - 4].y, grid.labels[0].y);
-            found = true;
-        }
-    EXPECT_TRUE(found);
-    // Under a formant ceiling the envelope is of order 10 and ends at it.
-    settings([](Settings& s) { s.m_nFFTFormantCeiling = 2000; });
-    ASSERT_TRUE(finished(w));
-    EXPECT_EQ(w->readout("LPC coefficients"), "10");
-    EXPECT_NEAR(static_cast<double>(d.envelope().size()), d.rect().width() * 2000.0 / d.settings().m_nFFTfrequencyRange, 1);
 }
