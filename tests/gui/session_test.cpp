@@ -170,7 +170,7 @@ TEST_F(Session, ASecondViewFollowsChangesOfSamplesLabelsAndSelection)
     EXPECT_EQ(notices, 0);
 }
 
-TEST_F(Session, TheGateStopsPlaybackAndEveryAnalysisBeforeTheSamplesChange)
+TEST_F(Session, TheGateStopsPlaybackAndEveryAnalysisBeforeTheSamplesChangeAndAStoppedOneDeliversNothing)
 {
     auto* reader = new ReaderWindow(session());
     ASSERT_TRUE(waitUntil([&] { return reader->reads > 0; }));
@@ -194,10 +194,8 @@ TEST_F(Session, TheGateStopsPlaybackAndEveryAnalysisBeforeTheSamplesChange)
     reader->start();
     ASSERT_TRUE(waitUntil([&] { return !view().busy() && reader->reads > 0; }));
     EXPECT_EQ(channel().m_hData[0], 0.25f);
-}
 
-TEST_F(Session, AnalysisOfTheWindowTakesThePageAndAStoppedOneDeliversNothing)
-{
+    // The window's analysis takes the page.
     AnalysisScheduler& analysis = window->analysis();
     QSignalSpy finished(&analysis, &AnalysisScheduler::finished);
     window->model().CalibrateScroll(ZoomCode::In);
@@ -307,7 +305,7 @@ TEST_F(Session, LabelsComeFromAndGoToTextGridFiles)
     EXPECT_TRUE(dialogs.errors[0].contains("words.TextGrid"));
 }
 
-TEST_F(Session, EditCommandsGoThroughTheGateAndUndoPutsTheDocumentBack)
+TEST_F(Session, EditCommandsGoThroughTheGateUndoPutsTheDocumentBackAndAnEditWithoutUndoAsksFirst)
 {
     const std::vector<float> before(channel().m_hData.data(), channel().m_hData.data() + channel().m_hData.size());
     const double rate = channel().m_dSampleRate;
@@ -345,6 +343,18 @@ TEST_F(Session, EditCommandsGoThroughTheGateAndUndoPutsTheDocumentBack)
     ASSERT_TRUE(m.trigger(Command::Paste));
     ASSERT_EQ(channel().m_hData.size(), before.size());
     EXPECT_TRUE(std::equal(before.begin(), before.end(), channel().m_hData.data())) << "cut and pasted back";
+
+    // An edit whose undo record cannot be made asks first.
+    select(0, 100);
+    session().setBeforeUndoRecord([] { throw std::bad_alloc(); });
+    for (const auto& [answer, cut] : {std::pair{0, false}, {1, true}}) {
+        dialogs.alertAnswers = {answer};
+        EXPECT_EQ(session().edit(DocumentSession::EditKind::cut), cut);
+        EXPECT_EQ(dialogs.alerts.back(), "Do you wish to continue without undo capability?");
+        EXPECT_EQ(dialogs.alertMessages.back(), "Unable to create a backup copy. Undo not available.");
+        EXPECT_EQ(channel().m_hData.size(), before.size() - (cut ? static_cast<std::size_t>(0.1 * rate) : 0));
+        EXPECT_EQ(session().canUndo(), !cut) << "Cancel keeps the last undo";
+    }
 }
 
 TEST_F(Session, ReferenceGainOffersToSaveFirstAndCanBeUndone)
@@ -385,21 +395,6 @@ TEST_F(Session, ReferenceGainOffersToSaveFirstAndCanBeUndone)
             ASSERT_TRUE(session().undoEdit());
             EXPECT_EQ(channel().m_hData[10], first);
         }
-    }
-}
-
-TEST_F(Session, AnEditWhoseUndoRecordCannotBeMadeAsksFirst)
-{
-    const std::size_t n = channel().m_hData.size();
-    select(0, 100);
-    session().setBeforeUndoRecord([] { throw std::bad_alloc(); });
-    for (const auto& [answer, cut] : {std::pair{0, false}, {1, true}}) {
-        dialogs.alertAnswers = {answer};
-        EXPECT_EQ(session().edit(DocumentSession::EditKind::cut), cut);
-        EXPECT_EQ(dialogs.alerts.back(), "Do you wish to continue without undo capability?");
-        EXPECT_EQ(dialogs.alertMessages.back(), "Unable to create a backup copy. Undo not available.");
-        EXPECT_EQ(channel().m_hData.size(), cut ? n - static_cast<std::size_t>(0.1 * channel().m_dSampleRate) : n);
-        EXPECT_FALSE(session().canUndo());
     }
 }
 
