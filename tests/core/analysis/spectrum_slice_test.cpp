@@ -13,6 +13,7 @@
 #include <limits>
 #include <map>
 #include <thread>
+#include <tuple>
 
 using namespace vx;
 
@@ -204,38 +205,30 @@ TEST(SpectrumSlice, UnusableParametersAreNamedAndGiveNoFrames)
     EXPECT_EQ(sliceParamsProblem(good), "");
     EXPECT_EQ(sliceParamsProblem(defaultsAt(11025)), "");
     EXPECT_EQ(sliceFrequencyLimit(22050), 11000);
-    auto with = [&](auto change) {
-        SliceParams p = good;
-        change(p);
-        return p;
-    };
-    const struct {
-        SliceParams p;
-        const char* mentions;
-    } cases[] = {
-        {with([](SliceParams& p) { p.averageStepMs = 0; }), "average step"},
-        {with([](SliceParams& p) { p.windowLength = 300; }), "window length"},
-        {with([](SliceParams& p) { p.windowLength = 1; }), "window length"},
-        {with([](SliceParams& p) { p.windowLength = 1 << 30; }), "window length"},
-        {with([](SliceParams& p) { p.appliedWindowMs = 0; }), "applied window"},
-        {with([](SliceParams& p) { p.frequencyRange = 0; }), "frequency range"},
-        {with([](SliceParams& p) { p.frequencyRange = 22001; }), "frequency range"},
-        {with([](SliceParams& p) { p.lpcOrder = 1; }), "LPC order"},
-        {with([](SliceParams& p) { p.lpcOrder = 401; }), "LPC order"},
-        {with([](SliceParams& p) { p.formantCeiling = 499; }), "formant ceiling"},
-        {with([](SliceParams& p) { p.sampleRate = 0; }), "sample rate"},
-        {with([](SliceParams& p) { p.sampleRate = std::nan(""); }), "sample rate"},
+    const std::pair<void (*)(SliceParams&), const char*> cases[] = {
+        {[](SliceParams& p) { p.averageStepMs = 0; }, "average step of the FFT/LPC settings is 0 ms"},
+        {[](SliceParams& p) { p.windowLength = 300; }, "window length"},
+        {[](SliceParams& p) { p.windowLength = 1; }, "window length"},
+        {[](SliceParams& p) { p.windowLength = 1 << 30; }, "must be a power of two from 4 to 65536"},
+        {[](SliceParams& p) { p.appliedWindowMs = 0; }, "applied window"},
+        {[](SliceParams& p) { p.frequencyRange = 0; }, "frequency range"},
+        {[](SliceParams& p) { p.frequencyRange = 22001; }, "frequency range"},
+        {[](SliceParams& p) { p.lpcOrder = 1; }, "LPC order"},
+        {[](SliceParams& p) { p.lpcOrder = 401; }, "LPC order"},
+        {[](SliceParams& p) { p.formantCeiling = 499; }, "formant ceiling"},
+        {[](SliceParams& p) { p.sampleRate = 0; }, "sample rate"},
+        {[](SliceParams& p) { p.sampleRate = std::nan(""); }, "sample rate"},
     };
     const auto x = vowel(0.2, 44100);
-    for (const auto& c : cases) {
-        const std::string problem = sliceParamsProblem(c.p);
-        EXPECT_NE(problem.find(c.mentions), std::string::npos) << problem;
-        const SliceResult r = computeSpectrumSlice(x.data(), static_cast<double>(x.size()), 0, 4000, c.p);
+    for (const auto& [change, mentions] : cases) {
+        SliceParams p = good;
+        change(p);
+        const std::string problem = sliceParamsProblem(p);
+        EXPECT_NE(problem.find(mentions), std::string::npos) << problem;
+        const SliceResult r = computeSpectrumSlice(x.data(), static_cast<double>(x.size()), 0, 4000, p);
         EXPECT_EQ(r.frames, 0) << problem;
         EXPECT_TRUE(r.fft.empty()) << problem;
     }
-    EXPECT_EQ(sliceParamsProblem(cases[1].p),
-              "The FFT window length of the FFT/LPC settings is 300 points; it must be a power of two from 4 to 65536.");
     EXPECT_EQ(computeSpectrumSlice(x.data(), 8820, std::nan(""), 100, good).frames, 0);
     EXPECT_EQ(computeSpectrumSlice(x.data(), 8820, 0, std::numeric_limits<double>::infinity(), good).frames, 0);
 }
@@ -303,8 +296,5 @@ TEST(Analyses, RunConcurrentlyWithTheSameResultsAsAlone)
     EXPECT_EQ(p->track, pitch().value().track);
     EXPECT_EQ(g.levels, spectrogram().levels);
     EXPECT_EQ(g.formants, spectrogram().formants);
-    const SliceResult alone = slice();
-    EXPECT_EQ(r.fft, alone.fft);
-    EXPECT_EQ(r.lpc, alone.lpc);
-    EXPECT_EQ(r.formant, alone.formant);
+    EXPECT_EQ(std::tuple(r.fft, r.lpc, r.formant), std::tuple(slice().fft, slice().lpc, slice().formant));
 }
