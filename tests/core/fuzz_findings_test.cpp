@@ -16,8 +16,6 @@ using Entry = std::string (*)(const std::uint8_t*, std::size_t);
 int replayFolder(const std::string& folder, Entry entry)
 {
     int replayed = 0;
-    if (!std::filesystem::is_directory(folder))
-        return replayed;
     for (const auto& e : std::filesystem::directory_iterator(folder)) {
         if (!e.is_regular_file() || e.path().filename().string().starts_with("."))
             continue;

@@ -83,11 +83,7 @@ TEST(Channels, TheSelectionRectangleIsClippedToThePage)
 TEST(Channels, ReadsEachSampleEncodingAndOneChannelOfInterleavedOnes)
 {
     const std::vector<std::uint8_t> pcm = {0x00, 0x80, 0xFF, 0x7F, 0x80, 0x00};
-    std::vector<std::uint8_t> stereo(16), f(24);
-    for (int k = 0; k < 4; ++k) {
-        putU16le(&stereo[4 * std::size_t(k)], static_cast<std::uint16_t>(k * 1000));
-        putU16le(&stereo[4 * std::size_t(k) + 2], static_cast<std::uint16_t>(-k * 1000));
-    }
+    std::vector<std::uint8_t> f(24);
     for (int k = 0; k < 6; ++k)
         putF32le(&f[4 * std::size_t(k)], k < 2 ? (k ? -2.0f : 0.25f) : float(k));
     const struct {
@@ -102,7 +98,7 @@ TEST(Channels, ReadsEachSampleEncodingAndOneChannelOfInterleavedOnes)
         {pcm, 1, 2, 12, false, 0, 0, {32767 / 2048.0f}},
         {pcm, 2, 0, 8, false, 0, 0, {-1.0f, 0.0f}}, // unsigned with 128 as zero
         {f, 2, 0, 32, true, 0, 0, {0.25f, -2.0f}},  // 32-bit reads ignore swap
-        {stereo, 4, 0, 16, false, 2, 1, {0.0f, -1000 / 32768.0f, -2000 / 32768.0f, -3000 / 32768.0f}},
+        {pcm, 1, 0, 16, false, 3, 1, {0.999969482421875f}},
         {f, 2, 0, 32, false, 3, 2, {2.0f, 5.0f}},
     };
     for (const auto& k : cases) {
