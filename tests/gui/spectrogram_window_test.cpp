@@ -180,22 +180,31 @@ TEST_F(Spectrogram, FormantDotsLieAlikeOnScreenAndInAPictureOfItsOwnPixelsAndACa
     EXPECT_GT(svgShapes(svg), 50) << "the dots and frames";
 }
 
-TEST_F(Spectrogram, TheWaveformIsDrawnAboveTheSpectrogramAndALabelsLineThroughIt)
+TEST_F(Spectrogram, AnEmptySelectionIsRefusedAndThePagesWindowDrawsItsWaveformAndALabelsLine)
 {
     ASSERT_NO_FATAL_FAILURE(open([](Settings& s) { s.m_bSpecDrawAudio = s.m_bSpecDrawLabels = true; }));
-    channel().m_Tiers[0].bSelected = true, channel().m_Tiers[0].nHeigth = 30;
+    window->model().doc().m_bHaveMarker = true;
+    window->menus().update();
+    EXPECT_FALSE(window->menus().isEnabled(Command::SpectrogramSelection));
+    EXPECT_EQ(openSpectrogram(session(), SpectrogramKind::Selection), nullptr);
+    EXPECT_EQ(dialogs.alerts, QStringList{"No spectrogram"});
+
+    Channels& c = channel();
+    c.m_Tiers[0].bSelected = true, c.m_Tiers[0].nHeigth = 30;
     auto label = std::make_shared<Labels>();
     label->_strText = "a";
     label->dTime = 300;
     label->bAddLine = true;
-    channel().m_Tiers[0].addLabel(label);
-    SpectrogramWindow* w = spectrogram();
+    c.m_Tiers[0].addLabel(label);
+    c.m_dPageMin = 2000, c.m_dPageMax = 6000, c.m_dPageTimeMin = 200, c.m_dPageTimeMax = 600;
+    SpectrogramWindow* w = spectrogram(Command::SpectrogramWindow);
     ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->stretch(), (SpectrogramStretch{2000, 6000, 200, 600}));
     // The bands' places are the core's layout test; the window draws in them.
     const SpectrogramLayout& l = w->layout();
     const int W = w->view().width();
     const QImage& p = w->picture();
-    const int x = 50 + static_cast<int>(300.0 * (W - 50) / channel().m_dLengthMS);
+    const int x = 50 + static_cast<int>((300.0 - 200) * (W - 50) / 400);
     EXPECT_EQ(p.pixel(x, (l.spectrogram.top + l.spectrogram.bottom) / 2) & 0xFFFFFF, 0u) << "the label's line";
     int ink = 0;
     for (int y = l.audio.top + 1; y < l.audio.bottom - 1; ++y)
@@ -203,10 +212,6 @@ TEST_F(Spectrogram, TheWaveformIsDrawnAboveTheSpectrogramAndALabelsLineThroughIt
     EXPECT_GT(ink, 3) << "the waveform";
 }
 
-// The cursor's rules (margins, drags past an edge, mirror drags, a new
-// layout) are the core's test; here the view's mouse reaches them and the
-// commands follow: spectra at the marker and over the selection, and the
-// selection played sample for sample under a moving cursor.
 TEST_F(Spectrogram, MouseSetsMarkerAndSelectionInsideTheSpectrogramOnlyAndTheirCommandsFollow)
 {
     ASSERT_NO_FATAL_FAILURE(open());
@@ -265,22 +270,6 @@ TEST_F(Spectrogram, MouseSetsMarkerAndSelectionInsideTheSpectrogramOnlyAndTheirC
     sendMouse(v, QEvent::MouseButtonPress, QPointF(r.left + 400, 100), Qt::LeftButton);
     EXPECT_TRUE(waitUntil([&] { return !w->playing(); }));
     EXPECT_FALSE(w->cursor().marker());
-}
-
-TEST_F(Spectrogram, StretchesOfTheCommandsAndRefusedEmptyOnes)
-{
-    ASSERT_NO_FATAL_FAILURE(open());
-    window->model().doc().m_bHaveMarker = true;
-    window->menus().update();
-    EXPECT_FALSE(window->menus().isEnabled(Command::SpectrogramSelection));
-    EXPECT_EQ(openSpectrogram(session(), SpectrogramKind::Selection), nullptr);
-    EXPECT_EQ(dialogs.alerts, QStringList{"No spectrogram"});
-
-    Channels& c = channel();
-    c.m_dPageMin = 2000, c.m_dPageMax = 6000, c.m_dPageTimeMin = 200, c.m_dPageTimeMax = 600;
-    SpectrogramWindow* w = spectrogram(Command::SpectrogramWindow);
-    ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->stretch(), (SpectrogramStretch{2000, 6000, 200, 600}));
 }
 
 TEST_F(Spectrogram, ClosingOrChangingSamplesDuringAComputationJoinsTheWorker)
