@@ -1,6 +1,5 @@
 #pragma once
-// Helpers for tests that make sound files, by hand or with sox and ffmpeg,
-// and run programs.
+// Helpers for tests that make sound files and run programs.
 
 #include "document/Document.h"
 
@@ -21,17 +20,15 @@ struct Output {
 };
 // A shell command's exit status, standard output and error.
 Output runCommand(const std::string& command);
-// The command line program built beside the tests; `environment` is a
-// prefix of NAME=value words for env(1).
+// The command line program; `environment` is a prefix of NAME=value words for env(1).
 Output runCli(const std::string& arguments, const std::string& environment = "");
 // A path in single quotes for a shell command.
 std::string q(const std::string& path);
 // Tab-separated text as rows of cells.
 std::vector<std::vector<std::string>> tsvRows(const std::string& text);
 
-// What f returned in a child process forked from this one, once the child
-// has ended, by std::exit (running exit handlers) when `exitHandlers`, else
-// by _exit.
+// What f returned in a child process forked from this one, once the child has ended by
+// std::exit (running exit handlers) when `exitHandlers`, else by _exit.
 std::string inChildProcess(const std::function<std::string()>& f, bool exitHandlers = false);
 
 // A fresh path inside this test process's private folder.
@@ -52,9 +49,8 @@ struct LegacyChannel {
     std::vector<float> samples;
     int type = 0;
 };
-// A legacy float file ("QAD_PC_FLOAT"): per channel its header (titled
-// "EGG"), one label "onset" at 1 ms and its samples; `declared` channels in
-// the file header, or as many as given when negative.
+// A legacy float file ("QAD_PC_FLOAT"): per channel its header (titled "EGG"), one label "onset" at
+// 1 ms and its samples; `declared` channels in the file header, or as many as given when negative.
 std::vector<std::uint8_t> makeQadFloat(const std::vector<LegacyChannel>& channels, int declared = -1);
 
 // A document with channel 0 holding `samples` at `rate`.

@@ -15,9 +15,8 @@ namespace {
 
 constexpr double kRate = 1000; // one sample per ms keeps times and indices alike
 
-// Two channels of 1000 samples (channel 1 the negative of channel 0) with
-// labels on a shown and a hidden tier, before, at the start of, inside, at
-// the stop of and after the stretch 200 .. 300 ms.
+// Two channels of 1000 samples (channel 1 the negative of channel 0), with labels on a shown and a
+// hidden tier before, at the start of, inside, at the stop of and after the stretch 200 .. 300 ms.
 void fill(Document& d)
 {
     std::vector<float> x(1000);
@@ -120,8 +119,7 @@ TEST(Editing, EditsMoveTheLabelsOfEveryTierAndUndoPutsAllBack)
     EXPECT_TRUE(stateOf(d) == before) << "samples, tiers, labels, lengths, selection as before";
     EXPECT_TRUE(d.isDocumentEdited());
 
-    // Pasted at the marker, the label there stays; over a selection, the
-    // label at its stop (250) joins its start and the pasted one follows.
+    // At the marker the label there stays; over a selection its stop's (250) joins its start.
     const struct {
         bool selection;
         double from, to;
@@ -173,8 +171,7 @@ TEST(Editing, EditsMoveTheLabelsOfEveryTierAndUndoPutsAllBack)
     Editor::undo(d, std::move(cleared));
     EXPECT_TRUE(stateOf(d) == before);
 
-    // Reference 0 and 100 % doubles channel 0 only; 1e-5 and 1.5 (times
-    // 1.7) come back exactly.
+    // Reference 0 and 100 % doubles channel 0 only; the samples come back exactly.
     UndoRecord doubled = Editor::referenceGain(d, 0, 100);
     EXPECT_EQ(d.getChannel(0).m_hData[7], -2 * d.getChannel(1).m_hData[7]);
     Editor::undo(d, std::move(doubled));

@@ -68,18 +68,6 @@ TEST(Channels, PixelSampleTimeMappingClampsAtBothEndsAndTheDurationRunsFromTheEa
     EXPECT_FLOAT_EQ(static_cast<float>(c.m_dMarkerDataValue), c.m_hData[22049]) << "N reads the last sample";
 }
 
-TEST(Channels, TheSelectionRectangleIsClippedToThePage)
-{
-    Channels c = makeChannel(11025, 11025); // 1000 ms
-    c.m_dPageMin = 2756.25;                 // page 250..750 ms over 500 px
-    c.m_dPageMax = 8268.75;
-    for (auto [a, b, left, right] : {std::tuple{0.0, 100.0, 50, 50}, {500.0, 600.0, 300, 400}, {900.0, 950.0, 550, 550}}) {
-        c.m_dDurationStartTime = a;
-        c.m_dDurationStopTime = b;
-        EXPECT_EQ(c.GetSelectionRect({0, 50, 100, 550}), (Rect{0, std::int16_t(left), 100, std::int16_t(right)})) << a;
-    }
-}
-
 TEST(Channels, ReadsEachSampleEncodingAndOneChannelOfInterleavedOnes)
 {
     const std::vector<std::uint8_t> pcm = {0x00, 0x80, 0xFF, 0x7F, 0x80, 0x00};

@@ -1,5 +1,4 @@
-// The process's private folder and the reading and writing of files, as
-// another local user or an odd file system entry would try them.
+// Private folders and file access, as another local user or an odd file system entry would try them.
 
 #include "platform/FileIO.h"
 #include "platform/Paths.h"
