@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 using namespace vx;
 
@@ -23,11 +24,8 @@ TEST(PictureSize, TheSizesOfEachViewAndWhatIsRefused)
     };
     for (const auto& s : sizes) {
         const PictureSize p = pictureSize(s.view, s.inches, s.width, s.height);
-        EXPECT_EQ(p.problem, "");
-        EXPECT_EQ(p.width, s.pixelsW);
-        EXPECT_EQ(p.height, s.pixelsH);
-        EXPECT_EQ(p.pointWidth, s.pointsW);
-        EXPECT_EQ(p.pointHeight, s.pointsH);
+        EXPECT_EQ(std::tuple(p.problem, p.width, p.height, p.pointWidth, p.pointHeight),
+                  std::tuple("", s.pixelsW, s.pixelsH, s.pointsW, s.pointsH));
     }
     EXPECT_EQ(pictureSize(PictureView::spectrum, makeDefaultSettings(22050)).width, 432);
 

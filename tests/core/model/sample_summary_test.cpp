@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -17,10 +18,8 @@ TEST(SampleSummary, GivesExactlyTheValuesOfAPlainScan)
         v = u(rng);
     x[70000] = std::nanf("");
     x[123456] = 1.5f;
-    for (std::size_t i = 640; i < 704; ++i) // a whole block of NaN
-        x[i] = std::nanf("");
-    for (std::size_t i = 1024; i < 1030; ++i) // a block that starts with NaN
-        x[i] = std::nanf("");
+    std::fill(x.begin() + 640, x.begin() + 704, std::nanf(""));   // a whole block of NaN
+    std::fill(x.begin() + 1024, x.begin() + 1030, std::nanf("")); // a block that starts with NaN
     SampleSummary s(x.data(), n);
     std::uniform_int_distribution<std::size_t> at(0, n - 1), len(0, 200000);
     for (int trial = 0; trial < 2000; ++trial) {
@@ -29,10 +28,8 @@ TEST(SampleSummary, GivesExactlyTheValuesOfAPlainScan)
         // The scan a waveform column does: NaN never replaces a value.
         double mx = -1e45, mn = 1e45;
         for (std::size_t i = from; i < std::min(n, from + count); ++i) {
-            if (x[i] > mx)
-                mx = x[i];
-            if (x[i] < mn)
-                mn = x[i];
+            mx = std::max<double>(mx, x[i]);
+            mn = std::min<double>(mn, x[i]);
         }
         SampleSummary::Range r = s.minMax(from, count);
         ASSERT_EQ(r.any, mx > -1e45) << from << " " << count;
