@@ -268,11 +268,8 @@ TEST_F(Session, EveryCommandHasItsEntryAndItsResponderDecidesEnabling)
 TEST_F(Session, LabelsComeFromAndGoToTextGridFiles)
 {
     const std::string grid = vxtest::tempPath("words.TextGrid");
-    const std::string text = "File type = \"ooTextFile\"\nObject class = \"TextGrid\"\n\nxmin = 0\nxmax = 2\n"
-                             "tiers? <exists>\nsize = 1\nitem []:\n    item [1]:\n        class = \"TextTier\"\n"
-                             "        name = \"words\"\n        xmin = 0\n        xmax = 2\n        points: size = 2\n"
-                             "        points [1]:\n            number = 0.25\n            mark = \"s\xC3\xA9\"\n"
-                             "        points [2]:\n            number = 1.5\n            mark = \"two \"\"words\"\"\"\n";
+    const std::string text = "File type = \"ooTextFile\"\nObject class = \"TextGrid\"\n\n0\n2\n<exists>\n1\n"
+                             "\"TextTier\"\n\"words\"\n0\n2\n2\n0.25\n\"s\xC3\xA9\"\n1.5\n\"two \"\"words\"\"\"\n";
     vxtest::writeBytes(grid, std::vector<std::uint8_t>(text.begin(), text.end()));
     dialogs.toOpen = {QString::fromStdString(grid)};
     ASSERT_TRUE(window->menus().trigger(Command::ImportLabels));
