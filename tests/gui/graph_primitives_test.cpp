@@ -83,11 +83,8 @@ TEST(GraphPrimitives, IntensityIsDrawnAtItsLevelInsideTheSelectionAndPitchDotsIn
     std::vector<float> x(44100);
     for (std::size_t k = 0; k < x.size(); ++k)
         x[k] = static_cast<float>(0.5 * std::sin(k * 0.0627));
-    IntensityParams ip;
-    ip.sampleRate = 44100;
-    ip.windowMs = 13;
-    ip.stepMs = 7;
-    const IntensityContour contour = computeIntensity(x.data(), static_cast<double>(x.size()), ip);
+    const IntensityContour contour =
+        computeIntensity(x.data(), static_cast<double>(x.size()), {.sampleRate = 44100, .windowMs = 13, .stepMs = 7});
     const QImage img = drawn([&](QPainter& p) {
         DrawIntensityFloat(p, &contour, 10000.5, 30000, 0, 44100, 4.0, kRect, RGBColor{0, 0, 255});
     });

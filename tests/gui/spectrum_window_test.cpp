@@ -251,8 +251,7 @@ TEST_F(SliceWindow, ChangedSamplesRecomputeOrCloseAndClosingStopsTheWorker)
 {
     QPointer<SpectrumWindow> early = openAt(2000);
     QPointer<SpectrumWindow> late = openAt(20000);
-    ASSERT_TRUE(early && late);
-    ASSERT_TRUE(finished(early) && finished(late));
+    ASSERT_TRUE(early && late && finished(early) && finished(late));
 
     // Shorter samples: the early frame is still in them, the late one not.
     ASSERT_TRUE(session().changeSamples([](Document& d) {
