@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -33,10 +34,7 @@ inline void resonate(std::vector<double>& x, double fs, const std::vector<Forman
 // The largest magnitude in x.
 inline double peakOf(const std::vector<double>& x)
 {
-    double peak = 0;
-    for (const double v : x)
-        peak = std::max(peak, std::fabs(v));
-    return peak;
+    return std::accumulate(x.begin(), x.end(), 0.0, [](double m, double v) { return std::max(m, std::fabs(v)); });
 }
 
 // n samples of unit pulses at f0 Hz, one where the phase (f0 / fs a sample) wraps.

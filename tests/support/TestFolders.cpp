@@ -10,10 +10,9 @@ namespace vxtest {
 
 void makeTestFolders()
 {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "voxtrace-test-XXXXXX").string();
-    if (!mkdtemp(tmpl.data()))
-        throw std::runtime_error("no private test folder in " + tmpl);
-    g_root = tmpl;
+    g_root = (std::filesystem::temp_directory_path() / "voxtrace-test-XXXXXX").string();
+    if (!mkdtemp(g_root.data()))
+        throw std::runtime_error("no private test folder in " + g_root);
     setenv("VOXTRACE_CONFIG_DIR", (g_root + "/config").c_str(), 1);
     setenv("VOXTRACE_TEMP_DIR", (g_root + "/temp").c_str(), 1);
 }
