@@ -210,9 +210,7 @@ TEST_F(LabelsGui, TheListNumbersEveryLabelFollowsChangesAndItsZoomCentresTheView
             cells << m.data(m.index(r, c), Qt::DisplayRole).toString();
         return cells.join("|");
     };
-    // (The order of the rows is the core's test.)
-    ASSERT_EQ(m.rowCount(), 3);
-    EXPECT_EQ(row(2), "3|breaks|b2|1234.6");
+    ASSERT_EQ(m.rowCount(), 3) << "(the order of the rows is the core's test)";
 
     // A label added in the main view appears.
     view().renderIfNeeded();

@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QScrollBar>
 #include <QTableView>
@@ -41,8 +40,7 @@ protected:
         window->menus().trigger(Command::NewLog);
         return *controller.logView();
     }
-    const LogTable& log() { return controller.logView()->log(); }
-    std::string defOf(std::size_t row) { return log().cell(row, 2); }
+    std::string defOf(std::size_t row) { return controller.logView()->log().cell(row, 2); }
 };
 
 } // namespace
@@ -107,11 +105,9 @@ TEST_F(LogWindow, SaveRunsSaveAsThenTheFileReadsBackCellForCell)
     const QString path = QString::fromStdString(tempPath("session-log.txt"));
     QFile::remove(path);
     dialogs.saveAnswer = path;
-    ASSERT_TRUE(enabled(Command::SaveLog));
     window->menus().trigger(Command::SaveLog);
     EXPECT_EQ(dialogs.proposals.value(0), "logFile.txt");
     EXPECT_FALSE(log.log().isDirty());
-    EXPECT_EQ(log.windowTitle(), QFileInfo(path).fileName() + "[*]");
     EXPECT_TRUE(enabled(Command::SaveLogAs));
 
     // Read back through the program. (The file's cells are the core's test.)
@@ -133,7 +129,6 @@ TEST_F(LogWindow, SaveRunsSaveAsThenTheFileReadsBackCellForCell)
     log.runCommand(Command::SelectAll);
     log.runCommand(Command::DeleteRows);
     EXPECT_EQ(log.log().rowCount(), 0u);
-    EXPECT_TRUE(log.isWindowModified());
 }
 
 TEST_F(LogWindow, AFileThatIsNotALogOrAFailedSaveKeepsTheUnsavedRowsAndClosingOrQuittingAsks)
