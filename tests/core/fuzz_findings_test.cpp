@@ -1,5 +1,4 @@
-// Replays every input kept under fuzz/findings through the entry the fuzz
-// targets use; under the sanitizer build a report there aborts the test.
+// Every input kept under fuzz/findings through its fuzz target's entry (aborting on a sanitizer's report).
 
 #include "FuzzEntry.h"
 #include "support/SoundFiles.h"

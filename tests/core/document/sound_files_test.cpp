@@ -122,7 +122,6 @@ TEST_F(SoundFiles, AWaveFileSetsItsFieldsTheRateRuleDependsOnTheDocumentAndAChan
     EXPECT_EQ(c.m_nResolutionBits, 32);
     EXPECT_TRUE(c.m_bAnchorChannel);
     EXPECT_EQ(d.s.m_nFFTAppliedWindowLength, 5);
-    EXPECT_EQ(app().g_dAnalysisSampleRate, 44100.0);
 
     Document second;
     ASSERT_TRUE(second.readFromData(makeWave({1, 2}, 1, 44100), nullptr).ok);
@@ -253,7 +252,6 @@ TEST_F(SoundFiles, NativeSaveAndReopenKeepsEverythingAttachedToTheChannelOrItsSe
     source.m_dC1Cal = 2.5;
     source.m_Tiers[1].bSelected = true;
     source.m_Tiers[1].nHeigth = 33;
-    source.m_Tiers[2].bSelected = false; // its labels are not saved
     source.m_Tiers[3].bSelected = true;
     source.m_Tiers[3].setLevelName("notes");
     for (auto [tier, text, time] : {std::tuple{1, "hello", 1200.0}, {1, "", 1300.0}, {2, "hidden", 100.0},

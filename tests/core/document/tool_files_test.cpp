@@ -10,8 +10,6 @@
 #include <cmath>
 
 using namespace vx;
-using vxtest::run;
-using vxtest::tempPath;
 
 namespace {
 
@@ -42,9 +40,9 @@ TEST_P(ToolFiles, LoadWithTheToolsSamplesOrAreRefusedWithAReason)
 {
     const ToolFile& t = GetParam();
     const bool aiff = t.make.find("aif") != std::string::npos;
-    const std::string path = tempPath(std::string(t.name) + (aiff ? ".aif" : ".wav"));
+    const std::string path = vxtest::tempPath(std::string(t.name) + (aiff ? ".aif" : ".wav"));
     std::string make = t.make;
-    ASSERT_EQ(run(make.replace(make.find("%s"), 2, vxtest::q(path))), 0) << make;
+    ASSERT_EQ(vxtest::run(make.replace(make.find("%s"), 2, vxtest::q(path))), 0) << make;
 
     Document d;
     FixedAnswers answers(t.channel - 1);
@@ -58,12 +56,11 @@ TEST_P(ToolFiles, LoadWithTheToolsSamplesOrAreRefusedWithAReason)
     }
     ASSERT_TRUE(r.ok) << r.reason;
     EXPECT_EQ(r.reader, t.format);
-    EXPECT_EQ(r.channel, t.channel - 1);
     EXPECT_EQ(d.getChannel(0).m_dSampleRate, 16000.0);
     EXPECT_EQ(d.s.m_nFFTfrequencyRange, 8000) << "the rate rule ran";
 
     const std::string raw = path + ".f32";
-    ASSERT_EQ(run("sox " + vxtest::q(path) + " -t f32 " + vxtest::q(raw) + " remix " + std::to_string(t.channel)), 0);
+    ASSERT_EQ(vxtest::run("sox " + vxtest::q(path) + " -t f32 " + vxtest::q(raw) + " remix " + std::to_string(t.channel)), 0);
     const std::vector<float> expected = vxtest::readF32(raw);
     const Channels& c = d.getChannel(0);
     ASSERT_EQ(c.m_dwFileLength, static_cast<double>(expected.size()));

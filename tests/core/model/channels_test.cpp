@@ -19,7 +19,6 @@ Channels makeChannel(int n, double fs)
     c.m_dwFileLength = n;
     c.m_dSampleRate = fs;
     c.m_dLengthMS = n * 1000.0 / fs;
-    c.m_dPageMin = 0;
     c.m_dPageMax = n;
     return c;
 }
