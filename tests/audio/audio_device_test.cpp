@@ -35,8 +35,7 @@ TEST(SpscRing, KeepsOrderAcrossTheWrapAndRefusesWhatDoesNotFit)
     EXPECT_EQ(ring.readable(), 0u);
 }
 
-// Points ALSA at a private configuration: playback into `played`, capture
-// from `input`.
+// Points ALSA at a private configuration: playback into `played`, capture from `input`.
 void useFileDevice(const std::string& played, const std::string& input)
 {
     const std::string conf = vxtest::tempPath("asound.conf");

@@ -153,8 +153,7 @@ TEST_F(Cli, OutputIgnoresThePerUserSettingsAndLeavesThemAlone)
     }
     EXPECT_TRUE(std::filesystem::is_empty(empty)) << "no settings folder or file is made";
 
-    // A legacy settings file with another rate, pitch step, LPC order and
-    // intensity step, where each of the three variables would find it.
+    // Another rate, pitch step, LPC order and intensity step, where each variable leads.
     vx::ConfigRecord r = vx::buildLegacyDefaultRecord();
     vx::putF64le(r.data() + 520, 44100);
     vx::putF64le(r.data() + 1080, 5);
@@ -257,8 +256,7 @@ TEST_F(Cli, FailuresAreNeverReportedAsSuccess)
         expectRefused(runCli(command + " " + f + " >/dev/full"),
                       "the output could not be written: No space left on device");
 
-    // A file that is not a file: refused at once, without waiting for a
-    // writer.
+    // A pipe: refused at once, without waiting for a writer.
     const std::string fifo = tempPath("fifo.wav");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     expectRefused(runCli("info " + q(fifo)), "it is a pipe, not a file");

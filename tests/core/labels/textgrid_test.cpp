@@ -33,8 +33,7 @@ void add(Channels& c, int tier, double ms, const std::string& text)
     c.Tier_Add_Label_Cocoa(tier, l);
 }
 
-// Every tiered label, tier by tier in insertion order, as
-// "tier|name|ms|text", "|line" added where a line is drawn.
+// Every tiered label, tier by tier, as "tier|name|ms|text", "|line" if drawn with a line.
 std::vector<std::string> labelsOf(const Channels& c)
 {
     std::vector<std::string> out;
@@ -48,8 +47,7 @@ std::vector<std::string> labelsOf(const Channels& c)
     return out;
 }
 
-// A file laid out as the phonetics program writes it: a word tier of
-// intervals (two of them empty) and a tone tier of points.
+// As the phonetics program writes it: a tier of intervals (two empty), one of points.
 const char* const kLong = "File type = \"ooTextFile\"\nObject class = \"TextGrid\"\n\n"
                           "xmin = 0 \nxmax = 2 \ntiers? <exists> \nsize = 2 \nitem []: \n"
                           "    item [1]:\n        class = \"IntervalTier\" \n        name = \"words\" \n"
@@ -257,8 +255,7 @@ TEST(TextGrid, RefusesABadFileWithItsLineAndChangesNothing)
         EXPECT_FALSE(c.m_Tiers[1].bSelected);
     }
 
-    // Ends up to half a second after the sound are moved to its end, and
-    // the import says so; the labels inside it are read.
+    // Ends up to half a second after the sound are moved to its end, with a note.
     Channels shorter = soundOf(1950);
     std::string error, note;
     ASSERT_TRUE(importTextGrid(shorter, bytesOf(kLong), &error, &note)) << error;

