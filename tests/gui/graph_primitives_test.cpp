@@ -98,9 +98,8 @@ TEST(GraphPrimitives, IntensityIsDrawnAtItsLevelInsideTheSelectionAndPitchDotsIn
     EXPECT_EQ(inkRows(near, 50 + 100).first, -1);
     EXPECT_NE(inkRows(near, 50 + 101).first, -1);
 
-    // Frames 100 to 400 over 600 columns, 50 to 500 Hz over 200 rows: a
-    // dot of 200 Hz every other column; 50 and 500 Hz at the ends are not
-    // drawn.
+    // Frames 100 to 400 over 600 columns, 50 to 500 Hz over 200 rows: a dot
+    // of 200 Hz every other column; 50 and 500 Hz at the ends not drawn.
     std::vector<double> track(36000, 200);
     track[100] = 50;
     track[101] = 500;
@@ -125,15 +124,14 @@ TEST(GraphPrimitives, GridStepsWidenUntilTheirLinesFit)
     EXPECT_EQ(count, 181);
 
     const auto gridLines = [](int low, int high, int step) {
-        const QImage img = drawn([&](QPainter& p) { DrawAnyGrid(p, Rect{0, 50, 250, 650}, low, high, step, 1, false); });
+        const QImage img = drawn([&](QPainter& p) { DrawAnyGrid(p, kRect, low, high, step, 1, false); });
         int lines = 0;
         for (int y = 0; y <= 250; ++y)
             lines += img.pixelColor(300, y) == QColor(200, 200, 200) ? 1 : 0;
         return lines;
     };
     EXPECT_EQ(gridLines(0, 500, 100), 6) << "six lines for 0 to 500 in steps of 100";
-    // A display range of two thousand million in steps of 1: widened until
-    // the labels fit the strip's height, no loop running for ever.
+    // Two thousand million in steps of 1: widened to fit, no endless loop.
     const int lines = gridLines(-2147483647, 2147483647, 1);
     EXPECT_GE(lines, 2);
     EXPECT_LE(lines, 250 / 10);

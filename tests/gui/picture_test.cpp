@@ -168,10 +168,9 @@ TEST_F(Pictures, SaveAsPictureAndPrintWriteTheMainViewAndWhatCannotBeWrittenIsSa
     EXPECT_EQ(QImageReader(QString::fromStdString(tif)).size(), QSize(size.width, size.height))
         << dialogs.errors.join("\n").toStdString();
 
-    // Printed to a PDF file: one landscape page with the grids' labels as
-    // text and no images; the picture (its frame ends 5 pixels times the pen
-    // factor short of its right edge) fills the page's width and is centred
-    // down it.
+    // Printed to a PDF file: one landscape page, labels as text, no images;
+    // the picture (its frame ends 5 pixels times the pen factor short of its
+    // right edge) fills the page's width and is centred down it.
     const std::string pdfPath = (folder / "printed.pdf").string();
     dialogs.modalScript = printToPdf(pdfPath);
     ASSERT_TRUE(window->menus().trigger(Command::Print));

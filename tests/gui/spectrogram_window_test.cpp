@@ -40,8 +40,7 @@ protected:
                 settings(s);
         });
     }
-    // Runs a command of the main window; the spectrogram window it opened,
-    // analysed.
+    // The analysed spectrogram window a command of the main window opened.
     SpectrogramWindow* spectrogram(Command id = Command::Spectrogram)
     {
         window->menus().update();
@@ -71,8 +70,7 @@ QRgb pixel(const SpectrogramWindow& w, int column, int row)
                              static_cast<int>(l.spectrogram.top * l.scale) + l.rows - 1 - row);
 }
 
-// Where the blue dots lie inside the device pixels of `r`, as fractions of
-// its width and height.
+// Where the blue dots inside the device pixels of `r` lie, as fractions.
 QPointF blueCentre(const QImage& image, const Rect& r, double scale)
 {
     const QRect d(int(r.left * scale), int(r.top * scale), int(r.width() * scale), int(r.height() * scale));
@@ -90,8 +88,7 @@ QPointF blueCentre(const QImage& image, const Rect& r, double scale)
 
 } // namespace
 
-// Run at the screen's pixel ratio and again at 2: each device pixel has its
-// own column and row.
+// Run at pixel ratio 1 and 2: each device pixel has its own column and row.
 TEST_F(Spectrogram, AtPixelRatioTwoAsAtOneTwoTonesShowDarkRowsInTheGreysOfTheirLevels)
 {
     // 1 s: 1000 Hz and, 20 dB below it, 3000 Hz.
@@ -164,8 +161,7 @@ TEST_F(Spectrogram, FormantDotsLieAlikeOnScreenAndInAPictureOfItsOwnPixelsAndACa
         ASSERT_TRUE(waitUntil([&] { return !w->picturing(); }));
         ASSERT_TRUE(std::filesystem::exists(path)) << dialogs.errors.join("\n").toStdString();
     }
-    // The levels are one cell a picture pixel; the formant dots lie where
-    // the screen has them.
+    // One level a picture pixel; the formant dots where the screen has them.
     const QImage picture(QString::fromStdString(png));
     const PictureSize size = pictureSize(PictureView::spectrogram, session().doc().s);
     ASSERT_EQ(picture.size(), QSize(size.width, size.height));
@@ -289,8 +285,7 @@ TEST_F(Spectrogram, ClosingOrChangingSamplesDuringAComputationJoinsTheWorker)
         w->start();
         EXPECT_TRUE(w->busy());
         if (round == 0) {
-            // A click cancels; a click on "Cancelled" computes again;
-            // closing joins what is left.
+            // A click cancels, another computes again; closing joins the rest.
             sendMouse(&w->view(), QEvent::MouseButtonPress, QPointF(300, 100), Qt::LeftButton);
             EXPECT_TRUE(waitUntil([&] { return !w->busy(); }));
             EXPECT_TRUE(w->cancelled());
