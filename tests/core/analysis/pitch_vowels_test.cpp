@@ -18,11 +18,8 @@ using namespace vx;
 
 namespace {
 
-struct Vowel {
-    const char* name;
-    std::vector<vxtest::Formant> formants;
-};
-
+// A vowel's name and formants.
+using Vowel = std::pair<const char*, std::vector<vxtest::Formant>>;
 const Vowel kA{"a", {{730, 60}, {1090, 90}, {2440, 120}, {3400, 175}, {4500, 250}}};
 const Vowel kI{"i", {{270, 50}, {2290, 100}, {3010, 120}, {3400, 175}, {4500, 250}}};
 const Vowel kU{"u", {{300, 50}, {870, 80}, {2240, 120}, {3400, 175}, {4500, 250}}};
@@ -85,7 +82,7 @@ std::vector<float> vowel(const Vowel& v, double fs, const std::function<double(d
     }
     for (std::size_t i = x.size() - 1; i > 0; --i)
         x[i] -= x[i - 1];
-    vxtest::resonate(x, fs, v.formants, true);
+    vxtest::resonate(x, fs, v.second, true);
     std::vector<float> out = vxtest::scaledTo(x, 0.5 * 32767);
     for (float& s : out)
         s = std::round(s) / 32768;
@@ -129,7 +126,7 @@ TEST(PitchVowels, SustainedAndGlidingVowelsAtCommonRates)
     for (double fs : {16000.0, 22050.0, 44100.0, 48000.0})
         for (const Vowel* v : {&kA, &kI, &kU})
             for (const auto& [name, f0] : contours) {
-                SCOPED_TRACE(testing::Message() << "/" << v->name << "/ at " << name << ", " << fs << " Hz sampling");
+                SCOPED_TRACE(testing::Message() << "/" << v->first << "/ at " << name << ", " << fs << " Hz sampling");
                 const Errors e = trackErrors(vowel(*v, fs, f0), fs, f0);
                 ASSERT_GT(e.inner, 150);
                 EXPECT_LE(e.gross, 0.02 * e.voiced) << e.gross << " of " << e.voiced << " voiced frames 20 % off";
