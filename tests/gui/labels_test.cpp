@@ -228,7 +228,6 @@ TEST_F(LabelsGui, TheListNumbersEveryLabelFollowsChangesAndItsZoomCentresTheView
     std::setlocale(LC_NUMERIC, "C");
     const double centre = (window->model().m_dTimePageMin + window->model().m_dTimePageMax) / 2;
     EXPECT_NEAR(centre, 1234.56, 0.2);
-    EXPECT_LT(window->model().m_dTimePageMax - window->model().m_dTimePageMin, channel().m_dLengthMS);
     EXPECT_GT(window->scrollBar().value(), 0) << "the scroll bar follows the jump";
 
     // The list belongs to the document: it closes with it.

@@ -163,7 +163,7 @@ TEST_F(Options, ThePanelsWorkedCasesAt11025Hz)
     EXPECT_EQ(static_cast<QLineEdit*>(pitch.control("m_nPitchFreqGrid"))->text(), "50");
 }
 
-TEST_F(Options, OkWritesItsGroupToTheSettingsFileAndLaterDocumentsTakeIt)
+TEST_F(Options, OkWritesItsGroupToTheSettingsFileAndLaterDocumentsTakeItAndTheRecordRateIsForAnEmptyDocument)
 {
     const struct {
         Command command;
@@ -223,6 +223,20 @@ TEST_F(Options, OkWritesItsGroupToTheSettingsFileAndLaterDocumentsTakeIt)
         EXPECT_TRUE(dialogs.errors.back().contains("The configuration could not be saved: ")) << dialogs.errors.back().toStdString();
     }
     ::chmod(app().gAppPath.c_str(), 0700);
+
+    // The record rate is chosen for an empty document only.
+    EXPECT_FALSE(window->menus().isEnabled(Command::OptionsRecordPlay)) << "not once the document holds a recording";
+    MainWindow* empty = controller.newDocument();
+    ASSERT_TRUE(empty->menus().isEnabled(Command::OptionsRecordPlay));
+    dialogs.modalScript = [](QDialog& d) {
+        auto& panel = static_cast<OptionPanel&>(d);
+        auto* rates = static_cast<QComboBox*>(panel.control("g_nRecordSampleRate"));
+        EXPECT_EQ(rates->currentText(), "11025");
+        rates->setCurrentText("44100");
+        panel.ok().click();
+    };
+    empty->menus().trigger(Command::OptionsRecordPlay);
+    EXPECT_EQ(app().g_nRecordSampleRate, 44100) << "(what later documents take from it is the core's test)";
 }
 
 TEST_F(Options, RevertToSavedReadsTheFileAgainAndConfigurationsAreSavedLoadedRefusedAndRevertedToDefaults)
@@ -290,20 +304,4 @@ TEST_F(Options, RevertToSavedReadsTheFileAgainAndConfigurationsAreSavedLoadedRef
     QApplication::processEvents();
     EXPECT_TRUE(controller.sessions().empty());
     window = nullptr;
-}
-
-TEST_F(Options, TheRecordRateIsChosenForAnEmptyDocumentOnly)
-{
-    EXPECT_FALSE(window->menus().isEnabled(Command::OptionsRecordPlay)) << "not once the document holds a recording";
-    MainWindow* empty = controller.newDocument();
-    ASSERT_TRUE(empty->menus().isEnabled(Command::OptionsRecordPlay));
-    dialogs.modalScript = [](QDialog& d) {
-        auto& panel = static_cast<OptionPanel&>(d);
-        auto* rates = static_cast<QComboBox*>(panel.control("g_nRecordSampleRate"));
-        EXPECT_EQ(rates->currentText(), "11025");
-        rates->setCurrentText("44100");
-        panel.ok().click();
-    };
-    empty->menus().trigger(Command::OptionsRecordPlay);
-    EXPECT_EQ(app().g_nRecordSampleRate, 44100) << "(what later documents take from it is the core's test)";
 }
