@@ -119,8 +119,6 @@ TEST_F(Cli, AnalysisCommandsPrintTheirTables)
     auto sp = tsvRows(runCli("spectrum " + f + " --at-ms 500").out);
     ASSERT_EQ(sp.size(), 2u + 8000) << "one point per Hz up to the frequency range";
     EXPECT_EQ(sp[1], (std::vector<std::string>{"freq_hz", "level_db", "lpc_db"}));
-    // The 150 Hz fundamental stands above the trough between it and its octave.
-    EXPECT_GT(std::stod(sp[2 + 150][1]), std::stod(sp[2 + 225][1]));
     // Under a ceiling the envelope ends at it; the spectrum does not.
     auto low = tsvRows(runCli("spectrum " + f + " --at-ms 500 --ceiling 2000").out);
     ASSERT_EQ(low.size(), 2u + 8000);
@@ -345,7 +343,6 @@ TEST_F(Cli, PictureOfEachViewInEachFormatAndItsRefusals)
          "\x89PNG"},
         {"--labels " + q(grid), "main.pdf", 0, 0, "%PDF-"},
         {"--view spectrogram --labels " + q(grid), "spectrogram.svg", 0, 0, "<?xml"},
-        {"--view spectrogram", "spectrogram.tif", 0, 0, std::string("II*\0", 4)},
     };
     std::string pdf;
     for (const auto& c : cases) {
@@ -355,7 +352,6 @@ TEST_F(Cli, PictureOfEachViewInEachFormatAndItsRefusals)
             pdf = out;
         const Output o = runCli("picture " + f + " " + q(out) + " " + c.options);
         ASSERT_EQ(o.status, 0) << o.err;
-        EXPECT_EQ(o.out, "");
         const std::vector<std::uint8_t> b = vxtest::readBytes(out);
         ASSERT_GE(b.size(), 24u);
         EXPECT_EQ(std::string(b.begin(), b.begin() + static_cast<long>(c.magic.size())), c.magic);
