@@ -197,6 +197,19 @@ TEST(LpcKernels, RealRootsAndQuadraticFactorsAreThoseOfThePolynomial)
         EXPECT_LT(nearest, 1e-3) << "degree " << n;
     }
     EXPECT_GE(converged, 8);
+
+    // Degenerate polynomials fail cleanly: no sign change to find (a NaN), a degree below the
+    // reach of the iterations, values so small that the scan's products underflow.
+    const double cubic[] = {1, std::nan(""), 0, 1};
+    double q[4] = {}, u = 7, v = 7, root = 7;
+    EXPECT_EQ(factor(3, cubic, q, &u, &v), 0);
+    int iterations = 100;
+    EXPECT_EQ(barstw(3, cubic, q, 1e-4, &iterations, &u, &v), 0);
+    EXPECT_EQ(frwbkw(3, cubic, q, &u, &v, 100, 1e-4), 0);
+    std::vector<double> poly(cubic, cubic + 4);
+    EXPECT_FALSE(rootsub(3, 600, poly, 8000));
+    const double noRealRoot[] = {1e-170, 0, 0, 0, 1e-170};
+    EXPECT_EQ(rfactr(4, noRealRoot, q, &root, 1e-4), 0) << "no real root is made up";
 }
 
 TEST(Lpc, KnownPolePairsAndResonatorsGiveTheirFormantsSorted)
@@ -253,24 +266,6 @@ TEST(Lpc, KnownPolePairsAndResonatorsGiveTheirFormantsSorted)
     // The envelope (levels of the inverse filter) has its minima at the formants.
     math.DoLPC(frame.data(), 10, n, 0, 1, false, 0, 0, fs, false, false);
     EXPECT_LT(frame[static_cast<int>(500 * 256 / fs)], frame[static_cast<int>(1000 * 256 / fs)]);
-}
-
-TEST(Lpc, DegeneratePolynomialsFailCleanly)
-{
-    // No sign change to find, and a degree below the reach of the iterations.
-    const double cubic[] = {1, std::nan(""), 0, 1};
-    double q[4] = {}, u = 7, v = 7;
-    EXPECT_EQ(factor(3, cubic, q, &u, &v), 0);
-    int iterations = 100;
-    EXPECT_EQ(barstw(3, cubic, q, 1e-4, &iterations, &u, &v), 0);
-    EXPECT_EQ(frwbkw(3, cubic, q, &u, &v, 100, 1e-4), 0);
-    std::vector<double> poly(cubic, cubic + 4);
-    EXPECT_FALSE(rootsub(3, 600, poly, 8000));
-
-    // Values so small that the scan's products underflow: no real root is made up.
-    const double noRealRoot[] = {1e-170, 0, 0, 0, 1e-170};
-    double root = 7;
-    EXPECT_EQ(rfactr(4, noRealRoot, q, &root, 1e-4), 0);
 }
 
 #if VOXTRACE_HAVE_EIGEN

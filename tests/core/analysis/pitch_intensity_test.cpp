@@ -148,7 +148,6 @@ TEST(Intensity, WorkedExampleAndLifting)
     double lo, hi;
     DoIntensityFloat(x.data(), out.data(), &lo, &hi, 0, 0, 441, 220.5, n, false, false);
     // 198 frames; the last (k = 197) covers 43438 .. 43878 and is repeated to the end.
-    EXPECT_EQ(out[43879], out[43878]);
     EXPECT_EQ(out[44099], out[43878]);
     // Levels were all negative (about -23 and -43 dB): lifted to their magnitudes.
     EXPECT_NEAR(lo, 23, 1);
@@ -207,8 +206,7 @@ TEST(Intensity, FrameLevelsAnswerEverySampleAsThePerSampleComputation)
         double lo = 0, hi = 0;
         DoIntensityFloat(x.data(), perSample.data(), &lo, &hi, c.offset, c.start, c.windowMs * c.rate / 1000 + 0.5,
                          c.stepMs * c.rate / 1000, static_cast<double>(c.length), c.relative, false);
-        EXPECT_EQ(contour.minimum, lo);
-        EXPECT_EQ(contour.maximum, hi);
+        EXPECT_EQ(std::pair(contour.minimum, contour.maximum), std::pair(lo, hi));
         ASSERT_EQ(contour.size(), perSample.size());
         long differ = 0;
         for (long i = 0; i < c.length; ++i)

@@ -7,6 +7,7 @@
 #include "spectrum/SliceDisplay.h"
 #include "support/Synthesis.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,6 +17,8 @@
 #include <tuple>
 
 using namespace vx;
+using testing::DoubleNear;
+using testing::Pointwise;
 
 namespace {
 
@@ -53,13 +56,6 @@ std::vector<double> frameSpectrum(const std::vector<float>& x, long start, const
     return frame;
 }
 
-void expectAllNear(const std::vector<double>& a, const std::vector<double>& b, const std::string& what)
-{
-    ASSERT_EQ(a.size(), b.size()) << what;
-    for (std::size_t j = 0; j < a.size(); ++j)
-        ASSERT_NEAR(a[j], b[j], kTolerance) << what << " at point " << j;
-}
-
 } // namespace
 
 TEST(SpectrumSlice, EachFrameHalvesTheWeightOfTheFramesBefore)
@@ -80,7 +76,7 @@ TEST(SpectrumSlice, EachFrameHalvesTheWeightOfTheFramesBefore)
         for (int k : {0, 1, 2, 99}) {
             single[k] = computeSpectrumSlice(c.x->data(), n, startOf(k), startOf(k), p);
             ASSERT_EQ(single[k].frames, 1);
-            expectAllNear(single[k].fft, frameSpectrum(*c.x, startOf(k), p), "frame " + std::to_string(k));
+            EXPECT_THAT(single[k].fft, Pointwise(DoubleNear(kTolerance), frameSpectrum(*c.x, startOf(k), p))) << k;
         }
         const auto slice = [&](int frames) {
             const double stop = startOf(frames - 2) + p.windowLength + 1;
@@ -97,9 +93,9 @@ TEST(SpectrumSlice, EachFrameHalvesTheWeightOfTheFramesBefore)
                 halved[j] = (before.fft[j] + last.fft[j]) / 2;
             for (double& v : raised)
                 v += r.fftMax - last.fftMax;
-            expectAllNear(r.fft, halved, std::to_string(frames) + " frames");
+            EXPECT_THAT(r.fft, Pointwise(DoubleNear(kTolerance), halved)) << frames << " frames";
             EXPECT_EQ(r.fftMax, *std::max_element(r.fft.begin(), r.fft.end()));
-            expectAllNear(r.lpc, raised, "envelope");
+            EXPECT_THAT(r.lpc, Pointwise(DoubleNear(kTolerance), raised)) << "envelope";
             for (std::size_t i = 0; i < 5; ++i)
                 if (single[0].formant[i] > 0 && last.formant[i] > 0) {
                     EXPECT_NEAR(r.formant[i], (single[0].formant[i] + last.formant[i]) / 2, kTolerance);
@@ -185,7 +181,6 @@ TEST(SpectrumSlice, SilenceAndTheDataEdgeGiveNoNaN)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const SliceResult r = computeSpectrumSlice(c.data, c.length, c.start, c.stop, p);
-        EXPECT_GE(r.frames, 1);
         EXPECT_EQ(r.silent, c.silent);
         const auto finite = [](double v) { return std::isfinite(v); };
         EXPECT_TRUE(std::all_of(r.fft.begin(), r.fft.end(), finite) && std::all_of(r.lpc.begin(), r.lpc.end(), finite)

@@ -84,27 +84,6 @@ TEST(RecordedFile, AFileThatIsNoUsableWaveLeavesTheDocumentAlone)
     EXPECT_FALSE(d.isDocumentEdited());
 }
 
-TEST(SoundDisplay, TheLevelBarIsRedExactlyAboveAPeakToPeakOf0_9)
-{
-    // -0.25 and 0.65f are 0.9 apart to within float rounding (0.65f lies just below 0.65).
-    EXPECT_FALSE(nextLevelBar(0, true, -0.25f, 0.65f, 400, 300).red);
-    EXPECT_TRUE(nextLevelBar(0, true, -0.25f, 0.6501f, 400, 300).red);
-
-    // Height range*H/2, at least 10 for a near-silent block (or none yet), at most H/2;
-    // centred on the middle row.
-    const LevelBar b = nextLevelBar(0, true, -0.1f, 0.3f, 400, 300);
-    EXPECT_NEAR(b.height, 0.4 * 150, 1e-4);
-    EXPECT_NEAR(b.y, 150 - b.height / 2, 1e-9);
-    EXPECT_EQ(nextLevelBar(0, true, 0.0f, 0.001f, 400, 300).height, 10);
-    EXPECT_EQ(nextLevelBar(0, true, -1.0f, 1.0f, 400, 300).height, 150);
-    EXPECT_EQ(nextLevelBar(0, false, 0, 0, 400, 300).height, 10);
-
-    // Two pixels on per display, back to 1 once past the frame's width.
-    EXPECT_EQ(nextLevelBar(0, true, 0, 0, 400, 300).x, 2);
-    EXPECT_EQ(nextLevelBar(398, true, 0, 0, 400, 300).x, 400);
-    EXPECT_EQ(nextLevelBar(399, true, 0, 0, 400, 300).x, 1);
-}
-
 TEST(SoundDisplay, PlayStretchesAndThePlayCursorFollowThePlayedTime)
 {
     Document d;

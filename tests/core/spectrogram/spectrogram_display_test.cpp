@@ -6,6 +6,7 @@
 #include "spectrum/SliceDisplay.h"
 #include "support/Synthesis.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -277,8 +278,7 @@ TEST(SpectrogramColumns, LevelsFormantsAndTheSilenceGate)
     std::vector<double> quiet(x.begin() + 8000, x.begin() + 8000 + 130);
     math.DoLPC(quiet.data(), 12, 120, p.preEmphasis, 1, false, 0, 0, fs, true, true);
     ASSERT_TRUE(math.lp_Roots() && !math.lp_Roots()->freq.empty());
-    for (std::uint16_t f : d.formants[80])
-        EXPECT_EQ(f, kNoFormant);
+    EXPECT_THAT(d.formants[80], testing::Each(kNoFormant));
     for (int j = 0; j < 50; ++j) {
         EXPECT_EQ(d.level(99, j), 0.0) << "60 dB down is more than the range below the peak";
         EXPECT_EQ(d.level(140, j), 0.0) << "digital silence is white, not the 0 dB of an empty power spectrum";
