@@ -2,7 +2,6 @@
 // the tier dialog, and the question before a save that drops hidden labels.
 
 #include "gui/GuiSupport.h"
-#include "gui/app/DocumentSession.h"
 #include "gui/labels/LabelEditor.h"
 #include "gui/labels/LabelView.h"
 #include "gui/labels/TierDialog.h"

@@ -6,13 +6,10 @@
 #include "gui/log/LogViewController.h"
 #include "gui/spectrogram/SpectrogramWindow.h"
 
-#include <QApplication>
 #include <QClipboard>
 #include <QItemSelectionModel>
 #include <QScrollBar>
 #include <QTableView>
-
-#include <gtest/gtest.h>
 
 #include <fstream>
 

@@ -5,13 +5,9 @@
 #include "gui/platform/LocalPath.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 

@@ -9,7 +9,6 @@
 #include "platform/ByteReader.h"
 #include "platform/FileIO.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>

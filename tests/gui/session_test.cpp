@@ -11,8 +11,6 @@
 #include <QSet>
 #include <QSignalSpy>
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <filesystem>
 #include <thread>

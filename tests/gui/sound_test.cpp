@@ -5,16 +5,12 @@
 
 #include <QAction>
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 
 using namespace vx;
 using namespace vxtest;
 
-namespace {
-class Sound : public WindowTest {};
-} // namespace
+using Sound = WindowTest;
 
 TEST_F(Sound, SpacePlaysTheSelectionWithAMovingCursorAndStopsAtItsEndAndAPlayCommandOrAClickOnlyStops)
 {
