@@ -35,8 +35,7 @@ __attribute__((target("avx2"))) void hornerPointsAvx2(int n, const double* a, co
 }
 #endif
 
-// The builds of the kernels: the library's (as the loader chose it), the
-// plain loops compiled here and, where the processor has AVX2, the AVX2 build.
+// The builds: the library's (as the loader chose it), the plain loops and, with AVX2, the AVX2 one.
 struct Build {
     std::string name;
     void (*autocorrelate)(const double*, int, int, double*);
@@ -66,8 +65,7 @@ std::vector<double> uniform(std::size_t n, unsigned seed, double lo, double hi)
     return v;
 }
 
-// The monic polynomial with pole pairs of the given radii and angles and
-// the given real roots, leading coefficient first.
+// The monic polynomial of the pole pairs (radius, angle) and real roots given, highest power first.
 std::vector<double> polynomial(const std::vector<std::pair<double, double>>& pairs, const std::vector<double>& reals)
 {
     std::vector<double> p = {1.0};
@@ -110,8 +108,7 @@ std::vector<double> vowelO()
 
 TEST(LpcKernels, EveryBuildGivesTheLagByLagSumsAndThePointByPointHornerValues)
 {
-    // Frames shorter than the order, remainders of the four-sample passes,
-    // the order-48 frame at 44.1 kHz and an order-400 frame at 48 kHz.
+    // Frames shorter than the order, remainders of the four-sample passes, orders 48 and 400.
     const auto x = uniform(19200, 11, -1, 1);
     for (auto [n, p] : {std::pair{0, 0}, {1, 3}, {5, 8}, {7, 4}, {10, 2}, {21, 16}, {2116, 48}, {19200, 400}}) {
         std::vector<double> want(p + 2, 0.0);
@@ -165,9 +162,8 @@ TEST(LpcKernels, RealRootsAndQuadraticFactorsAreThoseOfThePolynomial)
             EXPECT_NEAR(q[j] - root * q[j - 1], a[j], 1e-3 * vxtest::peakOf(a)) << "degree " << n << " term " << j;
     }
 
-    // Bairstow's iteration on predictors of the vowel "o" at orders 4 to 400 (it fails on some
-    // high orders) and on polynomials of known pole pairs: a factor z^2 - u z - v found is one
-    // of the pairs where they are known, and the quotient times it gives the polynomial back.
+    // Bairstow's iteration on predictors of orders 4 to 400 (it fails on some high ones) and on
+    // known pole pairs: a factor z^2 - u z - v found is a known pair, times the quotient the polynomial.
     std::vector<std::pair<std::vector<double>, std::vector<std::pair<double, double>>>> polys;
     const std::vector<double> o = vowelO();
     for (int order : {4, 5, 14, 20, 26, 48, 52, 100, 160, 400}) {

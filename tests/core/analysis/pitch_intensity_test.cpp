@@ -41,7 +41,7 @@ TEST(Pitch, QuefrencyRangesAndWindowLengths)
     }
 }
 
-TEST(Pitch, PulseTrainsGiveTheirRate)
+TEST(Pitch, PulseTrainsGiveTheirRateFrameByFrameAndAsATrack)
 {
     CMathFunc math;
     const double fs = 44100;
@@ -57,6 +57,27 @@ TEST(Pitch, PulseTrainsGiveTheirRate)
     auto x = pulseTrain(3000, 200);
     EXPECT_GE(math.DoPitchCepstrumFloat(x.data(), 2900, 3000, fs, 75, 500, 2048, 1543), 0.0)
         << "a frame past the end of the data reads zeros, not beyond the buffer";
+
+    // The track at 11.025 kHz and its average.
+    const auto train = pulseTrain(11025, 11025 / 150.0);
+    const PitchParams p{.sampleRate = 11025};
+    auto track = computePitchTrack(train.data(), 11025, p, 0, 11025, 0, 1000);
+    ASSERT_TRUE(track);
+    ASSERT_EQ(track->track.size(), 100u);
+    EXPECT_EQ(track->track.front(), 0.0);
+    for (double f0 : track->track)
+        EXPECT_TRUE(f0 == 0 || std::fabs(f0 - 150) <= 3) << f0;
+    EXPECT_LT(std::count(track->track.begin(), track->track.end(), 0.0), 20) << "unvoiced frames";
+    EXPECT_NEAR(averagePitch(*track, 100, 800), 150, 3);
+    EXPECT_EQ(averagePitch(*track, 2000, 3000), 0.0) << "a selection outside the analysed range";
+    EXPECT_DOUBLE_EQ(pitchFrameTime(*track, 10), 100.0);
+
+    EXPECT_EQ(computePitchTrack(train.data(), 11025, p, 0, 11025, 0, 1000, nullptr, 1).value().track, track->track)
+        << "threads change nothing";
+    EXPECT_TRUE(computePitchTrack(train.data(), 11025, p, 0, 50, 0, 4).value().track.empty());
+    AnalysisControl control;
+    control.cancel = true;
+    EXPECT_FALSE(computePitchTrack(train.data(), 11025, p, 0, 11025, 0, 1000, &control));
 }
 
 TEST(Pitch, ALargestValueOnTheSearchEdgeIsNoPitch)
@@ -99,8 +120,7 @@ TEST(Pitch, TrackingRules)
     EXPECT_DOUBLE_EQ(t[5], 124.0);
     EXPECT_DOUBLE_EQ(t[1], 121.0) << "t[2] is 0, so t[1] is not smoothed";
 
-    // Smoothing runs left to right over frames 0 .. frameCount - 4, each mean taken from
-    // unsmoothed values.
+    // Smoothing runs over frames 0 .. frameCount - 4, each mean taken from unsmoothed values.
     t = applyTrackingRules({100, 100, 103, 106, 109, 112, 115, 118}, loud, 8, 100, 1);
     EXPECT_DOUBLE_EQ(t[2], 106.0);
     EXPECT_DOUBLE_EQ(t[4], 112.0);
@@ -112,30 +132,6 @@ TEST(Pitch, TrackingRules)
     t = applyTrackingRules({0, 120, 120, 120, 120, 120, 120, 0}, energy, 8, 100, 0);
     EXPECT_EQ(t[2], 0.0) << "threshold 0 clears only frames of zero energy";
     EXPECT_EQ(t[3], 120.0);
-}
-
-TEST(Pitch, TrackOfAPulseTrainAndItsAverage)
-{
-    const double fs = 11025;
-    auto x = pulseTrain(11025, 11025 / 150.0);
-    const PitchParams p{.sampleRate = fs};
-    auto track = computePitchTrack(x.data(), 11025, p, 0, 11025, 0, 1000);
-    ASSERT_TRUE(track);
-    ASSERT_EQ(track->track.size(), 100u);
-    EXPECT_EQ(track->track.front(), 0.0);
-    for (double f0 : track->track)
-        EXPECT_TRUE(f0 == 0 || std::fabs(f0 - 150) <= 3) << f0;
-    EXPECT_LT(std::count(track->track.begin(), track->track.end(), 0.0), 20) << "unvoiced frames";
-    EXPECT_NEAR(averagePitch(*track, 100, 800), 150, 3);
-    EXPECT_EQ(averagePitch(*track, 2000, 3000), 0.0) << "a selection outside the analysed range";
-    EXPECT_DOUBLE_EQ(pitchFrameTime(*track, 10), 100.0);
-
-    auto single = computePitchTrack(x.data(), 11025, p, 0, 11025, 0, 1000, nullptr, 1);
-    EXPECT_EQ(single->track, track->track) << "threads change nothing";
-    EXPECT_TRUE(computePitchTrack(x.data(), 11025, p, 0, 50, 0, 4).value().track.empty());
-    AnalysisControl control;
-    control.cancel = true;
-    EXPECT_FALSE(computePitchTrack(x.data(), 11025, p, 0, 11025, 0, 1000, &control));
 }
 
 TEST(Intensity, WorkedExampleAndLifting)

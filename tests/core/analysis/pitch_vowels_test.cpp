@@ -1,6 +1,5 @@
-// The pitch track of sustained synthetic vowels at the usual sampling rates:
-// Rosenberg glottal pulses through five cascaded formant resonators, lip
-// radiation as a first difference, quantised to 16 bits.
+// The pitch track of synthetic vowels at the usual rates: Rosenberg glottal pulses through five
+// formant resonators, lip radiation as a first difference, quantised to 16 bits.
 
 #include "analysis/PitchIntensity.h"
 #include "app/Settings.h"
@@ -26,9 +25,8 @@ const Vowel kU{"u", {{300, 50}, {870, 80}, {2240, 120}, {3400, 175}, {4500, 250}
 // A first formant near twice the F0 of a higher voice.
 const Vowel kE{"e", {{480, 60}, {1700, 100}, {2600, 150}, {3500, 200}, {4500, 250}}};
 
-// What real voices have and steady synthetic ones lack: period-to-period
-// jitter and shimmer (relative standard deviations), aspiration noise
-// (dB below the voice) and a further -6 dB an octave above `tiltHz`.
+// What real voices have and steady synthetic ones lack: jitter and shimmer (relative standard
+// deviations), aspiration noise (dB below the voice) and a further -6 dB an octave above `tiltHz`.
 struct Roughness {
     double jitter = 0, shimmer = 0, noiseDb = -300, tiltHz = 0;
 };
@@ -133,9 +131,8 @@ TEST(PitchVowels, SustainedAndGlidingVowelsAtCommonRates)
                 EXPECT_LE(e.unvoiced, 0.12 * e.inner) << e.unvoiced << " of " << e.inner << " inner frames unvoiced";
             }
 
-    // A higher voice as real ones are: F0 rising from 180 to 300 Hz,
-    // 2 % jitter, 4 % shimmer, aspiration 25 dB down, F1 near 2 F0 and a
-    // steeper tilt.
+    // A higher voice as real ones are: F0 rising from 180 to 300 Hz, 2 % jitter, 4 % shimmer,
+    // aspiration 25 dB down, F1 near 2 F0 and a steeper tilt.
     const auto rising = [](double t) { return 180 + 120 * t / kVoicedSeconds; };
     for (double fs : {44100.0, 48000.0}) {
         const Errors e = trackErrors(vowel(kE, fs, rising, {0.02, 0.04, -25, 100}), fs, rising);

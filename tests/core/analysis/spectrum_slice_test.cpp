@@ -123,8 +123,7 @@ TEST(SpectrumSlice, AShortSelectionAnalysesTheFrameAtItsStart)
 
 TEST(SpectrumSlice, VowelFormants)
 {
-    // The sample rate, and a formant ceiling (0: none; at 11.025 kHz 6000 Hz is past the half
-    // rate: none).
+    // The rate and a formant ceiling (0: none; 6000 Hz is past 11.025 kHz's half rate: none).
     for (auto [rate, ceiling] :
          {std::pair{44100.0, 0.0}, {11025.0, 0.0}, {44100.0, 5500.0}, {96000.0, 5000.0}, {11025.0, 6000.0}}) {
         SCOPED_TRACE(testing::Message() << rate << " Hz, ceiling " << ceiling);
@@ -143,8 +142,7 @@ TEST(SpectrumSlice, VowelFormants)
         EXPECT_DOUBLE_EQ(*std::max_element(r.lpc.begin(), r.lpc.end()), r.fftMax)
             << "the envelope's peak is the spectrum's maximum";
         EXPECT_EQ(r.lpc.size(), resampled ? static_cast<std::size_t>(ceiling) : r.fft.size());
-        // The envelope follows the spectrum: F3 stands as far below F1 as
-        // in the spectrum, within 6 dB, pre-emphasised or not.
+        // The envelope follows the spectrum: F3 as far below F1 as in the spectrum, within 6 dB.
         const auto peak = [](const std::vector<double>& v, int hz) {
             return *std::max_element(v.begin() + hz - 100, v.begin() + hz + 100);
         };

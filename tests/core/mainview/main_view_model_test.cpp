@@ -10,9 +10,8 @@ using namespace vx;
 
 namespace {
 
-// Two views of one 2-second document at 10 kHz, 600 and 1100 pixels wide
-// (data areas 545 and 1045 pixels from x = 50), with labels 30 pixels wide
-// on tier 1 (rows 0..20) at 500 and 1500 ms.
+// Two views of one 2-second document at 10 kHz, 600 and 1100 pixels wide (data areas 545 and
+// 1045 pixels from x = 50), with labels 30 pixels wide on tier 1 (rows 0..20) at 500 and 1500 ms.
 class View : public ::testing::Test {
 protected:
     void SetUp() override
@@ -96,8 +95,7 @@ TEST_F(View, ClickDragAndSecondClickOnTheDocumentsSelectionAndMarker)
     EXPECT_TRUE(b.m_bHaveMarker) << "the other view of the document sees it";
     EXPECT_NEAR(doc.getChannel(0).m_dMarkerTime, 500, 0.01);
 
-    // A press starts a selection only when it finds none: here it replaces
-    // the marker with a new one, which the drag turns into a selection.
+    // A press starts a selection only when it finds none: it replaces the marker; the drag selects.
     click(a, {pixelOf(500), 100}, PointD{pixelOf(500) + 100, 100});
     EXPECT_TRUE(b.m_bHaveSelection);
     EXPECT_FALSE(b.m_bHaveMarker);
@@ -110,8 +108,7 @@ TEST_F(View, ClickDragAndSecondClickOnTheDocumentsSelectionAndMarker)
     click(a, {pixelOf(1500), 100});
     EXPECT_TRUE(a.m_bHaveMarker) << "a third click sets a marker";
 
-    // Dragging leftwards (the press removes nothing: there is a marker):
-    // the selection starts at the mouse.
+    // Dragging leftwards (the press removes nothing: there is a marker) starts it at the mouse.
     click(a, {pixelOf(1500), 100}, PointD{pixelOf(1000), 100});
     EXPECT_NEAR(a.m_dSelectionTimeStart, 1000, 0.01);
     EXPECT_NEAR(a.m_dSelectionTimeStop, 1500, 0.01);
@@ -185,7 +182,7 @@ TEST_F(View, ReadoutsFollowTheAnalyses)
     EXPECT_FALSE(a.validateMenuItem(ViewAction::EditPaste));
 }
 
-TEST_F(View, EachViewHitsLabelsWhereItPlacesThem)
+TEST_F(View, EachViewHitsAndDragsLabelsWhereItPlacesThem)
 {
     EXPECT_EQ(placed(a, first), (Rect{0, 50 + 136, 15, 50 + 136 + 30})) << "500 ms of 2000 over 545 px";
     EXPECT_EQ(placed(b, first), (Rect{0, 50 + 261, 15, 50 + 261 + 30})) << "500 ms of 2000 over 1045 px";
@@ -209,10 +206,8 @@ TEST_F(View, EachViewHitsLabelsWhereItPlacesThem)
     EXPECT_EQ(b.geometry().labels, beforeB.labels) << "laying out A leaves B alone";
     EXPECT_EQ(click(a, onFirstInA), first) << "after B's and the picture's layouts";
     EXPECT_EQ(first->rectLocation, savedFirst) << "no layout, placement or press writes a label";
-}
 
-TEST_F(View, ADragMovesTheLabelByTheTimeItsOffsetMeansInThatView)
-{
+    // A drag moves a label by the time its offset means in the view it is dragged in.
     const PointD start = centre(placed(b, first));
     b.DoOnLButtonDown(start, 0, true);
     ASSERT_EQ(b.m_ClickedLabel, first);
@@ -230,8 +225,7 @@ TEST_F(View, ADragMovesTheLabelByTheTimeItsOffsetMeansInThatView)
     EXPECT_EQ(click(a, {x + 15.0, 5}), first);
     EXPECT_EQ(placed(a, first).left, x);
 
-    // Dragged far past the end of the recording: held at its end, where it
-    // is still drawn and can be clicked.
+    // Dragged far past the end of the recording: held at its end, still drawn and clickable.
     ReleaseOutcome outcome{};
     const PointD onSecond = centre(placed(a, second));
     EXPECT_EQ(click(a, onSecond, PointD{onSecond.x + 400, onSecond.y}, &outcome), second);

@@ -1,5 +1,4 @@
-// Playback and recording as the main view shows them, and loading a
-// finished recording into a document.
+// Playback as the main view shows it, and loading a finished recording into a document.
 
 #include "document/RecordedFile.h"
 #include "document/WaveFormat.h"
@@ -102,8 +101,7 @@ TEST(SoundDisplay, PlayStretchesAndThePlayCursorFollowThePlayedTime)
         EXPECT_EQ(playStretch(c, code).count, count);
     }
 
-    // The whole file played 600 ms in is at 600 ms, 100 px into this page,
-    // not 600 px past its start.
+    // The whole file played 600 ms in is at 600 ms, 100 px into this page, not 600 px past it.
     const Rect strip{0, 50, 100, 550}; // 500 px from x=50
     EXPECT_NEAR(playCursorX(c, strip, 0, 600e6), 50 + 100, 1e-9);
     EXPECT_NEAR(playCursorX(c, strip, 6000, 50e6), 50 + 150, 1e-9);

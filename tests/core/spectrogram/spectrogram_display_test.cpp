@@ -251,8 +251,7 @@ TEST(SpectrogramCursor, MarkerAndSelectionArePlacedAnewForEveryLayout)
 
 TEST(SpectrogramColumns, LevelsFormantsAndTheSilenceGate)
 {
-    // A vowel at 10 kHz: 0.5 s loud, 0.5 s 60 dB quieter, 0.5 s of digital silence; a column
-    // every 100 samples.
+    // A vowel at 10 kHz: 0.5 s loud, 0.5 s 60 dB quieter, 0.5 s of digital silence; 150 columns.
     const double fs = 10000;
     std::vector<double> pulses = vxtest::pulses(15000, fs, 120);
     for (std::size_t i = 5000; i < 10000; ++i)
@@ -272,8 +271,7 @@ TEST(SpectrogramColumns, LevelsFormantsAndTheSilenceGate)
     const auto found = std::find(voiced.begin(), voiced.end(), kNoFormant);
     EXPECT_EQ(std::adjacent_find(voiced.begin(), found, std::greater_equal<>()), found) << "ascending";
     EXPECT_EQ(std::count(found, voiced.end(), kNoFormant), voiced.end() - found) << "packed";
-    // The quiet part has formants, but its columns peak far below half the range: the gate
-    // empties them.
+    // The quiet part has formants, but its columns peak far below half the range: gated out.
     CMathFunc math;
     std::vector<double> quiet(x.begin() + 8000, x.begin() + 8000 + 130);
     math.DoLPC(quiet.data(), 12, 120, p.preEmphasis, 1, false, 0, 0, fs, true, true);
