@@ -37,17 +37,6 @@ TEST(Labelling, TheListRunsThroughChannelsThenTiersThenEachTiersOrder)
                                               "3||last tier|1.0", "4|misc|c1|7.0", "5|tones|c2|5.0"}));
 }
 
-TEST(Labelling, FieldsHoldAtMost255BytesOfUtf8)
-{
-    EXPECT_FALSE(checkFieldLength(std::string(255, 'a'), "label text"));
-    std::string twoByte;
-    for (int k = 0; k < 128; ++k)
-        twoByte += "\xC3\xA9";
-    const auto refusal = checkFieldLength(twoByte, "tier name");
-    ASSERT_TRUE(refusal);
-    EXPECT_NE(refusal->find("tier name is 256 bytes"), std::string::npos) << *refusal;
-}
-
 TEST(Labelling, ASaveThatDropsHiddenLabelsAsksNamingTheTiers)
 {
     Document d;

@@ -75,22 +75,6 @@ TEST(Labels, TierGrowsForATallLabelAndIgnoresBadIndices)
     EXPECT_EQ(c.m_Tiers[1].nLabelCount, 0);
 }
 
-TEST(Labels, MovingByTime)
-{
-    Channels c = pageOf1000ms();
-    c.SetMarkerValues_Time(300);
-    Labels* l = c.Tier_Add_Label_Cocoa_Where(1, recordOf("m", 0, 20, 10), kArea, kBand);
-    Rect moved = l->rectLocation;
-    moved.left = static_cast<std::int16_t>(moved.left + 10);
-    moved.right = static_cast<std::int16_t>(moved.right + 10);
-    c.Tier_MoveLabel(1, l, moved, 20);
-    EXPECT_DOUBLE_EQ(l->dTime, 320.0);
-    EXPECT_EQ(l->dVerticalFactor, 0.7);
-    EXPECT_EQ(l->rectLocation, moved) << "a move saves where the label now lies";
-    c.Tier_MoveLabel(0, l, kArea, 50);
-    EXPECT_DOUBLE_EQ(l->dTime, 320.0) << "not a label of that tier";
-}
-
 TEST(Labels, LongTextsAreCutAtACharacterBoundary)
 {
     std::string text(254, 'a');
