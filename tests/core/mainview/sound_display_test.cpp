@@ -37,7 +37,7 @@ int readRecorded(Document& d, const std::vector<std::uint8_t>& bytes, std::strin
 
 } // namespace
 
-TEST(RecordedFile, DecodesEveryWaveLayoutAndKeepsTheDocumentsOrigin)
+TEST(RecordedFile, DecodesEveryWaveLayoutAndLeavesTheDocumentAloneOnAFileItCannotUse)
 {
     Document d;
     vxtest::fillChannel(d, std::vector<float>(500, 0.25f), 8000);
@@ -66,21 +66,19 @@ TEST(RecordedFile, DecodesEveryWaveLayoutAndKeepsTheDocumentsOrigin)
     ASSERT_EQ(readRecorded(d, waveWithTag(7, 8, 8000, {0x00, 0xFF, 0x80})), 0);
     EXPECT_NEAR(d.getChannel(0).m_hData[0], muLawToLinear(0x00) / 32768.0, 1e-6);
     EXPECT_EQ(d.getChannel(0).m_hData[1], 0.0f);
-}
 
-TEST(RecordedFile, AFileThatIsNoUsableWaveLeavesTheDocumentAlone)
-{
-    Document d;
-    vxtest::fillChannel(d, std::vector<float>(500, 0.25f), 8000);
+    // A file that is no usable WAVE leaves the document alone.
+    Document kept;
+    vxtest::fillChannel(kept, std::vector<float>(500, 0.25f), 8000);
     std::string reason;
-    EXPECT_EQ(readRecorded(d, waveWithTag(2, 8, 8000, {1, 2, 3}), &reason), -1);
+    EXPECT_EQ(readRecorded(kept, waveWithTag(2, 8, 8000, {1, 2, 3}), &reason), -1);
     EXPECT_NE(reason.find("not supported"), std::string::npos) << reason;
-    EXPECT_EQ(Read_RecordedFile(d, vxtest::tempPath("missing.wav"), &reason), -1);
+    EXPECT_EQ(Read_RecordedFile(kept, vxtest::tempPath("missing.wav"), &reason), -1);
     EXPECT_FALSE(reason.empty());
-    EXPECT_EQ(readRecorded(d, {'R', 'I', 'F', 'F', 0, 0}), -1);
-    EXPECT_EQ(d.getChannel(0).m_dwFileLength, 500);
-    EXPECT_EQ(d.getChannel(0).m_hData[499], 0.25f);
-    EXPECT_FALSE(d.isDocumentEdited());
+    EXPECT_EQ(readRecorded(kept, {'R', 'I', 'F', 'F', 0, 0}), -1);
+    EXPECT_EQ(kept.getChannel(0).m_dwFileLength, 500);
+    EXPECT_EQ(kept.getChannel(0).m_hData[499], 0.25f);
+    EXPECT_FALSE(kept.isDocumentEdited());
 }
 
 TEST(SoundDisplay, PlayStretchesAndThePlayCursorFollowThePlayedTime)

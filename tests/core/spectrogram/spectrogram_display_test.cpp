@@ -119,7 +119,7 @@ TEST(SpectrogramPicture, GreyIndicesRampAndPixelPlacement)
     EXPECT_EQ(std::count(image.begin(), image.end(), 0x12345678u), 6 * 7 - 12) << "nothing outside is written";
 }
 
-TEST(SpectrogramPicture, GridsFollowTheLayoutAndStayReadable)
+TEST(SpectrogramPicture, GridsFollowTheLayoutAndDrawOnlyTheLinesThatFit)
 {
     SpectrogramOptions s = bare();
     const SpectrogramLayout l = layoutSpectrogram(channelOf(1, 1), s, 1050, 520, 1); // 1000 x 500
@@ -146,25 +146,21 @@ TEST(SpectrogramPicture, GridsFollowTheLayoutAndStayReadable)
     s.m_bSpecDrawTimeGrid = s.m_bSpecDrawFrequencyGrid = false;
     EXPECT_TRUE(spectrogramTimeGrid(l, s, {0, 1, 0, 10}).empty());
     EXPECT_TRUE(spectrogramFrequencyGrid(l, s).empty());
-}
 
-TEST(SpectrogramPicture, EveryGridDrawsOnlyTheLinesThatFit)
-{
     // Steps of 1 over ranges a damaged settings file can give: the step widens (1-2-5) until the
     // lines are a label apart, with no loop running for ever and no integer overflowing.
-    const SpectrogramOptions s{
-        .m_nSpecfrequencyRange = 2147483647, .m_nSpecFrequencyGrid = 1, .m_nSpecTimeGrid = 1};
-    const SpectrogramLayout l = layoutSpectrogram(channelOf(1, 1), s, 1050, 520, 1);
+    s = {.m_nSpecfrequencyRange = 2147483647, .m_nSpecFrequencyGrid = 1, .m_nSpecTimeGrid = 1};
+    const SpectrogramLayout wide = layoutSpectrogram(channelOf(1, 1), s, 1050, 520, 1);
     auto spaced = [](const std::vector<GridLine>& lines, double gap) {
         for (std::size_t k = 1; k < lines.size(); ++k)
             if (std::fabs(lines[k].at - lines[k - 1].at) < gap)
                 return false;
         return !lines.empty();
     };
-    const auto f = spectrogramFrequencyGrid(l, s);
-    EXPECT_TRUE(spaced(f, 15.9)) << f.size() << " lines";
-    EXPECT_EQ(f[1].label, "100000000") << "1, 2 or 5 times a power of ten";
-    EXPECT_TRUE(spaced(spectrogramTimeGrid(l, s, {0, 1, 0, 1e15}), 39.9));
+    const auto many = spectrogramFrequencyGrid(wide, s);
+    EXPECT_TRUE(spaced(many, 15.9)) << many.size() << " lines";
+    EXPECT_EQ(many[1].label, "100000000") << "1, 2 or 5 times a power of ten";
+    EXPECT_TRUE(spaced(spectrogramTimeGrid(wide, s, {0, 1, 0, 1e15}), 39.9));
 
     const FFTOptions slice{.m_nFFTfrequencyRange = 2147483647, .m_bFFTAbsolute = true,
                            .m_nFFTAbsoluteRange = 2147483600, .m_nFFTFrequencyGrid = 1, .m_nFFTDBGrid = 1};
@@ -178,7 +174,7 @@ TEST(SpectrogramPicture, EveryGridDrawsOnlyTheLinesThatFit)
     EXPECT_LE(dg.labels.size(), 500u / 16);
 }
 
-TEST(SpectrogramCursor, PressDragReleaseWithinTheSpectrogram)
+TEST(SpectrogramCursor, PressDragReleaseWithinTheSpectrogramAndPlacedAnewForEveryLayout)
 {
     Channels c = channelOf(10000, 10000);
     const SpectrogramLayout l = layoutSpectrogram(c, bare(), 1050, 520, 1); // 1000 x 500 at x = 50
@@ -223,13 +219,10 @@ TEST(SpectrogramCursor, PressDragReleaseWithinTheSpectrogram)
     EXPECT_FALSE(k.move(10, 400));
     EXPECT_EQ(k.cursorReadout(), "100.0");
     EXPECT_DOUBLE_EQ(*k.cursorX(), 150);
-}
 
-TEST(SpectrogramCursor, MarkerAndSelectionArePlacedAnewForEveryLayout)
-{
-    Channels c = channelOf(10000, 10000);
+    // Marker and selection are placed anew for every layout.
     const SpectrogramStretch st{2000, 6000, 200, 600};
-    SpectrogramCursor k = cursorOn(layoutSpectrogram(c, bare(), 450, 220, 1), st); // 400 x 200
+    k = cursorOn(layoutSpectrogram(c, bare(), 450, 220, 1), st); // 400 x 200
     k.press(150, 100);
     k.release();
     ASSERT_TRUE(k.marker());
@@ -242,14 +235,13 @@ TEST(SpectrogramCursor, MarkerAndSelectionArePlacedAnewForEveryLayout)
     EXPECT_EQ(k.selectionX(), std::make_pair(250.0, 350.0));
 
     // The marker's sample is the one its time names, inside the stretch and the data.
-    const SpectrogramMapping& m = k.mapping();
     EXPECT_DOUBLE_EQ(m.sampleAt(600, 10000), 5999);
     EXPECT_DOUBLE_EQ(m.sampleAt(-50, 10000), 2000);
     EXPECT_DOUBLE_EQ(m.sampleAt(600, 4000), 3999);
     EXPECT_EQ(m.columnAt(5000), 399);
 }
 
-TEST(SpectrogramColumns, LevelsFormantsAndTheSilenceGate)
+TEST(SpectrogramColumns, LevelsFormantsTheSilenceGateAndNothingReadPastTheData)
 {
     // A vowel at 10 kHz: 0.5 s loud, 0.5 s 60 dB quieter, 0.5 s of digital silence; 150 columns.
     const double fs = 10000;
@@ -291,23 +283,20 @@ TEST(SpectrogramColumns, LevelsFormantsAndTheSilenceGate)
     const SpectrogramData underCeiling = computeSpectrogram(y.data(), 22050, 0, 22050, 10, 50, ceiling);
     EXPECT_NEAR(underCeiling.formants[5][0], 700, 50);
     EXPECT_NEAR(underCeiling.formants[5][1], 1200, 60);
-}
 
-TEST(SpectrogramColumns, FramesAtTheEndReadNothingPastTheData)
-{
     // Guard values just past the data must not change any column.
     const int n = 4000;
-    std::vector<float> x(n + 40, 0.0f);
+    std::vector<float> sine(n + 40, 0.0f);
     for (int i = 0; i < n; ++i)
-        x[static_cast<std::size_t>(i)] = static_cast<float>(std::sin(i * 0.3) * 0.5);
-    std::vector<float> guarded = x;
+        sine[i] = static_cast<float>(std::sin(i * 0.3) * 0.5);
+    std::vector<float> guarded = sine;
     std::fill(guarded.begin() + n, guarded.end(), 1e6f);
-    const SpectrogramParams p{.sampleRate = 10000};
-    const auto a = computeSpectrogram(x.data(), n, 3000, n, 50, 40, p);
-    const auto b = computeSpectrogram(guarded.data(), n, 3000, n, 50, 40, p);
+    const SpectrogramParams q{.sampleRate = 10000};
+    const auto a = computeSpectrogram(sine.data(), n, 3000, n, 50, 40, q);
+    const auto b = computeSpectrogram(guarded.data(), n, 3000, n, 50, 40, q);
     EXPECT_EQ(a.levels, b.levels);
     EXPECT_EQ(a.formants, b.formants);
-    EXPECT_EQ(computeSpectrogram(x.data(), n, 3900, n, 10, 50, p).levels.size(), 500u);
-    EXPECT_TRUE(computeSpectrogram(x.data(), n, 0, n, 0, 40, p).levels.empty());
-    EXPECT_FALSE(computeSpectrogram(nullptr, 0, 0, 10000, 10, 50, p).haveFormants);
+    EXPECT_EQ(computeSpectrogram(sine.data(), n, 3900, n, 10, 50, q).levels.size(), 500u);
+    EXPECT_TRUE(computeSpectrogram(sine.data(), n, 0, n, 0, 40, q).levels.empty());
+    EXPECT_FALSE(computeSpectrogram(nullptr, 0, 0, 10000, 10, 50, q).haveFormants);
 }
