@@ -126,7 +126,7 @@ TEST_F(Options, ThePanelsWorkedCasesAt11025Hz)
     lengths->setCurrentIndex(1);
     emit lengths->activated(1);
     auto* applied = static_cast<QLineEdit*>(fft.control("m_nFFTAppliedWindowLength"));
-    EXPECT_EQ(applied->text(), "5");
+    EXPECT_EQ(applied->text(), "5") << "choosing the window fills in its longest";
     applied->setText("6");
     fft.ok().click();
     EXPECT_EQ(dialogs.alerts.value(0), "Applied window length is larger than allowed.");

@@ -65,11 +65,6 @@ private:
 
 class Session : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        ReaderWindow::destroyed = 0;
-        WindowTest::SetUp();
-    }
     void select(double fromMs, double toMs)
     {
         Channels& c = channel();
@@ -85,6 +80,7 @@ protected:
 
 TEST_F(Session, ClosingAsksOnceThenClosesEveryWindowBeforeTheDocumentGoesAndQuitClosesEveryDocument)
 {
+    ReaderWindow::destroyed = 0;
     MainWindow* second = controller.newDocument();
     ASSERT_NE(second, nullptr);
     QPointer<ReaderWindow> a = new ReaderWindow(session());
@@ -124,7 +120,6 @@ TEST_F(Session, ASecondViewFollowsChangesOfSamplesLabelsAndSelection)
     other->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(other));
     ASSERT_TRUE(waitUntil([&] { return !other->view().busy() && !view().busy(); }));
-    EXPECT_EQ(session().mainWindow(), window) << "the first stays the main one";
 
     // A marker set in one view is drawn in the other.
     QTest::mouseClick(&view(), Qt::LeftButton, {}, QPoint(300, 100));
@@ -306,7 +301,6 @@ TEST_F(Session, EditCommandsGoThroughTheGateUndoPutsTheDocumentBackAndAnEditWith
     select(100, 300);
     window->updateActions();
     CommandMenus& m = window->menus();
-    EXPECT_FALSE(window->action(Command::Undo)->isEnabled());
     ASSERT_TRUE(window->action(Command::Cut)->isEnabled());
 
     ASSERT_TRUE(window->playback().play(PlayCode::WholeFile).isEmpty());
