@@ -63,24 +63,22 @@ TEST(SpectrumSlice, EachFrameHalvesTheWeightOfTheFramesBefore)
     // Frame k starts at trunc(start + k h); frames follow while the one before ends before the
     // stop. Past 64 frames the oldest are left out, which changes nothing that can be seen.
     const auto x44 = vowel(1.6, 44100), x11 = vowel(1, 11025);
-    const struct {
-        const std::vector<float>* x;
-        double rate, start;
-    } cases[] = {{&x44, 44100, 3000}, {&x44, 44100, 4400.7}, {&x11, 11025, 900}, {&x11, 11025, -100}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.rate << " Hz from " << c.start);
-        const SliceParams p = defaultsAt(c.rate);
-        const double n = static_cast<double>(c.x->size()), h = c.rate * p.averageStepMs / 1000 + 0.5;
-        const auto startOf = [&](int k) { return static_cast<long>(static_cast<long>(c.start) + k * h); };
+    const std::tuple<const std::vector<float>*, double, double> cases[] = { // signal, rate, start
+        {&x44, 44100, 3000}, {&x44, 44100, 4400.7}, {&x11, 11025, 900}, {&x11, 11025, -100}};
+    for (const auto& [x, rate, start] : cases) {
+        SCOPED_TRACE(testing::Message() << rate << " Hz from " << start);
+        const SliceParams p = defaultsAt(rate);
+        const double n = static_cast<double>(x->size()), h = rate * p.averageStepMs / 1000 + 0.5;
+        const auto startOf = [&](int k) { return static_cast<long>(static_cast<long>(start) + k * h); };
         std::map<int, SliceResult> single;
         for (int k : {0, 1, 2, 99}) {
-            single[k] = computeSpectrumSlice(c.x->data(), n, startOf(k), startOf(k), p);
+            single[k] = computeSpectrumSlice(x->data(), n, startOf(k), startOf(k), p);
             ASSERT_EQ(single[k].frames, 1);
-            EXPECT_THAT(single[k].fft, Pointwise(DoubleNear(kTolerance), frameSpectrum(*c.x, startOf(k), p))) << k;
+            EXPECT_THAT(single[k].fft, Pointwise(DoubleNear(kTolerance), frameSpectrum(*x, startOf(k), p))) << k;
         }
         const auto slice = [&](int frames) {
             const double stop = startOf(frames - 2) + p.windowLength + 1;
-            const SliceResult r = computeSpectrumSlice(c.x->data(), n, c.start, stop, p);
+            const SliceResult r = computeSpectrumSlice(x->data(), n, start, stop, p);
             EXPECT_EQ(r.frames, frames);
             return r;
         };

@@ -29,10 +29,7 @@ TEST(PictureSize, TheSizesOfEachViewAndWhatIsRefused)
     }
     EXPECT_EQ(pictureSize(PictureView::spectrum, makeDefaultSettings(22050)).width, 432);
 
-    const struct {
-        double width, height;
-        const char* says;
-    } refused[] = {
+    const std::tuple<double, double, const char*> refused[] = { // width, height, the reason given
         {0, 4, "The picture width is 0 in; it must be above 0."},
         {6, -1, "The picture height is -1 in; it must be above 0."},
         {std::nan(""), 4, "The picture width is nan in"},
@@ -41,9 +38,9 @@ TEST(PictureSize, TheSizesOfEachViewAndWhatIsRefused)
         {110, 4, "would be 33000 x 1200 pixels; at most 32767 pixels a side"},
         {60, 60, "would take 1236 MB; at most 400 MB"},
     };
-    for (const auto& r : refused) {
-        const PictureSize p = pictureSize(PictureView::main, true, r.width, r.height);
-        EXPECT_NE(p.problem.find(r.says), std::string::npos) << p.problem;
+    for (const auto& [width, height, says] : refused) {
+        const PictureSize p = pictureSize(PictureView::main, true, width, height);
+        EXPECT_NE(p.problem.find(says), std::string::npos) << p.problem;
         EXPECT_EQ(p.width, 0);
     }
 }
