@@ -11,16 +11,6 @@ namespace {
 const Rect kArea{0, 50, 100, 550};
 const Rect kBand{10, 50, 30, 550};
 
-Channels pageOf1000ms()
-{
-    Channels c;
-    c.m_dwFileLength = 10000;
-    c.m_dLengthMS = 1000;
-    c.m_dSampleRate = 10000;
-    c.m_dPageMax = 10000;
-    return c;
-}
-
 LabelRecord recordOf(const std::string& text, int justification, int w, int h)
 {
     LabelRecord r;
@@ -32,9 +22,13 @@ LabelRecord recordOf(const std::string& text, int justification, int w, int h)
 
 } // namespace
 
-TEST(Labels, PlacementByJustificationAndOnAZoomedPage)
+TEST(Labels, PlacementByJustificationOnAZoomedPageAndBadTiers)
 {
-    Channels c = pageOf1000ms();
+    Channels c;
+    c.m_dwFileLength = 10000;
+    c.m_dLengthMS = 1000;
+    c.m_dSampleRate = 10000;
+    c.m_dPageMax = 10000;
     c.SetMarkerValues_Time(200); // pixel 100 on this page, 150 in the area
     for (auto [text, side, width, left] : {std::tuple{"r", 2, 40, 110}, {"c", 1, 41, 130}, {"l", 0, 40, 150}}) {
         Labels* l = c.Tier_Add_Label_Cocoa_Where(1, recordOf(text, side, width, 12), kArea, kBand);
@@ -55,24 +49,19 @@ TEST(Labels, PlacementByJustificationAndOnAZoomedPage)
     // On either edge of a page (0 ms, the end of the recording) it is drawn.
     EXPECT_TRUE(placeLabel(*right, kArea, kBand, 200, 400));
     EXPECT_TRUE(placeLabel(*right, kArea, kBand, 0, 200));
-}
 
-TEST(Labels, TierGrowsForATallLabelAndIgnoresBadIndices)
-{
-    Channels c = pageOf1000ms();
-    c.SetMarkerValues_Time(500);
-    c.Tier_Add_Label_Cocoa_Where(1, recordOf("tall", 0, 10, 30), kArea, kBand);
-    EXPECT_EQ(c.m_Tiers[1].nHeigth, 30);
+    // A tall label grows its tier's band; bad tiers are refused.
+    c.Tier_Add_Label_Cocoa_Where(2, recordOf("tall", 0, 10, 30), kArea, kBand);
+    EXPECT_EQ(c.m_Tiers[2].nHeigth, 30);
     for (int bad : {-1, 10, 99}) {
         EXPECT_EQ(c.Tier_Add_Label_Cocoa_Where(bad, recordOf("x", 0, 10, 10), kArea, kBand), nullptr);
         EXPECT_EQ(c.Tier_GetLabel(bad, 0), nullptr);
         c.Tier_RemoveLabelAll(bad);
     }
-    Labels* kept = c.Tier_GetLabel(1, 0);
-    c.Tier_Remove_Label(0, kept);
-    EXPECT_EQ(c.m_Tiers[1].nLabelCount, 1) << "removing from another tier does nothing";
-    c.Tier_Remove_Label(1, kept);
-    EXPECT_EQ(c.m_Tiers[1].nLabelCount, 0);
+    c.Tier_Remove_Label(0, right);
+    EXPECT_EQ(c.m_Tiers[1].nLabelCount, 3) << "removing from another tier does nothing";
+    c.Tier_Remove_Label(1, right);
+    EXPECT_EQ(c.m_Tiers[1].nLabelCount, 2);
 }
 
 TEST(Labels, LongTextsAreCutAtACharacterBoundary)
