@@ -1,7 +1,6 @@
 #pragma once
-// A sound system simulated in the test: a played stretch is collected as
-// the device would play it, in real time; a recording is a 440 Hz tone at
-// 0.95 of full scale.
+// A simulated sound system: what is played is collected in real time, as a
+// device would play it; a recording is a 440 Hz tone at 0.95 of full scale.
 
 #include "audio/AudioDevice.h"
 

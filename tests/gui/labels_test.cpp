@@ -106,8 +106,7 @@ TEST_F(LabelsGui, TheEditorAddsEditsRejustifiesAndDeletesLabelsAndRefusesATextLo
     clickAndType(centreOf(label), "");
     EXPECT_TRUE(tierLabels(1).empty());
 
-    // A text longer than the field's 255 bytes is refused: 128 two-byte
-    // characters.
+    // 128 two-byte characters are longer than the field's 255 bytes: refused.
     QTest::mouseClick(&view(), Qt::LeftButton, {}, inTier(1, 300));
     editor().textField().setText(QString(128, QChar(0xE9)));
     QTest::mouseClick(&editor().ok(), Qt::LeftButton);
@@ -152,8 +151,7 @@ TEST_F(LabelsGui, ADragMovesALabelATallOneGrowsItsTierAndOkDoesNothingOnceItsLab
     QTest::mouseClick(&view(), Qt::LeftButton, {}, centreOf(label));
     ASSERT_TRUE(editor().isVisible() && editor().editingLabel()) << "and is hit where it is now drawn";
 
-    // Another window of the document removes the label meanwhile: OK does
-    // nothing.
+    // Another window of the document removes the label meanwhile: OK does nothing.
     auto* other = new MainWindow(window->session());
     other->view().resize(600, 300);
     other->model().SetupDisplay(600, 300);
@@ -280,7 +278,8 @@ TEST_F(LabelsGui, TheTierDialogAppliesAllTenRowsOnOkNothingOnCancelAndRefusesLon
         window->menus().trigger(Command::Tiers);
         EXPECT_EQ(names(), c.applied ? edited : before);
         EXPECT_EQ(window->model().doc().isDocumentEdited(), c.applied);
-        EXPECT_EQ(refusal.contains("tier 3") && refusal.contains("256"), c.third.size() > 255) << refusal.toStdString();
+        EXPECT_EQ(refusal.contains("tier 3") && refusal.contains("256"), c.third.size() > 255)
+            << refusal.toStdString();
     }
     view().renderIfNeeded();
     EXPECT_EQ(window->model().layout().audio.top, audioTop + 40) << "the main view lays out the shown tiers";

@@ -1,6 +1,5 @@
-// The measurement log window: opened from the Log menu, filled by the main
-// and spectrogram windows' entry commands (whose rows are the core's test),
-// saved, read back, and closed or quit with unsaved rows.
+// The measurement log window: filled by the windows' entry commands (whose
+// rows are the core's test), saved, read back, closed or quit unsaved.
 
 #include "gui/GuiSupport.h"
 #include "gui/log/LogViewController.h"
@@ -79,8 +78,7 @@ TEST_F(LogWindow, NewAndOpenOnlyWhileHiddenAndTheMainViewsEntriesOnlyWhileShown)
     log.hide();
     EXPECT_FALSE(window->action(Command::LogMarker)->isEnabled());
     EXPECT_TRUE(enabled(Command::NewLog)) << "closing the window enables them again";
-    // New Log starts again from the four fixed columns, whatever the last
-    // log had.
+    // New Log starts again from the four fixed columns, whatever the last had.
     window->menus().trigger(Command::NewLog);
     EXPECT_EQ(log.log().rowCount(), 0u);
     EXPECT_EQ(log.log().columnCount(), 4);
@@ -120,7 +118,8 @@ TEST_F(LogWindow, SaveRunsSaveAsThenTheFileReadsBackCellForCell)
     log.table().selectionModel()->select(QItemSelection(log.model().index(0, 1), log.model().index(1, 3)),
                                          QItemSelectionModel::Select);
     log.runCommand(Command::Copy);
-    EXPECT_TRUE(QApplication::clipboard()->text().startsWith(window->session().displayName() + "\tMarker Entry: time ,cha\t"));
+    const QString copied = QApplication::clipboard()->text();
+    EXPECT_TRUE(copied.startsWith(window->session().displayName() + "\tMarker Entry: time ,cha\t"));
     log.table().clearSelection();
     log.runCommand(Command::SelectAll);
     log.runCommand(Command::DeleteRows);
@@ -176,7 +175,8 @@ TEST_F(LogWindow, SpectrogramEntriesGoToTheShownLogOnly)
     auto* s = qobject_cast<SpectrogramWindow*>(window->session().windows().back());
     ASSERT_NE(s, nullptr);
     s->resize(700, 400);
-    ASSERT_TRUE(waitUntil([&] { return s->layout().client.width() == s->view().width() && !s->busy() && s->result(); }));
+    ASSERT_TRUE(
+        waitUntil([&] { return s->layout().client.width() == s->view().width() && !s->busy() && s->result(); }));
     const Rect r = s->layout().spectrogram;
     ASSERT_TRUE(s->mousePressed(QPointF(r.left + 100, r.top + 50)));
     ASSERT_TRUE(s->mouseDragged(QPointF(r.left + 300, r.top + 50)));

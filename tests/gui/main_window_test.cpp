@@ -157,9 +157,8 @@ TEST_F(Gui, ASecondAnalysisReplacesTheFirstAndClosingJoinsTheWorker)
 
 TEST_F(Gui, DroppingFilesOnAWindowOpensThem)
 {
-    // A name written under a Latin-1 locale, with a line feed in it: it
-    // opens, and the recent list keeps it as one name. A text file is
-    // refused with a message.
+    // A name written under a Latin-1 locale, with a line feed in it, opens and
+    // is one name in the recent list; a text file is refused with a message.
     const std::string odd = vxtest::tempPath("caf\xe9\nold.wav");
     vxtest::writeBytes(odd, vxtest::makeWave(std::vector<std::int16_t>(800, 1000), 1, 8000));
     const std::string text = vxtest::tempPath("notes.txt");

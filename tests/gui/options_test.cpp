@@ -1,6 +1,5 @@
-// The option groups as a user meets them: every field's limits alike in a
-// panel, a configuration file and on the command line; the panels' worked
-// cases; what a confirmed panel writes; the configuration commands.
+// The option groups: every field's limits alike in a panel, a configuration file
+// and on the command line; the panels' worked cases; the configuration commands.
 
 #include "app/ConfigFile.h"
 #include "app/Options.h"
@@ -37,7 +36,7 @@ protected:
     }
     Document& doc() { return window->session().doc(); }
     double rate() { return doc().s.m_dAnalysisSampleRate; }
-    static auto settingsFile() { return readWholeFile(legacyConfigPath()).value_or(std::vector<std::uint8_t>{}); }
+    static auto settingsFile() { return readWholeFile(legacyConfigPath()).value_or(std::vector<std::uint8_t>()); }
 };
 
 // The command line's option for a field, where it has one.
@@ -88,8 +87,7 @@ TEST_F(Options, EveryFieldsLimitsHoldAlikeInThePanelTheFileAndTheCommandLine)
                         << panel.message().toStdString();
                     dialogs.alerts.clear();
                 }
-                // A configuration file holding it: its rate-free limits.
-                // (The log step is not loaded from one.)
+                // A configuration file holding it: its rate-free limits (no log step).
                 if (f.offset >= 0 && f.offset != 2248 && (f.recordDouble || value == std::trunc(value))) {
                     ConfigRecord r = buildUserConfiguration(doc());
                     if (f.recordDouble)
@@ -102,9 +100,7 @@ TEST_F(Options, EveryFieldsLimitsHoldAlikeInThePanelTheFileAndTheCommandLine)
                 }
                 // The command line, where an option sets it.
                 if (const auto it = cliOptions().find(f.name); it != cliOptions().end() && !std::isnan(value)) {
-                    const std::string& option = it->second; // "command --option"
-                    const std::string call = option.substr(0, option.find(' ')) + " " + q(path) + option.substr(option.find(' '));
-                    const Output o = runCli(call + " " + text.toStdString() + " >/dev/null");
+                    const Output o = runCli(it->second + " " + text.toStdString() + " " + q(path) + " >/dev/null");
                     EXPECT_EQ(o.status == 0, valid) << o.err;
                     if (!valid) {
                         EXPECT_NE(o.err.find(checkOptions(g, v, rate())->message), std::string::npos) << o.err;

@@ -1,6 +1,5 @@
 // A document's session: its windows close with it, its notices reach every
-// window, every change of samples passes one gate, commands find their
-// responders, and a failed computation is reported, not fatal.
+// window, one gate stops its readers, commands find responders, failures are said.
 
 #include "gui/GuiSupport.h"
 #include "gui/mainview/AnalysisScheduler.h"
@@ -316,8 +315,7 @@ TEST_F(Session, EditCommandsGoThroughTheGateUndoPutsTheDocumentBackAndAnEditWith
     window->updateActions();
     EXPECT_FALSE(window->action(Command::Undo)->isEnabled()) << "one level";
 
-    // Paste at the marker of what was cut; a clipboard of other channels is
-    // refused with the alert and spends nothing.
+    // Paste at the marker; a clipboard of other channels is refused, spending nothing.
     ASSERT_TRUE(m.trigger(Command::Cut));
     controller.clipboard().channelCount = 2;
     ASSERT_TRUE(m.trigger(Command::Paste));
