@@ -67,7 +67,7 @@ TEST(Settings, RateDependentDefaultsAndRule)
     EXPECT_GT(absurd.m_nSpecLPCNumberofCoefficients, 0);
 }
 
-TEST_F(Config, FirstStartUpWritesLegacyDefaultsThatLaterDocumentsTake)
+TEST_F(Config, FirstStartUpWritesLegacyDefaultsThatDocumentsTakeAndPanelsUpdateByGroup)
 {
     applicationWillFinishLaunching();
     ConfigRecord r = legacyFile();
@@ -90,10 +90,29 @@ TEST_F(Config, FirstStartUpWritesLegacyDefaultsThatLaterDocumentsTake)
     plain.Initilize();
     EXPECT_EQ(plain.s.m_dWidth, 6.0) << "nor when the document starts over";
 
+    // An option panel's OK writes its group only.
+    Document d;
+    d.s.m_dPitchWindowLength = 40;
+    d.s.m_nFFTAverageStepSize = 33;
+    d.s.m_bSpecDrawIntensity = true;
+    d.s.m_nSpecDynamicRange = 70;
+    d.s.m_dZoomRange = 2500.7;
+    ASSERT_TRUE(updateLegacyConfig(d, OptionGroup::Pitch));
+    ASSERT_TRUE(updateLegacyConfig(d, OptionGroup::Spectrogram));
+    ASSERT_TRUE(updateLegacyConfig(d, OptionGroup::Zoom));
+    r = legacyFile();
+    EXPECT_EQ(f64(r, 1072), 40.0);
+    EXPECT_EQ(i32(r, 596), 10) << "FFT group untouched";
+    EXPECT_EQ(i32(r, 996), 70);
+    EXPECT_EQ(i32(r, 1044), 0) << "the intensity flag is not part of the spectrogram group";
+    EXPECT_EQ(i32(r, 580), 2500);
+    EXPECT_EQ(Document().s.m_dZoomRange, 2500.0) << "a new document takes the file";
+
     revertToDefaultConfiguration();
     EXPECT_FALSE(std::filesystem::exists(legacyConfigPath()));
-    Document reverted;
-    EXPECT_EQ(reverted.s.m_dWidth, 6.0);
+    EXPECT_EQ(Document().s.m_dWidth, 6.0);
+    EXPECT_FALSE(updateLegacyConfig(d, OptionGroup::FFTLPC)) << "a missing file is not recreated";
+    EXPECT_FALSE(std::filesystem::exists(legacyConfigPath()));
 }
 
 TEST_F(Config, StartUpReadsAGoodFileAndReplacesAnOldVersion)
@@ -159,32 +178,6 @@ TEST_F(Config, DocumentCreationRejectsAFileOutsideItsRangesAsAWhole)
         EXPECT_EQ(d.s.m_dWidth, 6.0) << "no field of a refused file is taken";
         EXPECT_EQ(d.getChannel(0).m_strUnit, "normalized");
     }
-}
-
-TEST_F(Config, OptionPanelUpdatesWriteOnlyTheirGroup)
-{
-    applicationWillFinishLaunching();
-    Document d;
-    d.s.m_dPitchWindowLength = 40;
-    d.s.m_nFFTAverageStepSize = 33;
-    d.s.m_bSpecDrawIntensity = true;
-    d.s.m_nSpecDynamicRange = 70;
-    d.s.m_dZoomRange = 2500.7;
-    ASSERT_TRUE(updateLegacyConfig(d, OptionGroup::Pitch));
-    ASSERT_TRUE(updateLegacyConfig(d, OptionGroup::Spectrogram));
-    ASSERT_TRUE(updateLegacyConfig(d, OptionGroup::Zoom));
-    const ConfigRecord r = legacyFile();
-    EXPECT_EQ(f64(r, 1072), 40.0);
-    EXPECT_EQ(i32(r, 596), 10) << "FFT group untouched";
-    EXPECT_EQ(i32(r, 996), 70);
-    EXPECT_EQ(i32(r, 1044), 0) << "the intensity flag is not part of the spectrogram group";
-    EXPECT_EQ(i32(r, 580), 2500);
-
-    EXPECT_EQ(Document().s.m_dZoomRange, 2500.0) << "a new document takes the file";
-
-    revertToDefaultConfiguration();
-    EXPECT_FALSE(updateLegacyConfig(d, OptionGroup::FFTLPC)) << "a missing file is not recreated";
-    EXPECT_FALSE(std::filesystem::exists(legacyConfigPath()));
 }
 
 TEST_F(Config, UserConfigurationRoundTripsAndRefusesBadFiles)
