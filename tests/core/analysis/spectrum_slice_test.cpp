@@ -17,8 +17,7 @@
 #include <tuple>
 
 using namespace vx;
-using testing::DoubleNear;
-using testing::Pointwise;
+using testing::DoubleNear, testing::Pointwise;
 
 namespace {
 
@@ -115,7 +114,6 @@ TEST(SpectrumSlice, AShortSelectionAnalysesTheFrameAtItsStart)
         const SliceResult shortSelection = computeSpectrumSlice(x.data(), n, marker + 0.6, stop, p);
         EXPECT_EQ(shortSelection.frames, 1) << stop - marker;
         EXPECT_EQ(shortSelection.fft, cursor.fft) << stop - marker;
-        EXPECT_EQ(shortSelection.lpc, cursor.lpc) << stop - marker;
     }
 }
 

@@ -163,12 +163,8 @@ TEST_F(View, ZoomCommandsGiveTheirPages)
 
 TEST_F(View, ReadoutsFollowTheAnalyses)
 {
-    PitchTrack t;
-    t.frameCount = 200;
-    t.track.assign(200, 0.0);
+    PitchTrack t{.track = std::vector<double>(200, 0.0), .frameCount = 200, .stopPoint = 20000, .stopTime = 2000};
     std::fill(t.track.begin() + 50, t.track.begin() + 150, 120.0);
-    t.stopPoint = 20000;
-    t.stopTime = 2000;
     a.setPitch(t);
     a.TrackMouseMove({pixelOf(1000), 50}, 0, true);
     EXPECT_EQ(a.readouts().pitch, 120.0);
