@@ -124,40 +124,10 @@ TEST_F(Cli, InfoAnswersFromTheHeaderAndConvertWritesWaveAndNativeAndNeverTheInpu
     EXPECT_THAT(repaired.at("repaired"), HasSubstr("stored duration (1e+300 ms)"));
 }
 
-TEST_F(Cli, AnalysisCommandsPrintTheirTables)
+TEST_F(Cli, AnalysisCommandsPrintTheirTablesIgnoringThePerUserSettingsAndLeavingThemAlone)
 {
-    auto t = tsvRows(runCli("pitch " + f).out);
-    ASSERT_EQ(t.size(), 1u + 100) << "one row per 10 ms frame";
-    EXPECT_EQ(t[0], (std::vector<std::string>{"time_ms", "f0_hz"}));
-    EXPECT_EQ(t[11][0], "100.000");
-    EXPECT_NEAR(std::stod(t[50][1]), 150, 2);
-    EXPECT_EQ(t[1][1], "0.000") << "the first frame is never voiced";
-
-    auto part = tsvRows(runCli("pitch " + f + " --from-ms 200 --to-ms 400 --step-ms 5").out);
-    EXPECT_EQ(part.size(), 1u + 40);
-    EXPECT_EQ(part[1][0], "200.000");
-
-    EXPECT_EQ(tsvRows(runCli("intensity " + f + " --relative").out).size(), 1u + 100);
-
-    auto fm = tsvRows(runCli("formants " + f + " --step-ms 100 --order 16").out);
-    ASSERT_EQ(fm[0].size(), 11u);
-    EXPECT_EQ(fm.size(), 1u + 10);
-
-    auto sp = tsvRows(runCli("spectrum " + f + " --at-ms 500").out);
-    ASSERT_EQ(sp.size(), 2u + 8000) << "one point per Hz up to the frequency range";
-    EXPECT_EQ(sp[1], (std::vector<std::string>{"freq_hz", "level_db", "lpc_db"}));
-    // Under a ceiling the envelope ends at it; the spectrum does not.
-    auto low = tsvRows(runCli("spectrum " + f + " --at-ms 500 --ceiling 2000").out);
-    ASSERT_EQ(low.size(), 2u + 8000);
-    EXPECT_NE(low[2 + 1999][2], "");
-    EXPECT_EQ(low[2 + 2000][2], "");
-    EXPECT_EQ(low[2 + 2000][1], sp[2 + 2000][1]);
-    EXPECT_THAT(runCli("pitch --help").out, HasSubstr("analysis window (default: 35 ms)"));
-}
-
-TEST_F(Cli, OutputIgnoresThePerUserSettingsAndLeavesThemAlone)
-{
-    const std::vector<std::string> commands = {"pitch " + f, "intensity " + f, "formants " + f + " --step-ms 100",
+    const std::vector<std::string> commands = {"pitch " + f, "intensity " + f + " --relative",
+                                               "formants " + f + " --step-ms 100 --order 16",
                                                "spectrum " + f + " --at-ms 500", "info " + f};
     const std::string empty = tempPath("empty-home");
     std::filesystem::create_directories(empty);
@@ -168,6 +138,30 @@ TEST_F(Cli, OutputIgnoresThePerUserSettingsAndLeavesThemAlone)
         plain.push_back(o.out);
     }
     EXPECT_TRUE(std::filesystem::is_empty(empty)) << "no settings folder or file is made";
+
+    const auto t = tsvRows(plain[0]);
+    ASSERT_EQ(t.size(), 1u + 100) << "one row per 10 ms frame";
+    EXPECT_EQ(t[0], (std::vector<std::string>{"time_ms", "f0_hz"}));
+    EXPECT_EQ(t[11][0], "100.000");
+    EXPECT_NEAR(std::stod(t[50][1]), 150, 2);
+    EXPECT_EQ(t[1][1], "0.000") << "the first frame is never voiced";
+    const auto part = tsvRows(runCli("pitch " + f + " --from-ms 200 --to-ms 400 --step-ms 5").out);
+    EXPECT_EQ(part.size(), 1u + 40);
+    EXPECT_EQ(part[1][0], "200.000");
+    EXPECT_EQ(tsvRows(plain[1]).size(), 1u + 100);
+    const auto fm = tsvRows(plain[2]);
+    ASSERT_EQ(fm[0].size(), 11u);
+    EXPECT_EQ(fm.size(), 1u + 10);
+    const auto sp = tsvRows(plain[3]);
+    ASSERT_EQ(sp.size(), 2u + 8000) << "one point per Hz up to the frequency range";
+    EXPECT_EQ(sp[1], (std::vector<std::string>{"freq_hz", "level_db", "lpc_db"}));
+    // Under a ceiling the envelope ends at it; the spectrum does not.
+    const auto low = tsvRows(runCli("spectrum " + f + " --at-ms 500 --ceiling 2000").out);
+    ASSERT_EQ(low.size(), 2u + 8000);
+    EXPECT_NE(low[2 + 1999][2], "");
+    EXPECT_EQ(low[2 + 2000][2], "");
+    EXPECT_EQ(low[2 + 2000][1], sp[2 + 2000][1]);
+    EXPECT_THAT(runCli("pitch --help").out, HasSubstr("analysis window (default: 35 ms)"));
 
     // Another rate, pitch step, LPC order and intensity step, where each variable leads.
     vx::ConfigRecord r = vx::buildLegacyDefaultRecord();

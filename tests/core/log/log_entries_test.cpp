@@ -162,7 +162,7 @@ TEST_F(MainEntries, EnabledOnlyWithTheLogShownDataAndWhatTheEntryNeeds)
     EXPECT_TRUE(rows(MainLogEntry::LabelsAll).empty());
 }
 
-TEST_F(SpectrogramEntries, MarkerDurationAndFormantsAtTheMarker)
+TEST_F(SpectrogramEntries, MarkerDurationAndFormantsAtTheMarkerOrOneRowPerStep)
 {
     EXPECT_FALSE(spectrogramLogEntryEnabled(source(), SpectrogramLogEntry::Marker, true));
     ASSERT_TRUE(cursor.press(50 + 300.4, 100));
@@ -176,22 +176,14 @@ TEST_F(SpectrogramEntries, MarkerDurationAndFormantsAtTheMarker)
     r = spectrogramLogEntries(source(), SpectrogramLogEntry::FormantsMarker, "v.wav").rows;
     EXPECT_EQ(r[0].def, "Spec. Formants Marker Entry: time, F1, F2, F3, F4, F5 ");
     EXPECT_EQ(r[0].values, (Values{"300.40", "300.00", "600.00", "-1.00", "-1.00", "-1.00"}));
-
-    data.haveFormants = false;
-    data.formants.clear();
-    EXPECT_FALSE(spectrogramLogEntryEnabled(source(), SpectrogramLogEntry::FormantsMarker, true))
-        << "no formant tracking, no formant entries";
-    EXPECT_TRUE(spectrogramLogEntries(source(), SpectrogramLogEntry::FormantsMarker, "v.wav").rows.empty());
     EXPECT_FALSE(spectrogramLogEntryEnabled({cursor, stretch, nullptr, 10}, SpectrogramLogEntry::Marker, true))
         << "nothing computed yet";
-}
 
-TEST_F(SpectrogramEntries, DurationAndFormantsOverTheSelectionOneRowPerStep)
-{
+    // Over a selection: its duration, and formants one row per step.
     ASSERT_TRUE(cursor.press(50 + 100, 100));
     ASSERT_TRUE(cursor.drag(50 + 135, 100));
     cursor.release();
-    auto r = spectrogramLogEntries(source(), SpectrogramLogEntry::Duration, "v.wav").rows;
+    r = spectrogramLogEntries(source(), SpectrogramLogEntry::Duration, "v.wav").rows;
     EXPECT_EQ(r[0].values, (Values{"100.00", "135.00", "35.00"}));
 
     r = spectrogramLogEntries(source(10), SpectrogramLogEntry::FormantsSelection, "v.wav").rows;
@@ -216,6 +208,12 @@ TEST_F(SpectrogramEntries, DurationAndFormantsOverTheSelectionOneRowPerStep)
     r = spectrogramLogEntries(source(3), SpectrogramLogEntry::FormantsSelection, "v.wav").rows;
     ASSERT_FALSE(r.empty());
     EXPECT_EQ(r.back().values[1], "999.00");
+
+    data.haveFormants = false;
+    data.formants.clear();
+    EXPECT_FALSE(spectrogramLogEntryEnabled(source(), SpectrogramLogEntry::FormantsSelection, true))
+        << "no formant tracking, no formant entries";
+    EXPECT_TRUE(spectrogramLogEntries(source(), SpectrogramLogEntry::FormantsSelection, "v.wav").rows.empty());
 }
 
 TEST(LogNumbers, KeepADecimalPointUnderEveryLocale)
