@@ -17,11 +17,6 @@ using namespace vx;
 
 namespace {
 
-struct Worked {
-    double R;
-    int applied, range, lpc, specLpc;
-};
-
 class Config : public ::testing::Test {
 protected:
     void SetUp() override
@@ -46,19 +41,19 @@ protected:
 
 TEST(Settings, RateDependentDefaultsAndRule)
 {
-    const Worked cases[] = {{11025, 23, 5000, 14, 14}, {22050, 11, 11000, 26, 26},
-                            {44100, 5, 22000, 48, 48}, {1000000, 0, 500000, 400, 400}};
-    for (const Worked& w : cases) {
-        SCOPED_TRACE(w.R);
-        EXPECT_EQ(makeDefaultSettings(w.R).m_nSpecfrequencyRange, w.range);
-
+    // (rate, applied window, frequency range, LPC orders)
+    const std::tuple<double, int, int, int> cases[] = {
+        {11025, 23, 5000, 14}, {22050, 11, 11000, 26}, {44100, 5, 22000, 48}, {1000000, 0, 500000, 400}};
+    for (const auto& [R, applied, range, lpc] : cases) {
+        SCOPED_TRACE(R);
+        EXPECT_EQ(makeDefaultSettings(R).m_nSpecfrequencyRange, range);
         Settings loaded = makeDefaultSettings(11025);
         loaded.m_nFFTWindowLength = 1024;
-        applyRateRule(loaded, w.R);
-        EXPECT_EQ(loaded.m_nFFTAppliedWindowLength, w.applied) << "256 samples, whatever the window";
-        EXPECT_EQ(loaded.m_nFFTfrequencyRange, w.range);
-        EXPECT_EQ(loaded.m_nLPCNumberofCoefficients, w.lpc);
-        EXPECT_EQ(loaded.m_nSpecLPCNumberofCoefficients, w.specLpc);
+        applyRateRule(loaded, R);
+        EXPECT_EQ(loaded.m_nFFTAppliedWindowLength, applied) << "256 samples, whatever the window";
+        EXPECT_EQ(loaded.m_nFFTfrequencyRange, range);
+        EXPECT_EQ(loaded.m_nLPCNumberofCoefficients, lpc);
+        EXPECT_EQ(loaded.m_nSpecLPCNumberofCoefficients, lpc);
         EXPECT_EQ(loaded.m_nFFTWindowLength, 1024);
     }
     Settings absurd = makeDefaultSettings(11025);

@@ -216,19 +216,16 @@ TEST_F(SpectrogramEntries, MarkerDurationAndFormantsAtTheMarkerOrOneRowPerStep)
     EXPECT_TRUE(spectrogramLogEntries(source(), SpectrogramLogEntry::FormantsSelection, "v.wav").rows.empty());
 }
 
-TEST(LogNumbers, KeepADecimalPointUnderEveryLocale)
+TEST_F(MainEntries, NumbersKeepADecimalPointUnderEveryLocale)
 {
     const std::string saved = std::setlocale(LC_ALL, nullptr);
     ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "the de_DE.UTF-8 locale is missing";
     std::locale::global(std::locale("de_DE.UTF-8"));
     char probe[16];
     std::snprintf(probe, sizeof probe, "%.2f", 1.5);
-    Document doc;
-    vxtest::fillChannel(doc, std::vector<float>(100, 0.5f), 10000);
     doc.getChannel(0).m_dMarkerTime = 1.5;
     doc.getChannel(0).m_dMarkerDataValue = 0.5;
-    MainViewModel m(doc);
-    const auto r = mainLogEntries(m, MainLogEntry::Marker, "x");
+    const auto r = rows(MainLogEntry::Marker);
     const std::string listed = formatFixed1(1234.56);
     std::locale::global(std::locale::classic());
     std::setlocale(LC_ALL, saved.c_str());
