@@ -51,7 +51,8 @@ TEST(MathFunc, FftMatchesANaiveDftAndLeavesGuardsAlone)
             ASSERT_NEAR(even[k], Y[k].real(), tolerance) << N << " real points, bin " << k;
             ASSERT_NEAR(odd[k], Y[k].imag(), tolerance) << N << " real points, bin " << k;
         }
-        EXPECT_EQ(std::tuple(re[N], im[N + 3], even[N / 2 + 1], odd[N / 2 + 2]), std::tuple(123.0, 456.0, 123.0, 456.0));
+        EXPECT_EQ(std::tuple(re[N], im[N + 3], even[N / 2 + 1], odd[N / 2 + 2]),
+                  std::tuple(123.0, 456.0, 123.0, 456.0)) << "guards";
     }
 }
 
