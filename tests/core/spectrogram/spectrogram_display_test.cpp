@@ -260,7 +260,7 @@ TEST(SpectrogramColumns, LevelsFormantsTheSilenceGateAndNothingReadPastTheData)
     const auto found = std::find(voiced.begin(), voiced.end(), kNoFormant);
     EXPECT_EQ(std::adjacent_find(voiced.begin(), found, std::greater_equal<>()), found) << "ascending";
     EXPECT_EQ(std::count(found, voiced.end(), kNoFormant), voiced.end() - found) << "packed";
-    // The quiet part has formants, but its columns peak far below half the range: gated out.
+    // The quiet stretch has formants, but its columns peak far below half the range: gated out.
     CMathFunc math;
     std::vector<double> quiet(x.begin() + 8000, x.begin() + 8000 + 130);
     math.DoLPC(quiet.data(), 12, 120, p.preEmphasis, 1, false, 0, 0, fs, true, true);
