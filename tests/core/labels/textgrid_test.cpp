@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <iconv.h>
+#include <tuple>
 
 using namespace vx;
 
@@ -207,13 +208,8 @@ TEST(TextGrid, RefusesABadFileWithItsLineAndChangesNothing)
     for (int n = 0; n < 64; ++n)
         quotedTooLong += "é";
     quotedTooLong += '"';
-    struct Case {
-        std::string what;
-        std::string text;
-        int line;
-        std::string says;
-    };
-    const std::vector<Case> cases = {
+    // (what, the file, the line refused, what the message says)
+    const std::vector<std::tuple<std::string, std::string, int, std::string>> cases = {
         {"binary header", replaced(kLong, "\"ooTextFile\"", "\"ooBinaryFile\""), 1, "not a TextGrid text file"},
         {"other class", replaced(kLong, "\"TextGrid\"", "\"Pitch\""), 2, "\"Pitch\""},
         {"empty file", "", 1, "not a TextGrid"},
@@ -235,15 +231,15 @@ TEST(TextGrid, RefusesABadFileWithItsLineAndChangesNothing)
         {"eleven tiers", eleven, 37, "tier 11 \"t11\" cannot be imported"},
         {"forty thousand tiers", manyTiers, 37, "tiers 11 \"t11\", 12 \"t12\", 13 \"t13\" and 39987 more cannot"},
     };
-    for (const Case& k : cases) {
-        SCOPED_TRACE(k.what);
+    for (const auto& [what, text, line, says] : cases) {
+        SCOPED_TRACE(what);
         Channels c = soundOf(2000);
         c.m_Tiers[0].setLevelName("my tones");
         add(c, 0, 12, "kept");
         std::string error;
-        EXPECT_FALSE(importTextGrid(c, bytesOf(k.text), &error));
-        EXPECT_EQ(error.rfind("line " + std::to_string(k.line) + ": ", 0), 0u) << error;
-        EXPECT_NE(error.find(k.says), std::string::npos) << error.substr(0, 2000);
+        EXPECT_FALSE(importTextGrid(c, bytesOf(text), &error));
+        EXPECT_EQ(error.rfind("line " + std::to_string(line) + ": ", 0), 0u) << error;
+        EXPECT_NE(error.find(says), std::string::npos) << error.substr(0, 2000);
         EXPECT_LT(error.size(), 1100u) << "a message quotes the file, never all of it";
         EXPECT_EQ(labelsOf(c), std::vector<std::string>{"0|my tones|12.000000|kept"});
         EXPECT_FALSE(c.m_Tiers[1].bSelected);
