@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <tuple>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -302,11 +303,8 @@ TEST_F(Cli, PictureOfEachViewInEachFormatAndItsRefusals)
     const std::string grid = tempPath("picture.TextGrid");
     std::ofstream(grid) << "File type = \"ooTextFile\"\nObject class = \"TextGrid\"\n\n0\n1\n<exists>\n1\n"
                            "\"TextTier\"\n\"tones\"\n0\n1\n1\n0.7\n\"Hstar\"\n";
-    const struct {
-        std::string options, file;
-        int width, height; // of a PNG; 0 for the other formats
-        std::string magic;
-    } cases[] = {
+    // (options, file, width and height of a PNG, the format's first bytes)
+    const std::tuple<std::string, std::string, int, int, std::string> cases[] = {
         {"", "main.png", 1800, 1200, "\x89PNG"},
         {"--view spectrogram --from-ms 100 --to-ms 800 --width-cm 10 --height-cm 5", "spectrogram.png", 1181, 590,
          "\x89PNG"},
@@ -317,19 +315,19 @@ TEST_F(Cli, PictureOfEachViewInEachFormatAndItsRefusals)
         {"--view spectrogram --labels " + q(grid), "spectrogram.svg", 0, 0, "<?xml"},
     };
     std::string pdf;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
-        const std::string out = tempPath(c.file);
-        if (c.magic == "%PDF-")
+    for (const auto& [options, file, width, height, magic] : cases) {
+        SCOPED_TRACE(file);
+        const std::string out = tempPath(file);
+        if (magic == "%PDF-")
             pdf = out;
-        const Output o = runCli("picture " + f + " " + q(out) + " " + c.options);
+        const Output o = runCli("picture " + f + " " + q(out) + " " + options);
         ASSERT_EQ(o.status, 0) << o.err;
         const std::vector<std::uint8_t> b = vxtest::readBytes(out);
         ASSERT_GE(b.size(), 24u);
-        EXPECT_EQ(std::string(b.begin(), b.begin() + static_cast<long>(c.magic.size())), c.magic);
+        EXPECT_EQ(std::string(b.begin(), b.begin() + static_cast<long>(magic.size())), magic);
         const auto be32 = [&](std::size_t at) { return b[at] << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3]; };
-        if (c.width) {
-            EXPECT_EQ(std::make_pair(be32(16), be32(20)), std::make_pair(c.width, c.height));
+        if (width) {
+            EXPECT_EQ(std::make_pair(be32(16), be32(20)), std::make_pair(width, height));
         }
     }
     // The label is text in the PDF.

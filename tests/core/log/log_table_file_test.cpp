@@ -1,10 +1,8 @@
 #include "log/LogFile.h"
 #include "support/SoundFiles.h"
+#include "support/TestFolders.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace vx;
 
@@ -181,22 +179,13 @@ TEST(LogFile, SavesAtomicallyAndAFailedSaveKeepsTheLogUnsaved)
     EXPECT_NE(saved.find("caf\xc3\xa9.wav\t"), std::string::npos) << "UTF-8 on disk";
     EXPECT_EQ(logFileText(*readLog(path).table), saved);
 
-    const std::string folder = vxtest::tempPath("read-only-logs");
-    ::mkdir(folder.c_str(), 0755);
-    ::chmod(folder.c_str(), 0555);
-    const bool writable = ::access(folder.c_str(), W_OK) == 0; // root writes anyway
     t.AddLog({"a.wav", "def", {"2.00"}});
-    if (!writable) {
-        EXPECT_FALSE(saveLog(t, folder + "/log.txt", &why));
-        EXPECT_FALSE(why.empty());
-        EXPECT_TRUE(t.isDirty()) << "a failed save leaves the rows unsaved";
-        EXPECT_EQ(t.m_strFilePath, path);
-    }
     EXPECT_FALSE(saveLog(t, vxtest::tempPath("no-such-folder/log.txt"), &why));
-    EXPECT_TRUE(t.isDirty());
+    EXPECT_FALSE(why.empty());
+    EXPECT_TRUE(t.isDirty()) << "a failed save leaves the rows unsaved";
+    EXPECT_EQ(t.m_strFilePath, path);
     EXPECT_EQ(vxtest::readText(path), saved) << "the earlier file is untouched";
-    ::chmod(folder.c_str(), 0755);
 
     EXPECT_FALSE(readLog(vxtest::tempPath("no-such-log.txt")).table);
-    EXPECT_NE(readLog(folder).error.find("could not be read"), std::string::npos) << "a folder is not a log";
+    EXPECT_NE(readLog(vxtest::testRoot()).error.find("could not be read"), std::string::npos) << "a folder";
 }

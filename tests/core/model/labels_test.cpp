@@ -6,8 +6,7 @@ using namespace vx;
 
 namespace {
 
-// 1000 ms shown over a 500-pixel strip starting at the 50-pixel margin,
-// tier 1's band at rows 10..30.
+// 1000 ms over a 500-pixel strip from the 50-pixel margin; tier 1's band at rows 10..30.
 const Rect kArea{0, 50, 100, 550};
 const Rect kBand{10, 50, 30, 550};
 
