@@ -137,6 +137,11 @@ TEST_F(Options, ThePanelsWorkedCasesAt11025Hz)
     fft.ok().click();
     EXPECT_EQ(fft.QDialog::result(), QDialog::Accepted);
     EXPECT_EQ(fft.chosen().at(static_cast<std::size_t>(optionIndex(OptionGroup::FFTLPC, "m_nFFTWindowLength"))), 64);
+    // At 96 kHz the 32- and 64-point windows hold no whole millisecond: not offered.
+    OptionPanel fast(OptionGroup::FFTLPC, 96000, dialogs, window);
+    const auto* offered = static_cast<QComboBox*>(fast.control("m_nFFTWindowLengthSelector"))->model();
+    EXPECT_FALSE(offered->flags(offered->index(1, 0)).testFlag(Qt::ItemIsEnabled));
+    EXPECT_TRUE(offered->flags(offered->index(2, 0)).testFlag(Qt::ItemIsEnabled));
 
     OptionPanel spectrogram(OptionGroup::Spectrogram, 11025, dialogs, window);
     spectrogram.setup(readOptions(OptionGroup::Spectrogram, doc()));
