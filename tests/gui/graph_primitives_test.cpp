@@ -4,6 +4,7 @@
 
 #include "draw/GraphPrimitives.h"
 
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 
@@ -135,4 +136,32 @@ TEST(GraphPrimitives, GridStepsWidenUntilTheirLinesFit)
     const int lines = gridLines(-2147483647, 2147483647, 1);
     EXPECT_GE(lines, 2);
     EXPECT_LE(lines, 250 / 10);
+}
+
+TEST(GraphPrimitives, TimeGridLabelsThatWouldOverlapAreLeftOutAndTheLastStaysInside)
+{
+    const QFontMetrics fm(QFont("DejaVu Sans", 9));
+    const Rect rect{0, 50, 300, 1195};
+    // One hour zoomed out: seven-digit labels at every line would run into each other.
+    const std::vector<GridLabel> hour = timeGridLabels(fm, rect, 0, 3600000, 0, false);
+    double previousRight = -1e9;
+    int shown = 0;
+    for (const GridLabel& g : hour)
+        if (g.shown) {
+            EXPECT_GT(g.left, previousRight) << g.text.toStdString();
+            previousRight = g.right;
+            ++shown;
+        }
+    EXPECT_GT(shown, 3);
+    EXPECT_LT(shown, static_cast<int>(hour.size()));
+    const std::vector<GridLabel> second = timeGridLabels(fm, rect, 0, 1001, 100, false, 1200);
+    ASSERT_FALSE(second.empty());
+    EXPECT_EQ(second.back().text, "1000");
+    EXPECT_LE(second.back().right, 1200);
+}
+
+TEST(GraphPrimitives, DeviceColoursTakeEachNonZeroComponentAtFull)
+{
+    EXPECT_EQ(deviceColor(RGBColor{160, 160, 160}), QColor(Qt::white));
+    EXPECT_EQ(deviceColor(RGBColor{0, 0, 255}), QColor(0, 0, 255));
 }

@@ -141,7 +141,7 @@ TEST_F(SoundFiles, AWaveFileSetsItsFieldsTheRateRuleDependsOnTheDocumentAndAChan
     ASSERT_TRUE(lastOfSix.readFromData(six, &last).ok);
     EXPECT_EQ(lastOfSix.getChannel(0).m_dwFileLength, 4.0);
     EXPECT_EQ(lastOfSix.m_nNumofChannels, 1);
-    EXPECT_FALSE(cancelled.readFromData(six, &pastTheEnd).ok);
+    EXPECT_EQ(cancelled.readFromData(six, &pastTheEnd).reason, "No channel was chosen, so the file was not opened.");
     EXPECT_FALSE(cancelled.m_bHaveData);
 }
 

@@ -81,6 +81,20 @@ TEST(RecordedFile, DecodesEveryWaveLayoutAndLeavesTheDocumentAloneOnAFileItCanno
     EXPECT_FALSE(kept.isDocumentEdited());
 }
 
+// The recording level: red exactly above a peak-to-peak of 0.9 (-0.25 and
+// 0.65f are 0.9 apart to within float rounding), range*H/2 high but at
+// least 10 and at most H/2, two pixels on per block.
+TEST(SoundDisplay, TheLevelBarIsRedExactlyAboveAPeakToPeakOf0_9)
+{
+    EXPECT_FALSE(nextLevelBar(0, true, -0.25f, 0.65f, 400, 300).red);
+    EXPECT_TRUE(nextLevelBar(0, true, -0.25f, 0.6501f, 400, 300).red);
+    EXPECT_NEAR(nextLevelBar(0, true, -0.1f, 0.3f, 400, 300).height, 0.4 * 150, 1e-4);
+    EXPECT_EQ(nextLevelBar(0, true, 0.0f, 0.001f, 400, 300).height, 10);
+    EXPECT_EQ(nextLevelBar(0, true, -1.0f, 1.0f, 400, 300).height, 150);
+    EXPECT_EQ(nextLevelBar(398, true, 0, 0, 400, 300).x, 400);
+    EXPECT_EQ(nextLevelBar(399, true, 0, 0, 400, 300).x, 1);
+}
+
 TEST(SoundDisplay, PlayStretchesAndThePlayCursorFollowThePlayedTime)
 {
     Document d;

@@ -50,8 +50,12 @@ TEST(Labels, PlacementByJustificationOnAZoomedPageAndBadTiers)
     EXPECT_TRUE(placeLabel(*right, kArea, kBand, 0, 200));
 
     // A tall label grows its tier's band; bad tiers are refused.
-    c.Tier_Add_Label_Cocoa_Where(2, recordOf("tall", 0, 10, 30), kArea, kBand);
+    Labels* tall = c.Tier_Add_Label_Cocoa_Where(2, recordOf("tall", 0, 10, 30), kArea, kBand);
     EXPECT_EQ(c.m_Tiers[2].nHeigth, 30);
+    Labels small;
+    small.rectLocation = {0, 0, 5, 10};
+    c.Tier_Modify_Label(2, tall, small);
+    EXPECT_EQ(c.m_Tiers[2].nHeigth, 30) << "a band only grows";
     for (int bad : {-1, 10, 99}) {
         EXPECT_EQ(c.Tier_Add_Label_Cocoa_Where(bad, recordOf("x", 0, 10, 10), kArea, kBand), nullptr);
         EXPECT_EQ(c.Tier_GetLabel(bad, 0), nullptr);

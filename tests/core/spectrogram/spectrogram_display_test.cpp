@@ -66,6 +66,16 @@ TEST(SpectrogramStretch, WholeFileSelectionAndWindowEachTakeTheirOwnRange)
     EXPECT_FALSE(spectrogramStretch(channelOf(0, 10000), SpectrogramKind::WholeFile, &why));
 }
 
+TEST(SpectrogramReadouts, AreWholeNumbersAndPreEmphasisHasTwoDecimals)
+{
+    Settings s = makeDefaultSettings(22050);
+    s.m_nSpecWindowLength = 128;
+    s.m_dPreEmphasis = 0.975;
+    const SpectrogramReadouts r = spectrogramReadouts(s);
+    EXPECT_EQ(r.sampleRate + " " + r.windowLength + " " + r.bandwidths, "22050 128 172"); // 22050 / 128 truncated
+    EXPECT_THAT(r.preemphasis, testing::AnyOf("0.97", "0.98"));
+}
+
 TEST(SpectrogramLayout, MarginsTiersWaveformAndEmptyAreas)
 {
     Channels c = channelOf(100, 10000);
